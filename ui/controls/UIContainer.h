@@ -1,0 +1,152 @@
+#ifndef VENEER_UICONTAINER_H
+#define VENEER_UICONTAINER_H
+
+#include "ui/controls/UIControl.h"
+
+namespace Veneer {
+
+class CScrollBarUI;
+
+// Child-list operations shared by every container.
+class IContainerUI
+{
+public:
+    virtual CControlUI* GetItemAt(int iIndex) const = 0;
+    virtual int GetItemIndex(CControlUI* pControl) const = 0;
+    virtual bool SetItemIndex(CControlUI* pControl, int iIndex) = 0;
+    virtual int GetCount() const = 0;
+    virtual bool Add(CControlUI* pControl) = 0;
+    virtual bool AddAt(CControlUI* pControl, CControlUI* pIndexControl) = 0;
+    virtual bool AddAt(CControlUI* pControl, int iIndex) = 0;
+    virtual bool Remove(CControlUI* pControl, bool bDoNotDestroy = false) = 0;
+    virtual bool RemoveAt(int iIndex, bool bDoNotDestroy = false) = 0;
+    virtual void RemoveAll() = 0;
+
+protected:
+    ~IContainerUI() {}
+};
+
+// A control owning an ordered list of children. The plain container stacks every
+// child over its whole client area; float children are placed absolutely.
+class CContainerUI : public CControlUI, public IContainerUI
+{
+public:
+    CContainerUI();
+    ~CContainerUI() override;
+
+    LPCTSTR GetClass() const override;
+    LPVOID GetInterface(LPCTSTR pstrName) override;
+
+    // IContainerUI
+    CControlUI* GetItemAt(int iIndex) const override;
+    int GetItemIndex(CControlUI* pControl) const override;
+    bool SetItemIndex(CControlUI* pControl, int iIndex) override;
+    int GetCount() const override;
+    bool Add(CControlUI* pControl) override;
+    bool AddAt(CControlUI* pControl, CControlUI* pIndexControl) override;
+    bool AddAt(CControlUI* pControl, int iIndex) override;
+    bool Remove(CControlUI* pControl, bool bDoNotDestroy = false) override;
+    bool RemoveAt(int iIndex, bool bDoNotDestroy = false) override;
+    void RemoveAll() override;
+
+    // Overridden control slots
+    void SetManager(CPaintManagerUI* pManager, CControlUI* pParent, bool bInit = true) override;
+    RECT GetClientPos() const override;
+    void SetPos(RECT rc, bool bNeedInvalidate = true) override;
+    void Move(SIZE szOffset, bool bNeedInvalidate = true) override;
+    bool CalcPos(CControlUI* pChildControl, RECT& rcPos) override;
+    void SetVisible(bool bVisible = true) override;
+    void SetInternVisible(bool bVisible = true) override;
+    void SetEnabled(bool bEnable = true) override;
+    void SetMouseEnabled(bool bEnable = true) override;
+    CControlUI* FindControl(FINDCONTROLPROC Proc, LPVOID pData, UINT uFlags) override;
+    void DoEvent(TEventUI& event) override;
+    void SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue) override;
+    SIZE EstimateSize(SIZE szAvailable) override;
+    bool DoPaint(HDC hDC, const RECT& rcPaint, CControlUI* pStopControl) override;
+
+    // Container slots
+    virtual RECT GetInset() const;
+    virtual void SetInset(RECT rcInset);
+    virtual int GetChildPadding() const;
+    virtual void SetChildPadding(int iPadding);
+    virtual UINT GetChildAlign() const;
+    virtual void SetChildAlign(UINT iAlign);
+    virtual UINT GetChildVAlign() const;
+    virtual void SetChildVAlign(UINT iVAlign);
+    virtual bool IsAutoDestroy() const;
+    virtual void SetAutoDestroy(bool bAuto);
+    virtual bool IsDelayedDestroy() const;
+    virtual void SetDelayedDestroy(bool bDelayed);
+    virtual bool IsMouseChildEnabled() const;
+    virtual void SetMouseChildEnabled(bool bEnable = true);
+
+    virtual int FindSelectable(int iIndex, bool bForward = true) const;
+
+    virtual SIZE GetScrollPos() const;
+    virtual SIZE GetScrollRange() const;
+    virtual void SetScrollPos(SIZE szPos, bool bMsg = true);
+    virtual void SetScrollStepSize(int nSize);
+    virtual int GetScrollStepSize() const;
+    virtual void LineUp();
+    virtual void LineDown();
+    virtual void PageUp();
+    virtual void PageDown();
+    virtual void HomeUp();
+    virtual void EndDown();
+    virtual void LineLeft();
+    virtual void LineRight();
+    virtual void PageLeft();
+    virtual void PageRight();
+    virtual void HomeLeft();
+    virtual void EndRight();
+    virtual void EnableScrollBar(bool bEnableVertical = true, bool bEnableHorizontal = false);
+    virtual CScrollBarUI* GetVerticalScrollBar() const;
+    virtual CScrollBarUI* GetHorizontalScrollBar() const;
+
+    virtual void SetFloatPos(int iIndex);
+    virtual void ProcessScrollBar(RECT rc, int cxRequired, int cyRequired);
+
+    // Named-descendant shortcuts (false / defaults when no such descendant exists).
+    CControlUI* FindSubControl(LPCTSTR pstrSubControlName);
+    bool SetSubControlText(LPCTSTR pstrSubControlName, LPCTSTR pstrText);
+    bool SetSubControlFixedHeight(LPCTSTR pstrSubControlName, int cy);
+    bool SetSubControlFixedWdith(LPCTSTR pstrSubControlName, int cx);
+    bool SetSubControlUserData(LPCTSTR pstrSubControlName, LPCTSTR pstrText);
+    CUIString GetSubControlText(LPCTSTR pstrSubControlName);
+    int GetSubControlFixedHeight(LPCTSTR pstrSubControlName);
+    int GetSubControlFixedWdith(LPCTSTR pstrSubControlName);
+    CUIString GetSubControlUserData(LPCTSTR pstrSubControlName);
+
+    CUIString GetVerticalScrollBarStyle() const;
+    CUIString GetHorizontalScrollBarStyle() const;
+
+protected:
+    // Client area used by CalcPos/FindControl (stored inset) or painting/layout (scaled).
+    RECT ClientRect(bool bScaledInset) const;
+    RECT FloatChildPos(CControlUI* pControl) const;
+    void DisposeChild(CControlUI* pControl);
+    void ApplyScrollBarStyle(CScrollBarUI* pScrollBar, const CUIString& sStyle);
+    void CreateScrollBar(bool bHorizontal);
+    void ScrollBy(int cx, int cy);
+
+protected:
+    CStdPtrArray m_items;
+    RECT m_rcInset;
+    int m_iChildPadding;
+    UINT m_iChildAlign;
+    UINT m_iChildVAlign;
+    bool m_bAutoDestroy;
+    bool m_bDelayedDestroy;
+    bool m_bMouseChildEnabled;
+    int m_nScrollStepSize;
+
+    CScrollBarUI* m_pVerticalScrollBar;
+    CScrollBarUI* m_pHorizontalScrollBar;
+    CUIString m_sVerticalScrollBarStyle;
+    CUIString m_sHorizontalScrollBarStyle;
+};
+
+} // namespace Veneer
+
+#endif // VENEER_UICONTAINER_H

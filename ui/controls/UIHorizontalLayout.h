@@ -1,0 +1,47 @@
+#ifndef VENEER_UIHORIZONTALLAYOUT_H
+#define VENEER_UIHORIZONTALLAYOUT_H
+
+#include "ui/controls/UIContainer.h"
+
+namespace Veneer {
+
+// Places its children left to right: fixed widths first, the rest shared by the
+// children without a width. An optional separator strip lets the user drag the
+// layout's own width.
+class CHorizontalLayoutUI : public CContainerUI
+{
+public:
+    CHorizontalLayoutUI();
+
+    LPCTSTR GetClass() const override;
+    LPVOID GetInterface(LPCTSTR pstrName) override;
+    UINT GetControlFlags() const override;
+
+    void SetSepWidth(int iWidth);
+    int GetSepWidth() const;
+    void SetSepImmMode(bool bImmediately);
+    bool IsSepImmMode() const;
+
+    void SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue) override;
+    void DoEvent(TEventUI& event) override;
+
+    void SetPos(RECT rc, bool bNeedInvalidate = true) override;
+    bool CalcPos(CControlUI* pChildControl, RECT& rcPos) override;
+    void DoPostPaint(HDC hDC, const RECT& rcPaint) override;
+
+    RECT GetThumbRect(bool bUseNew = false) const;
+
+protected:
+    // Shared by SetPos (bApply) and CalcPos (report the rectangle of pTarget).
+    bool Layout(RECT rc, bool bApply, CControlUI* pTarget, RECT* pTargetRect);
+
+    int m_iSepWidth;
+    UINT m_uButtonState;
+    POINT m_ptLastMouse;
+    RECT m_rcNewPos;
+    bool m_bImmMode;
+};
+
+} // namespace Veneer
+
+#endif // VENEER_UIHORIZONTALLAYOUT_H

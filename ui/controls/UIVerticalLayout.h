@@ -1,0 +1,47 @@
+#ifndef VENEER_UIVERTICALLAYOUT_H
+#define VENEER_UIVERTICALLAYOUT_H
+
+#include "ui/controls/UIContainer.h"
+
+namespace Veneer {
+
+// Places its children top to bottom: fixed heights first, the rest shared by the
+// children without a height. An optional separator strip lets the user drag the
+// layout's own height.
+class CVerticalLayoutUI : public CContainerUI
+{
+public:
+    CVerticalLayoutUI();
+
+    LPCTSTR GetClass() const override;
+    LPVOID GetInterface(LPCTSTR pstrName) override;
+    UINT GetControlFlags() const override;
+
+    void SetSepHeight(int iHeight);
+    int GetSepHeight() const;
+    void SetSepImmMode(bool bImmediately);
+    bool IsSepImmMode() const;
+
+    void SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue) override;
+    void DoEvent(TEventUI& event) override;
+
+    void SetPos(RECT rc, bool bNeedInvalidate = true) override;
+    bool CalcPos(CControlUI* pChildControl, RECT& rcPos) override;
+    void DoPostPaint(HDC hDC, const RECT& rcPaint) override;
+
+    RECT GetThumbRect(bool bUseNew = false) const;
+
+protected:
+    // Shared by SetPos (bApply) and CalcPos (report the rectangle of pTarget).
+    bool Layout(RECT rc, bool bApply, CControlUI* pTarget, RECT* pTargetRect);
+
+    int m_iSepHeight;
+    UINT m_uButtonState;
+    POINT m_ptLastMouse;
+    RECT m_rcNewPos;
+    bool m_bImmMode;
+};
+
+} // namespace Veneer
+
+#endif // VENEER_UIVERTICALLAYOUT_H
