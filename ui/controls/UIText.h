@@ -1,0 +1,42 @@
+#ifndef VENEER_UITEXT_H
+#define VENEER_UITEXT_H
+
+#include "ui/controls/UILabel.h"
+
+namespace Veneer {
+
+// A label whose markup text may carry up to eight clickable links; a click on
+// link i sends "link" with wParam i.
+class CTextUI : public CLabelUI
+{
+public:
+    enum { MAX_LINK = 8 };
+
+    CTextUI();
+    ~CTextUI() override;
+
+    LPCTSTR GetClass() const override;
+    LPVOID GetInterface(LPCTSTR pstrName) override;
+    UINT GetControlFlags() const override;
+
+    CUIString* GetLinkContent(int iIndex);
+    int GetLinkCount() const { return m_nLinks; }
+    RECT GetLinkRect(int iIndex) const;
+
+    void DoEvent(TEventUI& event) override;
+    SIZE EstimateSize(SIZE szAvailable) override;
+
+    void PaintText(HDC hDC) override;
+
+protected:
+    int LinkAt(POINT pt) const;
+
+    int m_nLinks;
+    RECT m_rcLinks[MAX_LINK];
+    CUIString m_sLinks[MAX_LINK];
+    int m_nHoverLink;
+};
+
+} // namespace Veneer
+
+#endif // VENEER_UITEXT_H
