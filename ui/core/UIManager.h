@@ -1,0 +1,430 @@
+// The per-window engine of the framework: owns the control tree, routes
+// native messages to controls as events, paints the tree off-screen and
+// holds the window's fonts, images, styles and DPI scale.
+#pragma once
+
+#include "ui/core/UIDefines.h"
+#include "ui/core/UIDPI.h"
+
+#include <ole2.h>
+#include <commctrl.h>
+
+namespace Veneer {
+
+struct tagTImageInfo;
+typedef tagTImageInfo TImageInfo;
+struct tagTDrawInfo;
+typedef tagTDrawInfo TDrawInfo;
+class CShadowUI;
+class CLangManagerUI;
+class CDropTargetUI;
+
+class CPaintManagerUI {
+public:
+    CPaintManagerUI();
+    ~CPaintManagerUI();
+    CPaintManagerUI(const CPaintManagerUI&) = delete;
+    CPaintManagerUI& operator=(const CPaintManagerUI&) = delete;
+
+    // ---- life cycle -------------------------------------------------------
+    void Init(HWND hWnd, LPCTSTR pstrName = nullptr);
+    bool IsUpdateNeeded() const;
+    void NeedUpdate();
+    void Invalidate();
+    void Invalidate(RECT& rcItem);
+    void LockUpdate(bool bLock);
+    bool IsUpdateLocked() const;
+
+    LPCTSTR GetName() const;
+    HDC GetPaintDC() const;
+    HWND GetPaintWindow() const;
+    HWND GetTooltipWindow() const;
+    int GetHoverTime() const;
+    void SetHoverTime(int iTime);
+
+    POINT GetMousePos() const;
+    SIZE GetClientSize() const;
+    SIZE GetInitSize();
+    void SetInitSize(int cx, int cy);
+    RECT& GetSizeBox();
+    void SetSizeBox(RECT& rcSizeBox);
+    RECT& GetCaptionRect();
+    void SetCaptionRect(RECT& rcCaption);
+    SIZE GetRoundCorner() const;
+    void SetRoundCorner(int cx, int cy);
+    SIZE GetMinInfo() const;
+    void SetMinInfo(int cx, int cy);
+    SIZE GetMaxInfo() const;
+    void SetMaxInfo(int cx, int cy);
+    bool IsShowUpdateRect() const;
+    void SetShowUpdateRect(bool show);
+    bool IsNoActivate() const;
+    void SetNoActivate(bool bNoActivate);
+    bool IsInitWindowParameter() const;
+    void SetInitWindowParameter(bool bInit);
+
+    BYTE GetOpacity() const;
+    void SetOpacity(BYTE nOpacity);
+    bool IsLayered() const;
+    void SetLayered(bool bLayered);
+    RECT& GetLayeredInset();
+    void SetLayeredInset(RECT& rcLayeredInset);
+    BYTE GetLayeredOpacity() const;
+    void SetLayeredOpacity(BYTE nOpacity);
+    LPCTSTR GetLayeredImage() const;
+    void SetLayeredImage(LPCTSTR pstrImage);
+
+    CShadowUI* GetShadow();
+    void SetUseGdiplusText(bool bUse);
+    bool IsUseGdiplusText() const;
+    void SetGdiplusTextRenderingHint(int trh);
+    int GetGdiplusTextRenderingHint() const;
+
+    bool IsPainting() const;
+    void SetPainting(bool bIsPainting);
+
+    // ---- DPI ----------------------------------------------------------------
+    CDPI* GetDPIObj();
+    void ResetDPIAssets();
+    void RebuildFont(TFontInfo* pFontInfo);
+    void SetDPI(int iDPI);
+    static void SetAllDPI(int iDPI);
+
+    // ---- process-wide settings ---------------------------------------------
+    static HINSTANCE GetInstance();
+    static void SetInstance(HINSTANCE hInst);
+    static CUIString GetCurrentPath();
+    static void SetCurrentPath(LPCTSTR pStrPath);
+    static void GetHSL(short* H, short* S, short* L);
+    static void SetHSL(bool bUseHSL, short H, short S, short L);  // H:0~360, S:0~200, L:0~200
+    static bool IsUseHSL();
+    static void ReloadSkin();
+    static CPaintManagerUI* GetPaintManager(LPCTSTR pstrName);
+    static CStdPtrArray* GetPaintManagers();
+    static bool LoadPlugin(LPCTSTR pstrModuleName);
+    static CStdPtrArray* GetPlugins();
+
+    // Resource location (defined with the resource readers, UIManagerResource.cpp).
+    static CUIString GetInstancePath();
+    static HINSTANCE GetResourceDll();
+    static const CUIString& GetResourcePath();
+    static const CUIString& GetResourceZip();
+    static const CUIString& GetResourceZipPwd();
+    static bool IsCachedResourceZip();
+    static HANDLE GetResourceZipHandle();
+    static void SetResourceDll(HINSTANCE hInst);
+    static void SetResourcePath(LPCTSTR pStrPath);
+    static void SetResourceZip(LPVOID pVoid, unsigned int len, LPCTSTR password = nullptr);
+    static void SetResourceZip(LPCTSTR pstrZip, bool bCachedResourceZip = false, LPCTSTR password = nullptr);
+    static void SetResourceType(int nType);
+    static int GetResourceType();
+
+    // ---- shared versus per-window resources ----------------------------------
+    bool IsForceUseSharedRes() const;
+    void SetForceUseSharedRes(bool bForce);
+
+    DWORD GetDefaultDisabledColor() const;
+    void SetDefaultDisabledColor(DWORD dwColor, bool bShared = false);
+    DWORD GetDefaultFontColor() const;
+    void SetDefaultFontColor(DWORD dwColor, bool bShared = false);
+    DWORD GetDefaultLinkFontColor() const;
+    void SetDefaultLinkFontColor(DWORD dwColor, bool bShared = false);
+    DWORD GetDefaultLinkHoverFontColor() const;
+    void SetDefaultLinkHoverFontColor(DWORD dwColor, bool bShared = false);
+    DWORD GetDefaultSelectedBkColor() const;
+    void SetDefaultSelectedBkColor(DWORD dwColor, bool bShared = false);
+
+    // Fonts: ids are the markup's font ids; -1 (or any negative id) is the default font.
+    TFontInfo* GetDefaultFontInfo();
+    void SetDefaultFont(LPCTSTR pStrFontName, int nSize, bool bBold, bool bUnderline, bool bItalic,
+                        bool bShared = false);
+    DWORD GetCustomFontCount(bool bShared = false) const;
+    void AddFontArray(LPCTSTR pstrPath);
+    HFONT AddFont(int id, LPCTSTR pStrFontName, int nSize, bool bBold, bool bUnderline, bool bItalic,
+                  bool bShared = false);
+    HFONT GetFont(int id);
+    HFONT GetFont(LPCTSTR pStrFontName, int nSize, bool bBold, bool bUnderline, bool bItalic);
+    int GetFontIndex(HFONT hFont, bool bShared = false);
+    int GetFontIndex(LPCTSTR pStrFontName, int nSize, bool bBold, bool bUnderline, bool bItalic,
+                     bool bShared = false);
+    void RemoveFont(HFONT hFont, bool bShared = false);
+    void RemoveFont(int id, bool bShared = false);
+    void RemoveAllFonts(bool bShared = false);
+    TFontInfo* GetFontInfo(int id);
+    TFontInfo* GetFontInfo(int id, bool bShared);  // only the chosen table
+    TFontInfo* GetFontInfo(HFONT hFont);
+
+    // Images: the cache key is the name, or "%s-%d-%d-%08X" when a size or fill colour is given.
+    const TImageInfo* GetImage(LPCTSTR bitmap);
+    const TImageInfo* GetImageEx(LPCTSTR bitmap, LPCTSTR type = nullptr, DWORD mask = 0, int width = 0,
+                                 int height = 0, DWORD fillcolor = 0, bool bUseHSL = false,
+                                 HINSTANCE instance = nullptr);
+    const TImageInfo* AddImage(LPCTSTR bitmap, LPCTSTR type = nullptr, DWORD mask = 0, int width = 0,
+                               int height = 0, DWORD fillcolor = 0, bool bUseHSL = false, bool bShared = false,
+                               HINSTANCE instance = nullptr);
+    const TImageInfo* AddImage(LPCTSTR bitmap, HBITMAP hBitmap, int iWidth, int iHeight, bool bAlpha,
+                               bool bShared = false);
+    bool RemoveImage(LPCTSTR bitmap, bool bShared = false);
+    void RemoveAllImages(bool bShared = false);
+    static void ReloadSharedImages();
+    void ReloadImages();
+    const TImageInfo* GetImageString(LPCTSTR pStrImage, LPCTSTR pStrModify = nullptr);
+
+    // Parsed image descriptors, cached per window under descriptor + modifier.
+    TDrawInfo* GetDrawInfo(LPCTSTR pStrImage, LPCTSTR pStrModify);
+    void RemoveDrawInfo(LPCTSTR pStrImage, LPCTSTR pStrModify);
+    void RemoveAllDrawInfos();
+
+    void AddDefaultAttributeList(LPCTSTR pStrControlName, LPCTSTR pStrControlAttrList, bool bShared = false);
+    LPCTSTR GetDefaultAttributeList(LPCTSTR pStrControlName) const;
+    bool RemoveDefaultAttributeList(LPCTSTR pStrControlName, bool bShared = false);
+    void RemoveAllDefaultAttributeList(bool bShared = false);
+
+    void AddWindowCustomAttribute(LPCTSTR pstrName, LPCTSTR pstrAttr);
+    LPCTSTR GetWindowCustomAttribute(LPCTSTR pstrName) const;
+    bool RemoveWindowCustomAttribute(LPCTSTR pstrName);
+    void RemoveAllWindowCustomAttribute();
+
+    void AddStyle(LPCTSTR pName, LPCTSTR pStyle, bool bShared = false);
+    LPCTSTR GetStyle(LPCTSTR pName) const;
+    bool RemoveStyle(LPCTSTR pName, bool bShared = false);
+    const CStdStringPtrMap& GetStyles(bool bShared = false) const;
+    void RemoveAllStyle(bool bShared = false);
+
+    bool AddOptionGroup(LPCTSTR pStrGroupName, CControlUI* pControl);
+    CStdPtrArray* GetOptionGroup(LPCTSTR pStrGroupName);
+    void RemoveOptionGroup(LPCTSTR pStrGroupName, CControlUI* pControl);
+    void RemoveAllOptionGroups();
+
+    CLangManagerUI* GetLangManager() const;
+
+    // ---- the control tree -----------------------------------------------------
+    CControlUI* GetRoot() const;
+    bool AttachDialog(CControlUI* pControl);
+    void InitControls(CControlUI* pControl, CControlUI* pParent = nullptr);
+    void ReapObjects(CControlUI* pControl);
+
+    CControlUI* FindControl(POINT pt) const;
+    CControlUI* FindControl(LPCTSTR pstrName) const;
+    CControlUI* FindSubControlByPoint(CControlUI* pParent, POINT pt) const;
+    CControlUI* FindSubControlByName(CControlUI* pParent, LPCTSTR pstrName) const;
+    CControlUI* FindSubControlByClass(CControlUI* pParent, LPCTSTR pstrClass, int iIndex = 0);
+    CStdPtrArray* FindSubControlsByClass(CControlUI* pParent, LPCTSTR pstrClass);
+
+    // ---- focus, capture, timers -----------------------------------------------
+    CControlUI* GetFocus() const;
+    CControlUI* GetLastFocus() const;
+    void SetFocus(CControlUI* pControl);
+    void SetFocusNeeded(CControlUI* pControl);
+    bool SetNextTabControl(bool bForward = true);
+
+    bool SetTimer(CControlUI* pControl, UINT nTimerID, UINT uElapse);
+    bool KillTimer(CControlUI* pControl, UINT nTimerID);
+    void KillTimer(CControlUI* pControl);
+    void RemoveAllTimers();
+
+    void SetCapture();
+    void ReleaseCapture();
+    bool IsCaptured() const;
+
+    // ---- listeners ---------------------------------------------------------------
+    bool AddNotifier(INotifyUI* pControl);
+    bool RemoveNotifier(INotifyUI* pControl);
+    void SendNotify(TNotifyUI& Msg, bool bAsync = false);
+    void SendNotify(CControlUI* pControl, LPCTSTR pstrMessage, WPARAM wParam = 0, LPARAM lParam = 0,
+                    bool bAsync = false);
+
+    bool AddPreMessageFilter(IMessageFilterUI* pFilter);
+    bool RemovePreMessageFilter(IMessageFilterUI* pFilter);
+    bool AddMessageFilter(IMessageFilterUI* pFilter);
+    bool RemoveMessageFilter(IMessageFilterUI* pFilter);
+
+    bool AddTranslateAccelerator(ITranslateAccelerator* pTranslateAccelerator);
+    bool RemoveTranslateAccelerator(ITranslateAccelerator* pTranslateAccelerator);
+    bool TranslateAccelerator(LPMSG pMsg);
+
+    bool AddMouseLeaveNeeded(CControlUI* pControl);
+    bool RemoveMouseLeaveNeeded(CControlUI* pControl);
+
+    void AddDelayedCleanup(CControlUI* pControl);
+
+    int GetPostPaintCount() const;
+    bool IsPostPaint(CControlUI* pControl);
+    bool AddPostPaint(CControlUI* pControl);
+    bool RemovePostPaint(CControlUI* pControl);
+    bool SetPostPaintIndex(CControlUI* pControl, int iIndex);
+
+    int GetNativeWindowCount() const;
+    RECT GetNativeWindowRect(HWND hChildWnd);
+    bool AddNativeWindow(CControlUI* pControl, HWND hChildWnd);
+    bool RemoveNativeWindow(HWND hChildWnd);
+
+    void UsedVirtualWnd(bool bUsed);
+
+    // Script hooks: no script engine is part of the framework, so no handle is ever found.
+    void* GetScriptFunAddress(LPCTSTR pstrName);
+    bool ExecuteScript(void* pFun, CControlUI* pControl, void* pArg1 = nullptr, void* pArg2 = nullptr);
+
+    // ---- messages ------------------------------------------------------------------
+    bool MessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lRes);
+    bool PreMessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lRes);
+    static void MessageLoop();
+    static bool TranslateMessage(const LPMSG pMsg);
+    static void Term();
+
+    // Dropped data from the window's OLE drop target.
+    virtual HRESULT OnDrop(FORMATETC* pFmtEtc, STGMEDIUM& medium, DWORD* pdwEffect);
+
+    // Resource location state (defined in UIManagerResource.cpp).
+    static HINSTANCE m_hInstance;
+    static HINSTANCE m_hResourceInstance;
+    static CUIString m_pStrResourcePath;
+    static CUIString m_pStrResourceZip;
+    static CUIString m_pStrResourceZipPwd;
+    static HANDLE m_hResourceZip;
+    static bool m_bCachedResourceZip;
+    static int m_nResType;
+
+    // Process-wide tables (defined with the manager).
+    static TResInfo m_SharedResInfo;
+    static short m_H;
+    static short m_S;
+    static short m_L;
+    static bool m_bUseHSL;
+    static CStdPtrArray m_aPreMessages;
+    static CStdPtrArray m_aPlugins;
+
+private:
+    // input helpers (UIManager.cpp)
+    static CControlUI* CALLBACK __FindControlFromNameHash(CControlUI* pThis, LPVOID pData);
+    static CControlUI* CALLBACK __FindControlFromCount(CControlUI* pThis, LPVOID pData);
+    static CControlUI* CALLBACK __FindControlFromPoint(CControlUI* pThis, LPVOID pData);
+    static CControlUI* CALLBACK __FindControlFromTab(CControlUI* pThis, LPVOID pData);
+    static CControlUI* CALLBACK __FindControlFromShortcut(CControlUI* pThis, LPVOID pData);
+    static CControlUI* CALLBACK __FindControlFromName(CControlUI* pThis, LPVOID pData);
+    static CControlUI* CALLBACK __FindControlFromClass(CControlUI* pThis, LPVOID pData);
+    static CControlUI* CALLBACK __FindControlsFromClass(CControlUI* pThis, LPVOID pData);
+    static CControlUI* CALLBACK __FindControlsFromUpdate(CControlUI* pThis, LPVOID pData);
+
+    static WORD CurrentKeyState();
+    void DeliverNotify(TNotifyUI& Msg);
+    void DrainAsync();
+    bool DispatchMouseMove(WPARAM wParam, LPARAM lParam);
+    bool DispatchMouseHover(LPARAM lParam);
+    void DispatchMouseLeave();
+    void DispatchButton(UINT uMsg, WPARAM wParam, LPARAM lParam);
+    void DispatchTimer(WPARAM wParam, LPARAM lParam);
+    void ShowToolTip(CControlUI* pHover);
+    void SendEvent(CControlUI* pControl, int type, WPARAM wParam, LPARAM lParam, WORD wKeyState);
+    UINT NextTimerId() const;
+    void DoDragOut();
+    bool KillFocusOf(CControlUI* pNewFocus, bool bRemember);
+
+    // painting helpers (UIManagerPaint.cpp)
+    void OnPaint();
+    void OnPrintClient(WPARAM wParam, LPARAM lParam);
+    bool RunLayout(const RECT& rcClient);
+    void PaintLayeredNativeWindows(const RECT& rcPaint);
+    void FixLayeredAlpha(const RECT& rcPaint);
+    void ApplyLayeredMask(const RECT& rcPaint, const RECT& rcClient);
+    void PresentLayered(const RECT& rcClient);
+    void FreeOffscreen();
+    void FreeResInfo(TResInfo& info, bool bFonts);
+    TResInfo& TargetRes(bool bShared);
+    HFONT MakeFont(LPCTSTR pStrFontName, int nSize, bool bBold, bool bUnderline, bool bItalic, BYTE quality);
+    void FillMetrics(TFontInfo* pInfo);
+    static void FreeFontInfo(TFontInfo* pInfo);
+    static void SetDefaultColorImpl(DWORD TResInfo::*field, TResInfo& mine, DWORD dwColor, bool bShared);
+    static void InitProcessResources();
+    static void ApplyHSLToTable(CStdStringPtrMap& table);
+    void ReloadImageTable(CStdStringPtrMap& table);
+
+    CUIString m_sName;
+    HWND m_hWndPaint = nullptr;
+    HDC m_hDcPaint = nullptr;
+    HDC m_hDcOffscreen = nullptr;
+    HDC m_hDcBackground = nullptr;
+    HBITMAP m_hbmpOffscreen = nullptr;
+    BYTE* m_pOffscreenBits = nullptr;
+    HBITMAP m_hbmpBackground = nullptr;
+    BYTE* m_pBackgroundBits = nullptr;
+
+    // tooltip
+    HWND m_hwndTooltip = nullptr;
+    TOOLINFOW m_ToolTip = {};
+    int m_iHoverTime = 400;
+    bool m_bNoActivate = false;
+    bool m_bShowUpdateRect = false;
+
+    // tree and input state
+    CControlUI* m_pRoot = nullptr;
+    CControlUI* m_pFocus = nullptr;
+    CControlUI* m_pLastFocus = nullptr;
+    CControlUI* m_pEventHover = nullptr;
+    CControlUI* m_pEventClick = nullptr;
+    CControlUI* m_pEventKey = nullptr;
+    POINT m_ptLastMousePos = {-1, -1};
+    bool m_bMouseTracking = false;
+    bool m_bMouseCapture = false;
+    bool m_bIsPainting = false;
+    bool m_bUsedVirtualWnd = false;
+    bool m_bAsyncNotifyPosted = false;
+    bool m_bDragMode = false;
+    HBITMAP m_hDragBitmap = nullptr;
+    UINT m_uTimerID = 0x1000;
+
+    // paint state
+    SIZE m_szMinWindow = {0, 0};
+    SIZE m_szMaxWindow = {0, 0};
+    SIZE m_szInitWindowSize = {0, 0};
+    RECT m_rcSizeBox = {0, 0, 0, 0};
+    SIZE m_szRoundCorner = {0, 0};
+    RECT m_rcCaption = {0, 0, 0, 0};
+    bool m_bFirstLayout = true;
+    bool m_bUpdateNeeded = false;
+    bool m_bFocusNeeded = false;
+    bool m_bOffscreenPaint = true;
+    bool m_bUpdateLocked = false;
+    bool m_bInitWindowParameter = false;
+
+    BYTE m_nOpacity = 0xFF;
+    bool m_bLayered = false;
+    RECT m_rcLayeredInset = {0, 0, 0, 0};
+    bool m_bLayeredChanged = false;
+    RECT m_rcLayeredUpdate = {0, 0, 0, 0};
+    TDrawInfo* m_pLayeredDrawInfo = nullptr;
+    BYTE m_nLayeredOpacity = 0xFF;
+
+    CShadowUI* m_pShadow = nullptr;
+    CDPI* m_pDPI = nullptr;
+    CLangManagerUI* m_pLangManager = nullptr;
+    CDropTargetUI* m_pDropTarget = nullptr;
+
+    bool m_bUseGdiplusText = false;
+    int m_trh = 0;
+    ULONG_PTR m_gdiplusToken = 0;
+    bool m_bForceUseSharedRes = false;
+
+    // lists
+    CStdPtrArray m_aNotifiers;
+    CStdPtrArray m_aTimers;
+    CStdPtrArray m_aTranslateAccelerator;
+    CStdPtrArray m_aPreMessageFilters;
+    CStdPtrArray m_aMessageFilters;
+    CStdPtrArray m_aPostPaintControls;
+    CStdPtrArray m_aNativeWindow;
+    CStdPtrArray m_aNativeWindowControl;
+    CStdPtrArray m_aDelayedCleanup;
+    CStdPtrArray m_aAsyncNotify;
+    CStdPtrArray m_aFoundControls;
+    CStdPtrArray m_aNeedMouseLeaveNeeded;
+    CStdPtrArray m_aFonts;  // private font registrations (HANDLE)
+    CStdStringPtrMap m_mNameHash;
+    CStdStringPtrMap m_mWindowCustomAttrHash;
+    CStdStringPtrMap m_mOptionGroup;
+    CRITICAL_SECTION m_lockAsync;
+
+    TResInfo m_ResInfo;
+};
+
+}  // namespace Veneer
