@@ -44,6 +44,7 @@ public:
 
 private:
     bool Grow(int nNeeded);
+    bool Allocate(int nAllocated);   // exactly nAllocated slots, keeps the content
     void IndexChanged();              // indices shifted: map must be rebuilt
 
     LPVOID* m_ppVoid;
@@ -51,6 +52,7 @@ private:
     int m_nAllocated;
     bool m_bIndexMap;
     mutable CPtrIndexMap* m_pIndex;   // null until the first Find with the map on
+    mutable bool m_bIndexValid;
 };
 
 } // namespace Veneer

@@ -35,6 +35,7 @@ public:
 
 private:
     bool Grow(int nNeeded);
+    bool Allocate(int nAllocated);   // exactly nAllocated slots, keeps the content
 
     LPBYTE m_pVoid;
     int m_iElementSize;
