@@ -102,9 +102,12 @@ public:
 
 protected:
     int Thickness();
+    int Unscale(int nValue) const;
     void StepLine(bool bForward);
     void StepPage(bool bForward);
     void MoveTo(int nPos);
+    void OnRepeatTick();
+    bool DrawByState(HDC hDC, UINT& uState, const CUIString* pImages, LPCTSTR pstrModify);
     bool PaintPart(HDC hDC, const RECT& rcPart, UINT& uState, const CUIString* pImages, bool bFallbackFrame);
 
     enum { kTimerId = 10, kTimerElapse = 50, kRepeatDelayTicks = 5 };
