@@ -101,7 +101,6 @@ protected:
     void BuildStateImages();
     bool DrawStateImage(const CUIString& sImage, HDC hDC);
     void PaintBorderInColor(HDC hDC, DWORD dwColor);
-    void PaintTextWith(HDC hDC, DWORD dwColor, int iFont);
 
     UINT m_uButtonState;
 

@@ -43,6 +43,10 @@ protected:
     // Replaces unset (zero) colours by the window's defaults, once and for good.
     void ResolveDefaultColors();
     RECT TextRect(const RECT& rcPadding) const;
+    // Draws the text in the padded item rectangle with the given colour and font.
+    void DrawLabelText(HDC hDC, DWORD dwColor, int iFont);
+    // Measures the text in rc (DT_CALCRECT) with the label's font and style.
+    void MeasureText(RECT& rc, UINT uExtraStyle);
 
     DWORD m_dwTextColor;
     DWORD m_dwDisabledTextColor;
