@@ -100,6 +100,8 @@ public:
                              RECT* pLinks, CUIString* sLinks, int& nLinkRects, int iFont, UINT uStyle);
 
     // ---- diagnostics -------------------------------------------------------------
+    // Behave as on systems without AlphaBlend/GradientFill (software blend, banded gradients).
+    static void ForceSoftwareBlend(bool bForce);
     // Number of images decoded (LoadImageFromMemory calls that produced an image) and
     // descriptors parsed in this process; lets callers prove a repaint did neither.
     static LONG GetDecodeCount();

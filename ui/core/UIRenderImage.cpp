@@ -1,0 +1,637 @@
+// Image loading (raster through stb_image, SVG through nanosvg) and the nine-grid blit.
+#include <math.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <tchar.h>
+
+#include <atomic>
+#include <memory>
+#include <vector>
+
+#include "stb_image.h"
+#include "nanosvg.h"
+#include "nanosvgrast.h"
+
+#include "ui/core/UIManager.h"
+#include "ui/core/UIRender.h"
+#include "ui/core/UIRenderPlatform.h"
+#include "ui/core/UIResourceManager.h"
+
+namespace Veneer {
+
+using namespace RenderDetail;
+
+namespace {
+
+std::atomic<LONG> g_nDecodeCount(0);
+std::atomic<LONG> g_nParseCount(0);
+
+struct StbFree {
+    void operator()(unsigned char* p) const { stbi_image_free(p); }
+};
+struct SvgImageFree {
+    void operator()(NSVGimage* p) const { nsvgDelete(p); }
+};
+struct SvgRasterizerFree {
+    void operator()(NSVGrasterizer* p) const { nsvgDeleteRasterizer(p); }
+};
+
+// RGBA (straight alpha) -> premultiplied BGRA DIB; pixels equal to the mask become 0.
+TImageInfo* BuildImage(const unsigned char* pRGBA, int width, int height, DWORD mask)
+{
+    if (pRGBA == nullptr || width <= 0 || height <= 0) return nullptr;
+    BYTE* pDest = nullptr;
+    HBITMAP hBitmap = CRenderEngine::CreateARGB32Bitmap(nullptr, width, height, &pDest);
+    if (hBitmap == nullptr || pDest == nullptr) {
+        if (hBitmap != nullptr) ::DeleteObject(hBitmap);
+        return nullptr;
+    }
+    bool bAlpha = false;
+    const size_t count = static_cast<size_t>(width) * static_cast<size_t>(height);
+    DWORD* pOut = reinterpret_cast<DWORD*>(pDest);
+    for (size_t i = 0; i < count; ++i) {
+        const unsigned char* px = pRGBA + i * 4;
+        UINT r = px[0], g = px[1], b = px[2], a = px[3];
+        if (a != 255) {
+            r = r * a / 255;
+            g = g * a / 255;
+            b = b * a / 255;
+            bAlpha = true;
+        }
+        DWORD value = (static_cast<DWORD>(a) << 24) | (r << 16) | (g << 8) | b;
+        if (value == mask) {
+            value = 0;
+            bAlpha = true;
+        }
+        pOut[i] = value;
+    }
+    TImageInfo* pInfo = new TImageInfo;
+    pInfo->hBitmap = hBitmap;
+    pInfo->pBits = pDest;
+    pInfo->nX = width;
+    pInfo->nY = height;
+    pInfo->bAlpha = bAlpha;
+    pInfo->dwMask = mask;
+    g_nDecodeCount++;
+    return pInfo;
+}
+
+// nanosvg keeps colours as 0xAABBGGRR.
+unsigned int ToSvgColor(DWORD argb)
+{
+    return 0xFF000000u | ((argb & 0xFF) << 16) | (argb & 0xFF00) | ((argb >> 16) & 0xFF);
+}
+
+TImageInfo* LoadSvg(const BYTE* pData, DWORD dwSize, DWORD mask, int width, int height, DWORD fillcolor,
+                    CPaintManagerUI* pManager)
+{
+    std::vector<char> text(pData, pData + dwSize);
+    text.push_back('\0');
+    std::unique_ptr<NSVGimage, SvgImageFree> svg(nsvgParse(text.data(), "px", 96.0f));
+    if (!svg) return nullptr;
+    if (fillcolor != 0) {
+        for (NSVGshape* shape = svg->shapes; shape != nullptr; shape = shape->next) {
+            if (shape->fill.type == NSVG_PAINT_COLOR && shape->fill.color != 0) shape->fill.color = ToSvgColor(fillcolor);
+        }
+    }
+    const float svgW = svg->width;
+    const float svgH = svg->height;
+    int w = static_cast<int>(svgW);
+    int h = static_cast<int>(svgH);
+    if (w <= 0 || h <= 0) return nullptr;
+    float scale = 1.0f;
+    if (width > 0 && height > 0) {
+        // Fit to the requested width; the height only enables the fit.
+        scale = static_cast<float>(width) / svgW;
+        w = width;
+        const float exactH = scale * svgH;
+        h = static_cast<int>(exactH);
+        if (exactH != static_cast<float>(h) && h > 0) {
+            scale = static_cast<float>(h) / svgH;
+            w = static_cast<int>(scale * svgW);
+        }
+    } else if (pManager != nullptr && pManager->GetDPIObj() != nullptr) {
+        scale = pManager->GetDPIObj()->GetScale() / 100.0f;
+        w = static_cast<int>(svgW * scale);
+        h = static_cast<int>(svgH * scale);
+    }
+    if (w <= 0 || h <= 0) return nullptr;
+    std::unique_ptr<NSVGrasterizer, SvgRasterizerFree> rast(nsvgCreateRasterizer());
+    if (!rast) return nullptr;
+    std::vector<unsigned char> rgba(static_cast<size_t>(w) * static_cast<size_t>(h) * 4, 0);
+    nsvgRasterize(rast.get(), svg.get(), 0, 0, scale, rgba.data(), w, h, w * 4);
+    return BuildImage(rgba.data(), w, h, mask);
+}
+
+bool IsAllZero(const RECT& rc)
+{
+    return rc.left == 0 && rc.top == 0 && rc.right == 0 && rc.bottom == 0;
+}
+
+bool Meets(const RECT& a, const RECT& b)
+{
+    RECT rcTemp;
+    return ::IntersectRect(&rcTemp, &a, &b) != FALSE;
+}
+
+// One cell of the nine-grid: blended, or copied opaque.
+class CCellPainter {
+public:
+    CCellPainter(HDC hDC, HDC hSrcDC, const RECT& rcPaint, bool bBlend, BYTE uFade)
+        : m_hDC(hDC), m_hSrcDC(hSrcDC), m_rcPaint(rcPaint), m_bBlend(bBlend), m_uFade(uFade)
+    {
+    }
+
+    void Draw(const RECT& rcDst, const RECT& rcSrc) const
+    {
+        if (Width(rcDst) <= 0 || Height(rcDst) <= 0 || Width(rcSrc) <= 0 || Height(rcSrc) <= 0) return;
+        if (!Meets(rcDst, m_rcPaint)) return;
+        if (m_bBlend) {
+            Blend(m_hDC, rcDst, m_hSrcDC, rcSrc, m_uFade, true);
+        } else if (Width(rcDst) == Width(rcSrc) && Height(rcDst) == Height(rcSrc)) {
+            ::BitBlt(m_hDC, rcDst.left, rcDst.top, Width(rcDst), Height(rcDst), m_hSrcDC, rcSrc.left, rcSrc.top,
+                     SRCCOPY);
+        } else {
+            ::StretchBlt(m_hDC, rcDst.left, rcDst.top, Width(rcDst), Height(rcDst), m_hSrcDC, rcSrc.left,
+                         rcSrc.top, Width(rcSrc), Height(rcSrc), SRCCOPY);
+        }
+    }
+
+    // The middle cell laid as tiles of the source's size; the last tile of a row or column
+    // is cut (its source narrowed), never squeezed.
+    void DrawTiled(const RECT& rcDst, const RECT& rcSrc, bool xtiled, bool ytiled) const
+    {
+        const int tileW = Width(rcSrc);
+        const int tileH = Height(rcSrc);
+        if (tileW <= 0 || tileH <= 0 || Width(rcDst) <= 0 || Height(rcDst) <= 0) return;
+        const int stepW = xtiled ? tileW : Width(rcDst);
+        const int stepH = ytiled ? tileH : Height(rcDst);
+        for (int y = rcDst.top; y < rcDst.bottom; y += stepH) {
+            for (int x = rcDst.left; x < rcDst.right; x += stepW) {
+                RECT dst = {x, y, x + stepW, y + stepH};
+                RECT src = rcSrc;
+                if (dst.right > rcDst.right) {
+                    dst.right = rcDst.right;
+                    if (xtiled) src.right = src.left + Width(dst);
+                }
+                if (dst.bottom > rcDst.bottom) {
+                    dst.bottom = rcDst.bottom;
+                    if (ytiled) src.bottom = src.top + Height(dst);
+                }
+                Draw(dst, src);
+            }
+        }
+    }
+
+private:
+    HDC m_hDC;
+    HDC m_hSrcDC;
+    RECT m_rcPaint;
+    bool m_bBlend;
+    BYTE m_uFade;
+};
+
+void DrawNineGrid(const CCellPainter& painter, const RECT& rc, const RECT& bmp, const RECT& c, bool hole,
+                  bool xtiled, bool ytiled)
+{
+    const RECT dstMid = {rc.left + c.left, rc.top + c.top, rc.right - c.right, rc.bottom - c.bottom};
+    const RECT srcMid = {bmp.left + c.left, bmp.top + c.top, bmp.right - c.right, bmp.bottom - c.bottom};
+    if (!hole) {
+        if (xtiled || ytiled) painter.DrawTiled(dstMid, srcMid, xtiled, ytiled);
+        else painter.Draw(dstMid, srcMid);
+    }
+    if (c.left > 0 && c.top > 0) {
+        painter.Draw(RECT{rc.left, rc.top, dstMid.left, dstMid.top}, RECT{bmp.left, bmp.top, srcMid.left, srcMid.top});
+    }
+    if (c.top > 0) {
+        painter.Draw(RECT{dstMid.left, rc.top, dstMid.right, dstMid.top},
+                     RECT{srcMid.left, bmp.top, srcMid.right, srcMid.top});
+    }
+    if (c.right > 0 && c.top > 0) {
+        painter.Draw(RECT{dstMid.right, rc.top, rc.right, dstMid.top},
+                     RECT{srcMid.right, bmp.top, bmp.right, srcMid.top});
+    }
+    if (c.left > 0) {
+        painter.Draw(RECT{rc.left, dstMid.top, dstMid.left, dstMid.bottom},
+                     RECT{bmp.left, srcMid.top, srcMid.left, srcMid.bottom});
+    }
+    if (c.right > 0) {
+        painter.Draw(RECT{dstMid.right, dstMid.top, rc.right, dstMid.bottom},
+                     RECT{srcMid.right, srcMid.top, bmp.right, srcMid.bottom});
+    }
+    if (c.left > 0 && c.bottom > 0) {
+        painter.Draw(RECT{rc.left, dstMid.bottom, dstMid.left, rc.bottom},
+                     RECT{bmp.left, srcMid.bottom, srcMid.left, bmp.bottom});
+    }
+    if (c.bottom > 0) {
+        painter.Draw(RECT{dstMid.left, dstMid.bottom, dstMid.right, rc.bottom},
+                     RECT{srcMid.left, srcMid.bottom, srcMid.right, bmp.bottom});
+    }
+    if (c.right > 0 && c.bottom > 0) {
+        painter.Draw(RECT{dstMid.right, dstMid.bottom, rc.right, rc.bottom},
+                     RECT{srcMid.right, srcMid.bottom, bmp.right, bmp.bottom});
+    }
+}
+
+// Destination of a descriptor inside the item: offsets, alignment, padding, clipping.
+RECT ResolveDest(const RECT& rcItem, const TDrawInfo& info)
+{
+    RECT rcDest = rcItem;
+    const RECT& d = info.rcDest;
+    if (!IsAllZero(d)) {
+        rcDest.left = rcItem.left + d.left;
+        rcDest.top = rcItem.top + d.top;
+        rcDest.right = rcItem.left + d.right;
+        if (rcDest.right > rcItem.right) rcDest.right = rcItem.right;
+        rcDest.bottom = rcItem.top + d.bottom;
+        if (rcDest.bottom > rcItem.bottom) rcDest.bottom = rcItem.bottom;
+    }
+    // Alignment places a destination of the descriptor's size; without one there is no
+    // size to place and the image keeps filling the item.
+    const int w = d.right - d.left;
+    const int h = d.bottom - d.top;
+    const UINT uAlign = IsAllZero(d) ? 0 : info.uAlign;
+    switch (uAlign & DRAWINFO_ALIGN_HMASK) {
+    case DRAWINFO_ALIGN_RIGHT:
+        rcDest.left = rcItem.right - w;
+        rcDest.right = rcItem.right;
+        break;
+    case DRAWINFO_ALIGN_CENTER:
+        rcDest.left = rcItem.left + (rcItem.right - rcItem.left - w) / 2;
+        rcDest.right = rcDest.left + w;
+        break;
+    default:
+        break;
+    }
+    switch (uAlign & DRAWINFO_ALIGN_VMASK) {
+    case DRAWINFO_ALIGN_BOTTOM:
+        rcDest.top = rcItem.bottom - h;
+        rcDest.bottom = rcItem.bottom;
+        break;
+    case DRAWINFO_ALIGN_VCENTER:
+        rcDest.top = rcItem.top + (rcItem.bottom - rcItem.top - h) / 2;
+        rcDest.bottom = rcDest.top + h;
+        break;
+    default:
+        break;
+    }
+    ::OffsetRect(&rcDest, info.rcPadding.left, info.rcPadding.top);
+    ::OffsetRect(&rcDest, -info.rcPadding.right, -info.rcPadding.bottom);
+    if (rcDest.right > rcItem.right) rcDest.right = rcItem.right;
+    if (rcDest.bottom > rcItem.bottom) rcDest.bottom = rcItem.bottom;
+    return rcDest;
+}
+
+// iconsize='w,h' and iconalign='...' are read straight from the descriptor texts.
+void ReadIconKeys(LPCTSTR pStr, SIZE& size, CUIString& align)
+{
+    if (pStr == nullptr) return;
+    CUIString text(pStr);
+    int pos = text.Find(_T("iconsize='"));
+    if (pos >= 0) {
+        LPCTSTR p = text.GetData() + pos + 10;
+        LPTSTR pEnd = nullptr;
+        size.cx = _tcstol(p, &pEnd, 10);
+        if (pEnd != p && *pEnd != 0 && *pEnd != _T('\'')) size.cy = _tcstol(pEnd + 1, nullptr, 10);
+    }
+    pos = text.Find(_T("iconalign='"));
+    if (pos >= 0) {
+        int start = pos + 11;
+        int end = text.Find(_T('\''), start);
+        if (end > start) align = text.Mid(start, end - start);
+    }
+}
+
+} // namespace
+
+// ---- colours ---------------------------------------------------------------------------
+
+namespace {
+
+void RGBtoHSL(DWORD argb, float* H, float* S, float* L)
+{
+    const float r = ((argb >> 16) & 0xFF) / 255.0f;
+    const float g = ((argb >> 8) & 0xFF) / 255.0f;
+    const float b = (argb & 0xFF) / 255.0f;
+    const float mx = r > g ? (r > b ? r : b) : (g > b ? g : b);
+    const float mn = r < g ? (r < b ? r : b) : (g < b ? g : b);
+    *L = (mx + mn) / 2.0f;
+    if (mx == mn) {
+        *H = 0.0f;
+        *S = 0.0f;
+        return;
+    }
+    const float delta = mx - mn;
+    *S = *L < 0.5f ? delta / (mx + mn) : delta / (2.0f - mx - mn);
+    float h;
+    if (mx == r) h = (g - b) / delta + (g < b ? 6.0f : 0.0f);
+    else if (mx == g) h = (b - r) / delta + 2.0f;
+    else h = (r - g) / delta + 4.0f;
+    *H = h * 60.0f;
+}
+
+float HueToChannel(float p, float q, float t)
+{
+    if (t < 0.0f) t += 1.0f;
+    if (t > 1.0f) t -= 1.0f;
+    if (t < 1.0f / 6.0f) return p + (q - p) * 6.0f * t;
+    if (t < 0.5f) return q;
+    if (t < 2.0f / 3.0f) return p + (q - p) * (2.0f / 3.0f - t) * 6.0f;
+    return p;
+}
+
+DWORD HSLtoRGB(DWORD alpha, float H, float S, float L)
+{
+    float r, g, b;
+    if (S <= 0.0f) {
+        r = g = b = L;
+    } else {
+        const float q = L < 0.5f ? L * (1.0f + S) : L + S - L * S;
+        const float p = 2.0f * L - q;
+        const float h = H / 360.0f;
+        r = HueToChannel(p, q, h + 1.0f / 3.0f);
+        g = HueToChannel(p, q, h);
+        b = HueToChannel(p, q, h - 1.0f / 3.0f);
+    }
+    auto toByte = [](float v) -> DWORD {
+        int i = static_cast<int>(v * 255.0f + 0.5f);
+        return static_cast<DWORD>(i < 0 ? 0 : (i > 255 ? 255 : i));
+    };
+    return alpha | (toByte(r) << 16) | (toByte(g) << 8) | toByte(b);
+}
+
+} // namespace
+
+DWORD CRenderEngine::AdjustColor(DWORD dwColor, short H, short S, short L)
+{
+    if (H == 180 && S == 100 && L == 100) return dwColor;
+    float fH, fS, fL;
+    RGBtoHSL(dwColor, &fH, &fS, &fL);
+    fH += static_cast<float>(H - 180);
+    if (fH <= 0.0f) fH += 360.0f;
+    if (fH > 360.0f) fH -= 360.0f;
+    fS = fS * S / 100.0f;
+    if (fS > 1.0f) fS = 1.0f;
+    fL = fL * L / 100.0f;
+    if (fL > 1.0f) fL = 1.0f;
+    return HSLtoRGB(dwColor & 0xFF000000, fH, fS, fL);
+}
+
+void CRenderEngine::CheckAlphaColor(DWORD& dwColor)
+{
+    if ((dwColor & 0x00FFFFFF) == 0) dwColor += 1;
+}
+
+HBITMAP CRenderEngine::CreateARGB32Bitmap(HDC hDC, int cx, int cy, BYTE** pBits)
+{
+    if (pBits != nullptr) *pBits = nullptr;
+    if (cx <= 0 || cy <= 0) return nullptr;
+    BITMAPINFO bmi = {};
+    bmi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    bmi.bmiHeader.biWidth = cx;
+    bmi.bmiHeader.biHeight = -cy;
+    bmi.bmiHeader.biPlanes = 1;
+    bmi.bmiHeader.biBitCount = 32;
+    bmi.bmiHeader.biCompression = BI_RGB;
+    bmi.bmiHeader.biSizeImage = static_cast<DWORD>(cx) * static_cast<DWORD>(cy) * 4;
+    void* pvBits = nullptr;
+    HBITMAP hBitmap = ::CreateDIBSection(hDC, &bmi, DIB_RGB_COLORS, &pvBits, nullptr, 0);
+    if (hBitmap == nullptr) return nullptr;
+    if (pBits != nullptr) *pBits = static_cast<BYTE*>(pvBits);
+    return hBitmap;
+}
+
+bool CRenderEngine::KeepSourcePixels(TImageInfo* imageInfo)
+{
+    if (imageInfo == nullptr || imageInfo->hBitmap == nullptr) return false;
+    if (imageInfo->pSrcBits != nullptr) return true;
+    if (imageInfo->pBits == nullptr) {
+        DIBSECTION ds = {};
+        if (::GetObject(imageInfo->hBitmap, sizeof(ds), &ds) != sizeof(ds) || ds.dsBm.bmBits == nullptr) return false;
+        imageInfo->pBits = static_cast<LPBYTE>(ds.dsBm.bmBits);
+    }
+    const size_t bytes = static_cast<size_t>(imageInfo->nX) * static_cast<size_t>(imageInfo->nY) * 4;
+    imageInfo->pSrcBits = new (std::nothrow) BYTE[bytes];
+    if (imageInfo->pSrcBits == nullptr) return false;
+    ::GdiFlush();
+    memcpy(imageInfo->pSrcBits, imageInfo->pBits, bytes);
+    return true;
+}
+
+void CRenderEngine::AdjustImage(bool bUseHSL, TImageInfo* imageInfo, short H, short S, short L)
+{
+    if (imageInfo == nullptr || !imageInfo->bUseHSL) return;
+    if (!KeepSourcePixels(imageInfo)) return;
+    const size_t count = static_cast<size_t>(imageInfo->nX) * static_cast<size_t>(imageInfo->nY);
+    const DWORD* pSrc = reinterpret_cast<const DWORD*>(imageInfo->pSrcBits);
+    DWORD* pDst = reinterpret_cast<DWORD*>(imageInfo->pBits);
+    ::GdiFlush();
+    if (!bUseHSL) {
+        memcpy(pDst, pSrc, count * 4);
+        return;
+    }
+    for (size_t i = 0; i < count; ++i) {
+        const DWORD px = pSrc[i];
+        const DWORD a = px >> 24;
+        if (a == 0) {
+            pDst[i] = px;
+            continue;
+        }
+        // Adjust the straight colour, then premultiply again.
+        DWORD r = (px >> 16) & 0xFF, g = (px >> 8) & 0xFF, b = px & 0xFF;
+        if (a != 255) {
+            r = r * 255 / a;
+            g = g * 255 / a;
+            b = b * 255 / a;
+        }
+        const DWORD adjusted = AdjustColor(0xFF000000 | (r << 16) | (g << 8) | b, H, S, L);
+        r = ((adjusted >> 16) & 0xFF) * a / 255;
+        g = ((adjusted >> 8) & 0xFF) * a / 255;
+        b = (adjusted & 0xFF) * a / 255;
+        pDst[i] = (a << 24) | (r << 16) | (g << 8) | b;
+    }
+}
+
+// ---- loading ---------------------------------------------------------------------------
+
+TImageInfo* CRenderEngine::LoadImage(STRINGorID bitmap, LPCTSTR type, DWORD mask, int width, int height,
+                                     DWORD fillcolor, CPaintManagerUI* pManager, HINSTANCE instance)
+{
+    CUIString sMapped;
+    STRINGorID source = bitmap;
+    if ((type == nullptr || *type == 0) && !bitmap.IsId() && bitmap.m_lpstr != nullptr) {
+        LPCTSTR pMapped = CResourceManager::GetInstance()->GetImagePath(bitmap.m_lpstr);
+        if (pMapped != nullptr && *pMapped != 0) {
+            sMapped = pMapped;
+            source = STRINGorID(sMapped.GetData());
+        }
+    }
+    if (!source.IsId() && (source.m_lpstr == nullptr || *source.m_lpstr == 0)) return nullptr;
+    LPBYTE pData = nullptr;
+    int size = LoadImage2Memory(source, (type != nullptr && *type != 0) ? type : nullptr, pData, instance);
+    if (pData == nullptr) return nullptr;
+    TImageInfo* pInfo = size > 0
+                            ? LoadImageFromMemory(pData, static_cast<DWORD>(size), mask, width, height, fillcolor, pManager)
+                            : nullptr;
+    FreeMemory(pData);
+    return pInfo;
+}
+
+TImageInfo* CRenderEngine::LoadImageFromMemory(const BYTE* pData, DWORD dwSize, DWORD mask, int width, int height,
+                                               DWORD fillcolor, CPaintManagerUI* pManager)
+{
+    if (pData == nullptr || dwSize == 0 || dwSize > 0x7FFFFFFF) return nullptr;
+    int x = 0, y = 0, n = 0;
+    std::unique_ptr<unsigned char, StbFree> rgba(
+        stbi_load_from_memory(pData, static_cast<int>(dwSize), &x, &y, &n, 4));
+    if (rgba) return BuildImage(rgba.get(), x, y, mask);
+    return LoadSvg(pData, dwSize, mask, width, height, fillcolor, pManager);
+}
+
+bool CRenderEngine::LoadGifImageFromMemory(const BYTE* pData, DWORD dwSize, CStdPtrArray& frames)
+{
+    if (pData == nullptr || dwSize == 0 || dwSize > 0x7FFFFFFF) return false;
+    int* pDelays = nullptr;
+    int x = 0, y = 0, z = 0, comp = 0;
+    std::unique_ptr<unsigned char, StbFree> pixels(
+        stbi_load_gif_from_memory(pData, static_cast<int>(dwSize), &pDelays, &x, &y, &z, &comp, 4));
+    std::unique_ptr<int, void (*)(int*)> delays(pDelays, [](int* p) { stbi_image_free(p); });
+    if (!pixels || x <= 0 || y <= 0 || z <= 0) return false;
+    const size_t frameBytes = static_cast<size_t>(x) * static_cast<size_t>(y) * 4;
+    for (int i = 0; i < z; ++i) {
+        TImageInfo* pFrame = BuildImage(pixels.get() + frameBytes * i, x, y, 0);
+        if (pFrame == nullptr) return false;
+        pFrame->delay = pDelays != nullptr ? pDelays[i] : 0;
+        if (!frames.Add(pFrame)) {
+            delete pFrame;
+            return false;
+        }
+    }
+    return true;
+}
+
+void CRenderEngine::FreeImage(TImageInfo* bitmap, bool bDelete)
+{
+    if (bitmap == nullptr) return;
+    bitmap->Release();
+    if (bDelete) delete bitmap;
+}
+
+// ---- drawing ---------------------------------------------------------------------------
+
+void CRenderEngine::DrawImage(HDC hDC, HBITMAP hBitmap, const RECT& rc, const RECT& rcPaint, const RECT& rcBmpPart,
+                              const RECT& rcCorners, bool bAlpha, BYTE uFade, bool hole, bool xtiled, bool ytiled)
+{
+    if (hDC == nullptr || hBitmap == nullptr) return;
+    CMemoryDC memDC(hDC);
+    if (memDC.Get() == nullptr) return;
+    CSelectObject select(memDC.Get(), hBitmap);
+    const int oldMode = ::SetStretchBltMode(hDC, HALFTONE);
+    POINT oldOrigin;
+    ::SetBrushOrgEx(hDC, 0, 0, &oldOrigin);
+
+    const bool bBlend = bAlpha || uFade < 255;
+    const bool bPlainCopy = !bBlend && Width(rc) == Width(rcBmpPart) && Height(rc) == Height(rcBmpPart) &&
+                            IsAllZero(rcCorners);
+    if (bPlainCopy) {
+        RECT rcTemp;
+        if (::IntersectRect(&rcTemp, &rcPaint, &rc)) {
+            ::BitBlt(hDC, rcTemp.left, rcTemp.top, Width(rcTemp), Height(rcTemp), memDC.Get(),
+                     rcBmpPart.left + rcTemp.left - rc.left, rcBmpPart.top + rcTemp.top - rc.top, SRCCOPY);
+        }
+    } else {
+        CCellPainter painter(hDC, memDC.Get(), rcPaint, bBlend, uFade);
+        DrawNineGrid(painter, rc, rcBmpPart, rcCorners, hole, xtiled, ytiled);
+    }
+    ::SetBrushOrgEx(hDC, oldOrigin.x, oldOrigin.y, nullptr);
+    if (oldMode != 0) ::SetStretchBltMode(hDC, oldMode);
+}
+
+bool CRenderEngine::DrawImageInfo(HDC hDC, CPaintManagerUI* pManager, const RECT& rcItem, const RECT& rcPaint,
+                                  const TDrawInfo* pDrawInfo, HINSTANCE instance)
+{
+    if (pManager == nullptr || hDC == nullptr || pDrawInfo == nullptr) return false;
+    const RECT rcDest = ResolveDest(rcItem, *pDrawInfo);
+    if (pDrawInfo->sImageName.IsEmpty()) return false;
+    const TImageInfo* pImage = pManager->GetImageEx(
+        pDrawInfo->sImageName, pDrawInfo->sResType.IsEmpty() ? nullptr : pDrawInfo->sResType.GetData(),
+        pDrawInfo->dwMask, pDrawInfo->width, pDrawInfo->height, pDrawInfo->fillcolor, false, instance);
+    if (pImage == nullptr || pImage->hBitmap == nullptr) return false;
+
+    RECT rcSource = pDrawInfo->rcSource;
+    if (IsAllZero(rcSource)) rcSource = RECT{0, 0, pImage->nX, pImage->nY};
+    if (rcSource.right > pImage->nX) rcSource.right = pImage->nX;
+    if (rcSource.bottom > pImage->nY) rcSource.bottom = pImage->nY;
+
+    if (!Meets(rcDest, rcItem)) return true;
+    if (Meets(rcDest, rcPaint)) {
+        DrawImage(hDC, pImage->hBitmap, rcDest, rcPaint, rcSource, pDrawInfo->rcCorner,
+                  pManager->IsLayered() || pImage->bAlpha, pDrawInfo->uFade, pDrawInfo->bHole, pDrawInfo->bTiledX,
+                  pDrawInfo->bTiledY);
+    }
+    return true;
+}
+
+bool CRenderEngine::DrawImageString(HDC hDC, CPaintManagerUI* pManager, const RECT& rcItem, const RECT& rcPaint,
+                                    LPCTSTR pStrImage, LPCTSTR pStrModify, HINSTANCE instance)
+{
+    if (pManager == nullptr || hDC == nullptr || pStrImage == nullptr || *pStrImage == 0) return false;
+    const TDrawInfo* pDrawInfo = pManager->GetDrawInfo(pStrImage, pStrModify);
+    return DrawImageInfo(hDC, pManager, rcItem, rcPaint, pDrawInfo, instance);
+}
+
+bool CRenderEngine::MakeFitIconDest(const RECT& rcControl, const SIZE& szIcon, LPCTSTR pstrAlign, RECT& rcDest)
+{
+    if (szIcon.cx <= 0 || szIcon.cy <= 0) return false;
+    CUIString align(pstrAlign);
+    const int cw = Width(rcControl);
+    const int ch = Height(rcControl);
+    rcDest.left = rcControl.left;
+    rcDest.top = rcControl.top;
+    if (align.CompareNoCase(_T("center")) == 0) {
+        rcDest.left = rcControl.left + (cw - szIcon.cx) / 2;
+        rcDest.top = rcControl.top + (ch - szIcon.cy) / 2;
+    } else if (align.CompareNoCase(_T("vcenter")) == 0) {
+        rcDest.top = rcControl.top + (ch - szIcon.cy) / 2;
+    } else if (align.CompareNoCase(_T("hcenter")) == 0) {
+        rcDest.left = rcControl.left + (cw - szIcon.cx) / 2;
+    }
+    rcDest.right = rcDest.left + szIcon.cx;
+    rcDest.bottom = rcDest.top + szIcon.cy;
+    if (rcDest.right > rcControl.right) rcDest.right = rcControl.right;
+    if (rcDest.bottom > rcControl.bottom) rcDest.bottom = rcControl.bottom;
+    return rcDest.right > rcDest.left && rcDest.bottom > rcDest.top;
+}
+
+bool CRenderEngine::DrawIconImageString(HDC hDC, CPaintManagerUI* pManager, const RECT& rcItem, const RECT& rcPaint,
+                                        LPCTSTR pStrImage, LPCTSTR pStrModify)
+{
+    if (pManager == nullptr || hDC == nullptr || pStrImage == nullptr || *pStrImage == 0) return false;
+    SIZE size = {0, 0};
+    CUIString align;
+    ReadIconKeys(pStrImage, size, align);
+    ReadIconKeys(pStrModify, size, align);
+    if (pManager->GetDPIObj() != nullptr) pManager->GetDPIObj()->Scale(&size);
+    RECT rcDest = rcItem;
+    if (size.cx > 0 && size.cy > 0 && !MakeFitIconDest(rcItem, size, align, rcDest)) return true;
+    const TDrawInfo* pDrawInfo = pManager->GetDrawInfo(pStrImage, pStrModify);
+    return DrawImageInfo(hDC, pManager, rcDest, rcPaint, pDrawInfo);
+}
+
+LONG CRenderEngine::GetDecodeCount()
+{
+    return g_nDecodeCount;
+}
+
+LONG CRenderEngine::GetParseCount()
+{
+    return g_nParseCount;
+}
+
+void CRenderEngine::CountParse()
+{
+    g_nParseCount++;
+}
+
+} // namespace Veneer
