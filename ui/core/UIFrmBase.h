@@ -18,9 +18,16 @@ struct MenuCmd
     CUIString sName;
     CUIString sUserData;
     CUIString sText;
-    UINT_PTR uTag;
-    bool bChecked;
+    UINT_PTR uTag = 0;
+    bool bChecked = false;
 };
+
+// Records for WM_USER + 4 come from AllocMenuCmd; a frame accepts only live
+// ones and frees them once offered (the pointer travels in a window message
+// that any program could forge).
+MenuCmd* AllocMenuCmd();
+bool IsLiveMenuCmd(const MenuCmd* pCmd);
+void FreeMenuCmd(MenuCmd* pCmd);
 
 enum
 {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <windows.h>
+#include <string.h>
 #include "ui/support/UIString.h"
 #include "ui/support/StdStringPtrMap.h"
 #include "ui/core/UIDefines.h"
@@ -13,6 +14,23 @@ class CNotifyPump;
 typedef void (CNotifyPump::*UI_PMSG)(TNotifyUI& msg);
 // Handler of a map entry with signature 1 (takes wParam/lParam of the notification).
 typedef LRESULT (CNotifyPump::*UI_PMSG_WPARAM_LPARAM)(WPARAM wParam, LPARAM lParam);
+
+// Signature-1 handlers are kept in the common pfn slot; the representation
+// is copied, not converted, so it comes back unchanged.
+inline UI_PMSG UIPackHandler(UI_PMSG_WPARAM_LPARAM pfn)
+{
+    static_assert(sizeof(UI_PMSG) == sizeof(UI_PMSG_WPARAM_LPARAM), "member pointers of one class");
+    UI_PMSG packed;
+    memcpy(&packed, &pfn, sizeof(packed));
+    return packed;
+}
+
+inline UI_PMSG_WPARAM_LPARAM UIUnpackHandler(UI_PMSG pfn)
+{
+    UI_PMSG_WPARAM_LPARAM unpacked;
+    memcpy(&unpacked, &pfn, sizeof(unpacked));
+    return unpacked;
+}
 
 enum UISig
 {
@@ -34,7 +52,7 @@ struct UI_MSGMAP_ENTRY
     CUIString sMsgType;    // notification type, exact
     CUIString sCtrlName;   // sender name; empty matches any sender
     UINT nSig;             // UISig
-    UI_PMSG pfn;           // for UISig_lwl stored cast from UI_PMSG_WPARAM_LPARAM
+    UI_PMSG pfn;           // UISig_lwl handlers packed with UIPackHandler
 };
 
 // Routes a notification through a static (type, sender name) -> member map,
@@ -110,7 +128,7 @@ public:                                                                       \
 // Signature 1: LRESULT memberFxn(WPARAM, LPARAM) with the notification's values.
 #define UI_ON_MSGTYPE_WPARAM_LPARAM(msgtype, ctrname, memberFxn)              \
     { msgtype, ctrname, ::Veneer::UISig_lwl,                                  \
-      reinterpret_cast<::Veneer::UI_PMSG>(                                    \
+      ::Veneer::UIPackHandler(                                                \
           static_cast<::Veneer::UI_PMSG_WPARAM_LPARAM>(&memberFxn)) },
 
 #define UI_END_MESSAGE_MAP()                                                  \

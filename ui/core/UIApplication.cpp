@@ -1,0 +1,216 @@
+#include "ui/core/UIApplication.h"
+
+#include <ole2.h>
+
+#include "ui/core/UIFrameWnd.h"
+#include "ui/core/UIManager.h"
+#include "ui/core/UIResourceManager.h"
+
+namespace Veneer {
+
+namespace {
+
+CUIApplication* g_pApplication = nullptr;
+
+LPCWSTR PasswordOrNull(const CUIString& sPassword)
+{
+    return sPassword.IsEmpty() ? nullptr : sPassword.GetData();
+}
+
+} // namespace
+
+CUIApplication* UIGetApp()
+{
+    return g_pApplication;
+}
+
+CUIApplication::CUIApplication()
+    : m_pMainWnd(nullptr),
+      m_hInstance(nullptr),
+      m_nResType(RES_NONE),
+      m_bCacheZip(false),
+      m_nZipResId(0),
+      m_bSingleInstance(false),
+      m_hMutex(nullptr),
+      m_uActivateMsg(0),
+      m_bComInitialized(false)
+{
+    g_pApplication = this;
+}
+
+CUIApplication::~CUIApplication()
+{
+    if (m_hMutex != nullptr) {
+        ::CloseHandle(m_hMutex);
+        m_hMutex = nullptr;
+    }
+    if (g_pApplication == this) g_pApplication = nullptr;
+}
+
+bool CUIApplication::SetSingleApplication(bool bSingle, LPCWSTR lpszName)
+{
+    if (lpszName == nullptr || lpszName[0] == L'\0') return false;
+    m_bSingleInstance = bSingle;
+    m_sSingleName = lpszName;
+    return true;
+}
+
+void CUIApplication::SetRegistryKey(LPCWSTR lpszCompany, LPCWSTR lpszAppName)
+{
+    m_regKey.SetRegistryKey(lpszCompany, lpszAppName);
+}
+
+void CUIApplication::SetResType_File(LPCWSTR lpszFolder)
+{
+    m_nResType = RES_FILE;
+    m_sResFolder = lpszFolder;
+}
+
+void CUIApplication::SetResType_Resource(LPCWSTR lpszFolder, LPCWSTR lpszResName, LPCWSTR lpszResType)
+{
+    m_nResType = RES_RESOURCE;
+    m_sResFolder = lpszFolder;
+    m_sResName = lpszResName;
+    m_sResTypeName = lpszResType;
+}
+
+void CUIApplication::SetResType_ZIP(LPCWSTR lpszFolder, LPCWSTR lpszZipFile, bool bCache, LPCWSTR lpszPassword)
+{
+    m_nResType = RES_ZIP;
+    m_sResFolder = lpszFolder;
+    m_sZipFile = lpszZipFile;
+    m_bCacheZip = bCache;
+    m_sZipPassword = lpszPassword;
+}
+
+void CUIApplication::SetResType_ZipResource(LPCWSTR lpszFolder, LPCWSTR lpszPassword, UINT nResId, LPCWSTR lpszResType)
+{
+    m_nResType = RES_ZIPRESOURCE;
+    m_sResFolder = lpszFolder;
+    m_sZipPassword = lpszPassword;
+    m_nZipResId = nResId;
+    m_sZipResType = lpszResType;
+}
+
+bool CUIApplication::InitInstance(HINSTANCE hInstance)
+{
+    if (FAILED(::CoInitialize(nullptr))) return false;
+    m_bComInitialized = true;
+    ::OleInitialize(nullptr);
+
+    m_hInstance = hInstance;
+    CPaintManagerUI::SetInstance(hInstance);
+    m_sAppPath = CPaintManagerUI::GetInstancePath();
+
+    InitResource();
+
+    if (!m_bSingleInstance || m_sSingleName.IsEmpty()) return true;
+
+    m_uActivateMsg = ::RegisterWindowMessageW(m_sSingleName.GetData());
+    m_hMutex = ::CreateMutexW(nullptr, FALSE, m_sSingleName.GetData());
+    if (::GetLastError() != ERROR_ALREADY_EXISTS) return true;
+
+    // Another instance runs: ask its main window to come forward, then end.
+    DWORD dwRecipients = BSM_APPLICATIONS;
+    ::BroadcastSystemMessageW(BSF_NOHANG, &dwRecipients, m_uActivateMsg, 0, 0);
+    return false;
+}
+
+void CUIApplication::InitResource()
+{
+    CPaintManagerUI::SetResourceType(m_nResType);
+    const CUIString sResPath = m_sAppPath + m_sResFolder;
+    switch (CPaintManagerUI::GetResourceType()) {
+    case RES_FILE:
+        CPaintManagerUI::SetResourcePath(sResPath.GetData());
+        CResourceManager::GetInstance()->LoadResource(L"res.xml", nullptr);
+        break;
+    case RES_ZIP:
+        CPaintManagerUI::SetResourcePath(sResPath.GetData());
+        // The archive name is taken relative to the resource path.
+        CPaintManagerUI::SetResourceZip(m_sZipFile.GetData(), m_bCacheZip, PasswordOrNull(m_sZipPassword));
+        break;
+    case RES_RESOURCE:
+        CPaintManagerUI::SetResourcePath(sResPath.GetData());
+        CResourceManager::GetInstance()->LoadResource(m_sResName.GetData(), m_sResTypeName.GetData());
+        break;
+    case RES_ZIPRESOURCE: {
+        CPaintManagerUI::SetResourcePath(sResPath.GetData());
+        HINSTANCE hModule = CPaintManagerUI::GetResourceDll();
+        HRSRC hResource = ::FindResourceW(hModule, MAKEINTRESOURCEW(m_nZipResId), m_sZipResType.GetData());
+        if (hResource == nullptr) break;
+        // Resource memory belongs to the module and stays mapped while it is loaded.
+        HGLOBAL hGlobal = ::LoadResource(hModule, hResource);
+        DWORD dwSize = ::SizeofResource(hModule, hResource);
+        if (hGlobal == nullptr || dwSize == 0) break;
+        LPVOID pData = ::LockResource(hGlobal);
+        if (pData == nullptr) break;
+        CPaintManagerUI::SetResourceZip(pData, dwSize, PasswordOrNull(m_sZipPassword));
+        CResourceManager::GetInstance()->LoadResource(L"res.xml", nullptr);
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void CUIApplication::Run()
+{
+    if (m_pMainWnd != nullptr) m_pMainWnd->SetApplication(this);
+    CPaintManagerUI::MessageLoop();
+}
+
+int CUIApplication::ExitInstance()
+{
+    if (m_pMainWnd != nullptr) {
+        // A window still alive (the loop can end before it is destroyed)
+        // must not outlive its object.
+        HWND hWnd = m_pMainWnd->GetHWND();
+        if (::IsWindow(hWnd)) ::DestroyWindow(hWnd);
+        delete m_pMainWnd;
+        m_pMainWnd = nullptr;
+    }
+    if (m_hMutex != nullptr) {
+        ::CloseHandle(m_hMutex);
+        m_hMutex = nullptr;
+    }
+    CPaintManagerUI::Term();
+    if (m_bComInitialized) {
+        ::OleUninitialize();
+        ::CoUninitialize();
+        m_bComInitialized = false;
+    }
+    return 0;
+}
+
+UINT CUIApplication::GetProfileIntW(LPCWSTR lpszSection, LPCWSTR lpszEntry, int nDefault)
+{
+    return m_regKey.ReadInt(lpszSection, lpszEntry, nDefault);
+}
+
+BOOL CUIApplication::WriteProfileInt(LPCWSTR lpszSection, LPCWSTR lpszEntry, int nValue)
+{
+    return m_regKey.WriteInt(lpszSection, lpszEntry, nValue);
+}
+
+CUIString CUIApplication::GetProfileStringW(LPCWSTR lpszSection, LPCWSTR lpszEntry, LPCWSTR lpszDefault)
+{
+    return m_regKey.ReadString(lpszSection, lpszEntry, lpszDefault);
+}
+
+BOOL CUIApplication::WriteProfileStringW(LPCWSTR lpszSection, LPCWSTR lpszEntry, LPCWSTR lpszValue)
+{
+    return m_regKey.WriteString(lpszSection, lpszEntry, lpszValue);
+}
+
+BOOL CUIApplication::GetProfileBinary(LPCWSTR lpszSection, LPCWSTR lpszEntry, BYTE** ppData, UINT* pBytes)
+{
+    return m_regKey.ReadBinary(lpszSection, lpszEntry, ppData, pBytes);
+}
+
+BOOL CUIApplication::WriteProfileBinary(LPCWSTR lpszSection, LPCWSTR lpszEntry, const BYTE* pData, UINT nBytes)
+{
+    return m_regKey.WriteBinary(lpszSection, lpszEntry, pData, nBytes);
+}
+
+} // namespace Veneer
