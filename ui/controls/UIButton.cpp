@@ -309,31 +309,39 @@ void CButtonUI::PaintBkColor(HDC hDC)
     CLabelUI::PaintBkColor(hDC);
 }
 
-void CButtonUI::BuildStateImages()
+bool CButtonUI::SliceStateImage(const CUIString& sImage, int nCount, CUIString* pSlices)
 {
-    if (m_sStateImage.IsEmpty() || m_nStateCount <= 0 || !m_sNormalImage.IsEmpty() || m_pManager == nullptr) return;
-    const TDrawInfo* pInfo = m_pManager->GetDrawInfo(m_sStateImage, L"");
-    if (pInfo == nullptr || pInfo->sImageName.IsEmpty()) return;
+    if (sImage.IsEmpty() || nCount <= 0 || m_pManager == nullptr) return false;
+    const TDrawInfo* pInfo = m_pManager->GetDrawInfo(sImage, L"");
+    if (pInfo == nullptr || pInfo->sImageName.IsEmpty()) return false;
     const TImageInfo* pImage = m_pManager->GetImageEx(pInfo->sImageName, pInfo->sResType, pInfo->dwMask,
                                                       pInfo->width, pInfo->height, pInfo->fillcolor, pInfo->bHSL,
                                                       m_instance);
-    if (pImage == nullptr) return;
-    const int w = pImage->nX / m_nStateCount;
+    if (pImage == nullptr) return false;
+    const int w = pImage->nX / nCount;
     const int h = pImage->nY;
     const RECT& d = pInfo->rcDest;
-    auto slice = [&](int i) {
-        CUIString s;
-        s.Format(L"res='%s' restype='%s' dest='%d,%d,%d,%d' source='%d,%d,%d,%d'", pInfo->sImageName.GetData(),
-                 pInfo->sResType.GetData(), d.left, d.top, d.right, d.bottom, i * w, 0, (i + 1) * w, h);
-        return s;
-    };
-    m_sNormalImage = slice(0);
-    if (m_nStateCount >= 2) {
-        m_sHotImage = slice(1);
-        m_sPushedImage = slice(1);
+    const int nSlices = nCount < 4 ? nCount : 4;
+    for (int i = 0; i < nSlices; ++i) {
+        pSlices[i].Format(L"res='%s' restype='%s' dest='%d,%d,%d,%d' source='%d,%d,%d,%d'",
+                          pInfo->sImageName.GetData(), pInfo->sResType.GetData(), d.left, d.top, d.right, d.bottom,
+                          i * w, 0, (i + 1) * w, h);
     }
-    if (m_nStateCount >= 3) m_sPushedImage = slice(2);
-    if (m_nStateCount >= 4) m_sDisabledImage = slice(3);
+    return true;
+}
+
+void CButtonUI::BuildStateImages()
+{
+    if (!m_sNormalImage.IsEmpty()) return;
+    CUIString slices[4];
+    if (!SliceStateImage(m_sStateImage, m_nStateCount, slices)) return;
+    m_sNormalImage = slices[0];
+    if (m_nStateCount >= 2) {
+        m_sHotImage = slices[1];
+        m_sPushedImage = slices[1];
+    }
+    if (m_nStateCount >= 3) m_sPushedImage = slices[2];
+    if (m_nStateCount >= 4) m_sDisabledImage = slices[3];
 }
 
 bool CButtonUI::DrawStateImage(const CUIString& sImage, HDC hDC)

@@ -99,6 +99,8 @@ protected:
     void RefreshStateBits();
     // Cuts the state image into the per-state images once, when asked for.
     void BuildStateImages();
+    // Descriptors of the first min(nCount, 4) equal horizontal slices of an image.
+    bool SliceStateImage(const CUIString& sImage, int nCount, CUIString* pSlices);
     bool DrawStateImage(const CUIString& sImage, HDC hDC);
     void PaintBorderInColor(HDC hDC, DWORD dwColor);
 

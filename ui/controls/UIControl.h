@@ -14,9 +14,6 @@ class CPaintManagerUI;
 class CLangPackageUI;
 class CControlUI;
 
-// Callback of the tree walk (FindControl): a non-null answer ends the walk.
-typedef CControlUI* (CALLBACK* FINDCONTROLPROC)(CControlUI*, LPVOID);
-
 // Show/hide animation kinds.
 enum UIAnim
 {
@@ -63,15 +60,11 @@ public:
     ~CControlUI() override;
 
     // Animation (frame timers and the pane show/hide animation)
-    bool StartAnimation(int nElapse, int nTotalFrame, int nAnimationID = 0, bool bLoop = false) override;
-    void StopAnimation(int nAnimationID = 0) override;
-    bool IsAnimationRunning(int nAnimationID) override;
-    int GetCurrentFrame(int nAnimationID = 0) override;
-    bool SetCurrentFrame(int nFrame, int nAnimationID = 0) override;
+    // (StartAnimation, StopAnimation, IsAnimationRunning, GetCurrentFrame, SetCurrentFrame and
+    // OnAnimationElapse come from CUIAnimation.)
     void OnAnimationStep(int nTotalFrame, int nCurFrame, int nAnimationID) override;
     void OnAnimationStart(int nAnimationID, bool bFirstLoop) override;
     void OnAnimationStop(int nAnimationID) override;
-    void OnAnimationElapse(int nAnimationID) override;
 
     // Identity
     virtual CUIString GetName() const;

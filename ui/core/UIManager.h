@@ -9,6 +9,8 @@
 #include <ole2.h>
 #include <commctrl.h>
 
+#include <vector>
+
 namespace Veneer {
 
 struct tagTImageInfo;
@@ -352,6 +354,7 @@ private:
     // tooltip
     HWND m_hwndTooltip = nullptr;
     TOOLINFOW m_ToolTip = {};
+    CUIString m_sToolTipText;
     int m_iHoverTime = 400;
     bool m_bNoActivate = false;
     bool m_bShowUpdateRect = false;
@@ -393,7 +396,6 @@ private:
     bool m_bLayeredChanged = false;
     RECT m_rcLayeredUpdate = {0, 0, 0, 0};
     TDrawInfo* m_pLayeredDrawInfo = nullptr;
-    BYTE m_nLayeredOpacity = 0xFF;
 
     CShadowUI* m_pShadow = nullptr;
     CDPI* m_pDPI = nullptr;
@@ -423,6 +425,10 @@ private:
     CStdStringPtrMap m_mWindowCustomAttrHash;
     CStdStringPtrMap m_mOptionGroup;
     CRITICAL_SECTION m_lockAsync;
+    // scratch lists reused so that routing and layout do not allocate once warmed up
+    std::vector<CControlUI*> m_vMouseLeaveScratch;
+    std::vector<CControlUI*> m_vUpdateScratch;
+    int m_iMouseLeaveDepth = 0;
 
     TResInfo m_ResInfo;
 };

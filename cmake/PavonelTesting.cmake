@@ -1,0 +1,21 @@
+# Test executables are Windows programs: CTest runs them through the Wine runner.
+find_package(GTest CONFIG REQUIRED)
+set(PAVONEL_WINEPREFIX "${CMAKE_BINARY_DIR}/wineprefix" CACHE PATH "Wine prefix used by the tests")
+set(CMAKE_CROSSCOMPILING_EMULATOR "${PROJECT_SOURCE_DIR}/tools/wine-run;--prefix;${PAVONEL_WINEPREFIX}")
+
+# pavonel_add_test(<name> SOURCES <files...> [LIBS <targets...>] [GUI] [TIMEOUT <seconds>] [ARGS <args...>])
+# GUI marks tests that open windows; the runner always provides a display, the label lets you pick them.
+function(pavonel_add_test name)
+  cmake_parse_arguments(T "GUI" "TIMEOUT" "SOURCES;LIBS;ARGS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gmock GTest::gtest_main)
+  add_test(NAME ${name} COMMAND ${name} ${T_ARGS})
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT 300)
+  endif()
+  set(labels unit)
+  if(T_GUI)
+    set(labels gui)
+  endif()
+  set_tests_properties(${name} PROPERTIES TIMEOUT ${T_TIMEOUT} LABELS "${labels}")
+endfunction()

@@ -1,0 +1,284 @@
+#include "installer/install/InstallEngine.h"
+
+#include "installer/install/DownloadUrlLookup.h"
+#include "installer/install/IInstallView.h"
+#include "installer/install/InstallPaths.h"
+#include "installer/install/ProcessRunner.h"
+#include "installer/install/SettingsStore.h"
+#include "installer/net/InstallLog.h"
+#include "installer/net/PackageDownload.h"
+#include "installer/net/TextConvert.h"
+#include "installer/net/UsageReporter.h"
+
+#include <windows.h>
+#include <process.h>
+#include <shlwapi.h>
+
+#include <atomic>
+#include <cwchar>
+#include <mutex>
+
+// Everything the install thread and the report threads use. Shared, so that a thread that outlives the
+// engine (it never should, see Shutdown) still finds valid memory.
+struct InstallContext
+{
+    std::atomic<int> state{Start};
+    CWinHandle cancelEvent{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+    std::atomic<long> stallLimitSec{CPackageDownload::kDefaultStallSec};
+
+    std::mutex lock; // guards everything below
+    IInstallView* view = nullptr;
+    DownloadAddresses addresses;
+    bool hasDirText = false;
+    std::wstring dirText;
+    std::wstring installDir;
+
+    bool IsCancelled() const { return WaitForSingleObject(cancelEvent.Get(), 0) == WAIT_OBJECT_0; }
+
+    void UpdateProgress(int percent)
+    {
+        std::lock_guard<std::mutex> guard(lock);
+        if (view != nullptr)
+            view->UpdateProgress(percent);
+    }
+
+    void SwitchPage(const wchar_t* hidePage, const wchar_t* showPage)
+    {
+        std::lock_guard<std::mutex> guard(lock);
+        if (view != nullptr)
+            view->SwitchPage(hidePage, showPage);
+    }
+};
+
+namespace {
+
+const char kSoftType[] = "CORVEX";
+
+void StartReport(const std::shared_ptr<InstallContext>& context)
+{
+    std::shared_ptr<InstallContext> keep = context;
+    CUsageReporter::StartUsageReport(kSoftType, [keep]() { return keep->state.load(); });
+}
+
+void EndRun(const std::shared_ptr<InstallContext>& context, int outcome, const wchar_t* showPage)
+{
+    context->state = outcome;
+    CInstallLog::Write(L"install run ended: %ls", Utf8ToWideString(CUsageReporter::OperateTypeFor(outcome)).c_str());
+    StartReport(context);
+    context->SwitchPage(L"page_install", showPage);
+}
+
+void RunInstall(const std::shared_ptr<InstallContext>& context)
+{
+    DownloadAddresses addresses;
+    bool hasDirText = false;
+    std::wstring dirText;
+    {
+        std::lock_guard<std::mutex> guard(context->lock);
+        addresses = context->addresses;
+        hasDirText = context->hasDirText;
+        dirText = context->dirText;
+    }
+    if (context->IsCancelled())
+        return;
+
+    const std::wstring desktop = CInstallPaths::GetDesktopDir();
+    const std::wstring folder = CInstallPaths::DownloadFolderFor(desktop);
+    if (!PathIsDirectoryW(folder.c_str()))
+        CreateDirectoryW(folder.c_str(), nullptr);
+    const std::wstring target = folder + L"\\" + CInstallPaths::kPackageFileName;
+
+    CInstallLog::Write(L"download %ls to %ls", addresses.onlineUrl.c_str(), target.c_str());
+    CPackageDownload download([context](int percent) { context->UpdateProgress(percent); },
+                              context->cancelEvent.Get());
+    download.SetStallLimit(context->stallLimitSec.load());
+    const bool downloaded = download.Run(addresses.onlineUrl, target, addresses.sha256);
+    CInstallLog::Write(L"download %ls: %ls, %lld bytes%ls%ls", downloaded ? L"succeeded" : L"failed",
+                       download.GetResult().Describe().c_str(), download.GetBytes(),
+                       downloaded ? L"" : L", ", download.GetFailure().c_str());
+    if (context->IsCancelled()) {
+        CInstallLog::WriteLine(L"install run cancelled: the user is leaving");
+        return;
+    }
+    if (!downloaded) {
+        EndRun(context, DownloadFail, L"page_fail");
+        return;
+    }
+
+    const std::wstring installDir = CInstallPaths::DeriveInstallDir(desktop, hasDirText, dirText);
+    {
+        std::lock_guard<std::mutex> guard(context->lock);
+        context->installDir = installDir;
+    }
+    ProcessRunParams params = {};
+    swprintf(params.szProgram, 260, L"\"%ls\"", target.c_str());
+    std::wstring parameters = L"/VERYSILENT /SP- /NORESTART /DIR=\"" + installDir + L"\"";
+    if (parameters.size() > 2047)
+        parameters.resize(2047);
+    parameters.copy(params.szParameters, parameters.size());
+    params.dwTimeoutMs = CInstallEngine::kPackageTimeoutMs;
+    params.hCancelEvent = context->cancelEvent.Get();
+    CInstallLog::Write(L"running package with %ls", params.szParameters);
+    const int ran = RunProcessAndWait(&params);
+    download.ReleaseFile(); // held against replacement until the package has run
+    if (context->IsCancelled()) {
+        CInstallLog::WriteLine(L"install run cancelled while the package ran");
+        return;
+    }
+    if (!ran) {
+        EndRun(context, DownloadSuc, L"page_fail");
+        return;
+    }
+    CSettingsStore::WriteLanguageSetting();
+    context->SwitchPage(L"page_install", L"page_finished");
+    CSettingsStore::WriteInstallPath(installDir);
+    context->state = Installed;
+    CInstallLog::WriteLine(L"install run ended: INSTALL");
+    StartReport(context);
+}
+
+struct WorkerStart
+{
+    std::shared_ptr<InstallContext> context;
+};
+
+unsigned __stdcall InstallThreadProc(void* param)
+{
+    std::unique_ptr<WorkerStart> start(static_cast<WorkerStart*>(param));
+    if (start)
+        RunInstall(start->context);
+    return 0;
+}
+
+} // namespace
+
+CInstallEngine::CInstallEngine(IInstallView* view) : m_context(std::make_shared<InstallContext>())
+{
+    m_context->view = view;
+}
+
+CInstallEngine::~CInstallEngine()
+{
+    Shutdown();
+}
+
+const char* CInstallEngine::GetSoftType()
+{
+    return kSoftType;
+}
+
+void CInstallEngine::LookupDownloadUrl()
+{
+    DownloadAddresses addresses = CDownloadUrlLookup::LookupDownloadUrl(kSoftType);
+    std::lock_guard<std::mutex> guard(m_context->lock);
+    m_context->addresses = addresses;
+}
+
+std::wstring CInstallEngine::GetOnlineUrl() const
+{
+    std::lock_guard<std::mutex> guard(m_context->lock);
+    return m_context->addresses.onlineUrl.empty() ? CDownloadUrlLookup::FallbackOnlineUrl()
+                                                  : m_context->addresses.onlineUrl;
+}
+
+std::wstring CInstallEngine::GetOfflineUrl() const
+{
+    std::lock_guard<std::mutex> guard(m_context->lock);
+    return m_context->addresses.offlineUrl.empty() ? CDownloadUrlLookup::FallbackOfflineUrl()
+                                                   : m_context->addresses.offlineUrl;
+}
+
+bool CInstallEngine::StartInstall()
+{
+    if (!WaitForInstall(0) || m_context->IsCancelled())
+        return false;
+    m_context->UpdateProgress(0);
+    {
+        std::lock_guard<std::mutex> guard(m_context->lock);
+        if (m_context->addresses.onlineUrl.empty()) {
+            m_context->addresses.onlineUrl = CDownloadUrlLookup::FallbackOnlineUrl();
+            m_context->addresses.offlineUrl = CDownloadUrlLookup::FallbackOfflineUrl();
+        }
+        std::wstring text;
+        m_context->hasDirText = m_context->view != nullptr && m_context->view->GetInstallDirText(text);
+        m_context->dirText = text;
+    }
+    WorkerStart* start = new WorkerStart{m_context};
+    const uintptr_t thread = _beginthreadex(nullptr, 0, InstallThreadProc, start, 0, nullptr);
+    if (thread == 0) {
+        delete start;
+        return false;
+    }
+    // Kept (not closed at once) so that leaving can wait for the worker to let go of the file and the transfer.
+    m_hWorker.Reset(reinterpret_cast<HANDLE>(thread));
+    return true;
+}
+
+void CInstallEngine::DoInstall()
+{
+    {
+        std::lock_guard<std::mutex> guard(m_context->lock);
+        if (!m_context->hasDirText && m_context->view != nullptr) {
+            std::wstring text;
+            m_context->hasDirText = m_context->view->GetInstallDirText(text);
+            m_context->dirText = text;
+        }
+        if (m_context->addresses.onlineUrl.empty()) {
+            m_context->addresses.onlineUrl = CDownloadUrlLookup::FallbackOnlineUrl();
+            m_context->addresses.offlineUrl = CDownloadUrlLookup::FallbackOfflineUrl();
+        }
+    }
+    RunInstall(m_context);
+}
+
+bool CInstallEngine::WaitForInstall(DWORD timeoutMs)
+{
+    if (!m_hWorker.IsValid())
+        return true;
+    if (WaitForSingleObject(m_hWorker.Get(), timeoutMs) != WAIT_OBJECT_0)
+        return false;
+    m_hWorker.Close();
+    return true;
+}
+
+void CInstallEngine::Shutdown()
+{
+    SetEvent(m_context->cancelEvent.Get());
+    if (!WaitForInstall(kShutdownWaitMs))
+        CInstallLog::WriteLine(L"install thread did not end in time; leaving it detached");
+    std::lock_guard<std::mutex> guard(m_context->lock);
+    m_context->view = nullptr;
+}
+
+int CInstallEngine::GetInstallState() const
+{
+    return m_context->state.load();
+}
+
+void CInstallEngine::SetInstallState(int state)
+{
+    m_context->state = state;
+}
+
+std::wstring CInstallEngine::GetInstallDir() const
+{
+    std::lock_guard<std::mutex> guard(m_context->lock);
+    return m_context->installDir;
+}
+
+bool CInstallEngine::StartUsageReport()
+{
+    std::shared_ptr<InstallContext> keep = m_context;
+    return CUsageReporter::StartUsageReport(kSoftType, [keep]() { return keep->state.load(); });
+}
+
+void CInstallEngine::ReportUsage()
+{
+    std::shared_ptr<InstallContext> keep = m_context;
+    CUsageReporter::ReportUsage(kSoftType, [keep]() { return keep->state.load(); });
+}
+
+void CInstallEngine::SetDownloadStallLimit(long seconds)
+{
+    m_context->stallLimitSec = seconds;
+}

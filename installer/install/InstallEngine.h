@@ -1,0 +1,65 @@
+#pragma once
+// The installer's work behind the main window: the download-address lookup, the install worker (download,
+// silent package run, settings) and the usage reports. The main window owns one engine and implements
+// IInstallView for it; the engine never touches a control itself.
+#include "installer/install/InstallState.h"
+#include "installer/net/WinHandle.h"
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+class IInstallView;
+struct InstallContext;
+
+class CInstallEngine
+{
+public:
+    static const DWORD kPackageTimeoutMs = 180000;
+    static const DWORD kShutdownWaitMs = 10000;
+
+    // `view` must stay valid until Shutdown (or the destructor) has returned.
+    explicit CInstallEngine(IInstallView* view);
+    // Calls Shutdown: a window owning the engine should call Shutdown itself at the start of its own
+    // destruction, while its view methods still work.
+    ~CInstallEngine();
+    CInstallEngine(const CInstallEngine&) = delete;
+    CInstallEngine& operator=(const CInstallEngine&) = delete;
+
+    static const char* GetSoftType(); // "CORVEX"
+
+    // Fills the online and offline addresses (synchronous; a few seconds at most with a dead network).
+    void LookupDownloadUrl();
+    std::wstring GetOnlineUrl() const;
+    std::wstring GetOfflineUrl() const;
+
+    // On the UI thread: progress to 0, reads the install-folder text through the view and starts the install
+    // thread. False when an install is already running or no thread could be started.
+    bool StartInstall();
+    // The worker body: runs one install on the calling thread with the text read by the last StartInstall
+    // (or, when there was none, reads it now through the view).
+    void DoInstall();
+    // True when no install thread runs (any more) after waiting up to `timeoutMs`.
+    bool WaitForInstall(DWORD timeoutMs);
+
+    // Ends a running download or package wait, waits for the install thread and detaches the view.
+    // A cancelled run leaves no package file behind and sends no outcome report (the caller reports the abort).
+    void Shutdown();
+
+    int GetInstallState() const;
+    void SetInstallState(int state);
+    // Install folder handed to the package by the last run (ends with a backslash); "" before any run.
+    std::wstring GetInstallDir() const;
+
+    // Usage report of the current state: on a new detached thread, or synchronously (bounded time-outs).
+    bool StartUsageReport();
+    void ReportUsage();
+
+    // Seconds without data after which a download is given up (default 30).
+    void SetDownloadStallLimit(long seconds);
+
+private:
+    std::shared_ptr<InstallContext> m_context;
+    CWinHandle m_hWorker;
+};

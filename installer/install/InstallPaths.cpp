@@ -1,0 +1,60 @@
+#include "installer/install/InstallPaths.h"
+
+#include <windows.h>
+#include <shlobj.h>
+
+const wchar_t* const CInstallPaths::kPackageFileName = L"CORVEX_Online.exe";
+const wchar_t* const CInstallPaths::kProductMarker = L"Lumbra";
+
+namespace {
+
+wchar_t DriveLetterOf(const std::wstring& folder)
+{
+    if (!folder.empty())
+        return folder[0];
+    wchar_t system[260] = {};
+    GetSystemDirectoryW(system, 260);
+    return system[0] != L'\0' ? system[0] : L'C';
+}
+
+std::wstring Limit(std::wstring text)
+{
+    if (text.size() > 259)
+        text.resize(259);
+    return text;
+}
+
+} // namespace
+
+std::wstring CInstallPaths::GetDesktopDir()
+{
+    wchar_t desktop[260] = {};
+    if (!SHGetSpecialFolderPathW(nullptr, desktop, CSIDL_DESKTOPDIRECTORY, FALSE))
+        return std::wstring();
+    return desktop;
+}
+
+std::wstring CInstallPaths::DownloadFolderFor(const std::wstring& desktopDir)
+{
+    return std::wstring(1, DriveLetterOf(desktopDir)) + L":\\tarvix";
+}
+
+std::wstring CInstallPaths::DefaultInstallDirFor(const std::wstring& desktopDir)
+{
+    return std::wstring(1, DriveLetterOf(desktopDir)) + L":\\Program Files (x86)\\tarvix\\Lumbra\\";
+}
+
+std::wstring CInstallPaths::DeriveInstallDir(const std::wstring& desktopDir, bool hasChosenText,
+                                             const std::wstring& chosenText)
+{
+    // An empty text would give "\Lumbra\" relative to the current drive: keep the default then.
+    if (!hasChosenText || chosenText.empty())
+        return Limit(DefaultInstallDirFor(desktopDir));
+    // A picked drive root ("D:\\") already ends in a backslash: do not double it.
+    std::wstring folder = chosenText;
+    while (folder.size() > 1 && folder.back() == L'\\')
+        folder.pop_back();
+    if (folder.find(kProductMarker) != std::wstring::npos)
+        return Limit(folder + L"\\");
+    return Limit(folder + L"\\Lumbra\\");
+}

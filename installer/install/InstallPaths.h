@@ -1,0 +1,24 @@
+#pragma once
+// Where the package is downloaded and where the product goes.
+#include <string>
+
+class CInstallPaths
+{
+public:
+    static const wchar_t* const kPackageFileName; // "CORVEX_Online.exe"
+    static const wchar_t* const kProductMarker;   // "Lumbra"
+
+    // The user's desktop folder ("" when the shell cannot say).
+    static std::wstring GetDesktopDir();
+
+    // Drive letter of `desktopDir` (the system drive when empty) followed by ":\tarvix".
+    static std::wstring DownloadFolderFor(const std::wstring& desktopDir);
+    // Drive letter of `desktopDir` followed by ":\Program Files (x86)\tarvix\Lumbra\".
+    static std::wstring DefaultInstallDirFor(const std::wstring& desktopDir);
+
+    // The folder handed to the package, always ending in a backslash: the chosen text followed by "\" when it
+    // already names the product folder (case-sensitive "Lumbra"), else followed by "\Lumbra\"; without a
+    // chosen text, the default folder. At most 259 characters.
+    static std::wstring DeriveInstallDir(const std::wstring& desktopDir, bool hasChosenText,
+                                         const std::wstring& chosenText);
+};

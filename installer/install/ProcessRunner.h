@@ -1,0 +1,17 @@
+#pragma once
+// Starts a program hidden and waits for it.
+#include <windows.h>
+
+struct ProcessRunParams
+{
+    wchar_t szProgram[260];     // the program, already in double quotes
+    wchar_t szParameters[2048]; // its command-line parameters
+    DWORD dwTimeoutMs;          // how long to wait; 0 = start only, do not wait
+    HANDLE hCancelEvent;        // optional manual-reset event: once signalled the wait ends like a time-out
+};
+
+// 1 when the program started and either (no wait requested) or (it ended within the time with exit code 0);
+// 0 when it could not start, ended with another code, was still running at the limit or the wait was
+// cancelled (a program still running then is ended). Its standard output and error are discarded, so a
+// talkative program can never block on them.
+int RunProcessAndWait(const ProcessRunParams* params);

@@ -1,0 +1,117 @@
+#include "installer/net/HttpTransfer.h"
+
+#include "installer/net/CurlEasy.h"
+#include "installer/net/TextConvert.h"
+
+#include <curl/curl.h>
+
+#include <cwchar>
+
+namespace {
+
+size_t DiscardBody(char*, size_t size, size_t count, void*)
+{
+    return size * count;
+}
+
+void ApplyLimits(CURL* curl, const TransferLimits& limits)
+{
+    if (limits.connectTimeoutSec > 0)
+        curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, limits.connectTimeoutSec);
+    if (limits.totalTimeoutSec > 0)
+        curl_easy_setopt(curl, CURLOPT_TIMEOUT, limits.totalTimeoutSec);
+    if (limits.stallTimeSec > 0) {
+        curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
+        curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, limits.stallTimeSec);
+    }
+    // Worker threads: libcurl must not use signals for its time-outs.
+    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+}
+
+TransferResult Perform(CCurlEasy& easy, char* errorBuffer)
+{
+    TransferResult result;
+    result.code = static_cast<int>(curl_easy_perform(easy.Get()));
+    result.httpStatus = easy.GetResponseCode();
+    if (result.code != 0)
+        result.error = errorBuffer[0] != '\0' ? errorBuffer : curl_easy_strerror(static_cast<CURLcode>(result.code));
+    return result;
+}
+
+} // namespace
+
+std::wstring TransferResult::Describe() const
+{
+    wchar_t text[64];
+    swprintf(text, 64, L"curl %d", code);
+    std::wstring out = text;
+    if (!error.empty())
+        out += L" (" + Utf8ToWideString(error) + L")";
+    swprintf(text, 64, L", HTTP %ld", httpStatus);
+    return out + text;
+}
+
+size_t CurlWriteToString(char* data, size_t size, size_t count, void* userdata)
+{
+    const size_t bytes = size * count;
+    if (userdata != nullptr && bytes > 0)
+        static_cast<std::string*>(userdata)->append(data, bytes);
+    return bytes;
+}
+
+TransferLimits CHttpTransfer::LookupLimits()
+{
+    TransferLimits limits;
+    limits.connectTimeoutSec = 3;
+    limits.totalTimeoutSec = 6;
+    return limits;
+}
+
+TransferLimits CHttpTransfer::ReportLimits()
+{
+    TransferLimits limits;
+    limits.connectTimeoutSec = 2;
+    limits.totalTimeoutSec = 3;
+    return limits;
+}
+
+TransferResult CHttpTransfer::FetchToString(const std::string& url, std::string& body, const TransferLimits& limits)
+{
+    body.clear();
+    CCurlEasy easy;
+    if (!easy.IsValid())
+        return TransferResult();
+    char errorBuffer[CURL_ERROR_SIZE] = {};
+    CURL* curl = easy.Get();
+    curl_easy_setopt(curl, CURLOPT_CUSTOMREQUEST, "GET");
+    curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
+    curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(curl, CURLOPT_DEFAULT_PROTOCOL, "https");
+    curl_easy_setopt(curl, CURLOPT_HTTPHEADER, static_cast<curl_slist*>(nullptr));
+    curl_easy_setopt(curl, CURLOPT_POSTFIELDS, "");
+    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, CurlWriteToString);
+    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &body);
+    curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, errorBuffer);
+    ApplyLimits(curl, limits);
+    return Perform(easy, errorBuffer);
+}
+
+TransferResult CHttpTransfer::PostJson(const std::string& url, const std::string& json, const TransferLimits& limits)
+{
+    CCurlEasy easy;
+    if (!easy.IsValid())
+        return TransferResult();
+    char errorBuffer[CURL_ERROR_SIZE] = {};
+    CURL* curl = easy.Get();
+    curl_easy_setopt(curl, CURLOPT_CUSTOMREQUEST, "POST");
+    curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
+    curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(curl, CURLOPT_DEFAULT_PROTOCOL, "https");
+    easy.AddHeader("Content-Type: application/json");
+    curl_easy_setopt(curl, CURLOPT_POSTFIELDS, json.c_str());
+    // The reply is never read; without a callback libcurl would print it to standard output.
+    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, DiscardBody);
+    curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, errorBuffer);
+    ApplyLimits(curl, limits);
+    return Perform(easy, errorBuffer);
+}

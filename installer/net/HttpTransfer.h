@@ -1,0 +1,40 @@
+#pragma once
+// The two small transfer profiles: fetch a reply into memory, post a JSON body.
+// One fresh easy handle per transfer, run synchronously on the calling thread.
+#include <cstddef>
+#include <string>
+
+// Time limits of one transfer, in seconds; 0 leaves libcurl's default (no limit).
+struct TransferLimits
+{
+    long connectTimeoutSec = 0;
+    long totalTimeoutSec = 0;
+    long stallTimeSec = 0; // ends a transfer that moved no byte for this long
+};
+
+struct TransferResult
+{
+    int code = 99;        // libcurl result; 0 = the transfer completed; 99 = no handle could be made
+    long httpStatus = 0;  // 0 when no response arrived
+    std::string error;    // libcurl's error text, empty on success
+
+    bool Succeeded() const { return code == 0; }
+    std::wstring Describe() const; // "curl 0, HTTP 200" or "curl 7 (Failed to connect...), HTTP 0"
+};
+
+// libcurl write callback: appends size * count bytes to the std::string passed as userdata.
+size_t CurlWriteToString(char* data, size_t size, size_t count, void* userdata);
+
+class CHttpTransfer
+{
+public:
+    // Lookups (address service, IP service): a few seconds at most, a dead network must not hold up the user.
+    static TransferLimits LookupLimits();
+    // Usage events.
+    static TransferLimits ReportLimits();
+
+    // GET into memory. Success is the transfer's completion; the HTTP status is reported, not judged.
+    static TransferResult FetchToString(const std::string& url, std::string& body, const TransferLimits& limits);
+    // POST of a UTF-8 JSON text with "Content-Type: application/json"; the reply body is discarded.
+    static TransferResult PostJson(const std::string& url, const std::string& json, const TransferLimits& limits);
+};

@@ -1,0 +1,74 @@
+#include "installer/net/InstallLog.h"
+
+#include "installer/net/TextConvert.h"
+#include "installer/net/WinHandle.h"
+
+#include <windows.h>
+
+#include <cstdarg>
+#include <cwchar>
+#include <mutex>
+
+namespace {
+
+std::mutex& LogLock()
+{
+    static std::mutex lock;
+    return lock;
+}
+
+std::wstring Timestamp()
+{
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    wchar_t text[64];
+    swprintf(text, 64, L"%04u-%02u-%02u %02u:%02u:%02u.%03u [%lu] ", now.wYear, now.wMonth, now.wDay, now.wHour,
+             now.wMinute, now.wSecond, now.wMilliseconds, GetCurrentThreadId());
+    return text;
+}
+
+// Control characters from outside (server texts) must not break the one-event-per-line layout.
+std::wstring OneLine(const std::wstring& text)
+{
+    std::wstring line;
+    line.reserve(text.size());
+    for (wchar_t c : text)
+        line += (c < L' ') ? L' ' : c;
+    return line;
+}
+
+} // namespace
+
+std::wstring CInstallLog::GetLogPath()
+{
+    wchar_t folder[MAX_PATH + 1] = {};
+    const DWORD length = GetTempPathW(MAX_PATH + 1, folder);
+    std::wstring path = (length > 0 && length <= MAX_PATH) ? std::wstring(folder, length) : std::wstring(L".\\");
+    if (path.back() != L'\\')
+        path += L'\\';
+    return path + L"Pavonel-install.log";
+}
+
+void CInstallLog::Write(const wchar_t* format, ...)
+{
+    if (format == nullptr)
+        return;
+    wchar_t text[2048];
+    va_list args;
+    va_start(args, format);
+    const int written = vswprintf(text, 2048, format, args);
+    va_end(args);
+    WriteLine(written >= 0 ? text : format); // too long to format: at least say what happened
+}
+
+void CInstallLog::WriteLine(const std::wstring& text)
+{
+    const std::string line = WideToUtf8String(Timestamp() + OneLine(text) + L"\r\n");
+    std::lock_guard<std::mutex> guard(LogLock());
+    CWinHandle file(CreateFileW(GetLogPath().c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.IsValid())
+        return; // the log is a help for support, never a reason to fail
+    DWORD done = 0;
+    WriteFile(file.Get(), line.data(), static_cast<DWORD>(line.size()), &done, nullptr);
+}

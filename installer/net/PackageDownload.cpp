@@ -1,0 +1,184 @@
+#include "installer/net/PackageDownload.h"
+
+#include "installer/net/CurlEasy.h"
+#include "installer/net/InstallLog.h"
+#include "installer/net/TextConvert.h"
+
+#include <curl/curl.h>
+
+#include <algorithm>
+#include <cctype>
+#include <vector>
+
+namespace {
+
+std::string LowerCase(std::string text)
+{
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+std::string HashOfOpenFile(HANDLE file)
+{
+    LARGE_INTEGER start = {};
+    if (!SetFilePointerEx(file, start, nullptr, FILE_BEGIN))
+        return std::string();
+    CSha256 hash;
+    std::vector<char> buffer(256 * 1024);
+    for (;;) {
+        DWORD got = 0;
+        if (!ReadFile(file, buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr))
+            return std::string();
+        if (got == 0)
+            break;
+        hash.Update(buffer.data(), got);
+    }
+    return hash.FinishHex();
+}
+
+} // namespace
+
+CPackageDownload::CPackageDownload(PercentCallback onPercent, HANDLE cancelEvent)
+    : m_onPercent(std::move(onPercent)), m_hCancelEvent(cancelEvent)
+{
+}
+
+CPackageDownload::~CPackageDownload()
+{
+    m_hWriteFile.Close();
+    m_hHeldFile.Close();
+}
+
+bool CPackageDownload::WasCancelled() const
+{
+    return m_hCancelEvent != nullptr && WaitForSingleObject(m_hCancelEvent, 0) == WAIT_OBJECT_0;
+}
+
+int CPackageDownload::CurlDownloadProgress(void* clientp, double dltotal, double dlnow, double, double)
+{
+    CPackageDownload* self = static_cast<CPackageDownload*>(clientp);
+    if (self == nullptr)
+        return 0;
+    if (self->WasCancelled())
+        return 1; // the user is leaving: end the transfer now
+    if (dltotal > 0) {
+        int percent = static_cast<int>(dlnow / (dltotal / 90.0));
+        percent = std::max(0, std::min(90, percent));
+        if (percent != self->m_nLastPercent) {
+            self->m_nLastPercent = percent;
+            if (self->m_onPercent)
+                self->m_onPercent(percent);
+        }
+    }
+    return 0;
+}
+
+size_t CPackageDownload::CurlWriteToFile(char* data, size_t size, size_t count, void* userdata)
+{
+    CPackageDownload* self = static_cast<CPackageDownload*>(userdata);
+    const size_t bytes = size * count;
+    const char* cursor = data;
+    size_t left = bytes;
+    while (left > 0) {
+        DWORD written = 0;
+        if (!WriteFile(self->m_hWriteFile.Get(), cursor, static_cast<DWORD>(left), &written, nullptr) || written == 0)
+            return 0; // libcurl ends the transfer with a write error
+        cursor += written;
+        left -= written;
+    }
+    self->m_hash.Update(data, bytes);
+    self->m_nBytes += static_cast<long long>(bytes);
+    return bytes;
+}
+
+bool CPackageDownload::Fail(const wchar_t* why)
+{
+    m_strFailure = why;
+    m_hWriteFile.Close();
+    m_hHeldFile.Close();
+    if (!m_strTarget.empty())
+        DeleteFileW(m_strTarget.c_str()); // a partial or rejected package must not stay where it could be run
+    return false;
+}
+
+bool CPackageDownload::Run(const std::wstring& url, const std::wstring& targetPath, const std::string& expectedSha256)
+{
+    m_strTarget = targetPath;
+    m_strFailure.clear();
+    m_strSha256.clear();
+    m_result = TransferResult();
+    m_nBytes = 0;
+    m_nLastPercent = -1;
+    m_hash.Reset();
+
+    // Nobody else may write or delete the file while it is being written.
+    m_hWriteFile.Reset(CreateFileW(targetPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!m_hWriteFile.IsValid()) {
+        m_strFailure = L"cannot create the target file";
+        m_strTarget.clear(); // nothing of ours to remove
+        return false;
+    }
+    char narrowUrl[520];
+    WideToUtf8(narrowUrl, url.c_str(), sizeof(narrowUrl));
+    if (!Transfer(narrowUrl))
+        return Fail(WasCancelled() ? L"cancelled" : L"transfer failed");
+    if (m_result.httpStatus >= 400)
+        return Fail(L"HTTP error status");
+    m_strSha256 = m_hash.FinishHex();
+    if (!expectedSha256.empty() && LowerCase(expectedSha256) != m_strSha256)
+        return Fail(L"SHA-256 differs from the published digest");
+    if (!HoldAndVerify(m_strSha256))
+        return Fail(L"file changed after download");
+    return true;
+}
+
+bool CPackageDownload::Transfer(const std::string& url)
+{
+    CCurlEasy easy;
+    if (!easy.IsValid())
+        return false;
+    char errorBuffer[CURL_ERROR_SIZE] = {};
+    CURL* curl = easy.Get();
+    curl_easy_setopt(curl, CURLOPT_CUSTOMREQUEST, "GET");
+    curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
+    curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(curl, CURLOPT_DEFAULT_PROTOCOL, "https");
+    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, CurlWriteToFile);
+    curl_easy_setopt(curl, CURLOPT_WRITEDATA, this);
+    curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, kConnectTimeoutSec);
+    // An error page must never be stored as the package: the transfer fails on a status of 400 or more.
+    curl_easy_setopt(curl, CURLOPT_FAILONERROR, 1L);
+    curl_easy_setopt(curl, CURLOPT_PROGRESSFUNCTION, CurlDownloadProgress);
+    curl_easy_setopt(curl, CURLOPT_PROGRESSDATA, this);
+    curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, errorBuffer);
+    // The package is run elevated: peer and host verification stay on (libcurl's defaults).
+    TransferLimits limits;
+    limits.stallTimeSec = m_nStallSec;
+    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+    if (limits.stallTimeSec > 0) {
+        curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
+        curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, limits.stallTimeSec);
+    }
+    m_result.code = static_cast<int>(curl_easy_perform(curl));
+    m_result.httpStatus = easy.GetResponseCode();
+    if (m_result.code != 0)
+        m_result.error = errorBuffer[0] != '\0' ? errorBuffer : curl_easy_strerror(static_cast<CURLcode>(m_result.code));
+    return m_result.code == 0;
+}
+
+bool CPackageDownload::HoldAndVerify(const std::string& expectedSha256)
+{
+    if (!FlushFileBuffers(m_hWriteFile.Get()))
+        return false;
+    m_hWriteFile.Close();
+    // From here until the package has started, the file can be read (and run) but not changed or removed.
+    m_hHeldFile.Reset(CreateFileW(m_strTarget.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!m_hHeldFile.IsValid())
+        return false;
+    // The write handle had to be closed before the hold could be taken: make sure nothing slipped in between.
+    return HashOfOpenFile(m_hHeldFile.Get()) == expectedSha256;
+}

@@ -1,0 +1,67 @@
+#pragma once
+// The download-into-a-file profile: fetches the installer package with progress, checks it and keeps it
+// locked against writing and deletion until the caller has started it.
+#include "installer/net/HttpTransfer.h"
+#include "installer/net/Sha256.h"
+#include "installer/net/WinHandle.h"
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+class CPackageDownload
+{
+public:
+    // Called on the downloading thread with 0..90 whenever the whole percentage changes.
+    using PercentCallback = std::function<void(int)>;
+
+    static const long kConnectTimeoutSec = 40;
+    static const long kDefaultStallSec = 30;
+
+    // `cancelEvent` (manual-reset, may be null): once signalled, the transfer ends at the next progress call.
+    CPackageDownload(PercentCallback onPercent, HANDLE cancelEvent);
+    ~CPackageDownload();
+    CPackageDownload(const CPackageDownload&) = delete;
+    CPackageDownload& operator=(const CPackageDownload&) = delete;
+
+    // Seconds without any received byte after which the transfer is given up.
+    void SetStallLimit(long seconds) { m_nStallSec = seconds; }
+
+    // Downloads `url` into `targetPath`. `expectedSha256` (hex, any case) is checked when not empty.
+    // True: the file is complete, checked and held open read-only with writes and deletion denied
+    // (until ReleaseFile). False: no file is left behind.
+    bool Run(const std::wstring& url, const std::wstring& targetPath, const std::string& expectedSha256);
+
+    // Ends the hold taken by a successful Run (call once the package process has started).
+    void ReleaseFile() { m_hHeldFile.Close(); }
+
+    const TransferResult& GetResult() const { return m_result; }
+    const std::string& GetSha256() const { return m_strSha256; }
+    long long GetBytes() const { return m_nBytes; }
+    bool WasCancelled() const;
+    // Why a Run failed, for the log ("transfer", "http status", "digest mismatch", ...). Empty on success.
+    const std::wstring& GetFailure() const { return m_strFailure; }
+
+    // libcurl callbacks (classic double-valued progress): the progress callback answers "abort" once cancelled.
+    static int CurlDownloadProgress(void* clientp, double dltotal, double dlnow, double ultotal, double ulnow);
+    static size_t CurlWriteToFile(char* data, size_t size, size_t count, void* userdata);
+
+private:
+    bool Transfer(const std::string& url);
+    bool HoldAndVerify(const std::string& expectedSha256);
+    bool Fail(const wchar_t* why);
+
+    PercentCallback m_onPercent;
+    HANDLE m_hCancelEvent;
+    long m_nStallSec = kDefaultStallSec;
+    std::wstring m_strTarget;
+    CWinHandle m_hWriteFile;
+    CWinHandle m_hHeldFile;
+    int m_nLastPercent = -1;
+    long long m_nBytes = 0;
+    CSha256 m_hash; // of the bytes as they arrive
+    std::string m_strSha256;
+    TransferResult m_result;
+    std::wstring m_strFailure;
+};

@@ -1,0 +1,73 @@
+#!/usr/bin/env bash
+# Prepares a Debian machine (run as root) to cross-build Pavonel and run it under Wine:
+# system packages, then the third-party libraries built once into a cache keyed by their versions.
+# Safe to run again: everything already in place is skipped.
+set -euo pipefail
+
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+cache_root=${PAVONEL_DEPS_CACHE:-$HOME/.cache/pavonel-deps}
+
+packages=(
+  g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-i686-dev
+  cmake make python3 openssl ca-certificates dpkg-dev xz-utils zip unzip
+  wine wine32 xvfb xauth x11-utils xdotool imagemagick fonts-wqy-microhei
+  libz-mingw-w64-dev libstb-dev googletest
+)
+
+log() { printf '[setup] %s\n' "$*"; }
+
+missing_packages() {
+  local p
+  for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || echo "$p"
+  done
+}
+
+# apt-get source needs deb-src lines mirroring the machine's own Debian entries (same URIs, suites, key).
+add_source_entries() {
+  local src=/etc/apt/sources.list.d/pavonel-deb-src.sources
+  [ -f "$src" ] && return 1
+  if [ -f /etc/apt/sources.list.d/debian.sources ]; then
+    sed -e 's/^Types:.*$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources > "$src"
+  elif [ -f /etc/apt/sources.list ]; then
+    grep -E '^deb ' /etc/apt/sources.list | sed -e 's/^deb /deb-src /' > /etc/apt/sources.list.d/pavonel-deb-src.list
+    touch "$src"
+  fi
+  return 0
+}
+
+install_system() {
+  local need_update=0
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    dpkg --add-architecture i386; need_update=1
+  fi
+  add_source_entries && need_update=1
+  local miss; miss=$(missing_packages)
+  if [ -n "$miss" ]; then need_update=1; fi
+  [ "$need_update" = 1 ] && { log "apt-get update"; apt-get update -q >/dev/null; }
+  miss=$(missing_packages)
+  if [ -n "$miss" ]; then
+    log "installing: $(echo $miss)"
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $miss >/dev/null
+  fi
+}
+
+source_version() { apt-cache showsrc "$1" 2>/dev/null | awk '/^Version:/{print $2; exit}'; }
+
+main() {
+  install_system
+  local key="curl-$(source_version curl)_jsoncpp-$(source_version libjsoncpp)_pugixml-$(source_version pugixml)"
+  key+="_nanosvg-$(source_version wxwidgets3.2)_gtest-$(dpkg-query -W -f='${Version}' googletest)"
+  key+="_gcc-$(i686-w64-mingw32-g++-posix -dumpversion)"
+  local prefix="$cache_root/$(echo "$key" | tr '+~:' '___')"
+  if [ -f "$prefix/.complete" ]; then
+    log "dependencies cached in $prefix"
+  else
+    log "building dependencies into $prefix ($key)"
+    bash "$here/deps/build-deps.sh" "$prefix"
+    echo "$key" > "$prefix/.complete"
+  fi
+  ln -sfn "$prefix" "$cache_root/current"
+}
+
+main "$@"
