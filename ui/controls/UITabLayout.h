@@ -39,6 +39,8 @@ protected:
 
     void SendSelectNotifications();
     void SendFormNotifications();
+    void SwitchAtOnce(int iIndex);
+    RECT ClientArea() const;
     RECT PageRect(CControlUI* pPage, const RECT& rcClient) const;
 
     int m_iCurSel;
@@ -46,6 +48,7 @@ protected:
     int m_nDirection;
     CControlUI* m_pCurPage;
     CControlUI* m_pOldPage;
+    bool m_bSliding;
 };
 
 } // namespace Veneer
