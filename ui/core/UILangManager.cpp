@@ -1,0 +1,150 @@
+#include "ui/core/UILangManager.h"
+
+#include <algorithm>
+
+#include "ui/core/UILangPackage.h"
+#include "ui/core/UIResourceManager.h"
+#include "ui/core/UIXmlDocument.h"
+
+namespace Veneer {
+
+namespace {
+
+CUIString& LangPath()
+{
+    static CUIString path;
+    return path;
+}
+
+CUIString& LangName()
+{
+    static CUIString name;
+    return name;
+}
+
+std::map<int, tagStringTable>& StringTableMap()
+{
+    static std::map<int, tagStringTable> table;
+    return table;
+}
+
+// The language folder joined with a file name. An empty folder adds no
+// separator, so the name stays relative to the resource location itself.
+CUIString InLangFolder(LPCTSTR pstrFile)
+{
+    CUIString path = LangPath();
+    if (!path.IsEmpty() && path[path.GetLength() - 1] != L'\\') path += L'\\';
+    path += pstrFile;
+    return path;
+}
+
+} // namespace
+
+CLangManagerUI::CLangManagerUI() = default;
+CLangManagerUI::~CLangManagerUI() = default;
+
+void CLangManagerUI::SetLanguage(LPCTSTR pstrPath, LPCTSTR pstrName)
+{
+    LangPath() = pstrPath;
+    LangName() = pstrName;
+    LoadStringTable();
+}
+
+LPCTSTR CLangManagerUI::GetLangPath() { return LangPath(); }
+LPCTSTR CLangManagerUI::GetLangName() { return LangName(); }
+
+LPCTSTR CLangManagerUI::GetString(int id, LPCTSTR)
+{
+    auto it = StringTableMap().find(id);
+    return it != StringTableMap().end() ? it->second.text1.GetData() : L"";
+}
+
+LPCTSTR CLangManagerUI::GetStringExtra(int id, LPCTSTR)
+{
+    auto it = StringTableMap().find(id);
+    return it != StringTableMap().end() ? it->second.text2.GetData() : L"";
+}
+
+bool CLangManagerUI::LoadStringTable()
+{
+    ReleaseStringTable();
+    CUIString file = InLangFolder(L"StringTable.lng");
+    return LoadStringTableResource(file.GetData());
+}
+
+bool CLangManagerUI::LoadStringTableResource(STRINGorID xml, LPCTSTR type)
+{
+    CXmlDocumentUI doc;
+    if (xml.IsId()) {
+        const BYTE* data = nullptr;
+        DWORD size = 0;
+        if (!CResourceManager::FindModuleResource(xml, type, nullptr, &data, &size)) return false;
+        if (!doc.load_buffer(data, size)) return false;
+    } else {
+        LPCTSTR text = xml.GetString();
+        if (text == nullptr || *text == 0) return false;
+        bool ok = (*text == L'<') ? doc.load_string(text) : doc.load_file(text);
+        if (!ok) return false;
+    }
+    return LoadStringTableResource(doc);
+}
+
+bool CLangManagerUI::LoadStringTableResource(const CXmlNodeUI& document)
+{
+    CXmlNodeUI root = document.child(L"Language");
+    if (root.empty()) return false;
+    for (CXmlNodeUI node = root.first_child(); !node.empty(); node = node.next_sibling()) {
+        if (node.type() != node_element_ui || _wcsicmp(node.name(), L"String") != 0) continue;
+        CXmlAttributeUI id = node.attribute(L"id");
+        if (id.empty()) continue;
+        tagStringTable entry;
+        entry.id = id.as_int();
+        entry.text1 = node.attribute(L"text1").as_string();
+        entry.text2 = node.attribute(L"text2").as_string();
+        StringTableMap().insert(std::make_pair(entry.id, entry));   // the first entry of an id stays
+    }
+    return true;
+}
+
+void CLangManagerUI::ReleaseStringTable() { StringTableMap().clear(); }
+
+CUIString CLangManagerUI::PackageFileName(LPCTSTR pstrSkinName)
+{
+    CUIString name = pstrSkinName;
+    int dot = name.ReverseFind(L'.');
+    if (dot >= 0) name = name.Left(dot) + L".lng";
+    return InLangFolder(name);
+}
+
+CLangPackageUI* CLangManagerUI::CreatePackage(LPCTSTR pstrSkinName)
+{
+    std::unique_ptr<CLangPackageUI> package(new CLangPackageUI());
+    package->SetSkinFile(pstrSkinName);
+    CUIString file = PackageFileName(pstrSkinName);
+    package->LoadResource(file.GetData());   // a missing package file leaves it empty
+    auto inserted = m_mPackages.insert(std::make_pair(std::wstring(pstrSkinName), std::move(package)));
+    return inserted.second ? inserted.first->second.get() : nullptr;
+}
+
+CLangPackageUI* CLangManagerUI::AddPackage(LPCTSTR pstrSkinName)
+{
+    if (pstrSkinName == nullptr || *pstrSkinName == 0) return nullptr;
+    if (std::find(m_aSkinNames.begin(), m_aSkinNames.end(), pstrSkinName) != m_aSkinNames.end()) return nullptr;
+    m_aSkinNames.push_back(pstrSkinName);
+    return CreatePackage(pstrSkinName);
+}
+
+CLangPackageUI* CLangManagerUI::GetPackage(LPCTSTR pstrSkinName) const
+{
+    if (pstrSkinName == nullptr) return nullptr;
+    auto it = m_mPackages.find(pstrSkinName);
+    return it != m_mPackages.end() ? it->second.get() : nullptr;
+}
+
+void CLangManagerUI::ReloadLanguage()
+{
+    m_mPackages.clear();
+    for (const std::wstring& name : m_aSkinNames) CreatePackage(name.c_str());
+}
+
+} // namespace Veneer
