@@ -5,6 +5,7 @@
 #include "installer/install/InstallState.h"
 #include "installer/net/WinHandle.h"
 
+#include <winsock2.h> // ahead of windows.h for code that also includes libcurl
 #include <windows.h>
 
 #include <memory>

@@ -1,5 +1,6 @@
 #pragma once
 // Starts a program hidden and waits for it.
+#include <winsock2.h> // ahead of windows.h for code that also includes libcurl
 #include <windows.h>
 
 struct ProcessRunParams

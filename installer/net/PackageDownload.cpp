@@ -1,7 +1,6 @@
 #include "installer/net/PackageDownload.h"
 
 #include "installer/net/CurlEasy.h"
-#include "installer/net/InstallLog.h"
 #include "installer/net/TextConvert.h"
 
 #include <curl/curl.h>
@@ -72,6 +71,14 @@ int CPackageDownload::CurlDownloadProgress(void* clientp, double dltotal, double
         }
     }
     return 0;
+}
+
+int CPackageDownload::CurlTransferInfo(void* clientp, long long dltotal, long long dlnow, long long ultotal,
+                                       long long ulnow)
+{
+    // libcurl's current progress hook passes byte counts as integers; the percentage is computed the classic way.
+    return CurlDownloadProgress(clientp, static_cast<double>(dltotal), static_cast<double>(dlnow),
+                                static_cast<double>(ultotal), static_cast<double>(ulnow));
 }
 
 size_t CPackageDownload::CurlWriteToFile(char* data, size_t size, size_t count, void* userdata)
@@ -151,16 +158,15 @@ bool CPackageDownload::Transfer(const std::string& url)
     curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, kConnectTimeoutSec);
     // An error page must never be stored as the package: the transfer fails on a status of 400 or more.
     curl_easy_setopt(curl, CURLOPT_FAILONERROR, 1L);
-    curl_easy_setopt(curl, CURLOPT_PROGRESSFUNCTION, CurlDownloadProgress);
-    curl_easy_setopt(curl, CURLOPT_PROGRESSDATA, this);
+    curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, CurlTransferInfo);
+    curl_easy_setopt(curl, CURLOPT_XFERINFODATA, this);
     curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, errorBuffer);
     // The package is run elevated: peer and host verification stay on (libcurl's defaults).
-    TransferLimits limits;
-    limits.stallTimeSec = m_nStallSec;
+    // No total limit (a slow line may take long), but a transfer that stalls is given up.
     curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
-    if (limits.stallTimeSec > 0) {
+    if (m_nStallSec > 0) {
         curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
-        curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, limits.stallTimeSec);
+        curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, m_nStallSec);
     }
     m_result.code = static_cast<int>(curl_easy_perform(curl));
     m_result.httpStatus = easy.GetResponseCode();

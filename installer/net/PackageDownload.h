@@ -45,6 +45,7 @@ public:
 
     // libcurl callbacks (classic double-valued progress): the progress callback answers "abort" once cancelled.
     static int CurlDownloadProgress(void* clientp, double dltotal, double dlnow, double ultotal, double ulnow);
+    static int CurlTransferInfo(void* clientp, long long dltotal, long long dlnow, long long ultotal, long long ulnow);
     static size_t CurlWriteToFile(char* data, size_t size, size_t count, void* userdata);
 
 private:

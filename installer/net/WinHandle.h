@@ -1,5 +1,6 @@
 #pragma once
 // Owner of one kernel handle (file, process, thread, event, pipe end); closes it exactly once.
+#include <winsock2.h> // libcurl's headers need it before windows.h
 #include <windows.h>
 
 class CWinHandle
