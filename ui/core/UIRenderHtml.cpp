@@ -79,9 +79,9 @@ struct OpenTag {
 class CHtmlText {
 public:
     CHtmlText(HDC hDC, CPaintManagerUI* pManager, const RECT& rc, DWORD dwTextColor, int iFont, UINT uStyle,
-              const CUIString& sHoverLink)
+              bool bHover, const CUIString& sHoverLink)
         : m_hDC(hDC), m_pManager(pManager), m_rc(rc), m_dwTextColor(dwTextColor), m_uStyle(uStyle),
-          m_sHoverLink(sHoverLink)
+          m_bHover(bHover), m_sHoverLink(sHoverLink)
     {
         m_state.font = BaseFont(iFont);
         m_state.color = dwTextColor;
@@ -129,6 +129,7 @@ private:
     RECT m_rc;
     DWORD m_dwTextColor;
     UINT m_uStyle;
+    bool m_bHover;
     CUIString m_sHoverLink;
 
     std::vector<FontDesc> m_fonts;
@@ -176,7 +177,7 @@ int CHtmlText::FindOrAddFont(const FontDesc& wanted)
             desc.hFont = m_pManager->AddFont(NextMarkupFontId(), desc.face, desc.size, desc.bold, desc.underline,
                                              desc.italic);
         }
-        if (desc.hFont == nullptr) return m_fonts.empty() ? BaseFontFallback(desc) : m_state.font;
+        if (desc.hFont == nullptr) return m_state.font;  // unknown face: keep the current font
     }
     for (size_t i = 0; i < m_fonts.size(); ++i) {
         if (m_fonts[i].hFont == desc.hFont) return static_cast<int>(i);
@@ -186,3 +187,581 @@ int CHtmlText::FindOrAddFont(const FontDesc& wanted)
     m_fonts.push_back(desc);
     return static_cast<int>(m_fonts.size() - 1);
 }
+
+int CHtmlText::Variant(int font, bool bold, bool underline, bool italic)
+{
+    FontDesc desc = Font(font);
+    desc.bold = desc.bold || bold;
+    desc.underline = desc.underline || underline;
+    desc.italic = desc.italic || italic;
+    desc.hFont = nullptr;
+    return FindOrAddFont(desc);
+}
+
+// A font id, or "face size [bold] [underline] [italic]".
+int CHtmlText::FontFromArgument(const CUIString& arg)
+{
+    if (arg.IsEmpty()) return m_state.font;
+    if (arg[0] >= _T('0') && arg[0] <= _T('9')) {
+        TFontInfo* pInfo = m_pManager->GetFontInfo(static_cast<int>(_tcstol(arg, nullptr, 10)));
+        if (pInfo == nullptr || pInfo->hFont == nullptr) return m_state.font;
+        FontDesc desc;
+        desc.face = pInfo->sFontName;
+        desc.size = pInfo->iSize;
+        desc.bold = pInfo->bBold;
+        desc.underline = pInfo->bUnderline;
+        desc.italic = pInfo->bItalic;
+        desc.hFont = pInfo->hFont;
+        return FindOrAddFont(desc);
+    }
+    int blank = arg.Find(_T(' '));
+    FontDesc desc;
+    desc.face = blank < 0 ? arg : arg.Left(blank);
+    desc.size = blank < 0 ? Font(m_state.font).size : static_cast<int>(_tcstol(arg.GetData() + blank + 1, nullptr, 10));
+    if (desc.size <= 0) desc.size = Font(m_state.font).size;
+    CUIString lower = arg;
+    lower.MakeLower();
+    desc.bold = lower.Find(_T("bold")) >= 0;
+    desc.underline = lower.Find(_T("underline")) >= 0;
+    desc.italic = lower.Find(_T("italic")) >= 0;
+    return FindOrAddFont(desc);
+}
+
+// ---- parsing ---------------------------------------------------------------------------
+
+void CHtmlText::AppendChar(TCHAR ch)
+{
+    m_text.push_back(ch);
+}
+
+void CHtmlText::FlushText()
+{
+    if (m_text.size() > m_runStart) {
+        Atom atom{AtomKind::Text, m_state};
+        atom.start = m_runStart;
+        atom.length = m_text.size() - m_runStart;
+        m_atoms.push_back(atom);
+    }
+    m_runStart = m_text.size();
+}
+
+void CHtmlText::Emit(AtomKind kind, int value)
+{
+    FlushText();
+    Atom atom{kind, m_state};
+    atom.value = value;
+    m_atoms.push_back(atom);
+}
+
+// "<{>" "{", "<}>" "}", "{<}" "<", "{>}" ">".
+bool CHtmlText::TryEscape(LPCTSTR p, size_t& consumed)
+{
+    const TCHAR opener = p[0];
+    const TCHAR closer = opener == _T('<') ? _T('>') : _T('}');
+    if (p[1] == 0 || p[2] != closer) return false;
+    const TCHAR mid = p[1];
+    bool ok = opener == _T('<') ? (mid == _T('{') || mid == _T('}')) : (mid == _T('<') || mid == _T('>'));
+    if (!ok) return false;
+    AppendChar(mid);
+    consumed = 3;
+    return true;
+}
+
+bool CHtmlText::TryTag(LPCTSTR p, size_t& consumed)
+{
+    const TCHAR opener = p[0];
+    const TCHAR closer = opener == _T('<') ? _T('>') : _T('}');
+    const TCHAR next = p[1];
+    if (next == _T('/')) {
+        LPCTSTR pEnd = _tcschr(p + 2, closer);
+        if (pEnd == nullptr) return false;
+        CUIString name(p + 2, static_cast<int>(pEnd - (p + 2)));
+        consumed = static_cast<size_t>(pEnd - p) + 1;
+        if (m_bRaw) {
+            if (name != _T("r")) return false;
+            FlushText();
+            m_bRaw = false;
+            return true;
+        }
+        if (name.GetLength() == 1) CloseTagEffect(name[0]);
+        return true;
+    }
+    if (m_bRaw) return false;
+    if (next < _T('a') || next > _T('z')) return false;
+    if (p[2] != _T(' ') && p[2] != closer) return false;
+    CUIString arg;
+    if (p[2] == _T(' ')) {
+        LPCTSTR pEnd = _tcschr(p + 3, closer);
+        if (pEnd == nullptr) return false;
+        arg.Assign(p + 3, static_cast<int>(pEnd - (p + 3)));
+        consumed = static_cast<size_t>(pEnd - p) + 1;
+    } else {
+        consumed = 3;
+    }
+    // Trim the argument's blanks.
+    while (!arg.IsEmpty() && arg[0] == _T(' ')) arg = arg.Mid(1);
+    while (!arg.IsEmpty() && arg[arg.GetLength() - 1] == _T(' ')) arg = arg.Left(arg.GetLength() - 1);
+    OpenTagEffect(next, arg);
+    return true;
+}
+
+void CHtmlText::OpenTagEffect(TCHAR letter, const CUIString& arg)
+{
+    FlushText();
+    switch (letter) {
+    case _T('a'): {
+        Push(letter);
+        m_state.link = static_cast<int>(m_linkTexts.size());
+        m_linkTexts.push_back(arg);
+        DWORD color = m_dwTextColor != 0 ? m_dwTextColor : m_pManager->GetDefaultLinkFontColor();
+        if (m_bHover && m_sHoverLink == arg) color = m_pManager->GetDefaultLinkHoverFontColor();
+        m_state.color = color;
+        m_state.font = Variant(m_state.font, false, true, false);
+        Emit(AtomKind::FontRaise);
+        break;
+    }
+    case _T('b'):
+        Push(letter);
+        m_state.font = Variant(m_state.font, true, false, false);
+        Emit(AtomKind::FontRaise);
+        break;
+    case _T('c'): {
+        Push(letter);
+        LPCTSTR pColor = arg.GetData();
+        if (*pColor == _T('#')) ++pColor;
+        m_state.color = static_cast<DWORD>(_tcstoul(pColor, nullptr, 16));
+        break;
+    }
+    case _T('f'):
+        Push(letter);
+        m_state.font = FontFromArgument(arg);
+        Emit(AtomKind::FontRaise);
+        break;
+    case _T('i'):
+        if (arg.IsEmpty()) {
+            Push(letter);
+            m_state.font = Variant(m_state.font, false, false, true);
+            Emit(AtomKind::FontRaise);
+        } else {
+            EmitImage(arg);
+        }
+        break;
+    case _T('n'):
+        Emit(AtomKind::BreakTag);
+        break;
+    case _T('p'):
+        Push(letter);
+        m_state.spacing = static_cast<int>(_tcstol(arg, nullptr, 10));
+        Emit(AtomKind::ParaStart);
+        break;
+    case _T('r'):
+        m_bRaw = true;
+        break;
+    case _T('s'):
+        Push(letter);
+        m_state.selected = true;
+        break;
+    case _T('u'):
+        Push(letter);
+        m_state.font = Variant(m_state.font, false, true, false);
+        Emit(AtomKind::FontRaise);
+        break;
+    case _T('x'):
+        Emit(AtomKind::MoveX, static_cast<int>(_tcstol(arg, nullptr, 10)));
+        break;
+    case _T('y'):
+        Emit(AtomKind::SetHeight, static_cast<int>(_tcstol(arg, nullptr, 10)));
+        break;
+    default:
+        break;
+    }
+}
+
+void CHtmlText::CloseTagEffect(TCHAR letter)
+{
+    size_t i = m_stack.size();
+    while (i > 0 && m_stack[i - 1].letter != letter) --i;
+    if (i == 0) return;
+    FlushText();
+    const int leavingFont = m_state.font;
+    m_state = m_stack[i - 1].saved;
+    m_stack.resize(i - 1);
+    if (letter == _T('p')) Emit(AtomKind::ParaEnd);
+    if (Font(leavingFont).italic && !Font(m_state.font).italic) Emit(AtomKind::ItalicEnd, leavingFont);
+}
+
+// An inline image: a descriptor (file='...'/res='...') or "name [count [index]]", where
+// the image is a strip of count equal frames and frame index is drawn.
+void CHtmlText::EmitImage(const CUIString& arg)
+{
+    const TImageInfo* pImage = nullptr;
+    int count = 1;
+    int index = 0;
+    RECT source = {0, 0, 0, 0};
+    if (arg.Find(_T("file='")) >= 0 || arg.Find(_T("res='")) >= 0) {
+        const TDrawInfo* pInfo = m_pManager->GetDrawInfo(arg, nullptr);
+        if (pInfo != nullptr && !pInfo->sImageName.IsEmpty()) {
+            pImage = m_pManager->GetImageEx(pInfo->sImageName,
+                                            pInfo->sResType.IsEmpty() ? nullptr : pInfo->sResType.GetData(),
+                                            pInfo->dwMask, pInfo->width, pInfo->height, pInfo->fillcolor);
+            source = pInfo->rcSource;
+        }
+    } else {
+        CUIString name = arg;
+        int blank = arg.Find(_T(' '));
+        if (blank >= 0) {
+            name = arg.Left(blank);
+            LPTSTR pEnd = nullptr;
+            count = static_cast<int>(_tcstol(arg.GetData() + blank + 1, &pEnd, 10));
+            if (pEnd != nullptr && *pEnd != 0) index = static_cast<int>(_tcstol(pEnd, nullptr, 10));
+        }
+        pImage = m_pManager->GetImageEx(name);
+    }
+    if (pImage == nullptr || pImage->hBitmap == nullptr) return;  // missing images are skipped
+    if (count < 1) count = 1;
+    if (index < 0 || index >= count) index = 0;
+    if (source.right <= source.left || source.bottom <= source.top) {
+        const int frameWidth = pImage->nX / count;
+        source = RECT{frameWidth * index, 0, frameWidth * (index + 1), pImage->nY};
+    }
+    if (source.right > pImage->nX) source.right = pImage->nX;
+    if (source.bottom > pImage->nY) source.bottom = pImage->nY;
+    if (source.right <= source.left || source.bottom <= source.top) return;
+    FlushText();
+    Atom atom{AtomKind::Image, m_state};
+    atom.image = pImage;
+    atom.source = source;
+    m_atoms.push_back(atom);
+}
+
+void CHtmlText::Parse(LPCTSTR pstrText)
+{
+    for (LPCTSTR p = pstrText; *p != 0;) {
+        const TCHAR ch = *p;
+        size_t consumed = 0;
+        if ((ch == _T('<') || ch == _T('{')) && ((!m_bRaw && TryEscape(p, consumed)) || TryTag(p, consumed))) {
+            p += consumed;
+            continue;
+        }
+        if (ch == _T('\n')) {
+            Emit(AtomKind::LineFeed);
+        } else if (ch != _T('\r')) {
+            AppendChar(ch);
+        }
+        ++p;
+    }
+    FlushText();
+}
+
+// ---- layout ------------------------------------------------------------------------------
+
+int CHtmlText::TextWidth(const FontDesc& font, size_t start, size_t length) const
+{
+    if (length == 0) return 0;
+    CSelectObject select(m_hDC, font.hFont);
+    SIZE size = {0, 0};
+    ::GetTextExtentPoint32W(m_hDC, m_text.data() + start, static_cast<int>(length), &size);
+    return size.cx;
+}
+
+int CHtmlText::FitCount(const FontDesc& font, size_t start, size_t length, int width) const
+{
+    if (length == 0 || width <= 0) return 0;
+    CSelectObject select(m_hDC, font.hFont);
+    SIZE size = {0, 0};
+    int fit = 0;
+    if (!::GetTextExtentExPointW(m_hDC, m_text.data() + start, static_cast<int>(length), width, &fit, nullptr, &size)) {
+        return 0;
+    }
+    return fit;
+}
+
+bool CHtmlText::IsLastVisibleLine() const
+{
+    return (m_uStyle & DT_SINGLELINE) != 0 || m_cur.top + m_cur.height >= m_rc.bottom;
+}
+
+// Ends the current line; false when no further line fits (or single-line mode).
+bool CHtmlText::NewLine()
+{
+    m_cur.right = m_x;
+    m_lines.push_back(m_cur);
+    const int nextTop = m_cur.top + m_cur.height;
+    m_cur = Line();
+    m_cur.top = nextTop;
+    m_x = m_rc.left;
+    if ((m_uStyle & DT_SINGLELINE) != 0 || nextTop >= m_rc.bottom) {
+        m_bStopped = true;
+        return false;
+    }
+    m_cur.height = m_spacing + FontHeight(m_font);
+    return true;
+}
+
+bool CHtmlText::LayoutEllipsis(const Atom& atom, size_t start, size_t length)
+{
+    static const wchar_t kDots[] = L"...";
+    const FontDesc& font = Font(atom.state.font);
+    CSelectObject select(m_hDC, font.hFont);
+    SIZE dots = {0, 0};
+    ::GetTextExtentPoint32W(m_hDC, kDots, 3, &dots);
+    const int avail = m_rc.right - m_x - dots.cx;
+    size_t keep = static_cast<size_t>(FitCount(font, start, length, avail));
+    const int width = TextWidth(font, start, keep);
+    if (avail >= 0) {
+        m_cur.pieces.push_back(Piece{&atom, m_x, width + dots.cx, start, keep, true});
+        m_x += width + dots.cx;
+    }
+    m_cur.right = m_x;
+    m_bStopped = true;
+    return false;
+}
+
+bool CHtmlText::LayoutText(const Atom& atom)
+{
+    const FontDesc& font = Font(atom.state.font);
+    size_t start = atom.start;
+    size_t length = atom.length;
+    while (length > 0) {
+        Raise(atom.state.spacing + FontHeight(atom.state.font));
+        const int avail = m_rc.right - m_x;
+        const size_t fit = static_cast<size_t>(FitCount(font, start, length, avail));
+        if (fit >= length) {
+            const int width = TextWidth(font, start, length);
+            m_cur.pieces.push_back(Piece{&atom, m_x, width, start, length, false});
+            m_x += width;
+            return true;
+        }
+        if ((m_uStyle & DT_END_ELLIPSIS) != 0 && IsLastVisibleLine()) return LayoutEllipsis(atom, start, length);
+        size_t cut = fit;
+        if ((m_uStyle & DT_WORDBREAK) != 0) {
+            size_t i = fit < length ? fit + 1 : length;
+            while (i > 0 && m_text[start + i - 1] != L' ') --i;
+            cut = i;
+            if (cut == 0 && AtLineStart()) cut = fit;
+        }
+        if (cut == 0 && AtLineStart()) cut = 1;  // one character always goes, or nothing would progress
+        if (cut > 0) {
+            const int width = TextWidth(font, start, cut);
+            m_cur.pieces.push_back(Piece{&atom, m_x, width, start, cut, false});
+            m_x += width;
+            start += cut;
+            length -= cut;
+        }
+        if (!NewLine()) return false;
+    }
+    return true;
+}
+
+bool CHtmlText::LayoutImage(const Atom& atom)
+{
+    const int width = atom.source.right - atom.source.left;
+    const int height = atom.source.bottom - atom.source.top;
+    if (m_x + width > m_rc.right && !AtLineStart() && (m_uStyle & DT_SINGLELINE) == 0) {
+        if (!NewLine()) return false;
+    }
+    Raise(height);
+    m_cur.pieces.push_back(Piece{&atom, m_x, width, 0, 0, false});
+    m_x += width;
+    return true;
+}
+
+void CHtmlText::Layout()
+{
+    m_x = m_rc.left;
+    m_font = m_state.font;
+    m_spacing = 0;
+    if (!m_atoms.empty()) {
+        m_font = m_atoms.front().state.font;
+    }
+    m_cur.top = m_rc.top;
+    m_cur.height = FontHeight(m_font);
+    for (const Atom& atom : m_atoms) {
+        if (m_bStopped) break;
+        const bool wasAtStart = AtLineStart();
+        bool go = true;
+        switch (atom.kind) {
+        case AtomKind::Text: go = LayoutText(atom); break;
+        case AtomKind::Image: go = LayoutImage(atom); break;
+        case AtomKind::LineFeed: go = NewLine(); break;
+        case AtomKind::BreakTag:
+            if ((m_uStyle & DT_SINGLELINE) == 0) go = NewLine();
+            break;
+        case AtomKind::ParaStart:
+        case AtomKind::ParaEnd:
+            m_spacing = atom.state.spacing;
+            m_font = atom.state.font;
+            if (!wasAtStart) go = NewLine();
+            else Raise(m_spacing + FontHeight(m_font));
+            break;
+        case AtomKind::MoveX: m_x += atom.value; break;
+        case AtomKind::SetHeight: m_cur.height = atom.value; break;
+        case AtomKind::FontRaise: Raise(atom.state.spacing + FontHeight(atom.state.font)); break;
+        case AtomKind::ItalicEnd: {
+            CSelectObject select(m_hDC, Font(atom.value).hFont);
+            ABC abc = {};
+            if (::GetCharABCWidthsW(m_hDC, L' ', L' ', &abc)) m_x += (abc.abcC < 0 ? -abc.abcC : abc.abcC) / 2;
+            break;
+        }
+        }
+        m_font = atom.state.font;
+        m_spacing = atom.state.spacing;
+        if (!go) break;
+    }
+    if (!m_bStopped) {
+        m_cur.right = m_x;
+        if (!m_cur.pieces.empty() || m_lines.empty()) m_lines.push_back(m_cur);
+    }
+}
+
+RECT CHtmlText::Measured() const
+{
+    RECT rc = m_rc;
+    int widest = m_rc.left;
+    for (const Line& line : m_lines) {
+        if (line.right > widest) widest = line.right;
+    }
+    if (widest < rc.right) rc.right = widest;
+    rc.bottom = m_lines.empty() ? m_rc.top : m_lines.back().top + m_lines.back().height;
+    return rc;
+}
+
+// ---- drawing -------------------------------------------------------------------------------
+
+void CHtmlText::Draw() const
+{
+    const int oldMode = ::SetBkMode(m_hDC, TRANSPARENT);
+    const COLORREF oldColor = ::GetTextColor(m_hDC);
+    const COLORREF oldBk = ::GetBkColor(m_hDC);
+    const COLORREF selected = ToColorRef(m_pManager->GetDefaultSelectedBkColor());
+    for (const Line& line : m_lines) {
+        const int bottom = line.top + line.height;
+        for (const Piece& piece : line.pieces) {
+            const Atom& atom = *piece.atom;
+            if (atom.kind == AtomKind::Image) {
+                const int height = atom.source.bottom - atom.source.top;
+                const int top = bottom - height - (line.height > height ? (line.height - height) / 2 : 0);
+                const RECT dst = {piece.x, top, piece.x + piece.width, top + height};
+                const RECT corner = {0, 0, 0, 0};
+                CRenderEngine::DrawImage(m_hDC, atom.image->hBitmap, dst, m_rc, atom.source, corner,
+                                         atom.image->bAlpha || m_pManager->IsLayered());
+                continue;
+            }
+            const FontDesc& font = Font(atom.state.font);
+            CSelectObject select(m_hDC, font.hFont);
+            ::SetTextColor(m_hDC, ToColorRef(atom.state.color));
+            if (atom.state.selected) {
+                ::SetBkMode(m_hDC, OPAQUE);
+                ::SetBkColor(m_hDC, selected);
+            } else {
+                ::SetBkMode(m_hDC, TRANSPARENT);
+            }
+            const int top = bottom - FontHeight(atom.state.font);
+            ::TextOutW(m_hDC, piece.x, top, m_text.data() + piece.start, static_cast<int>(piece.length));
+            if (piece.ellipsis) {
+                const int x = piece.x + TextWidth(font, piece.start, piece.length);
+                ::TextOutW(m_hDC, x, top, L"...", 3);
+            }
+        }
+    }
+    ::SetBkColor(m_hDC, oldBk);
+    ::SetTextColor(m_hDC, oldColor);
+    ::SetBkMode(m_hDC, oldMode);
+}
+
+int CHtmlText::RecordLinks(RECT* pLinks, CUIString* sLinks, int capacity) const
+{
+    if (pLinks == nullptr || sLinks == nullptr) return 0;
+    int count = 0;
+    for (const Line& line : m_lines) {
+        const int bottom = line.top + line.height;
+        std::vector<std::pair<int, int>> lineLinks;  // link -> its rectangle on this line
+        for (const Piece& piece : line.pieces) {
+            const int link = piece.atom->state.link;
+            if (link < 0) continue;
+            const int top = piece.atom->kind == AtomKind::Image ? line.top : bottom - FontHeight(piece.atom->state.font);
+            const RECT rc = {piece.x, top, piece.x + piece.width, bottom};
+            bool merged = false;
+            for (const auto& entry : lineLinks) {
+                if (entry.first == link) {
+                    ::UnionRect(&pLinks[entry.second], &pLinks[entry.second], &rc);
+                    merged = true;
+                    break;
+                }
+            }
+            if (merged || count >= capacity) continue;
+            pLinks[count] = rc;
+            sLinks[count] = m_linkTexts[static_cast<size_t>(link)];
+            lineLinks.emplace_back(link, count);
+            ++count;
+        }
+    }
+    return count;
+}
+
+} // namespace
+
+void CRenderEngine::DrawHtmlText(HDC hDC, CPaintManagerUI* pManager, RECT& rc, LPCTSTR pstrText, DWORD dwTextColor,
+                                 RECT* pLinks, CUIString* sLinks, int& nLinkRects, int iFont, UINT uStyle)
+{
+    const int capacity = nLinkRects;
+    if (hDC == nullptr || pManager == nullptr || pstrText == nullptr || *pstrText == 0 || ::IsRectEmpty(&rc)) {
+        nLinkRects = 0;
+        return;
+    }
+    const bool bDraw = (uStyle & DT_CALCRECT) == 0;
+    CRenderClip clip;
+    if (bDraw) CRenderClip::GenerateClip(hDC, rc, clip);
+
+    RECT rcLayout = rc;
+    const UINT alignBits = DT_CENTER | DT_RIGHT | DT_VCENTER | DT_BOTTOM;
+    if (bDraw && (uStyle & alignBits) != 0) {
+        // Measure first. Single lines measure unbounded; wrapped text at its real width so the
+        // vertical placement matches the lines that will be drawn.
+        const bool single = (uStyle & DT_SINGLELINE) != 0;
+        RECT rcMeasure = {0, 0, single ? 9999 : rc.right - rc.left, 9999};
+        int none = 0;
+        DrawHtmlText(hDC, pManager, rcMeasure, pstrText, dwTextColor, nullptr, nullptr, none, iFont,
+                     (uStyle & ~alignBits) | DT_CALCRECT);
+        const int w = rcMeasure.right - rcMeasure.left;
+        const int h = rcMeasure.bottom - rcMeasure.top;
+        if (single && (uStyle & DT_CENTER) != 0) {
+            rcLayout.left = rc.left + (rc.right - rc.left - w) / 2;
+            rcLayout.right = rcLayout.left + w;
+        } else if (single && (uStyle & DT_RIGHT) != 0) {
+            rcLayout.left = rc.right - w;
+        }
+        if ((uStyle & DT_VCENTER) != 0) {
+            rcLayout.top = rc.top + (rc.bottom - rc.top - h) / 2;
+            rcLayout.bottom = rcLayout.top + h;
+        } else if ((uStyle & DT_BOTTOM) != 0) {
+            rcLayout.top = rc.bottom - h;
+        }
+        if (rcLayout.left < rc.left) rcLayout.left = rc.left;
+        if (rcLayout.right > rc.right) rcLayout.right = rc.right;
+        if (rcLayout.bottom <= rcLayout.top) rcLayout.bottom = rcLayout.top + 1;
+    }
+
+    // The link under the mouse is looked up in the rectangles of the previous paint.
+    CUIString sHover;
+    bool bHover = false;
+    if (pLinks != nullptr && sLinks != nullptr) {
+        const POINT pt = pManager->GetMousePos();
+        for (int i = 0; i < capacity; ++i) {
+            if (::PtInRect(&pLinks[i], pt)) {
+                sHover = sLinks[i];
+                bHover = true;
+                break;
+            }
+        }
+    }
+
+    CHtmlText text(hDC, pManager, rcLayout, dwTextColor, iFont, uStyle, bHover, sHover);
+    text.Parse(pstrText);
+    text.Layout();
+    if (bDraw) text.Draw();
+    nLinkRects = text.RecordLinks(pLinks, sLinks, capacity);
+    if (!bDraw) rc = text.Measured();
+}
+
+} // namespace Veneer
