@@ -122,13 +122,19 @@ public:
     CUIString GetHorizontalScrollBarStyle() const;
 
 protected:
-    // Client area used by CalcPos/FindControl (stored inset) or painting/layout (scaled).
+    // Item rectangle minus inset and visible scroll bars.
+    RECT InnerRect(bool bScaledInset) const;
+    // InnerRect shifted and extended over the scrolled content.
     RECT ClientRect(bool bScaledInset) const;
+    RECT StackedChildPos(CControlUI* pControl, const RECT& rcClient) const;
     RECT FloatChildPos(CControlUI* pControl) const;
     void DisposeChild(CControlUI* pControl);
     void ApplyScrollBarStyle(CScrollBarUI* pScrollBar, const CUIString& sStyle);
-    void CreateScrollBar(bool bHorizontal);
+    CScrollBarUI* CreateScrollBar(bool bHorizontal);
     void ScrollBy(int cx, int cy);
+    int LineStep(CScrollBarUI* pBar) const;
+    int PageHeight() const;
+    int PageWidth() const;
 
 protected:
     CStdPtrArray m_items;
@@ -145,6 +151,7 @@ protected:
     CScrollBarUI* m_pHorizontalScrollBar;
     CUIString m_sVerticalScrollBarStyle;
     CUIString m_sHorizontalScrollBarStyle;
+    int m_nScrollRelayoutDepth;
 };
 
 } // namespace Veneer

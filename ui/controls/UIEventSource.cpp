@@ -35,7 +35,7 @@ void CEventSource::Clear()
 
 int CEventSource::IndexOf(const CDelegateBase& d) const
 {
-    for (size_t i = 0; i < m_aDelegates.size(); ++i) {
+    for (std::size_t i = 0; i < m_aDelegates.size(); ++i) {
         if (m_aDelegates[i]->Equals(d)) return static_cast<int>(i);
     }
     return -1;
@@ -70,7 +70,7 @@ bool CEventSource::operator()(void* param)
 {
     // A delegate may add or remove delegates while it runs; walk by index and
     // call a private copy so that a removal cannot free the running callback.
-    for (size_t i = 0; i < m_aDelegates.size(); ++i) {
+    for (std::size_t i = 0; i < m_aDelegates.size(); ++i) {
         CDelegateBase* pCopy = m_aDelegates[i]->Copy();
         bool bGoOn = (*pCopy)(param);
         delete pCopy;

@@ -1,6 +1,7 @@
 #ifndef VENEER_UIEVENTSOURCE_H
 #define VENEER_UIEVENTSOURCE_H
 
+#include <cstddef>
 #include <vector>
 
 namespace Veneer {

@@ -34,6 +34,7 @@ public:
 protected:
     // Shared by SetPos (bApply) and CalcPos (report the rectangle of pTarget).
     bool Layout(RECT rc, bool bApply, CControlUI* pTarget, RECT* pTargetRect);
+    void DragSeparator(POINT pt);
 
     int m_iSepHeight;
     UINT m_uButtonState;

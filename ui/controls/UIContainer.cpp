@@ -1,0 +1,1038 @@
+#include "ui/controls/UIContainer.h"
+
+#include <stdlib.h>
+#include <wchar.h>
+
+#include "ui/controls/UIScrollBar.h"
+#include "ui/core/UIDPI.h"
+#include "ui/core/UIManager.h"
+#include "ui/core/UIRender.h"
+#include "ui/core/UIRenderClip.h"
+
+namespace Veneer {
+
+namespace {
+
+bool IsTrue(LPCTSTR pstrValue)
+{
+    return pstrValue != nullptr && _wcsicmp(pstrValue, L"true") == 0;
+}
+
+RECT ParseRect(LPCTSTR pstrValue)
+{
+    long v[4] = {0, 0, 0, 0};
+    LPCTSTR p = pstrValue ? pstrValue : L"";
+    for (int i = 0; i < 4 && *p != L'\0'; ++i) {
+        LPTSTR pEnd = nullptr;
+        v[i] = wcstol(p, &pEnd, 10);
+        p = pEnd;
+        if (*p == L'\0') break;
+        ++p;
+    }
+    RECT rc = {v[0], v[1], v[2], v[3]};
+    return rc;
+}
+
+bool Meets(const RECT& a, const RECT& b)
+{
+    RECT rcTemp;
+    return ::IntersectRect(&rcTemp, &a, &b) != FALSE;
+}
+
+// Scroll-bar driven relayouts settle within a couple of rounds (showing one bar
+// can make the other necessary); the limit only guards against oscillation.
+const int kMaxScrollRelayout = 4;
+
+} // namespace
+
+CContainerUI::CContainerUI()
+    : m_items(),
+      m_rcInset(),
+      m_iChildPadding(0),
+      m_iChildAlign(0),
+      m_iChildVAlign(0),
+      m_bAutoDestroy(true),
+      m_bDelayedDestroy(true),
+      m_bMouseChildEnabled(true),
+      m_nScrollStepSize(0),
+      m_pVerticalScrollBar(nullptr),
+      m_pHorizontalScrollBar(nullptr),
+      m_nScrollRelayoutDepth(0)
+{
+}
+
+CContainerUI::~CContainerUI()
+{
+    m_bDelayedDestroy = false;
+    CStdPtrArray items(m_items);
+    m_items.Empty();
+    if (m_bAutoDestroy) {
+        for (int i = 0; i < items.GetSize(); ++i) delete static_cast<CControlUI*>(items.GetAt(i));
+    }
+    delete m_pVerticalScrollBar;
+    m_pVerticalScrollBar = nullptr;
+    delete m_pHorizontalScrollBar;
+    m_pHorizontalScrollBar = nullptr;
+}
+
+LPCTSTR CContainerUI::GetClass() const { return L"ContainerUI"; }
+
+LPVOID CContainerUI::GetInterface(LPCTSTR pstrName)
+{
+    if (pstrName != nullptr) {
+        if (_wcsicmp(pstrName, L"IContainer") == 0) return static_cast<IContainerUI*>(this);
+        if (_wcsicmp(pstrName, L"Container") == 0) return static_cast<CContainerUI*>(this);
+    }
+    return CControlUI::GetInterface(pstrName);
+}
+
+// ---------------------------------------------------------------------------
+// Children
+
+CControlUI* CContainerUI::GetItemAt(int iIndex) const
+{
+    return static_cast<CControlUI*>(m_items.GetAt(iIndex));
+}
+
+int CContainerUI::GetItemIndex(CControlUI* pControl) const
+{
+    if (pControl == nullptr) return -1;
+    return m_items.Find(pControl);
+}
+
+bool CContainerUI::SetItemIndex(CControlUI* pControl, int iIndex)
+{
+    int iOld = GetItemIndex(pControl);
+    if (iOld < 0) return false;
+    if (iOld == iIndex) return true;
+    m_items.Remove(iOld);
+    if (!m_items.InsertAt(iIndex, pControl)) {
+        // Out-of-range target: the child keeps its place instead of being lost.
+        m_items.InsertAt(iOld, pControl);
+        return false;
+    }
+    NeedUpdate();
+    return true;
+}
+
+int CContainerUI::GetCount() const { return m_items.GetSize(); }
+
+bool CContainerUI::Add(CControlUI* pControl)
+{
+    if (pControl == nullptr) return false;
+    if (m_pManager != nullptr) m_pManager->InitControls(pControl, this);
+    if (IsVisible()) {
+        NeedUpdate();
+    } else {
+        pControl->SetInternVisible(false);
+    }
+    return m_items.Add(pControl);
+}
+
+bool CContainerUI::AddAt(CControlUI* pControl, CControlUI* pIndexControl)
+{
+    if (pControl == nullptr) return false;
+    int iIndex = GetItemIndex(pIndexControl);
+    if (iIndex < 0) return false;
+    return AddAt(pControl, iIndex);
+}
+
+bool CContainerUI::AddAt(CControlUI* pControl, int iIndex)
+{
+    if (pControl == nullptr) return false;
+    if (m_pManager != nullptr) m_pManager->InitControls(pControl, this);
+    if (IsVisible()) {
+        NeedUpdate();
+    } else {
+        pControl->SetInternVisible(false);
+    }
+    return m_items.InsertAt(iIndex, pControl);
+}
+
+void CContainerUI::DisposeChild(CControlUI* pControl)
+{
+    if (m_bDelayedDestroy && m_pManager != nullptr) {
+        m_pManager->AddDelayedCleanup(pControl);
+    } else {
+        delete pControl;
+    }
+}
+
+bool CContainerUI::Remove(CControlUI* pControl, bool bDoNotDestroy)
+{
+    int iIndex = GetItemIndex(pControl);
+    if (iIndex < 0) return false;
+    NeedUpdate();
+    // Leave the list first so that nothing reached from the child's destruction
+    // can find it among the children any more.
+    m_items.Remove(iIndex);
+    if (!bDoNotDestroy && m_bAutoDestroy) DisposeChild(pControl);
+    return true;
+}
+
+bool CContainerUI::RemoveAt(int iIndex, bool bDoNotDestroy)
+{
+    CControlUI* pControl = GetItemAt(iIndex);
+    if (pControl == nullptr) return false;
+    return Remove(pControl, bDoNotDestroy);
+}
+
+void CContainerUI::RemoveAll()
+{
+    CStdPtrArray items(m_items);
+    m_items.Empty();
+    if (m_bAutoDestroy) {
+        for (int i = 0; i < items.GetSize(); ++i) DisposeChild(static_cast<CControlUI*>(items.GetAt(i)));
+    }
+    NeedUpdate();
+}
+
+// ---------------------------------------------------------------------------
+// Propagation
+
+void CContainerUI::SetManager(CPaintManagerUI* pManager, CControlUI* pParent, bool bInit)
+{
+    for (int i = 0; i < m_items.GetSize(); ++i) GetItemAt(i)->SetManager(pManager, this, bInit);
+    if (m_pVerticalScrollBar != nullptr) m_pVerticalScrollBar->SetManager(pManager, this, bInit);
+    if (m_pHorizontalScrollBar != nullptr) m_pHorizontalScrollBar->SetManager(pManager, this, bInit);
+    CControlUI::SetManager(pManager, pParent, bInit);
+}
+
+void CContainerUI::SetVisible(bool bVisible)
+{
+    if (m_bVisible == bVisible) return;
+    CControlUI::SetVisible(bVisible);
+    for (int i = 0; i < m_items.GetSize(); ++i) GetItemAt(i)->SetInternVisible(IsVisible());
+}
+
+void CContainerUI::SetInternVisible(bool bVisible)
+{
+    CControlUI::SetInternVisible(bVisible);
+    for (int i = 0; i < m_items.GetSize(); ++i) GetItemAt(i)->SetInternVisible(IsVisible());
+}
+
+void CContainerUI::SetEnabled(bool bEnable)
+{
+    if (m_bEnabled == bEnable) return;
+    m_bEnabled = bEnable;
+    for (int i = 0; i < m_items.GetSize(); ++i) GetItemAt(i)->SetEnabled(bEnable);
+    Invalidate();
+}
+
+void CContainerUI::SetMouseEnabled(bool bEnable)
+{
+    if (m_pVerticalScrollBar != nullptr) m_pVerticalScrollBar->SetMouseEnabled(bEnable);
+    if (m_pHorizontalScrollBar != nullptr) m_pHorizontalScrollBar->SetMouseEnabled(bEnable);
+    CControlUI::SetMouseEnabled(bEnable);
+}
+
+void CContainerUI::Move(SIZE szOffset, bool bNeedInvalidate)
+{
+    CControlUI::Move(szOffset, bNeedInvalidate);
+    if (m_pVerticalScrollBar != nullptr && m_pVerticalScrollBar->IsVisible()) {
+        m_pVerticalScrollBar->Move(szOffset, false);
+    }
+    if (m_pHorizontalScrollBar != nullptr && m_pHorizontalScrollBar->IsVisible()) {
+        m_pHorizontalScrollBar->Move(szOffset, false);
+    }
+    for (int i = 0; i < m_items.GetSize(); ++i) {
+        CControlUI* pControl = GetItemAt(i);
+        if (pControl->IsVisible()) pControl->Move(szOffset, false);
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Properties
+
+RECT CContainerUI::GetInset() const { return ScaleRect(m_rcInset); }
+
+void CContainerUI::SetInset(RECT rcInset)
+{
+    m_rcInset = rcInset;
+    NeedUpdate();
+}
+
+int CContainerUI::GetChildPadding() const { return ScaleValue(m_iChildPadding); }
+
+void CContainerUI::SetChildPadding(int iPadding)
+{
+    m_iChildPadding = iPadding;
+    NeedUpdate();
+}
+
+UINT CContainerUI::GetChildAlign() const { return m_iChildAlign; }
+
+void CContainerUI::SetChildAlign(UINT iAlign)
+{
+    m_iChildAlign = iAlign;
+    NeedUpdate();
+}
+
+UINT CContainerUI::GetChildVAlign() const { return m_iChildVAlign; }
+
+void CContainerUI::SetChildVAlign(UINT iVAlign)
+{
+    m_iChildVAlign = iVAlign;
+    NeedUpdate();
+}
+
+bool CContainerUI::IsAutoDestroy() const { return m_bAutoDestroy; }
+void CContainerUI::SetAutoDestroy(bool bAuto) { m_bAutoDestroy = bAuto; }
+bool CContainerUI::IsDelayedDestroy() const { return m_bDelayedDestroy; }
+void CContainerUI::SetDelayedDestroy(bool bDelayed) { m_bDelayedDestroy = bDelayed; }
+bool CContainerUI::IsMouseChildEnabled() const { return m_bMouseChildEnabled; }
+void CContainerUI::SetMouseChildEnabled(bool bEnable) { m_bMouseChildEnabled = bEnable; }
+
+int CContainerUI::FindSelectable(int iIndex, bool bForward) const
+{
+    // A plain container has no selection; list-like subclasses refine this.
+    int nCount = GetCount();
+    if (nCount == 0) return -1;
+    if (iIndex < 0) iIndex = 0;
+    if (iIndex >= nCount) iIndex = nCount - 1;
+    if (bForward) {
+        for (int i = iIndex; i < nCount; ++i) {
+            CControlUI* p = GetItemAt(i);
+            if (p->IsVisible() && p->IsEnabled() && p->GetInterface(L"ListItem") != nullptr) return i;
+        }
+        return -1;
+    }
+    for (int i = iIndex; i >= 0; --i) {
+        CControlUI* p = GetItemAt(i);
+        if (p->IsVisible() && p->IsEnabled() && p->GetInterface(L"ListItem") != nullptr) return i;
+    }
+    return -1;
+}
+
+CUIString CContainerUI::GetVerticalScrollBarStyle() const { return m_sVerticalScrollBarStyle; }
+CUIString CContainerUI::GetHorizontalScrollBarStyle() const { return m_sHorizontalScrollBarStyle; }
+
+// ---------------------------------------------------------------------------
+// Geometry
+
+RECT CContainerUI::InnerRect(bool bScaledInset) const
+{
+    RECT rcInset = bScaledInset ? GetInset() : m_rcInset;
+    RECT rc = m_rcItem;
+    rc.left += rcInset.left;
+    rc.top += rcInset.top;
+    rc.right -= rcInset.right;
+    rc.bottom -= rcInset.bottom;
+    if (m_pVerticalScrollBar != nullptr && m_pVerticalScrollBar->IsVisible()) {
+        rc.right -= m_pVerticalScrollBar->GetFixedWidth();
+    }
+    if (m_pHorizontalScrollBar != nullptr && m_pHorizontalScrollBar->IsVisible()) {
+        rc.bottom -= m_pHorizontalScrollBar->GetFixedHeight();
+    }
+    return rc;
+}
+
+RECT CContainerUI::ClientRect(bool bScaledInset) const
+{
+    RECT rc = InnerRect(bScaledInset);
+    if (m_pVerticalScrollBar != nullptr && m_pVerticalScrollBar->IsVisible()) {
+        rc.top -= m_pVerticalScrollBar->GetScrollPos();
+        rc.bottom -= m_pVerticalScrollBar->GetScrollPos();
+        rc.bottom += m_pVerticalScrollBar->GetScrollRange();
+    }
+    if (m_pHorizontalScrollBar != nullptr && m_pHorizontalScrollBar->IsVisible()) {
+        rc.left -= m_pHorizontalScrollBar->GetScrollPos();
+        rc.right -= m_pHorizontalScrollBar->GetScrollPos();
+        rc.right += m_pHorizontalScrollBar->GetScrollRange();
+    }
+    return rc;
+}
+
+RECT CContainerUI::GetClientPos() const { return ClientRect(false); }
+
+RECT CContainerUI::StackedChildPos(CControlUI* pControl, const RECT& rcClient) const
+{
+    SIZE sz = {rcClient.right - rcClient.left, rcClient.bottom - rcClient.top};
+    if (sz.cx < pControl->GetMinWidth()) sz.cx = pControl->GetMinWidth();
+    if (sz.cx > pControl->GetMaxWidth()) sz.cx = pControl->GetMaxWidth();
+    if (sz.cy < pControl->GetMinHeight()) sz.cy = pControl->GetMinHeight();
+    if (sz.cy > pControl->GetMaxHeight()) sz.cy = pControl->GetMaxHeight();
+    RECT rc = {rcClient.left, rcClient.top, rcClient.left + sz.cx, rcClient.top + sz.cy};
+    return rc;
+}
+
+void CContainerUI::SetPos(RECT rc, bool bNeedInvalidate)
+{
+    CControlUI::SetPos(rc, bNeedInvalidate);
+    if (m_items.IsEmpty()) return;
+    RECT rcClient = ClientRect(true);
+    for (int i = 0; i < m_items.GetSize(); ++i) {
+        CControlUI* pControl = GetItemAt(i);
+        if (!pControl->IsVisible()) continue;
+        if (pControl->IsFloat()) {
+            SetFloatPos(i);
+            continue;
+        }
+        pControl->SetPos(StackedChildPos(pControl, rcClient), false);
+    }
+}
+
+bool CContainerUI::CalcPos(CControlUI* pChildControl, RECT& rcPos)
+{
+    if (pChildControl == nullptr || GetItemIndex(pChildControl) < 0 || pChildControl->IsFloat()) return false;
+    rcPos = StackedChildPos(pChildControl, ClientRect(false));
+    return true;
+}
+
+RECT CContainerUI::FloatChildPos(CControlUI* pControl) const
+{
+    const RECT& rcParent = m_rcItem;
+    int cxParent = rcParent.right - rcParent.left;
+    int cyParent = rcParent.bottom - rcParent.top;
+    int cx = pControl->GetFixedWidth();
+    int cy = pControl->GetFixedHeight();
+    SIZE szXY = pControl->GetFixedXY();
+    UINT uAlign = pControl->GetFloatAlign();
+    RECT rc;
+
+    if (uAlign != 0) {
+        int dx = szXY.cx;
+        if ((uAlign & UIFLOAT_CENTER) != 0) {
+            dx = (cxParent - cx) / 2;
+        } else if ((uAlign & UIFLOAT_RIGHT) != 0) {
+            dx = cxParent - cx;
+        }
+        int dy = szXY.cy;
+        if ((uAlign & UIFLOAT_VCENTER) != 0) {
+            dy = (cyParent - cy) / 2;
+        } else if ((uAlign & UIFLOAT_BOTTOM) != 0) {
+            dy = cyParent - cy;
+        }
+        rc.left = rcParent.left + dx;
+        rc.top = rcParent.top + dy;
+        rc.right = rc.left + cx;
+        rc.bottom = rc.top + cy;
+        return rc;
+    }
+
+    TPercentInfo pi = pControl->GetFloatPercent();
+    if (pi.left != 0.0 || pi.top != 0.0 || pi.right != 0.0 || pi.bottom != 0.0) {
+        rc.left = rcParent.left + static_cast<LONG>(cxParent * pi.left) + szXY.cx;
+        rc.top = rcParent.top + static_cast<LONG>(cyParent * pi.top) + szXY.cy;
+        rc.right = rcParent.left + static_cast<LONG>(cxParent * pi.right) + cx + szXY.cx;
+        rc.bottom = rcParent.top + static_cast<LONG>(cyParent * pi.bottom) + cy + szXY.cy;
+        return rc;
+    }
+
+    rc.left = rcParent.left + szXY.cx;
+    rc.top = rcParent.top + szXY.cy;
+    rc.right = rc.left + cx;
+    rc.bottom = rc.top + cy;
+    POINT pt = pControl->GetFloatPosition();
+    if (pt.x != 0 && szXY.cx == 0) {
+        rc.left = rcParent.left + pt.x * cxParent / 100;
+        rc.right = rc.left + cx;
+    }
+    if (pt.y != 0 && szXY.cy == 0) {
+        rc.top = rcParent.top + pt.y * cyParent / 100;
+        rc.bottom = rc.top + cy;
+    }
+    if (pControl->GetFixedWidthPercent() != 0 && cx == 0) {
+        rc.right = rc.left + pControl->GetFixedWidthPercent() * cxParent / 100;
+    }
+    if (pControl->GetFixedHeightPercent() != 0 && cy == 0) {
+        rc.bottom = rc.top + pControl->GetFixedHeightPercent() * cyParent / 100;
+    }
+    return rc;
+}
+
+void CContainerUI::SetFloatPos(int iIndex)
+{
+    CControlUI* pControl = GetItemAt(iIndex);
+    if (pControl == nullptr || !pControl->IsVisible() || !pControl->IsFloat()) return;
+    pControl->SetPos(FloatChildPos(pControl), false);
+}
+
+// ---------------------------------------------------------------------------
+// Size estimate
+
+SIZE CContainerUI::EstimateSize(SIZE szAvailable)
+{
+    if (IsAnimationRunning(UIANIMID_PANE_SHOW) || IsAnimationRunning(UIANIMID_PANE_HIDE) || !m_bPaneVisible) {
+        return m_szAnimationCurrent;
+    }
+    if (!m_bAutoCalcWidth && !m_bAutoCalcHeight) return CControlUI::EstimateSize(szAvailable);
+
+    SIZE sz = {0, 0};
+    for (int i = 0; i < m_items.GetSize(); ++i) {
+        CControlUI* pControl = GetItemAt(i);
+        if (!pControl->IsVisible()) continue;
+        SIZE szChild = pControl->EstimateSize(szAvailable);
+        RECT rcPadding = pControl->GetPadding();
+        if (m_bAutoCalcWidth) sz.cx += szChild.cx + rcPadding.left + rcPadding.right;
+        if (m_bAutoCalcHeight) sz.cy += szChild.cy + rcPadding.top + rcPadding.bottom;
+    }
+    int nGaps = m_items.GetSize() > 0 ? m_items.GetSize() - 1 : 0;
+    if (m_bAutoCalcWidth) sz.cx += m_rcInset.left + m_rcInset.right + nGaps * m_iChildPadding;
+    if (m_bAutoCalcHeight) sz.cy += m_rcInset.top + m_rcInset.bottom + nGaps * m_iChildPadding;
+    return sz;
+}
+
+// ---------------------------------------------------------------------------
+// Lookup
+
+CControlUI* CContainerUI::FindControl(FINDCONTROLPROC Proc, LPVOID pData, UINT uFlags)
+{
+    if ((uFlags & UIFIND_VISIBLE) != 0 && !IsVisible()) return nullptr;
+    if ((uFlags & UIFIND_ENABLED) != 0 && !IsEnabled()) return nullptr;
+    bool bHitTest = (uFlags & UIFIND_HITTEST) != 0;
+    if (bHitTest && !::PtInRect(&m_rcItem, *static_cast<const POINT*>(pData))) return nullptr;
+    if ((uFlags & UIFIND_UPDATETEST) != 0 && Proc(this, pData) != nullptr) return nullptr;
+
+    bool bSelfSkipped = bHitTest && !m_bMouseEnabled;
+    CControlUI* pResult = nullptr;
+    if ((uFlags & UIFIND_ME_FIRST) != 0 && !bSelfSkipped) {
+        pResult = Proc(this, pData);
+        if (pResult != nullptr) return pResult;
+    }
+    if (!bSelfSkipped) {
+        if (m_pVerticalScrollBar != nullptr) {
+            pResult = m_pVerticalScrollBar->FindControl(Proc, pData, uFlags);
+            if (pResult != nullptr) return pResult;
+        }
+        if (m_pHorizontalScrollBar != nullptr) {
+            pResult = m_pHorizontalScrollBar->FindControl(Proc, pData, uFlags);
+            if (pResult != nullptr) return pResult;
+        }
+    }
+
+    if (!(bHitTest && !m_bMouseChildEnabled)) {
+        RECT rcInner = InnerRect(false);
+        int nCount = m_items.GetSize();
+        bool bTopFirst = (uFlags & UIFIND_TOP_FIRST) != 0;
+        for (int k = 0; k < nCount; ++k) {
+            int i = bTopFirst ? nCount - 1 - k : k;
+            CControlUI* pControl = GetItemAt(i);
+            if (pControl == nullptr) continue;
+            pResult = pControl->FindControl(Proc, pData, uFlags);
+            if (pResult == nullptr) continue;
+            if (bHitTest && !pResult->IsFloat() && !::PtInRect(&rcInner, *static_cast<const POINT*>(pData))) {
+                continue;
+            }
+            return pResult;
+        }
+    }
+
+    if ((uFlags & UIFIND_ME_FIRST) == 0 && !bSelfSkipped) return Proc(this, pData);
+    return nullptr;
+}
+
+CControlUI* CContainerUI::FindSubControl(LPCTSTR pstrSubControlName)
+{
+    if (m_pManager == nullptr || pstrSubControlName == nullptr) return nullptr;
+    return m_pManager->FindSubControlByName(this, pstrSubControlName);
+}
+
+bool CContainerUI::SetSubControlText(LPCTSTR pstrSubControlName, LPCTSTR pstrText)
+{
+    CControlUI* p = FindSubControl(pstrSubControlName);
+    if (p == nullptr) return false;
+    p->SetText(pstrText);
+    return true;
+}
+
+bool CContainerUI::SetSubControlFixedHeight(LPCTSTR pstrSubControlName, int cy)
+{
+    CControlUI* p = FindSubControl(pstrSubControlName);
+    if (p == nullptr) return false;
+    p->SetFixedHeight(cy);
+    return true;
+}
+
+bool CContainerUI::SetSubControlFixedWdith(LPCTSTR pstrSubControlName, int cx)
+{
+    CControlUI* p = FindSubControl(pstrSubControlName);
+    if (p == nullptr) return false;
+    p->SetFixedWidth(cx);
+    return true;
+}
+
+bool CContainerUI::SetSubControlUserData(LPCTSTR pstrSubControlName, LPCTSTR pstrText)
+{
+    CControlUI* p = FindSubControl(pstrSubControlName);
+    if (p == nullptr) return false;
+    p->SetUserData(pstrText);
+    return true;
+}
+
+CUIString CContainerUI::GetSubControlText(LPCTSTR pstrSubControlName)
+{
+    CControlUI* p = FindSubControl(pstrSubControlName);
+    return p ? p->GetText() : CUIString();
+}
+
+int CContainerUI::GetSubControlFixedHeight(LPCTSTR pstrSubControlName)
+{
+    CControlUI* p = FindSubControl(pstrSubControlName);
+    return p ? p->GetFixedHeight() : -1;
+}
+
+int CContainerUI::GetSubControlFixedWdith(LPCTSTR pstrSubControlName)
+{
+    CControlUI* p = FindSubControl(pstrSubControlName);
+    return p ? p->GetFixedWidth() : -1;
+}
+
+CUIString CContainerUI::GetSubControlUserData(LPCTSTR pstrSubControlName)
+{
+    CControlUI* p = FindSubControl(pstrSubControlName);
+    return p ? p->GetUserData() : CUIString();
+}
+
+// ---------------------------------------------------------------------------
+// Input
+
+void CContainerUI::DoEvent(TEventUI& event)
+{
+    if (!IsMouseEnabled() && event.Type > UIEVENT__MOUSEBEGIN && event.Type < UIEVENT__MOUSEEND) {
+        if (m_pParent != nullptr) {
+            m_pParent->DoEvent(event);
+        } else {
+            CControlUI::DoEvent(event);
+        }
+        return;
+    }
+    if (event.Type == UIEVENT_SETFOCUS) {
+        m_bFocused = true;
+        return;
+    }
+    if (event.Type == UIEVENT_KILLFOCUS) {
+        m_bFocused = false;
+        return;
+    }
+    if (m_pVerticalScrollBar != nullptr && m_pVerticalScrollBar->IsVisible() && m_pVerticalScrollBar->IsEnabled()) {
+        if (event.Type == UIEVENT_KEYDOWN) {
+            switch (event.chKey) {
+            case VK_DOWN: LineDown(); return;
+            case VK_UP: LineUp(); return;
+            case VK_NEXT: PageDown(); return;
+            case VK_PRIOR: PageUp(); return;
+            case VK_HOME: HomeUp(); return;
+            case VK_END: EndDown(); return;
+            default: break;
+            }
+        } else if (event.Type == UIEVENT_SCROLLWHEEL) {
+            switch (LOWORD(event.wParam)) {
+            case SB_LINEUP: LineUp(); return;
+            case SB_LINEDOWN: LineDown(); return;
+            default: break;
+            }
+        }
+    }
+    if (m_pHorizontalScrollBar != nullptr && m_pHorizontalScrollBar->IsVisible() &&
+        m_pHorizontalScrollBar->IsEnabled()) {
+        if (event.Type == UIEVENT_KEYDOWN) {
+            switch (event.chKey) {
+            case VK_DOWN: LineRight(); return;
+            case VK_UP: LineLeft(); return;
+            case VK_NEXT: PageRight(); return;
+            case VK_PRIOR: PageLeft(); return;
+            case VK_HOME: HomeLeft(); return;
+            case VK_END: EndRight(); return;
+            default: break;
+            }
+        } else if (event.Type == UIEVENT_SCROLLWHEEL) {
+            switch (LOWORD(event.wParam)) {
+            case SB_LINEUP: LineLeft(); return;
+            case SB_LINEDOWN: LineRight(); return;
+            default: break;
+            }
+        }
+    }
+    CControlUI::DoEvent(event);
+}
+
+// ---------------------------------------------------------------------------
+// Attributes
+
+void CContainerUI::SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue)
+{
+    if (pstrName == nullptr) return;
+    if (pstrValue == nullptr) pstrValue = L"";
+    auto is = [pstrName](LPCTSTR pstrKey) { return _wcsicmp(pstrName, pstrKey) == 0; };
+
+    if (is(L"inset")) {
+        SetInset(ParseRect(pstrValue));
+    } else if (is(L"mousechild")) {
+        SetMouseChildEnabled(IsTrue(pstrValue));
+    } else if (is(L"vscrollbar")) {
+        EnableScrollBar(IsTrue(pstrValue), m_pHorizontalScrollBar != nullptr);
+    } else if (is(L"hscrollbar")) {
+        EnableScrollBar(m_pVerticalScrollBar != nullptr, IsTrue(pstrValue));
+    } else if (is(L"vscrollbarstyle")) {
+        m_sVerticalScrollBarStyle = pstrValue;
+        if (m_pVerticalScrollBar == nullptr) {
+            EnableScrollBar(true, m_pHorizontalScrollBar != nullptr);
+        } else {
+            ApplyScrollBarStyle(m_pVerticalScrollBar, m_sVerticalScrollBarStyle);
+        }
+    } else if (is(L"hscrollbarstyle")) {
+        m_sHorizontalScrollBarStyle = pstrValue;
+        if (m_pHorizontalScrollBar == nullptr) {
+            EnableScrollBar(m_pVerticalScrollBar != nullptr, true);
+        } else {
+            ApplyScrollBarStyle(m_pHorizontalScrollBar, m_sHorizontalScrollBarStyle);
+        }
+    } else if (is(L"childpadding")) {
+        SetChildPadding(static_cast<int>(wcstol(pstrValue, nullptr, 10)));
+    } else if (wcscmp(pstrName, L"childalign") == 0) {
+        if (wcscmp(pstrValue, L"left") == 0) {
+            SetChildAlign(0);
+        } else if (wcscmp(pstrValue, L"center") == 0) {
+            SetChildAlign(DT_CENTER);
+        } else if (wcscmp(pstrValue, L"right") == 0) {
+            SetChildAlign(DT_RIGHT);
+        }
+    } else if (wcscmp(pstrName, L"childvalign") == 0) {
+        if (wcscmp(pstrValue, L"top") == 0) {
+            SetChildVAlign(0);
+        } else if (wcscmp(pstrValue, L"vcenter") == 0) {
+            SetChildVAlign(DT_VCENTER);
+        } else if (wcscmp(pstrValue, L"bottom") == 0) {
+            SetChildVAlign(DT_BOTTOM);
+        }
+    } else if (is(L"scrollstepsize")) {
+        SetScrollStepSize(static_cast<int>(wcstol(pstrValue, nullptr, 10)));
+    } else {
+        CControlUI::SetAttribute(pstrName, pstrValue);
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Painting
+
+bool CContainerUI::DoPaint(HDC hDC, const RECT& rcPaint, CControlUI* pStopControl)
+{
+    RECT rcTemp;
+    if (!::IntersectRect(&rcTemp, &rcPaint, &m_rcItem)) return true;
+
+    CRenderClip clip;
+    CRenderClip::GenerateClip(hDC, rcTemp, clip);
+    CControlUI::DoPaint(hDC, rcTemp, pStopControl);
+
+    if (m_items.GetSize() > 0) {
+        RECT rcInner = InnerRect(true);
+        RECT rcChildClip;
+        if (::IntersectRect(&rcChildClip, &rcPaint, &rcInner)) {
+            CRenderClip childClip;
+            CRenderClip::GenerateClip(hDC, rcChildClip, childClip);
+            for (int i = 0; i < m_items.GetSize(); ++i) {
+                CControlUI* pControl = GetItemAt(i);
+                if (pControl == pStopControl) return false;
+                if (!pControl->IsVisible()) continue;
+                const RECT& rcChild = pControl->GetPos();
+                if (!Meets(rcPaint, rcChild)) continue;
+                if (pControl->IsFloat()) {
+                    if (!Meets(m_rcItem, rcChild)) continue;
+                    // Float children may draw over the inset.
+                    CRenderClip::UseOldClipBegin(hDC, childClip);
+                    bool bGoOn = pControl->Paint(hDC, rcPaint, pStopControl);
+                    CRenderClip::UseOldClipEnd(hDC, childClip);
+                    if (!bGoOn) return false;
+                } else {
+                    if (!Meets(rcInner, rcChild)) continue;
+                    if (!pControl->Paint(hDC, rcPaint, pStopControl)) return false;
+                }
+            }
+        } else {
+            for (int i = 0; i < m_items.GetSize(); ++i) {
+                CControlUI* pControl = GetItemAt(i);
+                if (pControl == pStopControl) return false;
+                if (!pControl->IsVisible() || !pControl->IsFloat()) continue;
+                const RECT& rcChild = pControl->GetPos();
+                if (!Meets(rcPaint, rcChild) || !Meets(m_rcItem, rcChild)) continue;
+                if (!pControl->Paint(hDC, rcPaint, pStopControl)) return false;
+            }
+        }
+    }
+
+    CScrollBarUI* bars[2] = {m_pVerticalScrollBar, m_pHorizontalScrollBar};
+    for (CScrollBarUI* pBar : bars) {
+        if (pBar == nullptr || !pBar->IsVisible()) continue;
+        if (pBar == pStopControl) return false;
+        if (!Meets(rcPaint, pBar->GetPos())) continue;
+        if (!pBar->Paint(hDC, rcPaint, pStopControl)) return false;
+    }
+    return true;
+}
+
+// ---------------------------------------------------------------------------
+// Scrolling
+
+SIZE CContainerUI::GetScrollPos() const
+{
+    SIZE sz = {0, 0};
+    if (m_pVerticalScrollBar != nullptr && m_pVerticalScrollBar->IsVisible()) {
+        sz.cy = m_pVerticalScrollBar->GetScrollPos();
+    }
+    if (m_pHorizontalScrollBar != nullptr && m_pHorizontalScrollBar->IsVisible()) {
+        sz.cx = m_pHorizontalScrollBar->GetScrollPos();
+    }
+    return sz;
+}
+
+SIZE CContainerUI::GetScrollRange() const
+{
+    SIZE sz = {0, 0};
+    if (m_pVerticalScrollBar != nullptr && m_pVerticalScrollBar->IsVisible()) {
+        sz.cy = m_pVerticalScrollBar->GetScrollRange();
+    }
+    if (m_pHorizontalScrollBar != nullptr && m_pHorizontalScrollBar->IsVisible()) {
+        sz.cx = m_pHorizontalScrollBar->GetScrollRange();
+    }
+    return sz;
+}
+
+void CContainerUI::SetScrollPos(SIZE szPos, bool bMsg)
+{
+    int cx = 0;
+    int cy = 0;
+    if (m_pVerticalScrollBar != nullptr && m_pVerticalScrollBar->IsVisible()) {
+        int iOld = m_pVerticalScrollBar->GetScrollPos();
+        m_pVerticalScrollBar->SetScrollPos(szPos.cy);
+        cy = m_pVerticalScrollBar->GetScrollPos() - iOld;
+    }
+    if (m_pHorizontalScrollBar != nullptr && m_pHorizontalScrollBar->IsVisible()) {
+        int iOld = m_pHorizontalScrollBar->GetScrollPos();
+        m_pHorizontalScrollBar->SetScrollPos(szPos.cx);
+        cx = m_pHorizontalScrollBar->GetScrollPos() - iOld;
+    }
+    if (cx == 0 && cy == 0) return;
+    ScrollBy(cx, cy);
+    if (bMsg && m_pVerticalScrollBar != nullptr && m_pManager != nullptr) {
+        m_pManager->SendNotify(this, L"scroll");
+    }
+}
+
+void CContainerUI::ScrollBy(int cx, int cy)
+{
+    for (int i = 0; i < m_items.GetSize(); ++i) {
+        CControlUI* pControl = GetItemAt(i);
+        if (!pControl->IsVisible() || pControl->IsFloat()) continue;
+        RECT rc = pControl->GetPos();
+        ::OffsetRect(&rc, -cx, -cy);
+        pControl->SetPos(rc, true);
+    }
+    Invalidate();
+}
+
+void CContainerUI::SetScrollStepSize(int nSize)
+{
+    if (nSize > 0) m_nScrollStepSize = nSize;
+}
+
+int CContainerUI::GetScrollStepSize() const { return ScaleValue(m_nScrollStepSize); }
+
+int CContainerUI::LineStep(CScrollBarUI* pBar) const
+{
+    if (m_nScrollStepSize > 0) return GetScrollStepSize();
+    return pBar ? pBar->GetLineSize() : 8;
+}
+
+int CContainerUI::PageHeight() const
+{
+    RECT rc = InnerRect(true);
+    return rc.bottom - rc.top;
+}
+
+int CContainerUI::PageWidth() const
+{
+    RECT rc = InnerRect(true);
+    return rc.right - rc.left;
+}
+
+void CContainerUI::LineUp()
+{
+    SIZE sz = GetScrollPos();
+    sz.cy -= LineStep(m_pVerticalScrollBar);
+    SetScrollPos(sz);
+}
+
+void CContainerUI::LineDown()
+{
+    SIZE sz = GetScrollPos();
+    sz.cy += LineStep(m_pVerticalScrollBar);
+    SetScrollPos(sz);
+}
+
+void CContainerUI::PageUp()
+{
+    SIZE sz = GetScrollPos();
+    sz.cy -= PageHeight();
+    SetScrollPos(sz);
+}
+
+void CContainerUI::PageDown()
+{
+    SIZE sz = GetScrollPos();
+    sz.cy += PageHeight();
+    SetScrollPos(sz);
+}
+
+void CContainerUI::HomeUp()
+{
+    SIZE sz = GetScrollPos();
+    sz.cy = 0;
+    SetScrollPos(sz);
+}
+
+void CContainerUI::EndDown()
+{
+    SIZE sz = GetScrollPos();
+    sz.cy = GetScrollRange().cy;
+    SetScrollPos(sz);
+}
+
+void CContainerUI::LineLeft()
+{
+    SIZE sz = GetScrollPos();
+    sz.cx -= LineStep(m_pHorizontalScrollBar);
+    SetScrollPos(sz);
+}
+
+void CContainerUI::LineRight()
+{
+    SIZE sz = GetScrollPos();
+    sz.cx += LineStep(m_pHorizontalScrollBar);
+    SetScrollPos(sz);
+}
+
+void CContainerUI::PageLeft()
+{
+    SIZE sz = GetScrollPos();
+    sz.cx -= PageWidth();
+    SetScrollPos(sz);
+}
+
+void CContainerUI::PageRight()
+{
+    SIZE sz = GetScrollPos();
+    sz.cx += PageWidth();
+    SetScrollPos(sz);
+}
+
+void CContainerUI::HomeLeft()
+{
+    SIZE sz = GetScrollPos();
+    sz.cx = 0;
+    SetScrollPos(sz);
+}
+
+void CContainerUI::EndRight()
+{
+    SIZE sz = GetScrollPos();
+    sz.cx = GetScrollRange().cx;
+    SetScrollPos(sz);
+}
+
+void CContainerUI::ApplyScrollBarStyle(CScrollBarUI* pScrollBar, const CUIString& sStyle)
+{
+    if (pScrollBar == nullptr || sStyle.IsEmpty()) return;
+    LPCTSTR pList = m_pManager ? m_pManager->GetStyle(sStyle) : nullptr;
+    pScrollBar->ApplyAttributeList(pList ? pList : sStyle.GetData());
+}
+
+CScrollBarUI* CContainerUI::CreateScrollBar(bool bHorizontal)
+{
+    CScrollBarUI* pBar = new CScrollBarUI();
+    pBar->SetOwner(this);
+    pBar->SetManager(m_pManager, this, false);
+    if (bHorizontal) pBar->SetHorizontal(true);
+    if (m_pManager != nullptr) {
+        LPCTSTR pDefault = m_pManager->GetDefaultAttributeList(bHorizontal ? L"HScrollBar" : L"VScrollBar");
+        if (pDefault != nullptr) pBar->ApplyAttributeList(pDefault);
+    }
+    ApplyScrollBarStyle(pBar, bHorizontal ? m_sHorizontalScrollBarStyle : m_sVerticalScrollBarStyle);
+    // A new bar stays out of the way until the content actually overflows.
+    pBar->SetScrollRange(0);
+    pBar->SetVisible(false);
+    return pBar;
+}
+
+void CContainerUI::EnableScrollBar(bool bEnableVertical, bool bEnableHorizontal)
+{
+    if (bEnableVertical && m_pVerticalScrollBar == nullptr) {
+        m_pVerticalScrollBar = CreateScrollBar(false);
+    } else if (!bEnableVertical && m_pVerticalScrollBar != nullptr) {
+        CScrollBarUI* pBar = m_pVerticalScrollBar;
+        m_pVerticalScrollBar = nullptr;
+        delete pBar;
+    }
+    if (bEnableHorizontal && m_pHorizontalScrollBar == nullptr) {
+        m_pHorizontalScrollBar = CreateScrollBar(true);
+    } else if (!bEnableHorizontal && m_pHorizontalScrollBar != nullptr) {
+        CScrollBarUI* pBar = m_pHorizontalScrollBar;
+        m_pHorizontalScrollBar = nullptr;
+        delete pBar;
+    }
+    NeedUpdate();
+}
+
+CScrollBarUI* CContainerUI::GetVerticalScrollBar() const { return m_pVerticalScrollBar; }
+CScrollBarUI* CContainerUI::GetHorizontalScrollBar() const { return m_pHorizontalScrollBar; }
+
+void CContainerUI::ProcessScrollBar(RECT rc, int cxRequired, int cyRequired)
+{
+    bool bRelayout = false;
+
+    if (m_pVerticalScrollBar != nullptr) {
+        CScrollBarUI* pBar = m_pVerticalScrollBar;
+        int iExcess = cyRequired - (rc.bottom - rc.top);
+        if (iExcess > 0) {
+            if (!pBar->IsVisible()) {
+                pBar->SetVisible(true);
+                pBar->SetScrollRange(iExcess);
+                pBar->SetScrollPos(0);
+                bRelayout = true;
+            } else if (pBar->GetScrollRange() != iExcess) {
+                int iOldPos = pBar->GetScrollPos();
+                pBar->SetScrollRange(iExcess);
+                if (pBar->GetScrollPos() != iOldPos) bRelayout = true;
+            }
+            RECT rcBar = {rc.right, rc.top, rc.right + pBar->GetFixedWidth(), rc.bottom};
+            pBar->SetPos(rcBar, true);
+        } else if (pBar->IsVisible()) {
+            pBar->SetVisible(false);
+            pBar->SetScrollRange(0);
+            pBar->SetScrollPos(0);
+            bRelayout = true;
+        }
+    }
+
+    if (m_pHorizontalScrollBar != nullptr) {
+        CScrollBarUI* pBar = m_pHorizontalScrollBar;
+        int iExcess = cxRequired - (rc.right - rc.left);
+        if (iExcess > 0) {
+            if (!pBar->IsVisible()) {
+                pBar->SetVisible(true);
+                pBar->SetScrollRange(iExcess);
+                pBar->SetScrollPos(0);
+                bRelayout = true;
+            } else if (pBar->GetScrollRange() != iExcess) {
+                int iOldPos = pBar->GetScrollPos();
+                pBar->SetScrollRange(iExcess);
+                if (pBar->GetScrollPos() != iOldPos) bRelayout = true;
+            }
+            RECT rcBar = {rc.left, rc.bottom, rc.right, rc.bottom + pBar->GetFixedHeight()};
+            pBar->SetPos(rcBar, true);
+        } else if (pBar->IsVisible()) {
+            pBar->SetVisible(false);
+            pBar->SetScrollRange(0);
+            pBar->SetScrollPos(0);
+            bRelayout = true;
+        }
+    }
+
+    if (bRelayout && m_nScrollRelayoutDepth < kMaxScrollRelayout) {
+        ++m_nScrollRelayoutDepth;
+        SetPos(m_rcItem, true);
+        --m_nScrollRelayoutDepth;
+    }
+}
+
+} // namespace Veneer
