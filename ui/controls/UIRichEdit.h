@@ -183,6 +183,8 @@ protected:
     void DrawTipValue(HDC hDC);
     bool IsPointInTextArea(POINT pt) const;
     void CreateHost();
+    int LineHeight() const;
+    bool IsMouseMessageForMe(UINT uMsg, LPARAM lParam) const;
 
     CTxtWinHost* m_pTwh;
     bool m_bVScrollBarFixing;
@@ -203,6 +205,8 @@ protected:
     bool m_fAccumulateDBCMode;
     UINT m_uVAlign;
     UINT m_uButtonState;
+    // Set when a Return key-down was refused, so that its character is refused too.
+    mutable bool m_bReturnSwallowed;
 
     RECT m_rcTextPadding;
     CUIString m_sNormalImage;

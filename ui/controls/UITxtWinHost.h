@@ -2,6 +2,8 @@
 #define VENEER_UITXTWINHOST_H
 
 #include <windows.h>
+#include <ole2.h>
+#include <imm.h>
 #include <richedit.h>
 #include <textserv.h>
 
