@@ -320,7 +320,6 @@ private:
     void SendEvent(CControlUI* pControl, int type, WPARAM wParam, LPARAM lParam, WORD wKeyState);
     UINT NextTimerId() const;
     void DoDragOut();
-    bool KillFocusOf(CControlUI* pNewFocus, bool bRemember);
 
     // painting helpers (UIManagerPaint.cpp)
     void OnPaint();
