@@ -1,0 +1,359 @@
+// The application object: single-instance guard and activation, resource
+// choice bookkeeping, shutdown, and the profile store in both modes.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "tests/ui/core/window_test_support.h"
+#include "ui/core/UIAppRegistryKey.h"
+#include "ui/core/UIApplication.h"
+
+using namespace Veneer;
+using window_test::MarkupFrame;
+using window_test::PumpPending;
+using window_test::PumpUntil;
+
+namespace {
+
+std::wstring UniqueName(const wchar_t* prefix)
+{
+    wchar_t sz[96];
+    wsprintfW(sz, L"%s-%lu-%lu", prefix, ::GetCurrentProcessId(), ::GetTickCount());
+    return sz;
+}
+
+std::wstring TempIniPath()
+{
+    wchar_t szDir[MAX_PATH] = {};
+    ::GetTempPathW(MAX_PATH, szDir);
+    return std::wstring(szDir) + UniqueName(L"veneer-profile") + L".ini";
+}
+
+class TestApp : public CUIApplication
+{
+};
+
+// Deletes the test's registry tree when it goes.
+class RegistryCleanup
+{
+public:
+    explicit RegistryCleanup(std::wstring company) : m_company(std::move(company)) {}
+    ~RegistryCleanup()
+    {
+        HKEY hSoftware = nullptr;
+        if (::RegOpenKeyExW(HKEY_CURRENT_USER, L"software", 0, KEY_ALL_ACCESS, &hSoftware) == ERROR_SUCCESS) {
+            ::RegDeleteTreeW(hSoftware, m_company.c_str());
+            ::RegDeleteKeyW(hSoftware, m_company.c_str());
+            ::RegCloseKey(hSoftware);
+        }
+    }
+
+private:
+    std::wstring m_company;
+};
+
+bool RegistryKeyExists(const std::wstring& path)
+{
+    HKEY hKey = nullptr;
+    if (::RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &hKey) != ERROR_SUCCESS) return false;
+    ::RegCloseKey(hKey);
+    return true;
+}
+
+} // namespace
+
+TEST(ProfileRegistry, ValuesRoundTripAndMissingOnesGiveTheDefault)
+{
+    const std::wstring company = UniqueName(L"VeneerTestCo");
+    RegistryCleanup cleanup(company);
+    CUIAppRegistryKey key;
+    key.SetRegistryKey(company.c_str(), L"App");
+    ASSERT_TRUE(key.IsRegistryMode());
+
+    EXPECT_EQ(key.ReadInt(L"Main", L"count", 17), 17u);
+    EXPECT_TRUE(key.WriteInt(L"Main", L"count", -5));
+    EXPECT_EQ(static_cast<int>(key.ReadInt(L"Main", L"count", 17)), -5);
+
+    EXPECT_EQ(key.ReadString(L"Main", L"name", L"dflt"), CUIString(L"dflt"));
+    EXPECT_TRUE(key.WriteString(L"Main", L"name", L"Lumbra"));
+    EXPECT_EQ(key.ReadString(L"Main", L"name", L"dflt"), CUIString(L"Lumbra"));
+    EXPECT_TRUE(key.WriteString(L"Main", L"empty", L""));
+    EXPECT_EQ(key.ReadString(L"Main", L"empty", L"dflt"), CUIString(L""));
+
+    // A value of the other kind is not an integer.
+    EXPECT_EQ(key.ReadInt(L"Main", L"name", 9), 9u);
+    EXPECT_TRUE(RegistryKeyExists(L"software\\" + company + L"\\App\\Main"));
+}
+
+TEST(ProfileRegistry, NullValueDeletesTheEntryAndNullEntryTheSection)
+{
+    const std::wstring company = UniqueName(L"VeneerTestCo");
+    RegistryCleanup cleanup(company);
+    CUIAppRegistryKey key;
+    key.SetRegistryKey(company.c_str(), L"App");
+    ASSERT_TRUE(key.WriteString(L"Sec", L"a", L"1"));
+    ASSERT_TRUE(key.WriteString(L"Sec", L"b", L"2"));
+
+    EXPECT_TRUE(key.WriteString(L"Sec", L"a", nullptr));
+    EXPECT_EQ(key.ReadString(L"Sec", L"a", L"gone"), CUIString(L"gone"));
+    EXPECT_EQ(key.ReadString(L"Sec", L"b", L"gone"), CUIString(L"2"));
+
+    EXPECT_TRUE(key.WriteString(L"Sec", nullptr, nullptr));
+    EXPECT_FALSE(RegistryKeyExists(L"software\\" + company + L"\\App\\Sec"));
+    EXPECT_EQ(key.ReadString(L"Sec", L"b", L"gone"), CUIString(L"gone"));
+}
+
+TEST(ProfileRegistry, BinaryValuesRoundTrip)
+{
+    const std::wstring company = UniqueName(L"VeneerTestCo");
+    RegistryCleanup cleanup(company);
+    CUIAppRegistryKey key;
+    key.SetRegistryKey(company.c_str(), L"App");
+    const BYTE data[] = {0x00, 0xFF, 0x10, 0x7F, 0x80};
+    ASSERT_TRUE(key.WriteBinary(L"Bin", L"blob", data, sizeof(data)));
+    BYTE* pRead = nullptr;
+    UINT nRead = 0;
+    ASSERT_TRUE(key.ReadBinary(L"Bin", L"blob", &pRead, &nRead));
+    ASSERT_EQ(nRead, sizeof(data));
+    EXPECT_EQ(memcmp(pRead, data, sizeof(data)), 0);
+    delete[] pRead;
+
+    EXPECT_FALSE(key.ReadBinary(L"Bin", L"missing", &pRead, &nRead));
+    EXPECT_EQ(pRead, nullptr);
+    EXPECT_EQ(nRead, 0u);
+}
+
+TEST(ProfileIni, ValuesLiveInTheNamedFile)
+{
+    const std::wstring path = TempIniPath();
+    CUIAppRegistryKey key;
+    key.SetRegistryKey(nullptr, path.c_str());
+    ASSERT_FALSE(key.IsRegistryMode());
+
+    EXPECT_EQ(key.ReadInt(L"Language", L"id", 1033), 1033u);
+    EXPECT_TRUE(key.WriteInt(L"Language", L"id", 2052));
+    EXPECT_EQ(key.ReadInt(L"Language", L"id", 1033), 2052u);
+
+    wchar_t szRaw[32] = {};
+    ::GetPrivateProfileStringW(L"Language", L"id", L"", szRaw, 32, path.c_str());
+    EXPECT_STREQ(szRaw, L"2052");
+
+    EXPECT_EQ(key.ReadString(L"Platform", L"name", L"none"), CUIString(L"none"));
+    EXPECT_TRUE(key.WriteString(L"Platform", L"name", L"win32"));
+    EXPECT_EQ(key.ReadString(L"Platform", L"name", L"none"), CUIString(L"win32"));
+    EXPECT_EQ(key.ReadString(L"Platform", L"absent", nullptr), CUIString(L""));
+
+    EXPECT_TRUE(key.WriteString(L"Platform", nullptr, nullptr));
+    EXPECT_EQ(key.ReadString(L"Platform", L"name", L"none"), CUIString(L"none"));
+    EXPECT_EQ(key.ReadInt(L"Language", L"id", 1033), 2052u);
+    ::DeleteFileW(path.c_str());
+}
+
+TEST(ProfileIni, BinaryValuesRoundTripAndGarbageIsRefused)
+{
+    const std::wstring path = TempIniPath();
+    CUIAppRegistryKey key;
+    key.SetRegistryKey(nullptr, path.c_str());
+    const BYTE data[] = {0x01, 0xAB, 0x00, 0xFE};
+    ASSERT_TRUE(key.WriteBinary(L"Bin", L"blob", data, sizeof(data)));
+    BYTE* pRead = nullptr;
+    UINT nRead = 0;
+    ASSERT_TRUE(key.ReadBinary(L"Bin", L"blob", &pRead, &nRead));
+    ASSERT_EQ(nRead, sizeof(data));
+    EXPECT_EQ(memcmp(pRead, data, sizeof(data)), 0);
+    delete[] pRead;
+
+    ::WritePrivateProfileStringW(L"Bin", L"bad", L"xyz", path.c_str());
+    EXPECT_FALSE(key.ReadBinary(L"Bin", L"bad", &pRead, &nRead));
+    EXPECT_EQ(pRead, nullptr);
+    ::DeleteFileW(path.c_str());
+}
+
+TEST(ProfileStore, UnconfiguredStoreReadsDefaultsAndRefusesWrites)
+{
+    CUIAppRegistryKey key;
+    EXPECT_EQ(key.ReadInt(L"S", L"e", 4), 4u);
+    EXPECT_EQ(key.ReadString(L"S", L"e", L"d"), CUIString(L"d"));
+    EXPECT_FALSE(key.WriteInt(L"S", L"e", 1));
+    EXPECT_FALSE(key.WriteString(L"S", L"e", L"v"));
+}
+
+TEST(ProfileStore, ApplicationForwardsToItsStore)
+{
+    const std::wstring path = TempIniPath();
+    TestApp app;
+    app.SetRegistryKey(nullptr, path.c_str());
+    EXPECT_TRUE(app.WriteProfileInt(L"S", L"n", 12));
+    EXPECT_EQ(app.GetProfileIntW(L"S", L"n", 0), 12u);
+    EXPECT_TRUE(app.WriteProfileStringW(L"S", L"t", L"text"));
+    EXPECT_EQ(app.GetProfileStringW(L"S", L"t", L""), CUIString(L"text"));
+    ::DeleteFileW(path.c_str());
+}
+
+TEST(ApplicationConfig, SingleInstanceNameMustNotBeEmpty)
+{
+    TestApp app;
+    EXPECT_FALSE(app.SetSingleApplication(true, L""));
+    EXPECT_FALSE(app.SetSingleApplication(true, nullptr));
+    EXPECT_FALSE(app.IsSingleApplication());
+    EXPECT_TRUE(app.SetSingleApplication(true, L"name"));
+    EXPECT_TRUE(app.IsSingleApplication());
+    EXPECT_STREQ(app.GetSingleName(), L"name");
+}
+
+TEST(ApplicationConfig, OneGlobalApplicationObject)
+{
+    {
+        TestApp app;
+        EXPECT_EQ(UIGetApp(), &app);
+    }
+    EXPECT_EQ(UIGetApp(), nullptr);
+}
+
+TEST(ApplicationConfig, ResourceChoiceIsOnlyRecorded)
+{
+    TestApp app;
+    EXPECT_EQ(app.GetResType(), CUIApplication::RES_NONE);
+    app.SetResType_ZipResource(L"skin", L"", 130, L"ZIPRES");
+    EXPECT_EQ(app.GetResType(), CUIApplication::RES_ZIPRESOURCE);
+    app.SetResType_File(L"skin");
+    EXPECT_EQ(app.GetResType(), CUIApplication::RES_FILE);
+}
+
+// The remaining tests initialise and terminate the framework, so they run
+// last within this executable (gtest keeps declaration order).
+TEST(ApplicationLifecycle, WithoutSingleInstanceNoGuardIsCreated)
+{
+    TestApp app;
+    ASSERT_TRUE(app.InitInstance(::GetModuleHandleW(nullptr)));
+    EXPECT_EQ(app.GetSingleMutex(), nullptr);
+    EXPECT_EQ(app.GetActivateMessage(), 0u);
+    EXPECT_NE(app.GetAppPath()[0], L'\0');
+    EXPECT_EQ(app.ExitInstance(), 0);
+}
+
+TEST(ApplicationLifecycle, ActivationMessageRestoresTheMainWindowAndExitDestroysIt)
+{
+    const std::wstring name = UniqueName(L"VeneerSingle");
+    TestApp app;
+    ASSERT_TRUE(app.SetSingleApplication(true, name.c_str()));
+    ASSERT_TRUE(app.InitInstance(::GetModuleHandleW(nullptr)));
+    ASSERT_NE(app.GetSingleMutex(), nullptr);
+    const UINT uActivate = app.GetActivateMessage();
+    ASSERT_NE(uActivate, 0u);
+    EXPECT_EQ(uActivate, ::RegisterWindowMessageW(name.c_str()));
+
+    MarkupFrame* pFrame = new MarkupFrame(L"<Window size=\"200,100\"><VerticalLayout /></Window>");
+    app.SetMainWnd(pFrame);
+    HWND hWnd = pFrame->CreateAt(100, 100, 200, 100);
+    ASSERT_NE(hWnd, nullptr);
+
+    // Before Run the frame does not know the application yet.
+    ::ShowWindow(hWnd, SW_MINIMIZE);
+    EXPECT_EQ(::SendMessageW(hWnd, uActivate, 0, 0), 0);
+    EXPECT_TRUE(::IsIconic(hWnd));
+
+    ::PostQuitMessage(0);
+    app.Run();   // ends at once on the quit message; binds the frame
+    EXPECT_EQ(pFrame->GetApplication(), &app);
+    EXPECT_EQ(::SendMessageW(hWnd, uActivate, 0, 0), 1);
+    EXPECT_FALSE(::IsIconic(hWnd));
+    EXPECT_TRUE(::IsWindowVisible(hWnd));
+
+    EXPECT_EQ(app.ExitInstance(), 0);
+    EXPECT_FALSE(::IsWindow(hWnd));
+    EXPECT_EQ(app.GetMainWnd(), nullptr);
+    EXPECT_EQ(app.GetSingleMutex(), nullptr);
+    HANDLE hMutex = ::OpenMutexW(SYNCHRONIZE, FALSE, name.c_str());
+    EXPECT_EQ(hMutex, nullptr);
+    if (hMutex != nullptr) ::CloseHandle(hMutex);
+}
+
+namespace {
+
+std::wstring HelperPath()
+{
+    wchar_t szPath[MAX_PATH] = {};
+    ::GetModuleFileNameW(nullptr, szPath, MAX_PATH);
+    std::wstring path(szPath);
+    path.erase(path.find_last_of(L"\\/") + 1);
+    return path + L"window_single_helper.exe";
+}
+
+// A started helper process; terminated if the test leaves it running.
+class Helper
+{
+public:
+    Helper(const wchar_t* mode, const std::wstring& name)
+    {
+        std::wstring cmd = L"\"" + HelperPath() + L"\" " + mode + L" \"" + name + L"\"";
+        STARTUPINFOW si = {};
+        si.cb = sizeof(si);
+        m_bStarted = ::CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &m_pi) != FALSE;
+        if (m_bStarted) ::CloseHandle(m_pi.hThread);
+    }
+    ~Helper()
+    {
+        if (!m_bStarted) return;
+        if (::WaitForSingleObject(m_pi.hProcess, 0) == WAIT_TIMEOUT) ::TerminateProcess(m_pi.hProcess, 99);
+        ::CloseHandle(m_pi.hProcess);
+    }
+    bool Started() const { return m_bStarted; }
+    // Exit code, or STILL_ACTIVE when it did not end in time.
+    DWORD WaitExit(DWORD dwMs)
+    {
+        DWORD dwCode = STILL_ACTIVE;
+        if (PumpUntil([&] { return ::WaitForSingleObject(m_pi.hProcess, 0) == WAIT_OBJECT_0; }, dwMs))
+            ::GetExitCodeProcess(m_pi.hProcess, &dwCode);
+        return dwCode;
+    }
+    Helper(const Helper&) = delete;
+    Helper& operator=(const Helper&) = delete;
+
+private:
+    PROCESS_INFORMATION m_pi = {};
+    bool m_bStarted = false;
+};
+
+} // namespace
+
+TEST(SingleInstance, SecondStartExitsAndRestoresTheMinimisedFirst)
+{
+    const std::wstring name = UniqueName(L"VeneerSingleCross");
+    Helper first(L"first", name);
+    ASSERT_TRUE(first.Started());
+    HWND hFirst = nullptr;
+    ASSERT_TRUE(PumpUntil([&] {
+        hFirst = ::FindWindowW(L"VeneerSingleHelperFrame", name.c_str());
+        return hFirst != nullptr && ::IsIconic(hFirst);
+    }, 20000));
+
+    Helper second(L"second", name);
+    ASSERT_TRUE(second.Started());
+    EXPECT_EQ(second.WaitExit(20000), 3u);
+
+    EXPECT_TRUE(PumpUntil([&] { return !::IsIconic(hFirst) && ::IsWindowVisible(hFirst); }, 10000));
+
+    ::PostMessageW(hFirst, WM_CLOSE, 0, 0);
+    EXPECT_EQ(first.WaitExit(20000), 0u);
+}
+
+TEST(SingleInstance, DifferentNamesDoNotInterfere)
+{
+    const std::wstring name = UniqueName(L"VeneerSingleA");
+    Helper first(L"first", name);
+    ASSERT_TRUE(first.Started());
+    HWND hFirst = nullptr;
+    ASSERT_TRUE(PumpUntil([&] {
+        hFirst = ::FindWindowW(L"VeneerSingleHelperFrame", name.c_str());
+        return hFirst != nullptr && ::IsIconic(hFirst);
+    }, 20000));
+
+    Helper other(L"second", name + L"-other");
+    ASSERT_TRUE(other.Started());
+    EXPECT_EQ(other.WaitExit(20000), 0u);
+    EXPECT_TRUE(::IsIconic(hFirst));
+
+    ::PostMessageW(hFirst, WM_CLOSE, 0, 0);
+    EXPECT_EQ(first.WaitExit(20000), 0u);
+}
