@@ -61,6 +61,7 @@ class CNotifyPump
 {
 public:
     CNotifyPump();
+    virtual const UI_MSGMAP* GetMessageMap() const;
     virtual ~CNotifyPump();
 
     bool AddVirtualWnd(CUIString strName, CNotifyPump* pObject);
@@ -71,7 +72,6 @@ public:
     static const UI_MSGMAP* _GetBaseMessageMap();
     static const UI_MSGMAP messageMap;
     static const UI_MSGMAP_ENTRY _messageEntries[];
-    virtual const UI_MSGMAP* GetMessageMap() const;
 
     CNotifyPump(const CNotifyPump&) = delete;
     CNotifyPump& operator=(const CNotifyPump&) = delete;

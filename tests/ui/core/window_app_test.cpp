@@ -222,16 +222,6 @@ TEST(ApplicationConfig, ResourceChoiceIsOnlyRecorded)
 
 // The remaining tests initialise and terminate the framework, so they run
 // last within this executable (gtest keeps declaration order).
-TEST(ApplicationLifecycle, WithoutSingleInstanceNoGuardIsCreated)
-{
-    TestApp app;
-    ASSERT_TRUE(app.InitInstance(::GetModuleHandleW(nullptr)));
-    EXPECT_EQ(app.GetSingleMutex(), nullptr);
-    EXPECT_EQ(app.GetActivateMessage(), 0u);
-    EXPECT_NE(app.GetAppPath()[0], L'\0');
-    EXPECT_EQ(app.ExitInstance(), 0);
-}
-
 TEST(ApplicationLifecycle, ActivationMessageRestoresTheMainWindowAndExitDestroysIt)
 {
     const std::wstring name = UniqueName(L"VeneerSingle");
@@ -267,6 +257,16 @@ TEST(ApplicationLifecycle, ActivationMessageRestoresTheMainWindowAndExitDestroys
     HANDLE hMutex = ::OpenMutexW(SYNCHRONIZE, FALSE, name.c_str());
     EXPECT_EQ(hMutex, nullptr);
     if (hMutex != nullptr) ::CloseHandle(hMutex);
+}
+
+TEST(ApplicationLifecycle, WithoutSingleInstanceNoGuardIsCreated)
+{
+    TestApp app;
+    ASSERT_TRUE(app.InitInstance(::GetModuleHandleW(nullptr)));
+    EXPECT_EQ(app.GetSingleMutex(), nullptr);
+    EXPECT_EQ(app.GetActivateMessage(), 0u);
+    EXPECT_NE(app.GetAppPath()[0], L'\0');
+    EXPECT_EQ(app.ExitInstance(), 0);
 }
 
 namespace {
