@@ -1,3 +1,6 @@
 # Resource access, markup and language packages.
 pavonel_add_test(resource_zip_test SOURCES resource_zip_test.cpp LIBS veneer ZLIB::ZLIB)
 pavonel_add_test(resource_location_test SOURCES resource_location_test.cpp LIBS veneer ZLIB::ZLIB)
+pavonel_add_test(resource_manager_test SOURCES resource_manager_test.cpp LIBS veneer)
+pavonel_add_test(markup_xml_test SOURCES markup_xml_test.cpp LIBS veneer)
+pavonel_add_test(lang_package_test SOURCES lang_package_test.cpp LIBS veneer)
