@@ -1,0 +1,4 @@
+# Rendering: fills, text, markup text, images, window shadow; and the repaint benchmark.
+set(_render_dir ${CMAKE_CURRENT_LIST_DIR})
+
+pavonel_add_test(render_fill_test SOURCES ${_render_dir}/render_fill_test.cpp LIBS veneer ZLIB::ZLIB)
