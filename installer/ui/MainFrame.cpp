@@ -1,0 +1,276 @@
+#include "installer/ui/MainFrame.h"
+
+#include "installer/install/SettingsStore.h"
+#include "installer/net/ServiceHosts.h"
+#include "installer/ui/MsgWnd.h"
+#include "ui/controls/UIOption.h"
+#include "ui/controls/UIProgress.h"
+#include "ui/core/UILangManager.h"
+
+#include <curl/curl.h>
+#include <shellapi.h>
+#include <shlobj.h>
+
+using namespace Veneer;
+
+CMainFrame* g_pMainFrame = nullptr;
+
+namespace {
+
+// Worker-to-window messages; the framework keeps WM_APP + 1 for itself.
+const UINT kMsgProgress = WM_APP + 0x40;
+const UINT kMsgSwitchPage = WM_APP + 0x41;
+
+const wchar_t* const kPages[] = {L"page_home", L"page_install", L"page_finished", L"page_fail"};
+const int kPageCount = sizeof(kPages) / sizeof(kPages[0]);
+
+int PageIndex(const wchar_t* name)
+{
+    for (int i = 0; i < kPageCount; ++i)
+        if (name && ::lstrcmpW(kPages[i], name) == 0)
+            return i;
+    return -1;
+}
+
+const UINT kProgramIcon = 131;
+const int kPerMonitorDpiAware = 2;
+const int kInstallerDpi = 110;
+
+} // namespace
+
+CMainFrame::CMainFrame() : m_engine(this)
+{
+    g_pMainFrame = this;
+    m_engine.SetInstallState(Start);
+    curl_global_init(CURL_GLOBAL_ALL);
+    CSettingsStore::WritePlatformSetting();
+    // Synchronous on purpose: the window shows the addresses' outcome from its first paint.
+    m_engine.LookupDownloadUrl();
+}
+
+CMainFrame::~CMainFrame()
+{
+    // The worker may still be downloading: end it while the view it reports to is whole.
+    m_engine.Shutdown();
+    curl_global_cleanup();
+    if (g_pMainFrame == this)
+        g_pMainFrame = nullptr;
+}
+
+void CMainFrame::OnSkinBuilt()
+{
+    if (auto* agree = static_cast<COptionUI*>(m_pm.FindControl(L"opt_User")))
+        agree->Selected(true, true);
+}
+
+void CMainFrame::OnSkinFailed()
+{
+    ::MessageBoxW(nullptr, L"加载资源文件失败", L"Veneer", MB_ICONERROR);
+    ::ExitProcess(1);
+}
+
+void CMainFrame::InitWindow()
+{
+    m_pm.GetDPIObj()->SetDPIAwareness(kPerMonitorDpiAware);
+    SetIcon(kProgramIcon);
+    static_cast<CProgressUI*>(m_pm.FindControl(L"pro_Percent"))->SetValue(0);
+    SetInstallState(Start);
+    StartUsageReport();
+    m_pm.SetDPI(kInstallerDpi);
+}
+
+LRESULT CMainFrame::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam)
+{
+    switch (uMsg)
+    {
+    case WM_NCLBUTTONDBLCLK:
+        return 0; // the whole window is caption: a double-click must not maximise it
+    case kMsgProgress:
+        ShowProgress(static_cast<int>(wParam));
+        return 0;
+    case kMsgSwitchPage:
+        ShowPage(static_cast<int>(wParam), static_cast<int>(lParam));
+        return 0;
+    default:
+        return WindowImplBase::HandleMessage(uMsg, wParam, lParam);
+    }
+}
+
+void CMainFrame::OnFinalMessage(HWND hWnd)
+{
+    CUIFrameWnd::OnFinalMessage(hWnd);
+    ::PostQuitMessage(0);
+}
+
+bool CMainFrame::ConfirmLeave()
+{
+    return ShowConfirmDialog(m_hWnd, L"", L"") == 1;
+}
+
+LRESULT CMainFrame::OnSysCommand(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled)
+{
+    if ((wParam & 0xFFF0) != SC_CLOSE)
+        return CUIFrameWnd::OnSysCommand(uMsg, wParam, lParam, bHandled);
+    bHandled = TRUE;
+    if (GetInstallState() == Installed)
+    {
+        ::PostQuitMessage(0);
+        return 0;
+    }
+    // The install may finish while the dialog is open: a finished install is no abort.
+    if (ConfirmLeave() && GetInstallState() != Installed)
+    {
+        SetInstallState(UserAbort);
+        ReportUsage();
+        ::PostQuitMessage(0);
+    }
+    return 0;
+}
+
+bool CMainFrame::StartInstall()
+{
+    return m_engine.StartInstall();
+}
+
+void CMainFrame::UpdateProgress(int percent)
+{
+    ::PostMessageW(m_hWnd, kMsgProgress, static_cast<WPARAM>(percent), 0);
+}
+
+void CMainFrame::SwitchPage(const wchar_t* hidePage, const wchar_t* showPage)
+{
+    ::PostMessageW(m_hWnd, kMsgSwitchPage, static_cast<WPARAM>(PageIndex(hidePage)),
+                   static_cast<LPARAM>(PageIndex(showPage)));
+}
+
+bool CMainFrame::GetInstallDirText(std::wstring& text)
+{
+    CControlUI* edit = m_pm.FindControl(L"edit_Installdir");
+    if (!edit)
+        return false;
+    text = edit->GetText().GetData();
+    return true;
+}
+
+void CMainFrame::ShowProgress(int percent)
+{
+    if (auto* progress = static_cast<CProgressUI*>(m_pm.FindControl(L"pro_Percent")))
+    {
+        progress->SetStretchForeImage(false);
+        progress->SetValue(percent);
+    }
+    if (CControlUI* label = m_pm.FindControl(L"lb_Percent"))
+    {
+        CUIString text;
+        text.Format(L"%d", percent);
+        label->SetText(text + L"%");
+    }
+}
+
+void CMainFrame::SetControlVisible(LPCWSTR name, bool visible)
+{
+    if (CControlUI* control = m_pm.FindControl(name))
+        control->SetVisible(visible);
+}
+
+void CMainFrame::ShowPage(int hidePage, int showPage)
+{
+    if (hidePage >= 0 && hidePage < kPageCount)
+        SetControlVisible(kPages[hidePage], false);
+    if (showPage >= 0 && showPage < kPageCount)
+        SetControlVisible(kPages[showPage], true);
+}
+
+void CMainFrame::BeginInstallPage(LPCWSTR hiddenPage)
+{
+    SetControlVisible(hiddenPage, false);
+    CControlUI* installPage = m_pm.FindControl(L"page_install");
+    if (!installPage)
+        return;
+    installPage->SetVisible(true);
+    if (auto* progress = static_cast<CProgressUI*>(m_pm.FindControl(L"pro_Percent")))
+        progress->SetValue(0);
+    StartInstall();
+}
+
+void CMainFrame::OnAgreementToggled()
+{
+    auto* agree = static_cast<COptionUI*>(m_pm.FindControl(L"opt_User"));
+    const bool agreed = agree ? agree->IsSelected() : true;
+    for (LPCWSTR name : {L"btn_Install", L"btn_Alter"})
+        if (CControlUI* button = m_pm.FindControl(name))
+            button->SetEnabled(agreed);
+}
+
+bool CMainFrame::PickInstallFolder()
+{
+    wchar_t displayName[MAX_PATH] = {};
+    BROWSEINFOW info = {};
+    info.pszDisplayName = displayName;
+    info.lpszTitle = CLangManagerUI::GetString(1, L"从下面选文件夹目录:");
+    info.ulFlags = BIF_RETURNFSANCESTORS;
+    PIDLIST_ABSOLUTE chosen = ::SHBrowseForFolderW(&info);
+    if (!chosen)
+        return false;
+    wchar_t path[MAX_PATH] = {};
+    if (::SHGetPathFromIDListW(chosen, path))
+    {
+        if (CControlUI* edit = m_pm.FindControl(L"edit_Installdir"))
+            edit->SetText(path);
+    }
+    ::CoTaskMemFree(chosen);
+    return true;
+}
+
+void CMainFrame::OpenAddress(const std::wstring& address)
+{
+    if (!address.empty())
+        ::ShellExecuteW(nullptr, L"open", address.c_str(), nullptr, nullptr, SW_SHOW);
+}
+
+void CMainFrame::RunProduct()
+{
+    wchar_t program[MAX_PATH * 2] = {};
+    const std::wstring folder = m_engine.GetInstallDir();
+    ::_snwprintf(program, MAX_PATH * 2 - 1, L"\"%s\\AppRun.exe\"", folder.c_str());
+    ::ShellExecuteW(nullptr, L"runas", program, L"", folder.c_str(), SW_SHOW);
+    Close(1);
+}
+
+void CMainFrame::Notify(TNotifyUI& msg)
+{
+    if (msg.sType != L"click")
+    {
+        WindowImplBase::Notify(msg);
+        return;
+    }
+    const CUIString name = msg.pSender->GetName();
+    if (name == L"btn_Close")
+    {
+        if (ConfirmLeave())
+        {
+            SetInstallState(UserAbort);
+            ReportUsage();
+            ::DestroyWindow(m_hWnd);
+        }
+    }
+    else if (name == L"btn_Install")
+        BeginInstallPage(L"page_home");
+    else if (name == L"opt_User")
+        OnAgreementToggled();
+    else if (name == L"btn_User")
+        OpenAddress(L"https://" + CServiceHosts::GetWebHost() + L"/cn/license-agreement.html");
+    else if (name == L"btn_Alter")
+    {
+        if (PickInstallFolder())
+            WindowImplBase::Notify(msg);
+    }
+    else if (name == L"btn_Reinstall")
+        BeginInstallPage(L"page_fail");
+    else if (name == L"btn_OfflinePatch" || name == L"btn_Offline")
+        OpenAddress(m_engine.GetOfflineUrl());
+    else if (name == L"btn_Run")
+        RunProduct();
+    else
+        WindowImplBase::Notify(msg);
+}
