@@ -21,10 +21,18 @@ public:
     virtual CControlUI* CreateControl(LPCWSTR pstrClass) = 0;
 };
 
+// Receives the report of a markup element no creator knows. The default
+// shows a modal message box without owner.
+typedef void (*PFN_DIALOGBUILDER_ERROR)(LPCTSTR pstrText, LPCTSTR pstrCaption);
+
 // Builds a window's control tree and shared resources from markup.
 class CDialogBuilder
 {
 public:
+    // Deepest element nesting and include nesting that are built; deeper
+    // parts of a document are skipped.
+    enum { MAX_NESTING = 200, MAX_INCLUDE_NESTING = 16 };
+
     CDialogBuilder();
     ~CDialogBuilder();
     CDialogBuilder(const CDialogBuilder&) = delete;
@@ -44,13 +52,18 @@ public:
     // Module used for resource look-ups; null = the resource module.
     void SetInstance(HINSTANCE instance) { m_instance = instance; }
 
+    // Replaces the reporter of unknown elements (null restores the message
+    // box); returns the previous one.
+    static PFN_DIALOGBUILDER_ERROR SetErrorReporter(PFN_DIALOGBUILDER_ERROR pfnReporter);
+
 private:
     CControlUI* _Parse(const CXmlNodeUI& parent, CControlUI* pParent, CPaintManagerUI* pManager,
-                       CLangPackageUI* pPackage);
+                       CLangPackageUI* pPackage, int nDepth = 0);
     void RegisterResources(const CXmlNodeUI& root, CPaintManagerUI* pManager);
     void ApplyWindowAttributes(const CXmlNodeUI& root, CPaintManagerUI* pManager);
     void ParseInclude(const CXmlNodeUI& node, CControlUI* pParent, CPaintManagerUI* pManager);
     CControlUI* CreateByName(const CXmlNodeUI& node, LPCTSTR pstrClass);
+    static void ReportUnknown(CLangPackageUI* pPackage, LPCTSTR pstrElement);
     void ApplyAttributes(const CXmlNodeUI& node, CControlUI* pControl, CPaintManagerUI* pManager);
 
     CXmlDocumentUI m_xml;
