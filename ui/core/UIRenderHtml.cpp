@@ -513,6 +513,7 @@ bool CHtmlText::LayoutEllipsis(const Atom& atom, size_t start, size_t length)
         m_x += width + dots.cx;
     }
     m_cur.right = m_x;
+    m_lines.push_back(m_cur);
     m_bStopped = true;
     return false;
 }

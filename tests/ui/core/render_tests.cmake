@@ -3,3 +3,4 @@ set(_render_dir ${CMAKE_CURRENT_LIST_DIR})
 
 pavonel_add_test(render_fill_test SOURCES ${_render_dir}/render_fill_test.cpp LIBS veneer ZLIB::ZLIB)
 pavonel_add_test(render_text_test SOURCES ${_render_dir}/render_text_test.cpp LIBS veneer ZLIB::ZLIB GUI)
+pavonel_add_test(render_html_test SOURCES ${_render_dir}/render_html_test.cpp LIBS veneer ZLIB::ZLIB GUI)
