@@ -39,6 +39,9 @@ public:
 
     LPCTSTR GetName() const;
     HDC GetPaintDC() const;
+    // The reusable off-screen image of the last paint (null before the first off-screen paint).
+    HDC GetPaintOffscreenDC() const;
+    HBITMAP GetPaintOffscreenBitmap() const;
     HWND GetPaintWindow() const;
     HWND GetTooltipWindow() const;
     int GetHoverTime() const;

@@ -364,6 +364,8 @@ CLangManagerUI* CPaintManagerUI::GetLangManager() const
 
 LPCTSTR CPaintManagerUI::GetName() const { return m_sName.GetData(); }
 HDC CPaintManagerUI::GetPaintDC() const { return m_hDcPaint; }
+HDC CPaintManagerUI::GetPaintOffscreenDC() const { return m_hDcOffscreen; }
+HBITMAP CPaintManagerUI::GetPaintOffscreenBitmap() const { return m_hbmpOffscreen; }
 HWND CPaintManagerUI::GetPaintWindow() const { return m_hWndPaint; }
 HWND CPaintManagerUI::GetTooltipWindow() const { return m_hwndTooltip; }
 int CPaintManagerUI::GetHoverTime() const { return m_iHoverTime; }
@@ -684,7 +686,9 @@ void CPaintManagerUI::OnPaint()
 
     SetPainting(false);
     m_bLayeredChanged = false;
-    if (m_bUpdateNeeded) Invalidate();
+    // A focus move deferred to after the layout invalidated the window before BeginPaint
+    // validated it again; ask for the paint that performs it.
+    if (m_bUpdateNeeded || m_bFocusNeeded) Invalidate();
     if (bNeedSizeMsg && m_pRoot != nullptr) SendNotify(m_pRoot, L"windowsize", 0, 0, true);
 }
 
