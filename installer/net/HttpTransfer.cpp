@@ -86,6 +86,7 @@ TransferResult CHttpTransfer::FetchToString(const std::string& url, std::string&
     curl_easy_setopt(curl, CURLOPT_CUSTOMREQUEST, "GET");
     curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
     curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(curl, CURLOPT_MAXREDIRS, kMaxRedirects);
     curl_easy_setopt(curl, CURLOPT_DEFAULT_PROTOCOL, "https");
     curl_easy_setopt(curl, CURLOPT_HTTPHEADER, static_cast<curl_slist*>(nullptr));
     curl_easy_setopt(curl, CURLOPT_POSTFIELDS, "");
@@ -106,6 +107,7 @@ TransferResult CHttpTransfer::PostJson(const std::string& url, const std::string
     curl_easy_setopt(curl, CURLOPT_CUSTOMREQUEST, "POST");
     curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
     curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(curl, CURLOPT_MAXREDIRS, kMaxRedirects);
     curl_easy_setopt(curl, CURLOPT_DEFAULT_PROTOCOL, "https");
     easy.AddHeader("Content-Type: application/json");
     curl_easy_setopt(curl, CURLOPT_POSTFIELDS, json.c_str());

@@ -22,6 +22,9 @@ struct TransferResult
     std::wstring Describe() const; // "curl 0, HTTP 200" or "curl 7 (Failed to connect...), HTTP 0"
 };
 
+// Redirects followed by every profile; a longer chain (or a loop) fails instead of running for ever.
+const long kMaxRedirects = 10;
+
 // libcurl write callback: appends size * count bytes to the std::string passed as userdata.
 size_t CurlWriteToString(char* data, size_t size, size_t count, void* userdata);
 

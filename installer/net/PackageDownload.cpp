@@ -151,6 +151,7 @@ bool CPackageDownload::Transfer(const std::string& url)
     curl_easy_setopt(curl, CURLOPT_CUSTOMREQUEST, "GET");
     curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
     curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(curl, CURLOPT_MAXREDIRS, kMaxRedirects);
     curl_easy_setopt(curl, CURLOPT_DEFAULT_PROTOCOL, "https");
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, CurlWriteToFile);
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, this);

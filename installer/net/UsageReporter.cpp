@@ -109,7 +109,7 @@ std::string CUsageReporter::EventUrl()
 void CUsageReporter::ReportUsage(const std::string& softType, const StateReader& readState)
 {
     std::string reply;
-    const TransferResult lookup = CHttpTransfer::FetchToString(IpLookupUrl(), reply, CHttpTransfer::LookupLimits());
+    const TransferResult lookup = CHttpTransfer::FetchToString(IpLookupUrl(), reply, CHttpTransfer::ReportLimits());
     std::string ip = kFallbackIp;
     if (!lookup.Succeeded() || !ExtractIpText(reply, ip)) {
         ip = kFallbackIp;

@@ -1,0 +1,166 @@
+#include "ServiceFixture.h"
+
+#include "installer/net/HttpTransfer.h"
+#include "installer/net/ServiceHosts.h"
+#include "installer/net/TextConvert.h"
+
+#include <json/json.h>
+
+#include <memory>
+
+#define PAVONEL_WIDEN2(x) L##x
+#define PAVONEL_WIDEN(x) PAVONEL_WIDEN2(x)
+
+namespace standin {
+
+namespace {
+
+const wchar_t* const kProductKey = L"Software\\tarvix\\Lumbra";
+
+TransferLimits ControlLimits()
+{
+    TransferLimits limits;
+    limits.connectTimeoutSec = 5;
+    limits.totalTimeoutSec = 20;
+    return limits;
+}
+
+bool Control(const char* path, const std::string& body)
+{
+    return CHttpTransfer::PostJson(HttpBase() + path, body, ControlLimits()).Succeeded();
+}
+
+Json::Value GetJson(const char* path)
+{
+    std::string body;
+    Json::Value value;
+    if (!CHttpTransfer::FetchToString(HttpBase() + path, body, ControlLimits()).Succeeded())
+        return value;
+    Json::CharReaderBuilder builder;
+    std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
+    std::string errors;
+    reader->parse(body.data(), body.data() + body.size(), &value, &errors);
+    return value;
+}
+
+} // namespace
+
+std::string HttpsBase()
+{
+    return "https://127.0.0.1:" + std::to_string(PAVONEL_TEST_HTTPS_PORT);
+}
+
+std::string HttpBase()
+{
+    return "http://127.0.0.1:" + std::to_string(PAVONEL_TEST_HTTP_PORT);
+}
+
+void UseStandInHosts()
+{
+    const std::wstring https = L"127.0.0.1:" + std::to_wstring(PAVONEL_TEST_HTTPS_PORT);
+    const std::wstring http = L"127.0.0.1:" + std::to_wstring(PAVONEL_TEST_HTTP_PORT);
+    CServiceHosts::OverrideForTesting(https, https, https, http);
+}
+
+bool Reset()
+{
+    return Control("/control/reset", "{}");
+}
+
+bool SetScenario(const std::string& json)
+{
+    return Control("/control/scenario", json);
+}
+
+std::vector<std::string> Events()
+{
+    std::vector<std::string> events;
+    const Json::Value list = GetJson("/control/events");
+    if (list.isArray())
+        for (const Json::Value& item : list)
+            events.push_back(item.asString());
+    return events;
+}
+
+std::vector<std::string> WaitForEvents(size_t count, DWORD timeoutMs)
+{
+    const DWORD start = GetTickCount();
+    std::vector<std::string> events = Events();
+    while (events.size() < count && GetTickCount() - start < timeoutMs) {
+        Sleep(100);
+        events = Events();
+    }
+    return events;
+}
+
+int RequestCount(const std::string& path)
+{
+    const Json::Value stats = GetJson("/control/stats");
+    return stats.isObject() && stats[path].isInt() ? stats[path].asInt() : 0;
+}
+
+std::wstring SamplePackagePath()
+{
+    // Built on the Linux side; Wine shows the root file system as drive Z:.
+    std::wstring path = L"Z:" PAVONEL_WIDEN(PAVONEL_SAMPLE_PACKAGE_PATH);
+    for (wchar_t& c : path)
+        if (c == L'/')
+            c = L'\\';
+    return path;
+}
+
+bool FileExists(const std::wstring& path)
+{
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::wstring ReadUtf8File(const std::wstring& path)
+{
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return std::wstring();
+    std::string bytes;
+    char buffer[4096];
+    DWORD got = 0;
+    while (ReadFile(file, buffer, sizeof(buffer), &got, nullptr) && got > 0)
+        bytes.append(buffer, got);
+    CloseHandle(file);
+    return Utf8ToWideString(bytes);
+}
+
+std::wstring TempPath(const wchar_t* name)
+{
+    wchar_t folder[MAX_PATH + 1] = {};
+    GetTempPathW(MAX_PATH + 1, folder);
+    return std::wstring(folder) + name;
+}
+
+void DeleteProductKey()
+{
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, kProductKey);
+    RegDeleteKeyW(HKEY_LOCAL_MACHINE, kProductKey);
+}
+
+bool CreateProductKey()
+{
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, kProductKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) !=
+        ERROR_SUCCESS)
+        return false;
+    RegCloseKey(key);
+    return true;
+}
+
+bool ReadProductPath(std::wstring& value)
+{
+    wchar_t buffer[600] = {};
+    DWORD size = sizeof(buffer) - sizeof(wchar_t);
+    DWORD type = 0;
+    if (RegGetValueW(HKEY_LOCAL_MACHINE, kProductKey, L"Path", RRF_RT_REG_SZ, &type, buffer, &size) != ERROR_SUCCESS)
+        return false;
+    value = buffer;
+    return true;
+}
+
+} // namespace standin

@@ -1,0 +1,37 @@
+#pragma once
+// Test-side access to the stand-in vendor service (its control endpoints) and to what the sample package leaves.
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace standin {
+
+// Points every service host of the installer at the stand-in (127.0.0.1, the test ports).
+void UseStandInHosts();
+std::string HttpsBase(); // "https://127.0.0.1:<port>"
+std::string HttpBase();  // "http://127.0.0.1:<port>"
+
+// Default scenario, no events kept. Then merges `json` (an object text) into the scenario.
+bool Reset();
+bool SetScenario(const std::string& json);
+
+// Usage-event bodies received so far, in order.
+std::vector<std::string> Events();
+// Waits until at least `count` bodies arrived (or the time is up) and returns them all.
+std::vector<std::string> WaitForEvents(size_t count, DWORD timeoutMs);
+// Request count of one path ("/down/down", ...).
+int RequestCount(const std::string& path);
+
+// The sample package built beside the tests, as a Windows path.
+std::wstring SamplePackagePath();
+
+// Small file and registry helpers.
+bool FileExists(const std::wstring& path);
+std::wstring ReadUtf8File(const std::wstring& path);
+std::wstring TempPath(const wchar_t* name);
+void DeleteProductKey();
+bool ReadProductPath(std::wstring& value);
+bool CreateProductKey();
+
+} // namespace standin

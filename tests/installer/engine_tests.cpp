@@ -1,0 +1,379 @@
+// The install engine end to end: address lookup, download, silent package run, settings, page switches and
+// progress through the view, the one outcome report per run, and leaving while a download runs.
+#include "ServiceFixture.h"
+
+#include "installer/install/IInstallView.h"
+#include "installer/install/InstallEngine.h"
+#include "installer/install/InstallPaths.h"
+#include "installer/install/SettingsStore.h"
+#include "installer/net/InstallLog.h"
+#include "installer/net/TextConvert.h"
+
+#include <gtest/gtest.h>
+
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace {
+
+// Records what the worker asks of the window, in order.
+class CRecordingView : public IInstallView
+{
+public:
+    void UpdateProgress(int percent) override
+    {
+        std::lock_guard<std::mutex> guard(m_lock);
+        m_calls.push_back("progress " + std::to_string(percent));
+    }
+    void SwitchPage(const wchar_t* hidePage, const wchar_t* showPage) override
+    {
+        std::lock_guard<std::mutex> guard(m_lock);
+        m_calls.push_back("page " + WideToUtf8String(hidePage) + ">" + WideToUtf8String(showPage));
+    }
+    bool GetInstallDirText(std::wstring& text) override
+    {
+        std::lock_guard<std::mutex> guard(m_lock);
+        text = m_dirText;
+        return m_hasDirControl;
+    }
+
+    void SetDirText(const std::wstring& text, bool hasControl = true)
+    {
+        std::lock_guard<std::mutex> guard(m_lock);
+        m_dirText = text;
+        m_hasDirControl = hasControl;
+    }
+    std::vector<std::string> Calls()
+    {
+        std::lock_guard<std::mutex> guard(m_lock);
+        return m_calls;
+    }
+    std::vector<int> Progress()
+    {
+        std::vector<int> values;
+        for (const std::string& call : Calls())
+            if (call.compare(0, 9, "progress ") == 0)
+                values.push_back(std::stoi(call.substr(9)));
+        return values;
+    }
+    std::vector<std::string> Pages()
+    {
+        std::vector<std::string> pages;
+        for (const std::string& call : Calls())
+            if (call.compare(0, 5, "page ") == 0)
+                pages.push_back(call.substr(5));
+        return pages;
+    }
+
+private:
+    std::mutex m_lock;
+    std::vector<std::string> m_calls;
+    std::wstring m_dirText;
+    bool m_hasDirControl = true;
+};
+
+std::wstring ReadIni(const wchar_t* section, const wchar_t* key)
+{
+    wchar_t value[64] = {};
+    GetPrivateProfileStringW(section, key, L"<absent>", value, 64, CSettingsStore::GetConfigIniPath().c_str());
+    return value;
+}
+
+std::string Body(const char* operateType)
+{
+    return std::string("{\"softType\":\"CORVEX\",\"operateType\":\"") + operateType + "\",\"ip\":\"203.0.113.7\"}";
+}
+
+class Engine : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        standin::UseStandInHosts();
+        ASSERT_TRUE(standin::Reset()) << "stand-in vendor service not reachable";
+        // Service replies are told apart from the built-in addresses by this mark.
+        ASSERT_TRUE(standin::SetScenario(R"({"online":"/down/down?path=CORVEX_Online.exe&from=service"})"));
+        standin::DeleteProductKey();
+        DeleteFileW(CSettingsStore::GetConfigIniPath().c_str());
+        m_package = CInstallPaths::DownloadFolderFor(CInstallPaths::GetDesktopDir()) + L"\\CORVEX_Online.exe";
+        DeleteFileW(m_package.c_str());
+        SetEnvironmentVariableW(L"PAVONEL_SAMPLE_PACKAGE_MODE", nullptr);
+        DeleteFileW(standin::TempPath(L"Pavonel-SamplePackage.txt").c_str());
+        m_view.SetDirText(L"C:\\pavonel-test\\Apps");
+    }
+    void TearDown() override
+    {
+        SetEnvironmentVariableW(L"PAVONEL_SAMPLE_PACKAGE_MODE", nullptr);
+        // Reports of this test still on their way must not land in the next test's record.
+        size_t seen = standin::Events().size();
+        for (int quiet = 0, round = 0; quiet < 4 && round < 40; ++round) {
+            Sleep(250);
+            const size_t now = standin::Events().size();
+            quiet = now == seen ? quiet + 1 : 0;
+            seen = now;
+        }
+        standin::Reset();
+    }
+
+    // Runs one install on its thread, as the Install button does, and waits for it.
+    void Install(CInstallEngine& engine)
+    {
+        ASSERT_TRUE(engine.StartInstall());
+        ASSERT_TRUE(engine.WaitForInstall(120000));
+    }
+
+    // Exactly one outcome report per run: the expected one arrives, and no second one follows.
+    void ExpectReports(const std::vector<std::string>& expected)
+    {
+        std::vector<std::string> events = standin::WaitForEvents(expected.size(), 15000);
+        Sleep(1500);
+        events = standin::Events();
+        EXPECT_EQ(expected, events);
+    }
+
+    CRecordingView m_view;
+    std::wstring m_package;
+};
+
+} // namespace
+
+// ---- address lookup ------------------------------------------------------------------------------------
+
+TEST_F(Engine, BothReplyShapesStoreTheServiceAddresses)
+{
+    for (const char* shape : {"object", "string"}) {
+        ASSERT_TRUE(standin::SetScenario(std::string("{\"lookup\":\"") + shape + "\"}"));
+        CInstallEngine engine(&m_view);
+        engine.LookupDownloadUrl();
+        EXPECT_EQ(Utf8ToWideString(standin::HttpsBase() + "/down/down?path=CORVEX_Online.exe&from=service"),
+                  engine.GetOnlineUrl()) << shape;
+        EXPECT_EQ(Utf8ToWideString(standin::HttpsBase() + "/down/down?path=CORVEX_Offline.exe"),
+                  engine.GetOfflineUrl()) << shape;
+    }
+}
+
+TEST_F(Engine, UnusableRepliesGiveTheBuiltInAddresses)
+{
+    const std::wstring fallbackOnline = Utf8ToWideString(standin::HttpsBase() + "/down/down?path=CORVEX_Online.exe");
+    const std::wstring fallbackOffline = Utf8ToWideString(standin::HttpsBase() + "/down/down?path=CORVEX_Offline.exe");
+    for (const char* reply : {"state1", "null", "notjson", "badscheme"}) {
+        ASSERT_TRUE(standin::SetScenario(std::string("{\"lookup\":\"") + reply + "\"}"));
+        CInstallEngine engine(&m_view);
+        engine.LookupDownloadUrl();
+        EXPECT_EQ(fallbackOnline, engine.GetOnlineUrl()) << reply;
+        EXPECT_EQ(fallbackOffline, engine.GetOfflineUrl()) << reply;
+    }
+}
+
+TEST_F(Engine, SilentLookupServiceHoldsTheStartForOnlyAFewSeconds)
+{
+    ASSERT_TRUE(standin::SetScenario(R"({"lookup":"silent"})"));
+    CInstallEngine engine(&m_view);
+    const DWORD start = GetTickCount();
+    engine.LookupDownloadUrl();
+    EXPECT_LT(GetTickCount() - start, 10000u);
+    EXPECT_EQ(Utf8ToWideString(standin::HttpsBase() + "/down/down?path=CORVEX_Online.exe"), engine.GetOnlineUrl());
+}
+
+// ---- install runs --------------------------------------------------------------------------------------
+
+TEST_F(Engine, SuccessfulRunInstallsRecordsSettingsAndReportsOnce)
+{
+    ASSERT_TRUE(standin::SetScenario(R"({"lookup":"noscheme"})")); // scheme-less address taken as https
+    CInstallEngine engine(&m_view);
+    engine.LookupDownloadUrl();
+    Install(engine);
+
+    EXPECT_EQ(Installed, engine.GetInstallState());
+    EXPECT_EQ(L"C:\\pavonel-test\\Apps\\Lumbra\\", engine.GetInstallDir());
+    EXPECT_TRUE(standin::FileExists(L"C:\\pavonel-test\\Apps\\Lumbra\\AppRun.exe"));
+    const std::wstring record = standin::ReadUtf8File(standin::TempPath(L"Pavonel-SamplePackage.txt"));
+    EXPECT_NE(std::wstring::npos, record.find(L"dir=C:\\pavonel-test\\Apps\\Lumbra\\\r\n")) << record.c_str();
+    std::wstring path;
+    EXPECT_TRUE(standin::ReadProductPath(path));
+    EXPECT_EQ(L"C:\\pavonel-test\\Apps\\Lumbra\\", path);
+    EXPECT_EQ(L"1", ReadIni(L"Language", L"LanguageType"));
+
+    const std::vector<int> progress = m_view.Progress();
+    ASSERT_GE(progress.size(), 2u);
+    EXPECT_EQ(0, progress.front());
+    EXPECT_EQ(90, progress.back());
+    for (size_t i = 1; i < progress.size(); ++i)
+        EXPECT_LE(progress[i - 1], progress[i]);
+    EXPECT_EQ(std::vector<std::string>{"page_install>page_finished"}, m_view.Pages());
+    // The page switch comes after the last progress value.
+    EXPECT_EQ("page page_install>page_finished", m_view.Calls().back());
+    ExpectReports({Body("INSTALL")});
+}
+
+TEST_F(Engine, FolderThatNamesTheProductIsKept)
+{
+    m_view.SetDirText(L"C:\\pavonel-test\\Lumbra");
+    CInstallEngine engine(&m_view);
+    engine.LookupDownloadUrl();
+    Install(engine);
+    EXPECT_EQ(Installed, engine.GetInstallState());
+    EXPECT_EQ(L"C:\\pavonel-test\\Lumbra\\", engine.GetInstallDir());
+    EXPECT_TRUE(standin::FileExists(L"C:\\pavonel-test\\Lumbra\\AppRun.exe"));
+}
+
+TEST_F(Engine, WithoutTheFolderControlTheDefaultFolderIsUsed)
+{
+    m_view.SetDirText(L"", false);
+    CInstallEngine engine(&m_view);
+    engine.LookupDownloadUrl();
+    Install(engine);
+    EXPECT_EQ(Installed, engine.GetInstallState());
+    EXPECT_EQ(CInstallPaths::DefaultInstallDirFor(CInstallPaths::GetDesktopDir()), engine.GetInstallDir());
+}
+
+TEST_F(Engine, MissingProductKeyMeansNoPathValueButStillInstalled)
+{
+    SetEnvironmentVariableW(L"PAVONEL_SAMPLE_PACKAGE_MODE", L"nokey");
+    CInstallEngine engine(&m_view);
+    engine.LookupDownloadUrl();
+    Install(engine);
+    EXPECT_EQ(Installed, engine.GetInstallState());
+    std::wstring path;
+    EXPECT_FALSE(standin::ReadProductPath(path));
+    EXPECT_EQ(L"1", ReadIni(L"Language", L"LanguageType"));
+}
+
+TEST_F(Engine, FailingPackageEndsOnTheFailurePageWithoutSettings)
+{
+    SetEnvironmentVariableW(L"PAVONEL_SAMPLE_PACKAGE_MODE", L"fail");
+    ASSERT_TRUE(standin::CreateProductKey()); // even an existing key receives nothing
+    CInstallEngine engine(&m_view);
+    engine.LookupDownloadUrl();
+    Install(engine);
+    EXPECT_EQ(DownloadSuc, engine.GetInstallState());
+    EXPECT_EQ(std::vector<std::string>{"page_install>page_fail"}, m_view.Pages());
+    std::wstring path;
+    EXPECT_FALSE(standin::ReadProductPath(path));
+    EXPECT_EQ(L"<absent>", ReadIni(L"Language", L"LanguageType"));
+    ExpectReports({Body("INSTALL_DOWNLOADSUC")});
+}
+
+TEST_F(Engine, ErrorPageDownloadFailsAndLeavesNoPackage)
+{
+    ASSERT_TRUE(standin::SetScenario(R"({"package":"500"})"));
+    CInstallEngine engine(&m_view);
+    engine.LookupDownloadUrl();
+    Install(engine);
+    EXPECT_EQ(DownloadFail, engine.GetInstallState());
+    EXPECT_EQ(std::vector<std::string>{"page_install>page_fail"}, m_view.Pages());
+    EXPECT_FALSE(standin::FileExists(m_package));
+    EXPECT_FALSE(standin::FileExists(standin::TempPath(L"Pavonel-SamplePackage.txt"))); // nothing was run
+    ExpectReports({Body("INSTALL_DOWNLOADFAIL")});
+}
+
+TEST_F(Engine, PublishedDigestDecidesWhetherThePackageRuns)
+{
+    ASSERT_TRUE(standin::SetScenario(R"({"lookup":"sha256"})"));
+    {
+        CInstallEngine engine(&m_view);
+        engine.LookupDownloadUrl();
+        Install(engine);
+        EXPECT_EQ(Installed, engine.GetInstallState());
+    }
+    ASSERT_TRUE(standin::SetScenario(R"({"lookup":"badsha"})"));
+    {
+        CInstallEngine engine(&m_view);
+        engine.LookupDownloadUrl();
+        Install(engine);
+        EXPECT_EQ(DownloadFail, engine.GetInstallState());
+        EXPECT_FALSE(standin::FileExists(m_package));
+    }
+}
+
+TEST_F(Engine, DownloadWithoutLengthLeavesTheBarAtZero)
+{
+    ASSERT_TRUE(standin::SetScenario(R"({"package":"chunked"})"));
+    CInstallEngine engine(&m_view);
+    engine.LookupDownloadUrl();
+    Install(engine);
+    EXPECT_EQ(Installed, engine.GetInstallState());
+    EXPECT_EQ(std::vector<int>{0}, m_view.Progress());
+}
+
+TEST_F(Engine, ReinstallAfterAFailureRunsAgainWithTheSameAddresses)
+{
+    ASSERT_TRUE(standin::SetScenario(R"({"package":"404"})"));
+    CInstallEngine engine(&m_view);
+    engine.LookupDownloadUrl();
+    Install(engine);
+    EXPECT_EQ(DownloadFail, engine.GetInstallState());
+    standin::WaitForEvents(1, 15000);
+    ASSERT_TRUE(standin::SetScenario(R"({"package":"length"})"));
+    Install(engine);
+    EXPECT_EQ(Installed, engine.GetInstallState());
+    EXPECT_EQ(1, standin::RequestCount("/tarvix/getDownUrl")); // the lookup is not repeated
+    EXPECT_EQ((std::vector<std::string>{"page_install>page_fail", "page_install>page_finished"}), m_view.Pages());
+    ExpectReports({Body("INSTALL_DOWNLOADFAIL"), Body("INSTALL")});
+}
+
+TEST_F(Engine, LeavingDuringTheDownloadEndsItPromptlyAndCleansUp)
+{
+    ASSERT_TRUE(standin::SetScenario(R"({"package":"stall","stall_after":200000})"));
+    CInstallEngine engine(&m_view);
+    engine.LookupDownloadUrl();
+    ASSERT_TRUE(engine.StartInstall());
+    for (int i = 0; i < 100 && standin::RequestCount("/down/down") == 0; ++i)
+        Sleep(100);
+    Sleep(500);
+    engine.SetInstallState(UserAbort);
+    const DWORD start = GetTickCount();
+    engine.Shutdown();
+    EXPECT_LT(GetTickCount() - start, 5000u);
+    EXPECT_TRUE(engine.WaitForInstall(0));
+    EXPECT_FALSE(standin::FileExists(m_package));
+    EXPECT_TRUE(m_view.Pages().empty());
+    EXPECT_EQ(UserAbort, engine.GetInstallState());
+    ExpectReports({}); // the window reports the abort itself; the cancelled run adds nothing
+}
+
+TEST_F(Engine, SecondStartWhileRunningIsRefused)
+{
+    ASSERT_TRUE(standin::SetScenario(R"({"package":"stall","stall_after":200000})"));
+    CInstallEngine engine(&m_view);
+    engine.LookupDownloadUrl();
+    ASSERT_TRUE(engine.StartInstall());
+    EXPECT_FALSE(engine.StartInstall());
+    engine.Shutdown();
+}
+
+// ---- settings file -------------------------------------------------------------------------------------
+
+TEST_F(Engine, PlatformValueIsRewrittenAndLanguageKept)
+{
+    const std::wstring ini = CSettingsStore::GetConfigIniPath();
+    EXPECT_TRUE(standin::FileExists(ini.substr(0, ini.rfind(L'\\')))); // the folder is made on demand
+    CSettingsStore::WritePlatformSetting();
+    EXPECT_EQ(L"", ReadIni(L"Platform", L"Platform"));
+    WritePrivateProfileStringW(L"Language", L"LanguageType", L"7", ini.c_str());
+    WritePrivateProfileStringW(L"Platform", L"Platform", L"stale", ini.c_str());
+    CSettingsStore::WritePlatformSetting();
+    EXPECT_EQ(L"", ReadIni(L"Platform", L"Platform"));
+    EXPECT_EQ(L"7", ReadIni(L"Language", L"LanguageType"));
+}
+
+// ---- support log ---------------------------------------------------------------------------------------
+
+TEST_F(Engine, RunIsTracedInTheSupportLog)
+{
+    DeleteFileW(CInstallLog::GetLogPath().c_str());
+    SetEnvironmentVariableW(L"PAVONEL_SAMPLE_PACKAGE_MODE", L"fail");
+    CInstallEngine engine(&m_view);
+    engine.LookupDownloadUrl();
+    Install(engine);
+    standin::WaitForEvents(1, 15000);
+    Sleep(300);
+    const std::wstring log = standin::ReadUtf8File(CInstallLog::GetLogPath());
+    EXPECT_NE(std::wstring::npos, log.find(L"address lookup")) << log.c_str();
+    EXPECT_NE(std::wstring::npos, log.find(L"from=service"));
+    EXPECT_NE(std::wstring::npos, log.find(L"HTTP 200"));
+    EXPECT_NE(std::wstring::npos, log.find(L"package exit code 3"));
+    EXPECT_NE(std::wstring::npos, log.find(L"INSTALL_DOWNLOADSUC"));
+    EXPECT_NE(std::wstring::npos, log.find(L"usage report"));
+}

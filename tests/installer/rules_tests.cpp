@@ -1,0 +1,331 @@
+// Rules that need no network: text conversion, digests, install folders, the settings path, reading the
+// address reply and writing usage bodies.
+#include "installer/install/DownloadUrlLookup.h"
+#include "installer/install/InstallPaths.h"
+#include "installer/install/SettingsStore.h"
+#include "installer/net/Sha256.h"
+#include "installer/net/TextConvert.h"
+#include "installer/net/UsageReporter.h"
+
+#include <gtest/gtest.h>
+#include <json/json.h>
+
+#include <memory>
+#include <string>
+
+namespace {
+
+bool IsWholeUtf8(const std::string& text)
+{
+    return WideToUtf8String(Utf8ToWideString(text)) == text;
+}
+
+Json::Value ParseOrNull(const std::string& text)
+{
+    Json::CharReaderBuilder builder;
+    std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
+    Json::Value value;
+    std::string errors;
+    if (!reader->parse(text.data(), text.data() + text.size(), &value, &errors))
+        return Json::Value();
+    return value;
+}
+
+} // namespace
+
+// ---- bounded text conversion -------------------------------------------------------------------------
+
+TEST(TextConversion, NullOrEmptySourceGivesEmptyText)
+{
+    wchar_t wide[8] = L"junk";
+    EXPECT_STREQ(L"", Utf8ToWide(wide, nullptr, 8));
+    char narrow[8] = "junk";
+    EXPECT_STREQ("", WideToUtf8(narrow, nullptr, 8));
+    EXPECT_STREQ("", WideToUtf8(narrow, L"", 8));
+}
+
+TEST(TextConversion, RoundTripsChineseAndAstralCharacters)
+{
+    const std::wstring text = L"D:\\\x8f6f\x4ef6\\\xD83D\xDE00 Lumbra";
+    char narrow[64];
+    WideToUtf8(narrow, text.c_str(), sizeof(narrow));
+    wchar_t wide[64];
+    EXPECT_EQ(text, std::wstring(Utf8ToWide(wide, narrow, 64)));
+}
+
+TEST(TextConversion, LongAddressIntoFixedBufferKeepsItsBeginning)
+{
+    // A 600-character address into the 520-byte buffer of the transfer keeps the first 519 bytes.
+    std::wstring address = L"https://download.example/down/down?path=";
+    while (address.size() < 600)
+        address += static_cast<wchar_t>(L'a' + address.size() % 26);
+    char narrow[520];
+    WideToUtf8(narrow, address.c_str(), sizeof(narrow));
+    EXPECT_EQ(519u, std::string(narrow).size());
+    EXPECT_EQ(WideToUtf8String(address.substr(0, 519)), std::string(narrow));
+
+    wchar_t wide[520];
+    Utf8ToWide(wide, WideToUtf8String(address).c_str(), 520);
+    EXPECT_EQ(address.substr(0, 519), std::wstring(wide));
+}
+
+TEST(TextConversion, CutNeverSplitsAMultiByteCharacter)
+{
+    // "ab" + three-byte characters: every capacity must give whole characters only.
+    const std::wstring text = L"ab\x4e2d\x6587\x5b57\xD83D\xDE00z";
+    const std::string full = WideToUtf8String(text);
+    for (size_t capacity = 1; capacity <= full.size() + 1; ++capacity) {
+        std::string buffer(capacity, '\x7f');
+        WideToUtf8(&buffer[0], text.c_str(), capacity);
+        const std::string got = buffer.c_str();
+        EXPECT_LE(got.size(), capacity - 1) << capacity;
+        EXPECT_TRUE(IsWholeUtf8(got)) << "capacity " << capacity;
+        EXPECT_EQ(0u, full.find(got)) << "capacity " << capacity; // a prefix of the whole text
+    }
+}
+
+TEST(TextConversion, WideCutNeverLeavesHalfASurrogatePair)
+{
+    const std::string text = WideToUtf8String(L"ab\xD83D\xDE00");
+    wchar_t wide[4];
+    Utf8ToWide(wide, text.c_str(), 4); // room for three characters: "ab" and half the pair
+    EXPECT_EQ(std::wstring(L"ab"), std::wstring(wide));
+}
+
+// ---- SHA-256 ------------------------------------------------------------------------------------------
+
+TEST(Sha256Digest, MatchesPublishedVectors)
+{
+    EXPECT_EQ("e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855", CSha256::HexOf("", 0));
+    EXPECT_EQ("ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad", CSha256::HexOf("abc", 3));
+    const std::string twoBlocks = "abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq";
+    EXPECT_EQ("248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1",
+              CSha256::HexOf(twoBlocks.data(), twoBlocks.size()));
+    const std::string million(1000000, 'a');
+    EXPECT_EQ("cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0",
+              CSha256::HexOf(million.data(), million.size()));
+}
+
+TEST(Sha256Digest, PiecewiseUpdatesEqualOneUpdate)
+{
+    std::string data;
+    for (int i = 0; i < 1000; ++i)
+        data += static_cast<char>(i * 7);
+    const std::string whole = CSha256::HexOf(data.data(), data.size());
+    for (size_t piece : {1u, 3u, 63u, 64u, 65u, 200u}) {
+        CSha256 hash;
+        for (size_t at = 0; at < data.size(); at += piece)
+            hash.Update(data.data() + at, std::min(piece, data.size() - at));
+        EXPECT_EQ(whole, hash.FinishHex()) << piece;
+    }
+}
+
+// ---- install and download folders ---------------------------------------------------------------------
+
+TEST(InstallFolder, ChosenFolderGetsTheProductFolderUnlessItNamesIt)
+{
+    const std::wstring desktop = L"C:\\Users\\u\\Desktop";
+    EXPECT_EQ(L"D:\\Apps\\Lumbra\\", CInstallPaths::DeriveInstallDir(desktop, true, L"D:\\Apps"));
+    EXPECT_EQ(L"D:\\Apps\\Lumbra\\", CInstallPaths::DeriveInstallDir(desktop, true, L"D:\\Apps\\Lumbra"));
+    EXPECT_EQ(L"D:\\Tools\\Lumbra\\", CInstallPaths::DeriveInstallDir(desktop, true, L"D:\\Tools"));
+    // The product-folder test is case-sensitive.
+    EXPECT_EQ(L"D:\\lumbra\\Lumbra\\", CInstallPaths::DeriveInstallDir(desktop, true, L"D:\\lumbra"));
+    // A drive root picked in the folder dialog ends in a backslash already.
+    EXPECT_EQ(L"D:\\Lumbra\\", CInstallPaths::DeriveInstallDir(desktop, true, L"D:\\"));
+}
+
+TEST(InstallFolder, WithoutAChosenFolderTheDesktopDriveDecides)
+{
+    EXPECT_EQ(L"E:\\Program Files (x86)\\tarvix\\Lumbra\\",
+              CInstallPaths::DeriveInstallDir(L"E:\\Users\\u\\Desktop", false, L""));
+    EXPECT_EQ(L"E:\\Program Files (x86)\\tarvix\\Lumbra\\",
+              CInstallPaths::DeriveInstallDir(L"E:\\Users\\u\\Desktop", true, L""));
+    EXPECT_EQ(L"E:\\tarvix", CInstallPaths::DownloadFolderFor(L"E:\\Users\\u\\Desktop"));
+}
+
+TEST(InstallFolder, OverlongChoiceIsCutToTheBuffer)
+{
+    const std::wstring chosen = L"D:\\" + std::wstring(300, L'x');
+    const std::wstring dir = CInstallPaths::DeriveInstallDir(L"C:\\", true, chosen);
+    EXPECT_EQ(259u, dir.size());
+    EXPECT_EQ(chosen.substr(0, 259), dir);
+}
+
+TEST(SettingsFile, PathFollowsTheSystemDrive)
+{
+    EXPECT_EQ(L"D:\\tarvix\\Lumbra\\Configures.ini", CSettingsStore::ConfigIniPathForSystemDir(L"D:\\Windows\\System32"));
+    EXPECT_EQ(L"C:\\tarvix\\Lumbra\\Configures.ini", CSettingsStore::ConfigIniPathForSystemDir(L"C:\\WINDOWS\\system32"));
+}
+
+// ---- reading the address reply -------------------------------------------------------------------------
+
+class AddressReply : public ::testing::Test
+{
+protected:
+    DownloadAddresses Read(const std::string& body, bool expectCounts)
+    {
+        DownloadAddresses out;
+        EXPECT_EQ(expectCounts, CDownloadUrlLookup::ParseReply(body, out)) << body;
+        return out;
+    }
+    void ExpectFallback(const DownloadAddresses& out)
+    {
+        EXPECT_EQ(CDownloadUrlLookup::FallbackOnlineUrl(), out.onlineUrl);
+        EXPECT_EQ(CDownloadUrlLookup::FallbackOfflineUrl(), out.offlineUrl);
+        EXPECT_EQ("", out.sha256);
+    }
+};
+
+TEST_F(AddressReply, ObjectAndStringShapesStoreTheSameAddresses)
+{
+    const DownloadAddresses object = Read(
+        R"({"state":0,"data":{"onlineUrl":"https://a.example/on.exe","offlineUrl":"https://a.example/off.exe"}})",
+        true);
+    const DownloadAddresses text = Read(
+        R"({"state":0,"data":"{\"onlineUrl\":\"https://a.example/on.exe\",\"offlineUrl\":\"https://a.example/off.exe\"}"})",
+        true);
+    EXPECT_EQ(L"https://a.example/on.exe", object.onlineUrl);
+    EXPECT_EQ(L"https://a.example/off.exe", object.offlineUrl);
+    EXPECT_EQ(object.onlineUrl, text.onlineUrl);
+    EXPECT_EQ(object.offlineUrl, text.offlineUrl);
+    // A missing "state" counts as 0; comments are allowed.
+    EXPECT_EQ(L"https://a.example/on.exe",
+              Read("/* v2 */ {\"data\":{\"onlineUrl\":\"https://a.example/on.exe\",\"offlineUrl\":\"x.example/o\"}}", true)
+                  .onlineUrl);
+}
+
+TEST_F(AddressReply, RefusedOrUnreadableRepliesUseBothBuiltInAddresses)
+{
+    const char* const replies[] = {
+        R"({"state":1,"data":{"onlineUrl":"https://a.example/on.exe","offlineUrl":"https://a.example/off.exe"}})",
+        R"({"state":0,"data":null})",
+        R"({"state":0})",
+        "<html>503</html>",
+        "",
+        R"({"state":"0","data":{"onlineUrl":"https://a.example/on.exe"}})", // type error while reading
+        R"({"state":0,"data":"not json"})",
+        R"({"state":0,"data":["https://a.example/on.exe"]})",
+        R"([1,2])",
+    };
+    for (const char* reply : replies)
+        ExpectFallback(Read(reply, false));
+}
+
+TEST_F(AddressReply, MissingOrNonStringMemberFallsBackForThatAddressOnly)
+{
+    DownloadAddresses out = Read(R"({"state":0,"data":{"offlineUrl":"https://a.example/off.exe"}})", true);
+    EXPECT_EQ(CDownloadUrlLookup::FallbackOnlineUrl(), out.onlineUrl);
+    EXPECT_EQ(L"https://a.example/off.exe", out.offlineUrl);
+    out = Read(R"({"state":0,"data":{"onlineUrl":"https://a.example/on.exe","offlineUrl":42}})", true);
+    EXPECT_EQ(L"https://a.example/on.exe", out.onlineUrl);
+    EXPECT_EQ(CDownloadUrlLookup::FallbackOfflineUrl(), out.offlineUrl);
+}
+
+TEST_F(AddressReply, OnlyWebAddressesAreAccepted)
+{
+    EXPECT_EQ(L"https://a.example/x", CDownloadUrlLookup::NormaliseServiceUrl(L"https://a.example/x"));
+    EXPECT_EQ(L"HTTP://a.example/x", CDownloadUrlLookup::NormaliseServiceUrl(L"HTTP://a.example/x"));
+    // Without a scheme an address is taken as https, with or without a port.
+    EXPECT_EQ(L"https://a.example/x", CDownloadUrlLookup::NormaliseServiceUrl(L"a.example/x"));
+    EXPECT_EQ(L"https://127.0.0.1:8443/x", CDownloadUrlLookup::NormaliseServiceUrl(L"127.0.0.1:8443/x"));
+    const wchar_t* const refused[] = {
+        L"file:///C:/Windows/System32/cmd.exe", L"C:\\Windows\\System32\\calc.exe", L"\\\\server\\share\\setup.exe",
+        L"/etc/passwd", L"javascript:alert(1)", L"ftp://a.example/x", L"mailto:a@b.example", L"https://",
+        L"https://a.example/x y", L"https://a.example/\r\nHost: evil", L"",
+    };
+    for (const wchar_t* url : refused)
+        EXPECT_EQ(L"", CDownloadUrlLookup::NormaliseServiceUrl(url)) << WideToUtf8String(url);
+
+    const DownloadAddresses out = Read(
+        R"({"state":0,"data":{"onlineUrl":"file:///C:/x.exe","offlineUrl":"C:\\Windows\\calc.exe"}})", true);
+    EXPECT_EQ(CDownloadUrlLookup::FallbackOnlineUrl(), out.onlineUrl);
+    EXPECT_EQ(CDownloadUrlLookup::FallbackOfflineUrl(), out.offlineUrl);
+}
+
+TEST_F(AddressReply, OverlongAddressIsCutTo519Characters)
+{
+    const std::string longUrl = "https://a.example/" + std::string(600, 'p');
+    const DownloadAddresses out =
+        Read("{\"state\":0,\"data\":{\"onlineUrl\":\"" + longUrl + "\",\"offlineUrl\":\"https://a.example/o\"}}", true);
+    EXPECT_EQ(519u, out.onlineUrl.size());
+    EXPECT_EQ(Utf8ToWideString(longUrl.substr(0, 519)), out.onlineUrl);
+}
+
+TEST_F(AddressReply, PublishedDigestIsKept)
+{
+    EXPECT_EQ("ABCDEF01", Read(R"({"state":0,"data":{"onlineUrl":"https://a/x","sha256":"ABCDEF01"}})", true).sha256);
+    EXPECT_EQ("", Read(R"({"state":0,"data":{"onlineUrl":"https://a/x"}})", true).sha256);
+    // A digest of the wrong type cannot silently switch the check off.
+    EXPECT_NE("", Read(R"({"state":0,"data":{"onlineUrl":"https://a/x","sha256":7}})", true).sha256);
+}
+
+TEST_F(AddressReply, BuiltInAddressesUseTheDownloadHost)
+{
+    EXPECT_EQ(0u, CDownloadUrlLookup::FallbackOnlineUrl().find(L"https://"));
+    const std::wstring online = L"/down/down?path=CORVEX_Online.exe";
+    const std::wstring offline = L"/down/down?path=CORVEX_Offline.exe";
+    const std::wstring a = CDownloadUrlLookup::FallbackOnlineUrl();
+    const std::wstring b = CDownloadUrlLookup::FallbackOfflineUrl();
+    EXPECT_EQ(online, a.substr(a.size() - online.size()));
+    EXPECT_EQ(offline, b.substr(b.size() - offline.size()));
+    EXPECT_EQ("/tarvix/getDownUrl?softType=CORVEX",
+              CDownloadUrlLookup::LookupUrl("CORVEX").substr(CDownloadUrlLookup::LookupUrl("CORVEX").find("/tarvix")));
+}
+
+// ---- usage bodies --------------------------------------------------------------------------------------
+
+TEST(UsageBody, EachStateHasItsEventKind)
+{
+    const std::string ip = "192.168.2.1";
+    EXPECT_EQ(R"({"softType":"CORVEX","operateType":"INSTALL_START","ip":"192.168.2.1"})",
+              CUsageReporter::BuildUsageBody("CORVEX", 0, ip));
+    EXPECT_EQ(R"({"softType":"CORVEX","operateType":"INSTALL_USERABORT","ip":"192.168.2.1"})",
+              CUsageReporter::BuildUsageBody("CORVEX", 1, ip));
+    EXPECT_EQ(R"({"softType":"CORVEX","operateType":"INSTALL_DOWNLOADFAIL","ip":"192.168.2.1"})",
+              CUsageReporter::BuildUsageBody("CORVEX", 2, ip));
+    EXPECT_EQ(R"({"softType":"CORVEX","operateType":"INSTALL_DOWNLOADSUC","ip":"192.168.2.1"})",
+              CUsageReporter::BuildUsageBody("CORVEX", 3, ip));
+    EXPECT_EQ(R"({"softType":"CORVEX","operateType":"INSTALL","ip":"192.168.2.1"})",
+              CUsageReporter::BuildUsageBody("CORVEX", 4, ip));
+    EXPECT_EQ(R"({"softType":"CORVEX","operateType":"INSTALL","ip":"192.168.2.1"})",
+              CUsageReporter::BuildUsageBody("CORVEX", 17, ip));
+    EXPECT_EQ(R"({"softType":"CORVEX","operateType":"INSTALL","ip":"192.168.2.1"})",
+              CUsageReporter::BuildUsageBody("CORVEX", -1, ip));
+    EXPECT_STREQ("192.168.2.1", CUsageReporter::kFallbackIp);
+}
+
+TEST(UsageBody, AnyTextStaysValidJson)
+{
+    const std::string body = CUsageReporter::BuildUsageBody("CORVEX", 0, "1.2.3.4\",\"x\":\"}{\\");
+    const Json::Value value = ParseOrNull(body);
+    ASSERT_TRUE(value.isObject()) << body;
+    EXPECT_EQ("1.2.3.4\",\"x\":\"}{\\", value["ip"].asString());
+    EXPECT_EQ(3u, value.size());
+}
+
+TEST(IpReply, AddressIsTakenOutWhereverTheMemberStands)
+{
+    std::string ip = "unchanged";
+    EXPECT_TRUE(CUsageReporter::ExtractIpText(R"({"ip":"203.0.113.7","pro":"Zhejiang","city":"Hangzhou"})", ip));
+    EXPECT_EQ("203.0.113.7", ip);
+    // The member last: the body must still be one object, not end in two braces.
+    EXPECT_TRUE(CUsageReporter::ExtractIpText(R"({"pro":"Zhejiang","ip":"198.51.100.4"})", ip));
+    EXPECT_EQ("198.51.100.4", ip);
+    const std::string body = CUsageReporter::BuildUsageBody("CORVEX", 0, ip);
+    EXPECT_EQ(R"({"softType":"CORVEX","operateType":"INSTALL_START","ip":"198.51.100.4"})", body);
+    EXPECT_TRUE(CUsageReporter::ExtractIpText("IPCallBack({\"ip\":\"2001:db8::1\"});", ip));
+    EXPECT_EQ("2001:db8::1", ip);
+}
+
+TEST(IpReply, RepliesWithoutAUsableAddressGiveNothing)
+{
+    const char* const replies[] = {
+        R"({"pro":"Zhejiang","city":"Hangzhou"})", R"({"ip":12345})", R"({"ip":""})", "not json at all", "",
+        R"({"ip":"1.2.3.4\",\"operateType\":\"INSTALL"})", R"({"ip":"<script>"})",
+    };
+    for (const char* reply : replies) {
+        std::string ip = "kept";
+        EXPECT_FALSE(CUsageReporter::ExtractIpText(reply, ip)) << reply;
+        EXPECT_EQ("kept", ip);
+    }
+}

@@ -1,0 +1,478 @@
+#!/usr/bin/env python3
+"""Stand-in for Tarvix's online services, on loopback only, for development, tests and the demo.
+
+HTTPS port (self-signed certificate made at start):
+  GET  /tarvix/getDownUrl?softType=CORVEX   download-address service
+  GET  /down/down?path=<name>               package download host
+  GET  /down/hop?n=<k>&path=<name>          redirect chain towards /down/down
+  POST /client/userOperating                usage events (every body is kept)
+  GET  /cn/license-agreement.html           licence page
+Plain HTTP port:
+  GET  /ipJson.jsp?json=true                public IP lookup
+  GET  /down/down, /down/hop                the same package host without TLS (redirect targets)
+  control endpoints (tests):
+  POST /control/scenario   JSON object merged into the scenario (see DEFAULT_SCENARIO)
+  POST /control/reset      default scenario, no events kept
+  GET  /control/events     JSON list of the usage-event bodies received (as text)
+  GET  /control/stats      JSON object: request counts per path
+  POST /control/shutdown   stops the service
+
+Scenario keys (also settable at start with --scenario KEY=VALUE):
+  lookup:  object | string | state1 | null | notjson | missing | notstring | noscheme | badscheme |
+           sha256 | badsha | redirect | long | silent
+  online:  path (and query) the lookup's "onlineUrl" points to, default /down/down?path=CORVEX_Online.exe
+  package: length | chunked | 404 | 500 | redirect | loop | stall | cut | big
+  stall_after / cut_after: bytes sent before stalling / closing;  big_size: bytes of the "big" package
+  events:  up | down          ip: ok | last | noip | down | silent
+"""
+import argparse
+import hashlib
+import json
+import os
+import signal
+import socket
+import ssl
+import subprocess
+import sys
+import tempfile
+import threading
+import time
+from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
+from urllib.parse import parse_qs, urlsplit
+
+DEFAULT_SCENARIO = {
+    "lookup": "object",
+    "online": "/down/down?path=CORVEX_Online.exe",
+    "package": "length",
+    "stall_after": 65536,
+    "cut_after": 65536,
+    "big_size": 200 * 1024 * 1024,
+    "events": "up",
+    "ip": "ok",
+}
+PUBLIC_IP = "203.0.113.7"
+IDLE_EXIT_SECONDS = 1800  # the service never outlives its users by long
+
+
+class State:
+    def __init__(self, package_path, https_port, http_port):
+        self.lock = threading.Lock()
+        self.package_path = package_path
+        self.https_port = https_port
+        self.http_port = http_port
+        self.generation = 0  # bumped by reset: stalled replies give up
+        self.last_request = time.time()
+        self.reset()
+
+    def reset(self, initial=None):
+        with self.lock:
+            self.scenario = dict(DEFAULT_SCENARIO)
+            if initial:
+                self.scenario.update(initial)
+            self.events = []
+            self.stats = {}
+            self.generation += 1
+
+    def package_bytes(self):
+        with open(self.package_path, "rb") as f:
+            return f.read()
+
+
+STATE = None
+
+
+def https_base():
+    return "https://127.0.0.1:%d" % STATE.https_port
+
+
+def lookup_reply(mode):
+    online = https_base() + STATE.scenario["online"]
+    offline = https_base() + "/down/down?path=CORVEX_Offline.exe"
+    data = {"onlineUrl": online, "offlineUrl": offline}
+    if mode == "string":
+        return json.dumps({"state": 0, "msg": "ok", "data": json.dumps(data)})
+    if mode == "state1":
+        return json.dumps({"state": 1, "msg": "unknown softType", "data": data})
+    if mode == "null":
+        return json.dumps({"state": 0, "data": None})
+    if mode == "notjson":
+        return "<html><body>Service temporarily unavailable</body></html>"
+    if mode == "missing":
+        return json.dumps({"state": 0, "data": {"offlineUrl": offline}})
+    if mode == "notstring":
+        return json.dumps({"state": 0, "data": {"onlineUrl": 12345, "offlineUrl": offline}})
+    if mode == "noscheme":
+        data["onlineUrl"] = online[len("https://"):]
+        return json.dumps({"state": 0, "data": data})
+    if mode == "badscheme":
+        return json.dumps({"state": 0, "data": {"onlineUrl": "file:///C:/windows/system32/cmd.exe",
+                                                "offlineUrl": "C:\\windows\\system32\\calc.exe"}})
+    if mode == "sha256":
+        data["sha256"] = hashlib.sha256(STATE.package_bytes()).hexdigest().upper()
+        return json.dumps({"state": 0, "data": data})
+    if mode == "badsha":
+        data["sha256"] = hashlib.sha256(b"another package").hexdigest()
+        return json.dumps({"state": 0, "data": data})
+    if mode == "redirect":
+        data["onlineUrl"] = https_base() + "/down/hop?n=3&path=CORVEX_Online.exe"
+        return json.dumps({"state": 0, "data": data})
+    if mode == "long":
+        data["onlineUrl"] = online + "&pad=" + "x" * 600
+        return json.dumps({"state": 0, "data": data})
+    return json.dumps({"state": 0, "msg": "ok", "data": data})
+
+
+class Handler(BaseHTTPRequestHandler):
+    protocol_version = "HTTP/1.1"
+    server_version = "TarvixStandIn/1.0"
+
+    def setup(self):
+        if isinstance(self.request, ssl.SSLSocket):
+            self.request.do_handshake()
+        super().setup()
+
+    def log_message(self, fmt, *args):  # quiet: tests read results through /control
+        pass
+
+    def count(self, path):
+        with STATE.lock:
+            STATE.stats[path] = STATE.stats.get(path, 0) + 1
+            STATE.last_request = time.time()
+
+    def body(self):
+        length = int(self.headers.get("Content-Length") or 0)
+        return self.rfile.read(length) if length > 0 else b""
+
+    def reply(self, status, payload, content_type="application/json"):
+        if isinstance(payload, str):
+            payload = payload.encode("utf-8")
+        self.send_response(status)
+        self.send_header("Content-Type", content_type)
+        self.send_header("Content-Length", str(len(payload)))
+        self.end_headers()
+        self.wfile.write(payload)
+
+    def drop(self):
+        """Closes the connection without any answer (a service that is down)."""
+        self.close_connection = True
+        try:
+            self.connection.shutdown(socket.SHUT_RDWR)
+        except OSError:
+            pass
+
+    def silent(self):
+        """Accepts the request and never answers (a frozen network); gives up after a minute or a reset."""
+        generation = STATE.generation
+        for _ in range(600):
+            if STATE.generation != generation:
+                break
+            time.sleep(0.1)
+        self.drop()
+
+    # ---- dispatch -------------------------------------------------------------------------------
+    def do_GET(self):
+        self.dispatch("GET")
+
+    def do_POST(self):
+        self.dispatch("POST")
+
+    def dispatch(self, method):
+        url = urlsplit(self.path)
+        query = parse_qs(url.query)
+        self.count(url.path)
+        request_body = self.body()
+        tls = isinstance(self.connection, ssl.SSLSocket)
+        with STATE.lock:
+            scenario = dict(STATE.scenario)
+        try:
+            if url.path.startswith("/control/") and not tls:
+                return self.control(method, url.path, request_body)
+            if url.path == "/tarvix/getDownUrl" and tls:
+                if scenario["lookup"] == "silent":
+                    return self.silent()
+                return self.reply(200, lookup_reply(scenario["lookup"]))
+            if url.path == "/down/hop":
+                hops = int(query.get("n", ["1"])[0])
+                name = query.get("path", ["CORVEX_Online.exe"])[0]
+                # Alternate between the two ports so the chain also crosses to another address.
+                if hops > 1:
+                    target = "http://127.0.0.1:%d/down/hop?n=%d&path=%s" % (STATE.http_port, hops - 1, name)
+                else:
+                    target = https_base() + "/down/down?hopped=1&path=" + name
+                self.send_response(302)
+                self.send_header("Location", target)
+                self.send_header("Content-Length", "0")
+                self.end_headers()
+                return None
+            if url.path == "/down/down":
+                if "hopped" in query and scenario["package"] == "redirect":
+                    scenario["package"] = "length"  # the end of the chain serves the package
+                return self.package(query.get("path", [""])[0], scenario)
+            if url.path == "/client/userOperating" and method == "POST" and tls:
+                if scenario["events"] == "down":
+                    return self.drop()
+                with STATE.lock:
+                    STATE.events.append(request_body.decode("utf-8", "replace"))
+                return self.reply(200, json.dumps({"state": 0, "msg": "ok"}))
+            if url.path == "/ipJson.jsp" and not tls:
+                return self.ip_lookup(scenario["ip"])
+            if url.path == "/cn/license-agreement.html":
+                return self.reply(200, "<html><body><h1>Lumbra licence agreement</h1></body></html>", "text/html")
+            return self.reply(404, "<html><body>404 Not Found</body></html>", "text/html")
+        except (BrokenPipeError, ConnectionResetError, ssl.SSLError):
+            self.close_connection = True
+            return None
+
+    def ip_lookup(self, mode):
+        if mode == "down":
+            return self.drop()
+        if mode == "silent":
+            return self.silent()
+        if mode == "last":
+            return self.reply(200, '{"pro":"Zhejiang","city":"Hangzhou","ip":"%s"}' % PUBLIC_IP)
+        if mode == "noip":
+            return self.reply(200, '{"pro":"Zhejiang","city":"Hangzhou","err":"no address"}')
+        return self.reply(200, '{"ip":"%s","pro":"Zhejiang","city":"Hangzhou"}' % PUBLIC_IP)
+
+    def package(self, name, scenario):
+        if name == "CORVEX_Offline.exe":
+            return self.reply(200, b"offline package stand-in", "application/octet-stream")
+        if name != "CORVEX_Online.exe":
+            return self.reply(404, "<html><body>404 Not Found</body></html>", "text/html")
+        mode = scenario["package"]
+        if mode == "404":
+            return self.reply(404, "<html><body>404 Not Found</body></html>", "text/html")
+        if mode == "500":
+            return self.reply(500, "<html><body>500 Internal Server Error</body></html>", "text/html")
+        if mode == "redirect":
+            self.send_response(302)
+            self.send_header("Location", "/down/hop?n=3&path=" + name)
+            self.send_header("Content-Length", "0")
+            self.end_headers()
+            return None
+        if mode == "loop":  # redirects to itself for ever
+            self.send_response(302)
+            self.send_header("Location", "/down/down?path=" + name)
+            self.send_header("Content-Length", "0")
+            self.end_headers()
+            return None
+        if mode == "big":
+            return self.big_package(int(scenario["big_size"]))
+        data = STATE.package_bytes()
+        self.send_response(200)
+        self.send_header("Content-Type", "application/octet-stream")
+        if mode == "chunked":
+            self.send_header("Transfer-Encoding", "chunked")
+            self.end_headers()
+            for start in range(0, len(data), 16384):
+                piece = data[start:start + 16384]
+                self.wfile.write(b"%x\r\n" % len(piece) + piece + b"\r\n")
+            self.wfile.write(b"0\r\n\r\n")
+            return None
+        self.send_header("Content-Length", str(len(data)))
+        self.end_headers()
+        if mode == "stall":
+            self.wfile.write(data[:int(scenario["stall_after"])])
+            self.wfile.flush()
+            return self.silent()
+        if mode == "cut":
+            self.wfile.write(data[:int(scenario["cut_after"])])
+            self.wfile.flush()
+            return self.drop()
+        self.wfile.write(data)
+        return None
+
+    def big_package(self, size):
+        block = bytes(range(256)) * 4096  # 1 MiB
+        self.send_response(200)
+        self.send_header("Content-Type", "application/octet-stream")
+        self.send_header("Content-Length", str(size))
+        self.end_headers()
+        left = size
+        while left > 0:
+            piece = block if left >= len(block) else block[:left]
+            self.wfile.write(piece)
+            left -= len(piece)
+        return None
+
+    def control(self, method, path, request_body):
+        if path == "/control/scenario" and method == "POST":
+            changes = json.loads(request_body.decode("utf-8") or "{}")
+            with STATE.lock:
+                STATE.scenario.update(changes)
+                STATE.generation += 1
+                current = dict(STATE.scenario)
+            return self.reply(200, json.dumps(current))
+        if path == "/control/reset" and method == "POST":
+            STATE.reset(INITIAL_SCENARIO)
+            return self.reply(200, "{}")
+        if path == "/control/events":
+            with STATE.lock:
+                return self.reply(200, json.dumps(STATE.events))
+        if path == "/control/stats":
+            with STATE.lock:
+                return self.reply(200, json.dumps(STATE.stats))
+        if path == "/control/shutdown" and method == "POST":
+            self.reply(200, "{}")
+            threading.Thread(target=shutdown_all, daemon=True).start()
+            return None
+        return self.reply(404, "{}")
+
+
+SERVERS = []
+INITIAL_SCENARIO = {}
+
+
+def shutdown_all():
+    for server in SERVERS:
+        server.shutdown()
+
+
+def make_certificate(folder):
+    """A fresh self-signed certificate for 127.0.0.1 and localhost, made with the openssl command line."""
+    cert = os.path.join(folder, "cert.pem")
+    key = os.path.join(folder, "key.pem")
+    subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2",
+                    "-subj", "/CN=127.0.0.1", "-addext", "subjectAltName=IP:127.0.0.1,DNS:localhost",
+                    "-keyout", key, "-out", cert],
+                   check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    return cert, key
+
+
+class TlsServer(ThreadingHTTPServer):
+    daemon_threads = True
+    allow_reuse_address = True
+
+    def __init__(self, address, handler, context):
+        super().__init__(address, handler)
+        self.context = context
+
+    def get_request(self):
+        sock, addr = super().get_request()
+        sock.settimeout(120)
+        # The handshake runs on the request's own thread (Handler.setup), never in the accept loop.
+        return self.context.wrap_socket(sock, server_side=True, do_handshake_on_connect=False), addr
+
+    def handle_error(self, request, client_address):  # handshake failures and resets are expected
+        pass
+
+
+class PlainServer(ThreadingHTTPServer):
+    daemon_threads = True
+    allow_reuse_address = True
+
+    def handle_error(self, request, client_address):
+        pass
+
+
+def idle_watch():
+    while True:
+        time.sleep(10)
+        if time.time() - STATE.last_request > IDLE_EXIT_SECONDS:
+            shutdown_all()
+            return
+
+
+def parse_scenario(items):
+    scenario = {}
+    for item in items or []:
+        key, _, value = item.partition("=")
+        scenario[key] = int(value) if value.isdigit() else value
+    return scenario
+
+
+def stop_running(http_port):
+    import urllib.request
+    try:
+        urllib.request.urlopen(urllib.request.Request(
+            "http://127.0.0.1:%d/control/shutdown" % http_port, data=b"", method="POST"), timeout=5)
+    except OSError:
+        pass
+
+
+def wait_until_free(port, seconds=10):
+    deadline = time.time() + seconds
+    while time.time() < deadline:
+        try:
+            with socket.create_connection(("127.0.0.1", port), timeout=1):
+                time.sleep(0.1)
+        except OSError:
+            return
+
+
+def wait_until_ready(port, seconds=20):
+    deadline = time.time() + seconds
+    while time.time() < deadline:
+        try:
+            with socket.create_connection(("127.0.0.1", port), timeout=1):
+                return True
+        except OSError:
+            time.sleep(0.1)
+    return False
+
+
+def main():
+    global STATE, INITIAL_SCENARIO
+    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("--https-port", type=int, default=47443)
+    parser.add_argument("--http-port", type=int, default=47080)
+    parser.add_argument("--package", required=False, help="file served as CORVEX_Online.exe")
+    parser.add_argument("--scenario", action="append", metavar="KEY=VALUE", help="initial scenario entries")
+    parser.add_argument("--background", action="store_true", help="detach; return once the ports answer")
+    parser.add_argument("--pid-file")
+    parser.add_argument("--stop", action="store_true", help="stop a running service (its HTTP port)")
+    parser.add_argument("--replace", action="store_true", help="stop a service left on these ports first")
+    args = parser.parse_args()
+
+    if args.stop or args.replace:
+        stop_running(args.http_port)
+        if args.stop:
+            return 0
+        for port in (args.https_port, args.http_port):
+            wait_until_free(port)
+
+    if args.background:
+        if os.fork() > 0:
+            ok = wait_until_ready(args.https_port) and wait_until_ready(args.http_port)
+            print("vendor service %s on https %d, http %d" % ("ready" if ok else "NOT ready",
+                                                              args.https_port, args.http_port))
+            return 0 if ok else 1
+        os.setsid()
+        devnull = os.open(os.devnull, os.O_RDWR)
+        for fd in (0, 1, 2):
+            os.dup2(devnull, fd)
+
+    if args.pid_file:
+        with open(args.pid_file, "w") as f:
+            f.write(str(os.getpid()))
+
+    package = args.package
+    folder = tempfile.mkdtemp(prefix="tarvix-standin-")
+    if not package:
+        package = os.path.join(folder, "CORVEX_Online.exe")
+        with open(package, "wb") as f:
+            f.write(b"MZ stand-in package without a program")
+    STATE = State(os.path.abspath(package), args.https_port, args.http_port)
+    INITIAL_SCENARIO = parse_scenario(args.scenario)
+    STATE.reset(INITIAL_SCENARIO)
+
+    cert, key = make_certificate(folder)
+    context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+    context.load_cert_chain(cert, key)
+    https = TlsServer(("127.0.0.1", args.https_port), Handler, context)
+    http = PlainServer(("127.0.0.1", args.http_port), Handler)
+    SERVERS.extend([https, http])
+    signal.signal(signal.SIGTERM, lambda *_: threading.Thread(target=shutdown_all, daemon=True).start())
+    threading.Thread(target=https.serve_forever, daemon=True).start()
+    threading.Thread(target=idle_watch, daemon=True).start()
+    if not args.background:
+        print("vendor service on https://127.0.0.1:%d and http://127.0.0.1:%d" % (args.https_port, args.http_port))
+        sys.stdout.flush()
+    http.serve_forever()
+    https.server_close()
+    http.server_close()
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
