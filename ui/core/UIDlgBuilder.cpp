@@ -178,7 +178,8 @@ CControlUI* CDialogBuilder::Create(STRINGorID xml, LPCTSTR type, IDialogBuilderC
     }
 
     CLangPackageUI* pPackage = nullptr;
-    if (pManager != nullptr && !xml.IsId() && pManager->GetLangManager() != nullptr) {
+    // Packages belong to markup loaded by name; literal markup text has none.
+    if (pManager != nullptr && !xml.IsId() && *xml.GetString() != L'<' && pManager->GetLangManager() != nullptr) {
         pPackage = pManager->GetLangManager()->AddPackage(xml.GetString());
     }
     SourceScope scope(SourceKey(xml, type));
