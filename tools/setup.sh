@@ -10,7 +10,7 @@ cache_root=${PAVONEL_DEPS_CACHE:-$HOME/.cache/pavonel-deps}
 packages=(
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-i686-dev
   cmake make python3 openssl ca-certificates dpkg-dev xz-utils zip unzip
-  wine wine32 xvfb xauth x11-utils xdotool imagemagick fonts-wqy-microhei
+  wine wine32 xvfb xauth x11-utils xdotool imagemagick fonts-wqy-microhei locales
   libz-mingw-w64-dev libstb-dev googletest
 )
 
@@ -52,10 +52,23 @@ install_system() {
   fi
 }
 
+# Wine takes the system language from the Unix locale, which must exist for it to be seen.
+generate_locales() {
+  local wanted=(en_US.UTF-8 zh_CN.UTF-8 de_DE.UTF-8) missing=0 l
+  for l in "${wanted[@]}"; do
+    locale -a | grep -qix "${l%.UTF-8}.utf8" && continue
+    grep -q "^$l UTF-8" /etc/locale.gen || echo "$l UTF-8" >> /etc/locale.gen
+    missing=1
+  done
+  [ "$missing" = 1 ] && { log "generating locales"; locale-gen >/dev/null; }
+  return 0
+}
+
 source_version() { apt-cache showsrc "$1" 2>/dev/null | awk '/^Version:/{print $2; exit}'; }
 
 main() {
   install_system
+  generate_locales
   local key="curl-$(source_version curl)_jsoncpp-$(source_version libjsoncpp)_pugixml-$(source_version pugixml)"
   key+="_nanosvg-$(source_version wxwidgets3.2)_gtest-$(dpkg-query -W -f='${Version}' googletest)"
   key+="_gcc-$(i686-w64-mingw32-g++-posix -dumpversion)"

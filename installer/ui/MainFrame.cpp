@@ -1,6 +1,7 @@
 #include "installer/ui/MainFrame.h"
 
 #include "installer/install/SettingsStore.h"
+#include "installer/net/InstallLog.h"
 #include "installer/net/ServiceHosts.h"
 #include "installer/ui/MsgWnd.h"
 #include "ui/controls/UIOption.h"
@@ -169,8 +170,12 @@ void CMainFrame::ShowProgress(int percent)
 
 void CMainFrame::SetControlVisible(LPCWSTR name, bool visible)
 {
-    if (CControlUI* control = m_pm.FindControl(name))
-        control->SetVisible(visible);
+    CControlUI* control = m_pm.FindControl(name);
+    if (!control)
+        return;
+    control->SetVisible(visible);
+    if (visible)
+        CInstallLog::Write(L"page shown: %ls", name); // lets support (and tests) follow the page flow
 }
 
 void CMainFrame::ShowPage(int hidePage, int showPage)
@@ -184,10 +189,9 @@ void CMainFrame::ShowPage(int hidePage, int showPage)
 void CMainFrame::BeginInstallPage(LPCWSTR hiddenPage)
 {
     SetControlVisible(hiddenPage, false);
-    CControlUI* installPage = m_pm.FindControl(L"page_install");
-    if (!installPage)
+    if (!m_pm.FindControl(L"page_install"))
         return;
-    installPage->SetVisible(true);
+    SetControlVisible(L"page_install", true);
     if (auto* progress = static_cast<CProgressUI*>(m_pm.FindControl(L"pro_Percent")))
         progress->SetValue(0);
     StartInstall();

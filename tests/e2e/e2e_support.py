@@ -1,0 +1,62 @@
+"""Shared set-up of the end-to-end tests: the stand-in vendor service, one Wine prefix standing for the
+user's PC (its state reset before every test) and the local build of Pavonel.exe."""
+import os
+import sys
+import time
+import unittest
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools", "e2e"))
+import pavonel_driver as driver  # noqa: E402
+
+BUILD = os.environ.get("PAVONEL_BUILD", os.path.join(driver.ROOT, "build"))
+EXE = os.path.join(BUILD, "installer", "local", "Pavonel.exe")
+PACKAGE = os.path.join(BUILD, "tools", "sample-package", "CORVEX_Online.exe")
+PREFIX = os.environ.get("PAVONEL_E2E_PREFIX", os.path.join(BUILD, "e2e-prefix"))
+ARTIFACTS = os.path.join(BUILD, "e2e-artifacts")
+
+service = driver.Service(PACKAGE)
+machine = driver.Machine(PREFIX)
+
+
+def setUpModule():
+    os.makedirs(ARTIFACTS, exist_ok=True)
+    service.start()
+    machine.ensure()
+
+
+def tearDownModule():
+    service.stop()
+
+
+class InstallerTest(unittest.TestCase):
+    """Each test starts from a PC where nothing is installed and a service in its default scenario."""
+
+    lang = "en_US.UTF-8"
+
+    def setUp(self):
+        service.reset()
+        machine.reset()
+        self.apps = []
+
+    def tearDown(self):
+        for app in self.apps:
+            if not app.exited():
+                app.screenshot_safe(os.path.join(ARTIFACTS, self.id() + ".png"))
+            app.kill()
+
+    def launch(self, lang=None, **env):
+        app = driver.Installer(machine, EXE, lang or self.lang)
+        app.env.update(env)
+        self.apps.append(app.start())
+        self.assertTrue(app.wait_main(120), "the main window did not appear")
+        time.sleep(1)  # first paint
+        return app
+
+    def assertPage(self, app, page, timeout=60):
+        self.assertTrue(app.wait_page(page, timeout), "expected %s, log says %s" % (page, app.page()))
+
+    def assertEventsSoon(self, expected, timeout=15):
+        deadline = time.time() + timeout
+        while time.time() < deadline and service.operate_types() != expected:
+            time.sleep(0.3)
+        self.assertEqual(service.operate_types(), expected)

@@ -1,0 +1,118 @@
+"""The install as a user goes through it: Install, progress, finished page, Run now; and the failures."""
+import json
+import os
+import time
+import unittest
+
+from e2e_support import InstallerTest, machine, service, setUpModule, tearDownModule  # noqa: F401
+
+INSTALL_DIR = "C:\\Program Files (x86)\\tarvix\\Lumbra\\"
+
+
+def read_temp(name):
+    try:
+        with open(os.path.join(machine.temp_dir(), name), encoding="utf-8", errors="replace") as f:
+            return f.read()
+    except OSError:
+        return ""
+
+
+def read_ini(path):
+    with open(path, "rb") as f:
+        data = f.read()
+    return data.decode("utf-16") if data.startswith(b"\xff\xfe") else data.decode("utf-8", "replace")
+
+
+def progress_fill(app, window):
+    """Share of the progress track (design x 40..560, y 356) drawn in the accent colour."""
+    xs = list(range(45, 556, 15))
+    filled = 0
+    for x in xs:
+        rgb = app.pixel(window, x, 356)
+        if rgb and rgb[2] - rgb[0] > 40:
+            filled += 1
+    return filled / len(xs)
+
+
+class InstallFlow(InstallerTest):
+    def test_install_downloads_runs_the_package_and_records_settings(self):
+        service.scenario(package="slow")
+        app = self.launch()
+        window = app.main_window()
+        app.click("btn_Install")
+        self.assertPage(app, "page_install", 15)
+        fills = []
+        while app.page() == "page_install" and len(fills) < 120:
+            fills.append(progress_fill(app, window))
+            time.sleep(0.2)
+        self.assertPage(app, "page_finished", 90)
+
+        self.assertEqual(fills, sorted(fills), "the progress bar went backwards")
+        self.assertGreater(max(fills), 0.3, "the progress bar never showed progress: %s" % fills)
+        self.assertLess(max(fills), 0.95, "the download alone must not fill the bar: %s" % fills)
+
+        self.assertTrue(os.path.isfile(machine.path("C:\\tarvix\\CORVEX_Online.exe")))
+        self.assertIn('/VERYSILENT /SP- /NORESTART /DIR="%s"' % INSTALL_DIR, read_temp("Pavonel-SamplePackage.txt"))
+        ini = read_ini(machine.path("C:\\tarvix\\Lumbra\\Configures.ini"))
+        self.assertRegex(ini.replace("\r", ""), r"\[Platform\]\nPlatform=\n")
+        self.assertRegex(ini.replace("\r", ""), r"\[Language\]\nLanguageType=1\n")
+        self.assertEqual(machine.registry_value("HKLM\\Software\\tarvix\\Lumbra", "Path"), INSTALL_DIR)
+
+        self.assertEventsSoon(["INSTALL_START", "INSTALL"])
+        for event in service.events():
+            self.assertEqual(event["softType"], "CORVEX")
+
+    def test_run_now_starts_the_product_in_its_folder_and_closes(self):
+        app = self.launch()
+        app.click("btn_Install")
+        self.assertPage(app, "page_finished", 90)
+        app.click("btn_Run")
+        self.assertTrue(app.wait_exit(20), "the window stayed after Run now")
+        deadline = time.time() + 10
+        while time.time() < deadline and "ran" not in read_temp("Pavonel-AppRun.txt"):
+            time.sleep(0.3)
+        record = read_temp("Pavonel-AppRun.txt")
+        self.assertIn("AppRun.exe", record)
+        self.assertIn(" in C:\\Program Files (x86)\\tarvix\\Lumbra", record)
+
+    def test_missing_package_fails_and_reinstall_recovers(self):
+        service.scenario(package="404")
+        app = self.launch()
+        app.click("btn_Install")
+        self.assertPage(app, "page_fail", 60)
+        self.assertEventsSoon(["INSTALL_START", "INSTALL_DOWNLOADFAIL"])
+        self.assertFalse(os.path.exists(machine.path("C:\\tarvix\\CORVEX_Online.exe")),
+                         "the error page was kept as the package")
+
+        service.scenario(package="length")
+        app.click("btn_Reinstall")
+        self.assertPage(app, "page_finished", 90)
+        self.assertEventsSoon(["INSTALL_START", "INSTALL_DOWNLOADFAIL", "INSTALL"])
+
+    def test_package_that_fails_shows_the_failure_page(self):
+        app = self.launch(PAVONEL_SAMPLE_PACKAGE_MODE="fail")
+        app.click("btn_Install")
+        self.assertPage(app, "page_fail", 60)
+        self.assertEventsSoon(["INSTALL_START", "INSTALL_DOWNLOADSUC"])
+        self.assertIsNone(machine.registry_value("HKLM\\Software\\tarvix\\Lumbra", "Path"))
+
+    def test_unticking_the_agreement_disables_install_and_alter(self):
+        app = self.launch()
+        window = app.main_window()
+        install_colour = app.pixel(window, 240, 236)
+        app.click("opt_User")
+        app.mouse_away()
+        time.sleep(0.5)
+        disabled_colour = app.pixel(window, 240, 236)
+        self.assertNotEqual(disabled_colour, install_colour)
+        app.click("btn_Install")
+        time.sleep(1)
+        self.assertEqual(app.page(), "page_home", "a disabled Install button started the install")
+        app.click("opt_User")
+        app.mouse_away()
+        time.sleep(0.5)
+        self.assertEqual(app.pixel(window, 240, 236), install_colour)
+
+
+if __name__ == "__main__":
+    unittest.main()

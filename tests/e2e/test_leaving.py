@@ -1,0 +1,77 @@
+"""Leaving the installer: the confirmation dialog, Alt+F4, leaving during a download, the caption."""
+import os
+import time
+import unittest
+
+from e2e_support import InstallerTest, machine, service, setUpModule, tearDownModule  # noqa: F401
+
+
+class Leaving(InstallerTest):
+    def open_dialog_with_close_button(self, app):
+        app.click("btn_Close")
+        self.assertTrue(app.wait_for(app.dialog_window, 20), "no confirmation dialog")
+
+    def assertDialogGoneAndWindowStays(self, app):
+        self.assertTrue(app.wait_for(lambda: app.dialog_window() is None, 10), "the dialog stayed")
+        time.sleep(1)
+        self.assertFalse(app.exited())
+        self.assertIsNotNone(app.main_window())
+
+    def test_no_and_the_dialogs_close_button_keep_the_window(self):
+        app = self.launch()
+        self.open_dialog_with_close_button(app)
+        app.click_dialog("btn_cancel")
+        self.assertDialogGoneAndWindowStays(app)
+        self.open_dialog_with_close_button(app)
+        app.click_dialog("btn_Close")
+        self.assertDialogGoneAndWindowStays(app)
+        self.assertEventsSoon(["INSTALL_START"])
+
+    def test_yes_reports_the_abort_and_ends_the_process(self):
+        app = self.launch()
+        self.open_dialog_with_close_button(app)
+        app.click_dialog("btn_confirm")
+        self.assertTrue(app.wait_exit(20), "the installer did not end")
+        self.assertEventsSoon(["INSTALL_START", "INSTALL_USERABORT"])
+
+    def test_alt_f4_asks_on_the_home_page_and_quits_at_once_when_finished(self):
+        app = self.launch()
+        app.press_alt_f4()
+        self.assertTrue(app.wait_for(app.dialog_window, 20), "Alt+F4 on the home page did not ask")
+        app.click_dialog("btn_cancel")
+        self.assertDialogGoneAndWindowStays(app)
+
+        app.click("btn_Install")
+        self.assertPage(app, "page_finished", 90)
+        app.press_alt_f4()
+        self.assertTrue(app.wait_exit(15), "Alt+F4 on the finished page did not quit")
+        self.assertIsNone(app.dialog_window())
+
+    def test_leaving_during_a_stalled_download_ends_it_and_removes_the_partial_file(self):
+        service.scenario(package="stall", stall_after=200000)
+        app = self.launch()
+        app.click("btn_Install")
+        self.assertPage(app, "page_install", 15)
+        partial = machine.path("C:\\tarvix\\CORVEX_Online.exe")
+        self.assertTrue(app.wait_for(lambda: os.path.exists(partial), 20), "the download never started")
+        app.press_alt_f4()
+        self.assertTrue(app.wait_for(app.dialog_window, 20))
+        started = time.time()
+        app.click_dialog("btn_confirm")
+        self.assertTrue(app.wait_exit(20), "the installer hung on a stalled download")
+        self.assertLess(time.time() - started, 12)
+        self.assertFalse(os.path.exists(partial), "the partial download was left behind")
+        self.assertIn("INSTALL_USERABORT", service.operate_types())
+
+    def test_double_click_on_the_caption_does_not_maximise(self):
+        app = self.launch()
+        before = app.main_window()
+        app.double_click_caption()
+        time.sleep(1.5)
+        after = app.main_window()
+        self.assertIsNotNone(after, "the window changed size")
+        self.assertEqual((before.width, before.height), (after.width, after.height))
+
+
+if __name__ == "__main__":
+    unittest.main()
