@@ -5,3 +5,4 @@ pavonel_add_test(resource_manager_test SOURCES resource_manager_test.cpp LIBS ve
 pavonel_add_test(markup_xml_test SOURCES markup_xml_test.cpp LIBS veneer)
 pavonel_add_test(lang_package_test SOURCES lang_package_test.cpp LIBS veneer)
 pavonel_add_test(markup_builder_test SOURCES markup_builder_test.cpp markup_builder_test.rc LIBS veneer GUI)
+pavonel_add_test(lang_controls_test SOURCES lang_controls_test.cpp LIBS veneer GUI)
