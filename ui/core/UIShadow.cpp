@@ -355,7 +355,9 @@ void CShadowUI::MakeShadow(UINT32* pShadBits, HWND hParent, const RECT* rcParent
             const double d = sqrt(static_cast<double>(i * i + j * j));
             int a = 0;
             if (d < Cs) a = D;
-            else if (d <= K) a = static_cast<int>((1.0 - (d - Cs) / (R + 1)) * D);
+            // (1 - (d - Cs) / (R + 1)) * D, arranged so that exact integer results do not
+            // truncate one short through rounding of the division.
+            else if (d <= K) a = static_cast<int>(((R + 1) - (d - Cs)) * D / (R + 1) + 1e-9);
             else continue;
             if (a < 0) a = 0;
             kernel[static_cast<size_t>((j + K) * side + (i + K))] =

@@ -5,3 +5,4 @@ pavonel_add_test(render_fill_test SOURCES ${_render_dir}/render_fill_test.cpp LI
 pavonel_add_test(render_text_test SOURCES ${_render_dir}/render_text_test.cpp LIBS veneer ZLIB::ZLIB GUI)
 pavonel_add_test(render_html_test SOURCES ${_render_dir}/render_html_test.cpp LIBS veneer ZLIB::ZLIB GUI)
 pavonel_add_test(render_image_test SOURCES ${_render_dir}/render_image_test.cpp LIBS veneer ZLIB::ZLIB GUI)
+pavonel_add_test(shadow_test SOURCES ${_render_dir}/shadow_test.cpp LIBS veneer ZLIB::ZLIB GUI TIMEOUT 120)
