@@ -210,16 +210,6 @@ TEST(ApplicationConfig, OneGlobalApplicationObject)
     EXPECT_EQ(UIGetApp(), nullptr);
 }
 
-TEST(ApplicationConfig, ResourceChoiceIsOnlyRecorded)
-{
-    TestApp app;
-    EXPECT_EQ(app.GetResType(), CUIApplication::RES_NONE);
-    app.SetResType_ZipResource(L"skin", L"", 130, L"ZIPRES");
-    EXPECT_EQ(app.GetResType(), CUIApplication::RES_ZIPRESOURCE);
-    app.SetResType_File(L"skin");
-    EXPECT_EQ(app.GetResType(), CUIApplication::RES_FILE);
-}
-
 // The remaining tests initialise and terminate the framework, so they run
 // last within this executable (gtest keeps declaration order).
 TEST(ApplicationLifecycle, ActivationMessageRestoresTheMainWindowAndExitDestroysIt)

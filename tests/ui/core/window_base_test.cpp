@@ -94,17 +94,6 @@ TEST(WindowBinding, FinalMessageComesOnceAfterTheHandleIsCleared)
     EXPECT_EQ(wnd.GetHWND(), nullptr);
 }
 
-TEST(WindowBinding, CreateUIWindowMakesAZeroSizedWindow)
-{
-    PlainWnd wnd;
-    HWND hWnd = wnd.CreateUIWindow(nullptr, L"ui", WS_POPUP);
-    ASSERT_NE(hWnd, nullptr);
-    RECT rc = WindowRect(hWnd);
-    EXPECT_EQ(rc.right - rc.left, 0);
-    EXPECT_EQ(rc.bottom - rc.top, 0);
-    ::DestroyWindow(hWnd);
-}
-
 TEST(WindowBinding, ShowAndCloseDoNothingWithoutAWindow)
 {
     PlainWnd wnd;
@@ -114,18 +103,6 @@ TEST(WindowBinding, ShowAndCloseDoNothingWithoutAWindow)
     wnd.ResizeClient(10, 10);
     EXPECT_EQ(wnd.ShowModal(), 0u);
     EXPECT_EQ(wnd.GetHWND(), nullptr);
-}
-
-TEST(WindowBinding, ShowWindowHonoursFocusAndHide)
-{
-    PlainWnd wnd;
-    HWND hWnd = CreatePopup(wnd, nullptr, 10, 10, 100, 80);
-    ASSERT_NE(hWnd, nullptr);
-    wnd.ShowWindow(true, false);
-    EXPECT_TRUE(::IsWindowVisible(hWnd));
-    wnd.ShowWindow(false);
-    EXPECT_FALSE(::IsWindowVisible(hWnd));
-    ::DestroyWindow(hWnd);
 }
 
 namespace {

@@ -149,14 +149,6 @@ TEST(NotifyPumpMap, NotificationWithoutSenderIsNotDispatched)
     EXPECT_TRUE(pump.calls.empty());
 }
 
-TEST(NotifyPumpMap, PlainPumpHasNoEntries)
-{
-    CNotifyPump pump;
-    NamedControl ok(L"ok");
-    TNotifyUI msg = MakeNotify(L"click", ok.get());
-    EXPECT_FALSE(pump.LoopDispatch(msg));
-}
-
 TEST(NotifyPumpVirtualWindows, NamedSubPumpTakesItsNotificationsIgnoringCase)
 {
     DerivedPump outer;
