@@ -273,3 +273,18 @@ TEST(RichEditEngineless, WithoutAnEngineEverythingIsNeutral)
     EXPECT_FALSE(edit.CanUndo());
     EXPECT_EQ(0, edit.GetLineCount());
 }
+
+TEST(RichEditMenu, MenuCommandsActOnlyWhileFocused)
+{
+    EditWindow w;
+    w.edit->SetText(L"some text");
+    w.host.Send(WM_COMMAND, 105, 0);
+    EXPECT_STREQ(L"some text", w.edit->GetText().GetData()) << "not focused: the command is not ours";
+    w.edit->SetFocus();
+    w.host.Send(WM_COMMAND, 106, 0);
+    EXPECT_STREQ(L"some text", w.edit->GetSelText().GetData());
+    w.host.Send(WM_COMMAND, 105, 0);
+    EXPECT_STREQ(L"", w.edit->GetText().GetData());
+    w.host.Send(WM_COMMAND, 101, 0);
+    EXPECT_STREQ(L"some text", w.edit->GetText().GetData()) << "clearing can be undone";
+}
