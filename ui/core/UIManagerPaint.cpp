@@ -589,8 +589,10 @@ void CPaintManagerUI::OnPaint()
     SetPainting(true);
 
     bool bNeedSizeMsg = false;
+    bool bUpdateConsumed = false;
     if (m_bUpdateNeeded && !m_bUpdateLocked) {
         m_bUpdateNeeded = false;
+        bUpdateConsumed = true;
         if (!::IsRectEmpty(&rcClient) && !::IsIconic(m_hWndPaint)) {
             RunLayout(rcClient);
             if (m_bFirstLayout) {
@@ -688,7 +690,8 @@ void CPaintManagerUI::OnPaint()
     m_bLayeredChanged = false;
     // A focus move deferred to after the layout invalidated the window before BeginPaint
     // validated it again; ask for the paint that performs it.
-    if (m_bUpdateNeeded || m_bFocusNeeded) Invalidate();
+    // While updates are locked nothing is consumed, and re-invalidating would paint forever.
+    if ((bUpdateConsumed && m_bUpdateNeeded) || (m_bFocusNeeded && !m_bUpdateLocked)) Invalidate();
     if (bNeedSizeMsg && m_pRoot != nullptr) SendNotify(m_pRoot, L"windowsize", 0, 0, true);
 }
 

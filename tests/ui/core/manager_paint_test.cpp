@@ -1,0 +1,571 @@
+// Paint pass, layered windows, DPI scaling and the resource tables of the
+// paint manager.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+#include "manager_test_support.h"
+#include "ui/core/UIDPI.h"
+#include "ui/core/UIDrawInfo.h"
+
+using namespace Veneer;
+using namespace pm_test;
+
+namespace {
+
+// Logs notifications into the same list the controls log their paints into.
+class OrderLog : public INotifyUI {
+public:
+    explicit OrderLog(std::vector<std::wstring>* pOrder) : m_pOrder(pOrder) {}
+    void Notify(TNotifyUI& msg) override { m_pOrder->push_back(L"note:" + std::wstring(msg.sType.GetData())); }
+    std::vector<std::wstring>* m_pOrder;
+};
+
+int IndexOf(const std::vector<std::wstring>& v, const std::wstring& s)
+{
+    for (size_t i = 0; i < v.size(); ++i) {
+        if (v[i] == s) return static_cast<int>(i);
+    }
+    return -1;
+}
+
+int CountOf(const std::vector<std::wstring>& v, const std::wstring& s)
+{
+    int n = 0;
+    for (const std::wstring& x : v) n += (x == s) ? 1 : 0;
+    return n;
+}
+
+// Reads the 32-bit pixels of a bitmap, top row first.
+std::vector<DWORD> ReadPixels(HBITMAP hBitmap, int cx, int cy)
+{
+    std::vector<DWORD> pixels(static_cast<size_t>(cx) * cy, 0xDEADBEEF);
+    BITMAPINFO bmi = {};
+    bmi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    bmi.bmiHeader.biWidth = cx;
+    bmi.bmiHeader.biHeight = -cy;
+    bmi.bmiHeader.biPlanes = 1;
+    bmi.bmiHeader.biBitCount = 32;
+    bmi.bmiHeader.biCompression = BI_RGB;
+    HDC hDC = ::GetDC(nullptr);
+    ::GetDIBits(hDC, hBitmap, 0, cy, pixels.data(), &bmi, DIB_RGB_COLORS);
+    ::ReleaseDC(nullptr, hDC);
+    return pixels;
+}
+
+class PaintTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        wnd = new ManagedWindow(100, 100, 300, 200);
+        root = new CHorizontalLayoutUI;
+        a = Add(L"a");
+        b = Add(L"b");
+        c = Add(L"c");
+    }
+
+    void TearDown() override { delete wnd; }
+
+    RecordingControl* Add(LPCWSTR pstrName)
+    {
+        auto* p = new RecordingControl(pstrName, nullptr, 0);
+        p->SetFixedWidth(100);
+        p->m_pPaintOrder = &order;
+        root->Add(p);
+        return p;
+    }
+
+    void Repaint()
+    {
+        wnd->m_pm.Invalidate();
+        ::UpdateWindow(wnd->m_hWnd);
+        ManagedWindow::Pump();
+    }
+
+    ManagedWindow* wnd = nullptr;
+    CHorizontalLayoutUI* root = nullptr;
+    RecordingControl* a = nullptr;
+    RecordingControl* b = nullptr;
+    RecordingControl* c = nullptr;
+    std::vector<std::wstring> order;
+};
+
+// ---------------------------------------------------------------------------
+// the paint pass
+
+TEST_F(PaintTest, FirstLayoutSendsWindowInitOnceBeforePaintingAndQueuesWindowSize)
+{
+    OrderLog log(&order);
+    wnd->m_pm.AddNotifier(&log);
+    wnd->AttachAndShow(root);
+    ManagedWindow::PumpUntil([&] { return IndexOf(order, L"note:windowsize") >= 0; });
+
+    int iInit = IndexOf(order, L"note:windowinit");
+    int iPaint = IndexOf(order, L"paint:a");
+    int iSize = IndexOf(order, L"note:windowsize");
+    ASSERT_GE(iInit, 0);
+    ASSERT_GE(iPaint, 0);
+    ASSERT_GE(iSize, 0);
+    EXPECT_LT(iInit, iPaint);
+    EXPECT_LT(iPaint, iSize) << "windowsize is queued, so it comes after the paint";
+    EXPECT_EQ(1, CountOf(order, L"note:windowinit"));
+
+    // Later paints without layout send nothing; a later layout sends only windowsize.
+    int nSizes = CountOf(order, L"note:windowsize");
+    Repaint();
+    ManagedWindow::Pump();
+    EXPECT_EQ(nSizes, CountOf(order, L"note:windowsize"));
+    root->NeedUpdate();
+    Repaint();
+    ManagedWindow::PumpUntil([&] { return CountOf(order, L"note:windowsize") > nSizes; });
+    EXPECT_EQ(nSizes + 1, CountOf(order, L"note:windowsize"));
+    EXPECT_EQ(1, CountOf(order, L"note:windowinit"));
+    EXPECT_EQ(100, a->GetPos().right - a->GetPos().left);
+    EXPECT_EQ(200, a->GetPos().bottom - a->GetPos().top);
+    wnd->m_pm.RemoveNotifier(&log);
+}
+
+TEST_F(PaintTest, APaintWhileUpdatesAreLockedPaintsWithoutLayout)
+{
+    wnd->AttachAndShow(root);
+    ManagedWindow::Pump();
+    int nSetPos = a->m_nSetPos;
+    int nPaints = a->m_nPaints;
+    wnd->m_pm.LockUpdate(true);
+    a->SetFixedWidth(50);
+    Repaint();
+    EXPECT_GT(a->m_nPaints, nPaints);
+    EXPECT_EQ(nSetPos, a->m_nSetPos);
+    EXPECT_EQ(100, a->GetPos().right - a->GetPos().left);
+    EXPECT_TRUE(wnd->m_pm.IsUpdateNeeded());
+
+    wnd->m_pm.LockUpdate(false);
+    Repaint();
+    EXPECT_EQ(50, a->GetPos().right - a->GetPos().left);
+    EXPECT_FALSE(wnd->m_pm.IsUpdateNeeded());
+}
+
+TEST_F(PaintTest, InvalidationRectanglesAreClampedToTheClientOrigin)
+{
+    wnd->AttachAndShow(root);
+    ManagedWindow::Pump();
+    ::ValidateRect(wnd->m_hWnd, nullptr);
+    RECT rc = {-10, -20, 30, 40};
+    wnd->m_pm.Invalidate(rc);
+    RECT rcUpdate = {};
+    ASSERT_TRUE(::GetUpdateRect(wnd->m_hWnd, &rcUpdate, FALSE));
+    EXPECT_EQ(0, rcUpdate.left);
+    EXPECT_EQ(0, rcUpdate.top);
+    EXPECT_EQ(30, rcUpdate.right);
+    EXPECT_EQ(40, rcUpdate.bottom);
+
+    ::ValidateRect(wnd->m_hWnd, nullptr);
+    RECT rcInverted = {50, 50, 10, 10};
+    wnd->m_pm.Invalidate(rcInverted);
+    EXPECT_FALSE(::GetUpdateRect(wnd->m_hWnd, &rcUpdate, FALSE)) << "an inverted rectangle becomes empty";
+}
+
+TEST_F(PaintTest, WithoutARootThePaintFillsBlackAndIsConsumed)
+{
+    ::ShowWindow(wnd->m_hWnd, SW_SHOWNORMAL);
+    ::InvalidateRect(wnd->m_hWnd, nullptr, FALSE);
+    LRESULT lRes = 1;
+    EXPECT_TRUE(wnd->m_pm.MessageHandler(WM_PAINT, 0, 0, lRes));
+    RECT rcUpdate = {};
+    EXPECT_FALSE(::GetUpdateRect(wnd->m_hWnd, &rcUpdate, FALSE)) << "the paint validated the window";
+}
+
+// ---------------------------------------------------------------------------
+// layered windows
+
+TEST_F(PaintTest, LayeredWindowMakesGdiContentOpaqueAndLeavesTheRestTransparent)
+{
+    a->m_crFill = RGB(255, 0, 0);
+    b->m_crFill = RGB(0, 0, 0);  // black drawn by GDI cannot be told from "nothing"
+    wnd->m_pm.AttachDialog(root);
+    wnd->m_pm.SetLayered(true);
+    ASSERT_TRUE(wnd->m_pm.IsLayered());
+    ::ShowWindow(wnd->m_hWnd, SW_SHOWNORMAL);
+    Repaint();
+    Repaint();
+    EXPECT_NE(0, ::GetWindowLongPtrW(wnd->m_hWnd, GWL_EXSTYLE) & WS_EX_LAYERED);
+    HBITMAP hOff = wnd->m_pm.GetPaintOffscreenBitmap();
+    ASSERT_NE(nullptr, hOff);
+    std::vector<DWORD> px = ReadPixels(hOff, 300, 200);
+    EXPECT_EQ(0xFFFF0000u, px[50 * 300 + 50]);
+    EXPECT_EQ(0x00000000u, px[50 * 300 + 150]);
+    EXPECT_EQ(0x00000000u, px[50 * 300 + 250]);
+}
+
+TEST_F(PaintTest, AnOrdinaryWindowCopiesGdiContentWithoutAlphaFixUp)
+{
+    a->m_crFill = RGB(0, 0, 255);
+    wnd->AttachAndShow(root);
+    Repaint();
+    HBITMAP hOff = wnd->m_pm.GetPaintOffscreenBitmap();
+    ASSERT_NE(nullptr, hOff);
+    std::vector<DWORD> px = ReadPixels(hOff, 300, 200);
+    EXPECT_EQ(0x000000FFu, px[10 * 300 + 10]);
+}
+
+TEST_F(PaintTest, LayeredImageIsTheAlphaMaskOfTheWindow)
+{
+    a->m_crFill = RGB(200, 100, 50);
+    b->m_crFill = RGB(200, 100, 50);
+    c->m_crFill = RGB(200, 100, 50);
+    // Mask: left third opaque, middle third half transparent, right third transparent.
+    BITMAPINFO bmi = {};
+    bmi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    bmi.bmiHeader.biWidth = 300;
+    bmi.bmiHeader.biHeight = -200;
+    bmi.bmiHeader.biPlanes = 1;
+    bmi.bmiHeader.biBitCount = 32;
+    void* pBits = nullptr;
+    HBITMAP hMask = ::CreateDIBSection(nullptr, &bmi, DIB_RGB_COLORS, &pBits, nullptr, 0);
+    ASSERT_NE(nullptr, hMask);
+    auto* pPixels = static_cast<DWORD*>(pBits);
+    for (int y = 0; y < 200; ++y) {
+        for (int x = 0; x < 300; ++x) {
+            pPixels[y * 300 + x] = x < 100 ? 0xFFFFFFFF : (x < 200 ? 0x80808080 : 0);
+        }
+    }
+    ASSERT_NE(nullptr, wnd->m_pm.AddImage(L"layer-mask", hMask, 300, 200, true));
+    wnd->m_pm.AttachDialog(root);
+    wnd->m_pm.SetLayered(true);
+    wnd->m_pm.SetLayeredImage(L"layer-mask");
+    EXPECT_STREQ(L"layer-mask", wnd->m_pm.GetLayeredImage());
+    ::ShowWindow(wnd->m_hWnd, SW_SHOWNORMAL);
+    Repaint();
+    Repaint();
+    std::vector<DWORD> px = ReadPixels(wnd->m_pm.GetPaintOffscreenBitmap(), 300, 200);
+    EXPECT_EQ(0xFFC86432u, px[50 * 300 + 50]);
+    DWORD half = px[50 * 300 + 150];
+    EXPECT_EQ(0x80u, half >> 24);
+    EXPECT_EQ(200u * 0x80 / 255, (half >> 16) & 0xFF);
+    EXPECT_EQ(0u, px[50 * 300 + 250]);
+}
+
+TEST(LayeredSettings, ChildWindowsAndWindowlessManagersNeverBecomeLayered)
+{
+    CPaintManagerUI pm;
+    pm.SetLayered(true);
+    EXPECT_FALSE(pm.IsLayered());
+
+    ManagedWindow parent;
+    HWND hChild = ::CreateWindowExW(0, L"STATIC", L"", WS_CHILD, 0, 0, 10, 10, parent.m_hWnd, nullptr, nullptr, nullptr);
+    ASSERT_NE(nullptr, hChild);
+    CPaintManagerUI childPm;
+    childPm.Init(hChild);
+    childPm.SetLayered(true);
+    EXPECT_FALSE(childPm.IsLayered());
+    ::DestroyWindow(hChild);
+}
+
+// ---------------------------------------------------------------------------
+// DPI
+
+TEST(DpiScale, ScalesSizesAt100And115And150Percent)
+{
+    CDPI dpi;
+    EXPECT_EQ(100, dpi.GetScale());
+    EXPECT_EQ(14, dpi.Scale(14));
+    dpi.SetScale(110);
+    EXPECT_EQ(115, dpi.GetScale());
+    EXPECT_EQ(16, dpi.Scale(14));
+    EXPECT_EQ(110, dpi.GetDPI());
+    dpi.SetScale(144);
+    EXPECT_EQ(150, dpi.GetScale());
+    EXPECT_EQ(21, dpi.Scale(14));
+    EXPECT_EQ(14, dpi.ScaleBack(21));
+    EXPECT_EQ(144, dpi.GetDPI());
+}
+
+TEST(DpiScale, RectanglesScaleTheirOriginAndTheirSize)
+{
+    CDPI dpi;
+    dpi.SetScale(144);
+    RECT rc = {3, 5, 10, 16};  // width 7, height 11
+    dpi.Scale(&rc);
+    EXPECT_EQ(5, rc.left);   // 4.5 rounds up
+    EXPECT_EQ(8, rc.top);    // 7.5 rounds up
+    EXPECT_EQ(5 + 11, rc.right);   // scaled width 10.5 -> 11
+    EXPECT_EQ(8 + 17, rc.bottom);  // scaled height 16.5 -> 17
+    SIZE sz = dpi.Scale(SIZE{10, 20});
+    EXPECT_EQ(15, sz.cx);
+    EXPECT_EQ(30, sz.cy);
+}
+
+TEST(DpiScale, SystemAwareKeepsTheFirstFactorAndUnawareNeverScales)
+{
+    CDPI dpi;
+    dpi.SetScale(144);
+    ASSERT_EQ(150, dpi.GetScale());
+    // Awareness is stored only when the platform accepts it; compare what is in force.
+    if (dpi.SetDPIAwareness(UI_PROCESS_SYSTEM_DPI_AWARE)) {
+        EXPECT_EQ(100, dpi.GetScale());
+    }
+    if (dpi.SetDPIAwareness(UI_PROCESS_DPI_UNAWARE)) {
+        EXPECT_EQ(100, dpi.GetScale());
+        EXPECT_EQ(14, dpi.Scale(14));
+        EXPECT_EQ(96, dpi.GetDPI());
+    }
+    EXPECT_GT(CDPI::GetMainMonitorDPI(), 0);
+}
+
+TEST_F(PaintTest, SetDpiResizesTheWindowInProportionAndRescalesFontsAndControls)
+{
+    wnd->AttachAndShow(root);
+    ManagedWindow::Pump();
+    ASSERT_NE(nullptr, wnd->m_pm.AddFont(1, L"Arial", 14, false, false, false));
+    wnd->m_pm.SetDPI(144);
+    MSG msg;
+    EXPECT_TRUE(::PeekMessageW(&msg, wnd->m_hWnd, WM_USER + 3, WM_USER + 3, PM_NOREMOVE));
+    RECT rcWnd = {};
+    ::GetWindowRect(wnd->m_hWnd, &rcWnd);
+    EXPECT_EQ(450, rcWnd.right - rcWnd.left);
+    EXPECT_EQ(300, rcWnd.bottom - rcWnd.top);
+    EXPECT_EQ(100, rcWnd.left) << "the top-left corner stays";
+    LOGFONTW lf = {};
+    ::GetObjectW(wnd->m_pm.GetFont(1), sizeof(lf), &lf);
+    EXPECT_EQ(-21, lf.lfHeight);
+    Repaint();
+    EXPECT_EQ(150, a->GetPos().right - a->GetPos().left);
+
+    wnd->m_pm.SetDPI(110);  // 115 %
+    ::GetWindowRect(wnd->m_hWnd, &rcWnd);
+    EXPECT_EQ(345, rcWnd.right - rcWnd.left);
+    ::GetObjectW(wnd->m_pm.GetFont(1), sizeof(lf), &lf);
+    EXPECT_EQ(-16, lf.lfHeight);
+    ManagedWindow::Pump();
+}
+
+// ---------------------------------------------------------------------------
+// fonts
+
+class TablesTest : public ::testing::Test {
+protected:
+    void TearDown() override
+    {
+        pm.RemoveAllFonts(true);
+        pm.RemoveAllStyle(true);
+        pm.RemoveAllDefaultAttributeList(true);
+    }
+    CPaintManagerUI pm;
+};
+
+TEST_F(TablesTest, AddingAFontWithAnExistingIdReplacesIt)
+{
+    HFONT h1 = pm.AddFont(3, L"Arial", 12, false, false, false);
+    ASSERT_NE(nullptr, h1);
+    HFONT h2 = pm.AddFont(3, L"Arial", 20, true, false, true);
+    ASSERT_NE(nullptr, h2);
+    EXPECT_EQ(h2, pm.GetFont(3));
+    EXPECT_EQ(1u, pm.GetCustomFontCount());
+    TFontInfo* pInfo = pm.GetFontInfo(3);
+    ASSERT_NE(nullptr, pInfo);
+    EXPECT_EQ(20, pInfo->iSize);
+    EXPECT_TRUE(pInfo->bBold);
+    EXPECT_TRUE(pInfo->bItalic);
+    EXPECT_GT(pInfo->tm.tmHeight, 0);
+    EXPECT_EQ(3, pm.GetFontIndex(h2));
+    EXPECT_EQ(3, pm.GetFontIndex(L"Arial", 20, true, false, true));
+    EXPECT_EQ(-1, pm.GetFontIndex(L"Arial", 12, false, false, false));
+    EXPECT_EQ(h2, pm.GetFont(L"arial", 20, true, false, true));
+    EXPECT_EQ(nullptr, pm.GetFont(L"Arial", 21, true, false, true));
+}
+
+TEST_F(TablesTest, UnknownFontIdsGiveTheDefaultFont)
+{
+    TFontInfo* pDefault = pm.GetDefaultFontInfo();
+    ASSERT_NE(nullptr, pDefault);
+    ASSERT_NE(nullptr, pDefault->hFont);
+    EXPECT_EQ(pDefault->hFont, pm.GetFont(99));
+    EXPECT_EQ(pDefault->hFont, pm.GetFont(-1));
+    pm.SetDefaultFont(L"Courier New", 17, true, false, false);
+    EXPECT_STREQ(L"Courier New", pm.GetDefaultFontInfo()->sFontName.GetData());
+    EXPECT_EQ(17, pm.GetDefaultFontInfo()->iSize);
+    EXPECT_EQ(-1, pm.GetDefaultFontInfo()->id);
+    CPaintManagerUI other;
+    EXPECT_STRNE(L"Courier New", other.GetDefaultFontInfo()->sFontName.GetData()) << "not shared";
+}
+
+TEST_F(TablesTest, SharedFontsAreSeenByEveryManagerButOwnFontsWin)
+{
+    CPaintManagerUI other;
+    HFONT hShared = pm.AddFont(7, L"Arial", 11, false, false, false, true);
+    ASSERT_NE(nullptr, hShared);
+    EXPECT_EQ(hShared, other.GetFont(7));
+    HFONT hOwn = other.AddFont(7, L"Arial", 30, false, false, false);
+    EXPECT_EQ(hOwn, other.GetFont(7));
+    EXPECT_EQ(hShared, pm.GetFont(7));
+    EXPECT_EQ(nullptr, pm.GetFontInfo(7, false));
+    EXPECT_NE(nullptr, pm.GetFontInfo(7, true));
+    pm.RemoveFont(7, true);
+    EXPECT_EQ(pm.GetDefaultFontInfo()->hFont, pm.GetFont(7));
+}
+
+// ---------------------------------------------------------------------------
+// images
+
+std::wstring WriteBitmapFile(LPCWSTR pstrName, int cx, int cy)
+{
+    wchar_t szDir[MAX_PATH] = {};
+    ::GetTempPathW(MAX_PATH, szDir);
+    std::wstring path = std::wstring(szDir) + pstrName;
+    BITMAPFILEHEADER bf = {};
+    BITMAPINFOHEADER bi = {};
+    bi.biSize = sizeof(bi);
+    bi.biWidth = cx;
+    bi.biHeight = cy;
+    bi.biPlanes = 1;
+    bi.biBitCount = 24;
+    int stride = (cx * 3 + 3) & ~3;
+    bi.biSizeImage = static_cast<DWORD>(stride * cy);
+    bf.bfType = 0x4D42;
+    bf.bfOffBits = sizeof(bf) + sizeof(bi);
+    bf.bfSize = bf.bfOffBits + bi.biSizeImage;
+    std::vector<BYTE> data(bi.biSizeImage, 0x40);
+    FILE* f = _wfopen(path.c_str(), L"wb");
+    if (f == nullptr) return std::wstring();
+    fwrite(&bf, sizeof(bf), 1, f);
+    fwrite(&bi, sizeof(bi), 1, f);
+    fwrite(data.data(), 1, data.size(), f);
+    fclose(f);
+    return path;
+}
+
+TEST_F(TablesTest, ImagesWithASizeOrFillColourAreCachedUnderTheirOwnKey)
+{
+    std::wstring path = WriteBitmapFile(L"pm_cache_test.bmp", 8, 6);
+    ASSERT_FALSE(path.empty());
+    const TImageInfo* plain = pm.GetImageEx(path.c_str());
+    ASSERT_NE(nullptr, plain);
+    EXPECT_EQ(8, plain->nX);
+    EXPECT_EQ(6, plain->nY);
+    const TImageInfo* sized = pm.GetImageEx(path.c_str(), nullptr, 0, 16, 12, 0);
+    ASSERT_NE(nullptr, sized);
+    EXPECT_NE(plain, sized);
+    EXPECT_EQ(plain, pm.GetImage(path.c_str()));
+    wchar_t szKey[MAX_PATH + 32];
+    swprintf(szKey, MAX_PATH + 32, L"%ls-16-12-00000000", path.c_str());
+    EXPECT_EQ(sized, pm.GetImage(szKey));
+    EXPECT_EQ(plain, pm.GetImageEx(path.c_str())) << "a second request is served from the cache";
+
+    EXPECT_TRUE(pm.RemoveImage(path.c_str()));
+    EXPECT_EQ(nullptr, pm.GetImage(path.c_str()));
+    EXPECT_EQ(sized, pm.GetImage(szKey));
+    EXPECT_FALSE(pm.RemoveImage(path.c_str()));
+    ::DeleteFileW(path.c_str());
+}
+
+TEST_F(TablesTest, FailedImageLoadsCacheNothing)
+{
+    EXPECT_EQ(nullptr, pm.AddImage(L"no-such-image-anywhere.png"));
+    EXPECT_EQ(nullptr, pm.GetImage(L"no-such-image-anywhere.png"));
+    EXPECT_EQ(nullptr, pm.AddImage(L"name", L"PNG")) << "a resource type needs a numeric id";
+    EXPECT_EQ(nullptr, pm.AddImage(L""));
+}
+
+TEST_F(TablesTest, DrawInfosAreParsedOnceAndCachedPerDescriptorAndModifier)
+{
+    TDrawInfo* p1 = pm.GetDrawInfo(L"file='x.png' source='0,0,10,10'", L"dest='1,2,3,4'");
+    ASSERT_NE(nullptr, p1);
+    EXPECT_STREQ(L"x.png", p1->sImageName.GetData());
+    EXPECT_EQ(3, p1->rcDest.right);
+    EXPECT_EQ(p1, pm.GetDrawInfo(L"file='x.png' source='0,0,10,10'", L"dest='1,2,3,4'"));
+    EXPECT_NE(p1, pm.GetDrawInfo(L"file='x.png' source='0,0,10,10'", L""));
+    EXPECT_EQ(nullptr, pm.GetDrawInfo(L"", L""));
+}
+
+// ---------------------------------------------------------------------------
+// HSL, colours, styles, defaults, custom attributes, option groups
+
+TEST(GlobalHsl, ValuesAreClampedToTheirRanges)
+{
+    CPaintManagerUI::SetHSL(true, 400, -5, 300);
+    short h = 0, s = 0, l = 0;
+    CPaintManagerUI::GetHSL(&h, &s, &l);
+    EXPECT_EQ(360, h);
+    EXPECT_EQ(0, s);
+    EXPECT_EQ(200, l);
+    CPaintManagerUI::SetHSL(false, 180, 100, 100);
+    CPaintManagerUI::GetHSL(&h, &s, &l);
+    EXPECT_EQ(180, h);
+    EXPECT_FALSE(CPaintManagerUI::IsUseHSL());
+    CPaintManagerUI::SetHSL(false, 10, 10, 10);  // off and staying off: ignored
+    CPaintManagerUI::GetHSL(&h, &s, &l);
+    EXPECT_EQ(180, h);
+}
+
+TEST(DefaultColours, SharedChangesReachManagersStillOnTheSharedValue)
+{
+    CPaintManagerUI mine;
+    CPaintManagerUI customised;
+    const DWORD dwOld = mine.GetDefaultFontColor();
+    customised.SetDefaultFontColor(0xFF112233);
+    mine.SetDefaultFontColor(0xFF445566, true);
+    EXPECT_EQ(0xFF445566u, mine.GetDefaultFontColor());
+    EXPECT_EQ(0xFF112233u, customised.GetDefaultFontColor());
+    CPaintManagerUI later;
+    EXPECT_EQ(0xFF445566u, later.GetDefaultFontColor());
+    later.SetDefaultFontColor(0xFF000001);
+    EXPECT_EQ(0xFF445566u, mine.GetDefaultFontColor()) << "a plain set changes one manager";
+    mine.SetDefaultFontColor(dwOld, true);
+    CPaintManagerUI fresh;
+    EXPECT_EQ(0xFFA7A6AAu, fresh.GetDefaultDisabledColor());
+    EXPECT_EQ(0xFF0000FFu, fresh.GetDefaultLinkFontColor());
+    EXPECT_EQ(0xFFD3215Fu, fresh.GetDefaultLinkHoverFontColor());
+    EXPECT_EQ(0xFFBAE4FFu, fresh.GetDefaultSelectedBkColor());
+}
+
+TEST_F(TablesTest, StylesAndDefaultListsPreferTheWindowsOwnEntries)
+{
+    pm.AddStyle(L"s", L"width=\"1\"", true);
+    EXPECT_STREQ(L"width=\"1\"", pm.GetStyle(L"s"));
+    pm.AddStyle(L"s", L"width=\"2\"");
+    EXPECT_STREQ(L"width=\"2\"", pm.GetStyle(L"s"));
+    pm.AddStyle(L"s", L"width=\"3\"");  // replaces
+    EXPECT_STREQ(L"width=\"3\"", pm.GetStyle(L"s"));
+    EXPECT_TRUE(pm.RemoveStyle(L"s"));
+    EXPECT_STREQ(L"width=\"1\"", pm.GetStyle(L"s"));
+    EXPECT_EQ(nullptr, pm.GetStyle(L"missing"));
+    EXPECT_EQ(1, pm.GetStyles(true).GetSize());
+
+    pm.AddDefaultAttributeList(L"Button", L"height=\"30\"");
+    EXPECT_STREQ(L"height=\"30\"", pm.GetDefaultAttributeList(L"Button"));
+    EXPECT_EQ(nullptr, pm.GetDefaultAttributeList(L"button")) << "class names compare exactly";
+    pm.SetForceUseSharedRes(true);
+    pm.AddDefaultAttributeList(L"Label", L"x=\"1\"");
+    pm.SetForceUseSharedRes(false);
+    CPaintManagerUI other;
+    EXPECT_STREQ(L"x=\"1\"", other.GetDefaultAttributeList(L"Label")) << "forced into the shared table";
+}
+
+TEST_F(TablesTest, WindowCustomAttributesKeepTheFirstValueAndIgnoreEmptyOnes)
+{
+    pm.AddWindowCustomAttribute(L"k", L"a");
+    pm.AddWindowCustomAttribute(L"k", L"b");
+    pm.AddWindowCustomAttribute(L"", L"c");
+    pm.AddWindowCustomAttribute(L"e", L"");
+    EXPECT_STREQ(L"a", pm.GetWindowCustomAttribute(L"k"));
+    EXPECT_EQ(nullptr, pm.GetWindowCustomAttribute(L"e"));
+    EXPECT_TRUE(pm.RemoveWindowCustomAttribute(L"k"));
+    EXPECT_FALSE(pm.RemoveWindowCustomAttribute(L"k"));
+}
+
+TEST_F(TablesTest, OptionGroupsRefuseDuplicatesAndDisappearWhenEmpty)
+{
+    CControlUI one, two;
+    EXPECT_TRUE(pm.AddOptionGroup(L"g", &one));
+    EXPECT_FALSE(pm.AddOptionGroup(L"g", &one));
+    EXPECT_TRUE(pm.AddOptionGroup(L"g", &two));
+    ASSERT_NE(nullptr, pm.GetOptionGroup(L"g"));
+    EXPECT_EQ(2, pm.GetOptionGroup(L"g")->GetSize());
+    EXPECT_EQ(&one, pm.GetOptionGroup(L"g")->GetAt(0));
+    pm.RemoveOptionGroup(L"g", &one);
+    pm.RemoveOptionGroup(L"g", &two);
+    EXPECT_EQ(nullptr, pm.GetOptionGroup(L"g"));
+}
+
+}  // namespace
