@@ -37,6 +37,7 @@ public:
     void ReleaseFile() { m_hHeldFile.Close(); }
 
     const TransferResult& GetResult() const { return m_result; }
+    // Digest of the received bytes, computed when a published digest was to be checked ("" otherwise).
     const std::string& GetSha256() const { return m_strSha256; }
     long long GetBytes() const { return m_nBytes; }
     bool WasCancelled() const;
@@ -50,7 +51,7 @@ public:
 
 private:
     bool Transfer(const std::string& url);
-    bool HoldAndVerify(const std::string& expectedSha256);
+    bool Hold();
     bool Fail(const wchar_t* why);
 
     PercentCallback m_onPercent;
@@ -60,8 +61,10 @@ private:
     CWinHandle m_hWriteFile;
     CWinHandle m_hHeldFile;
     int m_nLastPercent = -1;
+    DWORD m_dwLastCancelCheck = 0;
     long long m_nBytes = 0;
-    CSha256 m_hash; // of the bytes as they arrive
+    bool m_bHashing = false; // only when a digest was published
+    CSha256 m_hash;          // of the bytes as they arrive
     std::string m_strSha256;
     TransferResult m_result;
     std::wstring m_strFailure;

@@ -152,7 +152,6 @@ TEST_F(Transfers, DownloadWithLengthRunsProgressUpTo90)
     ASSERT_TRUE(download.Run(PackageUrl(), m_target, std::string())) << WideToUtf8String(download.GetFailure());
     download.ReleaseFile();
     EXPECT_EQ(FileSha256(standin::SamplePackagePath()), FileSha256(m_target));
-    EXPECT_EQ(download.GetSha256(), FileSha256(m_target));
     const std::vector<int> percents = Percents();
     ASSERT_FALSE(percents.empty());
     EXPECT_EQ(90, percents.back()); // exactly dltotal bytes reports 90, never 100
@@ -238,6 +237,7 @@ TEST_F(Transfers, PublishedDigestMustMatch)
     {
         CPackageDownload download(Recorder(), m_cancel);
         EXPECT_TRUE(download.Run(PackageUrl(), m_target, upper));
+        EXPECT_EQ(digest, download.GetSha256());
     }
     {
         std::string wrong = digest;
@@ -268,6 +268,34 @@ TEST_F(Transfers, FinishedPackageCannotBeChangedUntilReleased)
         CloseHandle(reader);
     download.ReleaseFile();
     EXPECT_TRUE(DeleteFileW(m_target.c_str()));
+}
+
+TEST_F(Transfers, PartialFileCannotBeWrittenOrRemovedByOthers)
+{
+    ASSERT_TRUE(standin::SetScenario(R"({"package":"stall","stall_after":100000})"));
+    CPackageDownload download(Recorder(), m_cancel);
+    bool writable = true, removable = true, readable = false;
+    std::thread intruder([&]() {
+        Sleep(1000);
+        HANDLE writer = CreateFileW(m_target.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        writable = writer != INVALID_HANDLE_VALUE;
+        if (writable)
+            CloseHandle(writer);
+        removable = DeleteFileW(m_target.c_str()) != FALSE;
+        HANDLE reader = CreateFileW(m_target.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        readable = reader != INVALID_HANDLE_VALUE;
+        if (readable)
+            CloseHandle(reader);
+        SetEvent(m_cancel);
+    });
+    EXPECT_FALSE(download.Run(PackageUrl(), m_target, std::string()));
+    intruder.join();
+    EXPECT_FALSE(writable);
+    EXPECT_FALSE(removable);
+    EXPECT_TRUE(readable);
+    standin::Reset();
 }
 
 TEST_F(Transfers, CancelEndsTheDownloadPromptlyAndRemovesThePartialFile)
