@@ -21,8 +21,9 @@ Scenario keys (also settable at start with --scenario KEY=VALUE):
   lookup:  object | string | state1 | null | notjson | missing | notstring | noscheme | badscheme |
            sha256 | badsha | redirect | long | silent
   online:  path (and query) the lookup's "onlineUrl" points to, default /down/down?path=CORVEX_Online.exe
-  package: length | chunked | 404 | 500 | redirect | loop | stall | cut | big
+  package: length | chunked | 404 | 500 | redirect | loop | stall | cut | big | slow
   stall_after / cut_after: bytes sent before stalling / closing;  big_size: bytes of the "big" package
+  slow_rate: bytes per second of the "slow" package (served with its length; a reset ends it)
   events:  up | down          ip: ok | last | noip | down | silent
 """
 import argparse
@@ -47,6 +48,7 @@ DEFAULT_SCENARIO = {
     "stall_after": 65536,
     "cut_after": 65536,
     "big_size": 200 * 1024 * 1024,
+    "slow_rate": 300000,
     "events": "up",
     "ip": "ok",
 }
@@ -275,11 +277,25 @@ class Handler(BaseHTTPRequestHandler):
             self.wfile.write(data[:int(scenario["stall_after"])])
             self.wfile.flush()
             return self.silent()
+        if mode == "slow":
+            return self.throttled(data, max(1, int(scenario["slow_rate"])))
         if mode == "cut":
             self.wfile.write(data[:int(scenario["cut_after"])])
             self.wfile.flush()
             return self.drop()
         self.wfile.write(data)
+        return None
+
+    def throttled(self, data, rate):
+        """Sends `data` at about `rate` bytes per second; a reset or a scenario change ends it early."""
+        generation = STATE.generation
+        piece = max(1, rate // 10)
+        for start in range(0, len(data), piece):
+            if STATE.generation != generation:
+                return self.drop()
+            self.wfile.write(data[start:start + piece])
+            self.wfile.flush()
+            time.sleep(0.1)
         return None
 
     def big_package(self, size):
