@@ -293,6 +293,32 @@ TEST(WindowGeometry, CenterWindowWithoutOwnerUsesTheWorkArea)
     ::DestroyWindow(hWnd);
 }
 
+TEST(WindowIcon, SetIconLoadsBothSizesFromTheResourceModule)
+{
+    CPaintManagerUI::SetInstance(::GetModuleHandleW(nullptr));
+    PlainWnd wnd;
+    HWND hWnd = CreatePopup(wnd, nullptr, 10, 10, 100, 80, WS_OVERLAPPEDWINDOW);
+    ASSERT_NE(hWnd, nullptr);
+    wnd.SetIcon(999);   // no such icon: nothing is set
+    EXPECT_EQ(::SendMessageW(hWnd, WM_GETICON, ICON_BIG, 0), 0);
+    EXPECT_EQ(::SendMessageW(hWnd, WM_GETICON, ICON_SMALL, 0), 0);
+
+    wnd.SetIcon(1);
+    HICON hBig = reinterpret_cast<HICON>(::SendMessageW(hWnd, WM_GETICON, ICON_BIG, 0));
+    HICON hSmall = reinterpret_cast<HICON>(::SendMessageW(hWnd, WM_GETICON, ICON_SMALL, 0));
+    ASSERT_NE(hBig, nullptr);
+    ASSERT_NE(hSmall, nullptr);
+    ICONINFO ii = {};
+    ASSERT_TRUE(::GetIconInfo(hBig, &ii));
+    BITMAP bm = {};
+    ::GetObjectW(ii.hbmColor != nullptr ? ii.hbmColor : ii.hbmMask, sizeof(bm), &bm);
+    EXPECT_EQ(bm.bmWidth % 16, 0);
+    EXPECT_GE(bm.bmWidth, ::GetSystemMetrics(SM_CXICON));
+    if (ii.hbmColor != nullptr) ::DeleteObject(ii.hbmColor);
+    if (ii.hbmMask != nullptr) ::DeleteObject(ii.hbmMask);
+    ::DestroyWindow(hWnd);
+}
+
 TEST(WindowGeometry, ResizeClientAccountsForTheFrame)
 {
     PlainWnd wnd;
