@@ -99,19 +99,22 @@ class InstallFlow(InstallerTest):
     def test_unticking_the_agreement_disables_install_and_alter(self):
         app = self.launch()
         window = app.main_window()
-        install_colour = app.pixel(window, 240, 236)
+        # Spots inside the two buttons away from their texts.
+        looks = lambda: (app.pixel(window, 240, 236), app.pixel(window, 522, 344))
+        enabled = looks()
         app.click("opt_User")
         app.mouse_away()
         time.sleep(0.5)
-        disabled_colour = app.pixel(window, 240, 236)
-        self.assertNotEqual(disabled_colour, install_colour)
+        disabled = looks()
+        self.assertNotEqual(disabled[0], enabled[0], "Install still looks enabled")
+        self.assertNotEqual(disabled[1], enabled[1], "Alter still looks enabled")
         app.click("btn_Install")
         time.sleep(1)
         self.assertEqual(app.page(), "page_home", "a disabled Install button started the install")
         app.click("opt_User")
         app.mouse_away()
         time.sleep(0.5)
-        self.assertEqual(app.pixel(window, 240, 236), install_colour)
+        self.assertEqual(looks(), enabled)
 
 
 if __name__ == "__main__":
