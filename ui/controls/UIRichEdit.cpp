@@ -304,6 +304,8 @@ HRESULT CRichEditUI::TxSendMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESU
             return 0;
         }
         m_bReturnSwallowed = false;
+    } else if (msg == WM_KEYDOWN) {
+        m_bReturnSwallowed = false;
     } else if (msg == WM_CHAR && (wParam == L'\r' || wParam == L'\n') && m_bReturnSwallowed) {
         // The character made from a refused Return key must not break the line either.
         m_bReturnSwallowed = false;
@@ -1087,6 +1089,10 @@ LRESULT CRichEditUI::MessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, boo
     } else if ((uMsg >= WM_KEYFIRST && uMsg <= WM_KEYLAST) || uMsg == WM_IME_CHAR || uMsg == WM_IME_COMPOSITION ||
                uMsg == WM_IME_STARTCOMPOSITION || uMsg == WM_IME_ENDCOMPOSITION) {
         if (!IsFocused()) return 0;
+        // A Tab the edit does not want is left to the window's focus navigation.
+        const bool bTabKey = (uMsg == WM_KEYDOWN || uMsg == WM_KEYUP) && wParam == VK_TAB;
+        const bool bTabChar = uMsg == WM_CHAR && wParam == L'\t';
+        if (!m_bWantTab && (bTabKey || bTabChar)) return 0;
     } else if (uMsg != WM_IME_NOTIFY && uMsg != WM_IME_SETCONTEXT) {
         return 0;
     }

@@ -288,3 +288,18 @@ TEST(RichEditMenu, MenuCommandsActOnlyWhileFocused)
     w.host.Send(WM_COMMAND, 101, 0);
     EXPECT_STREQ(L"some text", w.edit->GetText().GetData()) << "clearing can be undone";
 }
+
+TEST(RichEditTab, TabIsTypedOnlyWhenWanted)
+{
+    EditWindow wants;
+    wants.edit->SetFocus();
+    wants.host.Send(WM_KEYDOWN, VK_TAB, 1);
+    wants.host.Send(WM_CHAR, L'\t', 1);
+    EXPECT_STREQ(L"\t", wants.edit->GetText().GetData());
+
+    EditWindow refuses({{L"wanttab", L"false"}});
+    refuses.edit->SetFocus();
+    refuses.host.Send(WM_KEYDOWN, VK_TAB, 1);
+    refuses.host.Send(WM_CHAR, L'\t', 1);
+    EXPECT_STREQ(L"", refuses.edit->GetText().GetData());
+}
