@@ -120,7 +120,7 @@ int CContainerUI::GetCount() const { return m_items.GetSize(); }
 bool CContainerUI::Add(CControlUI* pControl)
 {
     if (pControl == nullptr) return false;
-    if (m_pManager != nullptr) m_pManager->InitControls(pControl, this);
+    AdoptChild(pControl);
     if (IsVisible()) {
         NeedUpdate();
     } else {
@@ -140,13 +140,24 @@ bool CContainerUI::AddAt(CControlUI* pControl, CControlUI* pIndexControl)
 bool CContainerUI::AddAt(CControlUI* pControl, int iIndex)
 {
     if (pControl == nullptr) return false;
-    if (m_pManager != nullptr) m_pManager->InitControls(pControl, this);
+    AdoptChild(pControl);
     if (IsVisible()) {
         NeedUpdate();
     } else {
         pControl->SetInternVisible(false);
     }
     return m_items.InsertAt(iIndex, pControl);
+}
+
+void CContainerUI::AdoptChild(CControlUI* pControl)
+{
+    if (m_pManager != nullptr) {
+        m_pManager->InitControls(pControl, this);
+    } else {
+        // A tree built before it has a window still knows its parents, so that
+        // events bubble and size changes reach the parent layout.
+        pControl->SetManager(nullptr, this, false);
+    }
 }
 
 void CContainerUI::DisposeChild(CControlUI* pControl)

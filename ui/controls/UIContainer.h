@@ -128,6 +128,7 @@ protected:
     RECT ClientRect(bool bScaledInset) const;
     RECT StackedChildPos(CControlUI* pControl, const RECT& rcClient) const;
     RECT FloatChildPos(CControlUI* pControl) const;
+    void AdoptChild(CControlUI* pControl);
     void DisposeChild(CControlUI* pControl);
     void ApplyScrollBarStyle(CScrollBarUI* pScrollBar, const CUIString& sStyle);
     CScrollBarUI* CreateScrollBar(bool bHorizontal);
