@@ -714,12 +714,15 @@ bool CPaintManagerUI::RemoveNativeWindow(HWND hChildWnd)
 
 WORD CPaintManagerUI::CurrentKeyState()
 {
+    // One snapshot of the thread's key state instead of a query per key.
+    BYTE keys[256];
+    if (!::GetKeyboardState(keys)) return 0;
     WORD w = 0;
-    if (::GetKeyState(VK_LBUTTON) < 0) w |= UIKEYSTATE_LBUTTON;
-    if (::GetKeyState(VK_RBUTTON) < 0) w |= UIKEYSTATE_RBUTTON;
-    if (::GetKeyState(VK_SHIFT) < 0) w |= UIKEYSTATE_SHIFT;
-    if (::GetKeyState(VK_CONTROL) < 0) w |= UIKEYSTATE_CONTROL;
-    if (::GetKeyState(VK_MENU) < 0) w |= UIKEYSTATE_ALT;
+    if ((keys[VK_LBUTTON] & 0x80) != 0) w |= UIKEYSTATE_LBUTTON;
+    if ((keys[VK_RBUTTON] & 0x80) != 0) w |= UIKEYSTATE_RBUTTON;
+    if ((keys[VK_SHIFT] & 0x80) != 0) w |= UIKEYSTATE_SHIFT;
+    if ((keys[VK_CONTROL] & 0x80) != 0) w |= UIKEYSTATE_CONTROL;
+    if ((keys[VK_MENU] & 0x80) != 0) w |= UIKEYSTATE_ALT;
     return w;
 }
 
