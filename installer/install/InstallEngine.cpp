@@ -35,6 +35,17 @@ struct InstallContext
 
     bool IsCancelled() const { return WaitForSingleObject(cancelEvent.Get(), 0) == WAIT_OBJECT_0; }
 
+    // A run's outcome never replaces a confirmed exit: the abort is what gets reported.
+    bool SetOutcome(int outcome)
+    {
+        int current = state.load();
+        do {
+            if (current == UserAbort)
+                return false;
+        } while (!state.compare_exchange_weak(current, outcome));
+        return true;
+    }
+
     void UpdateProgress(int percent)
     {
         std::lock_guard<std::mutex> guard(lock);
@@ -62,7 +73,8 @@ void StartReport(const std::shared_ptr<InstallContext>& context)
 
 void EndRun(const std::shared_ptr<InstallContext>& context, int outcome, const wchar_t* showPage)
 {
-    context->state = outcome;
+    if (!context->SetOutcome(outcome))
+        return;
     CInstallLog::Write(L"install run ended: %ls", Utf8ToWideString(CUsageReporter::OperateTypeFor(outcome)).c_str());
     StartReport(context);
     context->SwitchPage(L"page_install", showPage);
@@ -132,7 +144,8 @@ void RunInstall(const std::shared_ptr<InstallContext>& context)
     CSettingsStore::WriteLanguageSetting();
     context->SwitchPage(L"page_install", L"page_finished");
     CSettingsStore::WriteInstallPath(installDir);
-    context->state = Installed;
+    if (!context->SetOutcome(Installed))
+        return;
     CInstallLog::WriteLine(L"install run ended: INSTALL");
     StartReport(context);
 }
@@ -258,6 +271,9 @@ int CInstallEngine::GetInstallState() const
 void CInstallEngine::SetInstallState(int state)
 {
     m_context->state = state;
+    // The user confirmed leaving: a running download or package wait ends now instead of finishing unseen.
+    if (state == UserAbort)
+        SetEvent(m_context->cancelEvent.Get());
 }
 
 std::wstring CInstallEngine::GetInstallDir() const

@@ -49,6 +49,8 @@ public:
     void Shutdown();
 
     int GetInstallState() const;
+    // Setting UserAbort also ends a running install (as Shutdown does, without waiting); a run never
+    // replaces UserAbort with its own outcome.
     void SetInstallState(int state);
     // Install folder handed to the package by the last run (ends with a backslash); "" before any run.
     std::wstring GetInstallDir() const;

@@ -104,7 +104,7 @@ bool CPackageDownload::Run(const std::wstring& url, const std::wstring& targetPa
     m_strSha256.clear();
     m_result = TransferResult();
     m_nBytes = 0;
-    m_nLastPercent = -1;
+    m_nLastPercent = 0; // the window shows 0 when a run starts: only a change is passed on
     m_dwLastCancelCheck = GetTickCount() - 1000;
     m_hash.Reset();
     m_bHashing = !expectedSha256.empty();

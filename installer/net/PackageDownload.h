@@ -13,7 +13,7 @@
 class CPackageDownload
 {
 public:
-    // Called on the downloading thread with 0..90 whenever the whole percentage changes.
+    // Called on the downloading thread with 1..90 whenever the whole percentage changes (a run starts at 0).
     using PercentCallback = std::function<void(int)>;
 
     static const long kConnectTimeoutSec = 40;
@@ -60,7 +60,7 @@ private:
     std::wstring m_strTarget;
     CWinHandle m_hWriteFile;
     CWinHandle m_hHeldFile;
-    int m_nLastPercent = -1;
+    int m_nLastPercent = 0;
     DWORD m_dwLastCancelCheck = 0;
     long long m_nBytes = 0;
     bool m_bHashing = false; // only when a digest was published

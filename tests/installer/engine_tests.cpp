@@ -333,6 +333,24 @@ TEST_F(Engine, LeavingDuringTheDownloadEndsItPromptlyAndCleansUp)
     ExpectReports({}); // the window reports the abort itself; the cancelled run adds nothing
 }
 
+TEST_F(Engine, ConfirmedExitEndsTheRunAndStaysTheReportedState)
+{
+    ASSERT_TRUE(standin::SetScenario(R"({"package":"slow","slow_rate":100000})"));
+    CInstallEngine engine(&m_view);
+    engine.LookupDownloadUrl();
+    ASSERT_TRUE(engine.StartInstall());
+    for (int i = 0; i < 100 && m_view.Progress().size() < 3; ++i)
+        Sleep(100);
+    ASSERT_GE(m_view.Progress().size(), 3u) << "download should be under way";
+    engine.SetInstallState(UserAbort);
+    EXPECT_TRUE(engine.WaitForInstall(5000));
+    EXPECT_EQ(UserAbort, engine.GetInstallState());
+    EXPECT_TRUE(m_view.Pages().empty());
+    EXPECT_FALSE(standin::FileExists(m_package));
+    engine.ReportUsage(); // what the window does next
+    ExpectReports({Body("INSTALL_USERABORT")});
+}
+
 TEST_F(Engine, SecondStartWhileRunningIsRefused)
 {
     ASSERT_TRUE(standin::SetScenario(R"({"package":"stall","stall_after":200000})"));
