@@ -289,6 +289,7 @@ public:
         ::CloseHandle(m_pi.hProcess);
     }
     bool Started() const { return m_bStarted; }
+    DWORD ProcessId() const { return m_pi.dwProcessId; }
     // Exit code, or STILL_ACTIVE when it did not end in time.
     DWORD WaitExit(DWORD dwMs)
     {
@@ -346,4 +347,44 @@ TEST(SingleInstance, DifferentNamesDoNotInterfere)
 
     ::PostMessageW(hFirst, WM_CLOSE, 0, 0);
     EXPECT_EQ(first.WaitExit(20000), 0u);
+}
+
+namespace {
+
+struct ProcessWindowSearch
+{
+    DWORD dwProcessId;
+    HWND hFound;
+};
+
+BOOL CALLBACK FindVeneerBox(HWND hWnd, LPARAM lParam)
+{
+    ProcessWindowSearch* pSearch = reinterpret_cast<ProcessWindowSearch*>(lParam);
+    DWORD dwPid = 0;
+    ::GetWindowThreadProcessId(hWnd, &dwPid);
+    wchar_t szTitle[32] = {};
+    ::GetWindowTextW(hWnd, szTitle, 32);
+    if (dwPid == pSearch->dwProcessId && lstrcmpW(szTitle, L"Veneer") == 0) {
+        pSearch->hFound = hWnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+} // namespace
+
+TEST(SkinFailure, ErrorBoxNamesTheSkinAndTheProcessEndsWithOne)
+{
+    Helper helper(L"badskin", UniqueName(L"VeneerBadSkin"));
+    ASSERT_TRUE(helper.Started());
+    ProcessWindowSearch search = {helper.ProcessId(), nullptr};
+    ASSERT_TRUE(PumpUntil([&] {
+        ::EnumWindows(FindVeneerBox, reinterpret_cast<LPARAM>(&search));
+        return search.hFound != nullptr;
+    }, 20000));
+    wchar_t szText[128] = {};
+    ::GetDlgItemTextW(search.hFound, 0xFFFF, szText, 128);
+    EXPECT_STREQ(szText, L"Loading resource failed :missing_skin.xml");
+    ::PostMessageW(search.hFound, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(helper.WaitExit(20000), 1u);
 }
