@@ -111,6 +111,29 @@ TEST_F(RenderHtml, BoldTagMatchesTheBoldFontInBothBracketForms)
     EXPECT_FALSE(Same(angle, regular));
 }
 
+TEST_F(RenderHtml, FontTagTakesAnIdOrAFaceWithSizeAndStyle)
+{
+    Canvas byId(200, 30), byName(200, 30), bold(200, 30);
+    Html(byId, L"<f 2>Bold</f>", RECT{0, 0, 200, 30});
+    Html(byName, L"<f Arial 16 BOLD>Bold</f>", RECT{0, 0, 200, 30});
+    Plain(bold, L"Bold", RECT{0, 0, 200, 30}, 2);
+    EXPECT_TRUE(Same(byId, bold));
+    EXPECT_TRUE(Same(byName, bold));
+}
+
+TEST_F(RenderHtml, SelectedTextIsDrawnOnTheSelectionColour)
+{
+    Canvas canvas(200, 30);
+    Html(canvas, L"<s>WW</s>WW", RECT{0, 0, 200, 30});
+    const int split = Width(L"WW");
+    auto isSelection = [](DWORD p) { return (p & 0xFFFFFF) == 0xBAE4FF; };
+    int inside = 0, outside = 0;
+    for (int y = 0; y < 30; ++y)
+        for (int x = 0; x < 200; ++x) (x < split ? inside : outside) += isSelection(canvas.At(x, y)) ? 1 : 0;
+    EXPECT_GT(inside, split * 4);
+    EXPECT_EQ(0, outside);
+}
+
 TEST_F(RenderHtml, ClosingTagRestoresTheFont)
 {
     Canvas html(300, 30), plain(300, 30);
