@@ -274,8 +274,9 @@ void CTxtWinHost::TxViewChange(WINBOOL fUpdate)
 
 WINBOOL CTxtWinHost::TxCreateCaret(HBITMAP hbmp, INT xWidth, INT yHeight)
 {
-    m_szCaret.cx = xWidth;
-    m_szCaret.cy = yHeight;
+    // As with the system caret, a zero size means the window border's thickness.
+    m_szCaret.cx = xWidth > 0 ? xWidth : ::GetSystemMetrics(SM_CXBORDER);
+    m_szCaret.cy = yHeight > 0 ? yHeight : ::GetSystemMetrics(SM_CYBORDER);
     // A layered window has no visible system caret; the control draws it.
     if (IsLayeredWindow()) return TRUE;
     HWND hWnd = Window();

@@ -303,3 +303,41 @@ TEST(RichEditTab, TabIsTypedOnlyWhenWanted)
     refuses.host.Send(WM_CHAR, L'\t', 1);
     EXPECT_STREQ(L"", refuses.edit->GetText().GetData());
 }
+
+TEST(RichEditLayered, CaretIsDrawnByTheControlAndBlinksOnItsTimer)
+{
+    Host host(400, 300, WS_EX_LAYERED);
+    host.Manager().SetLayered(true);
+    ASSERT_TRUE(host.Manager().IsLayered());
+    CContainerUI* root = new CContainerUI();
+    CRichEditUI* edit = new CRichEditUI();
+    edit->SetAttribute(L"float", L"true");
+    edit->SetAttribute(L"pos", L"10,10,310,40");
+    edit->SetAttribute(L"textcolor", L"#FFFF0000");
+    root->Add(edit);
+    host.Attach(root);
+    edit->SetFocus();
+    edit->SetText(L"abc");
+    edit->SetSel(3, 3);
+    Host::Pump();
+    ASSERT_TRUE(edit->IsFocused());
+    ASSERT_EQ(host.Handle(), ::GetFocus());
+
+    Canvas canvas(400, 60);
+    const RECT rcEdit = Rc(10, 10, 310, 40);
+    canvas.Paint(root);
+    const int visible = canvas.CountRgb(rcEdit, 0x000000);
+    const RECT rcCaret = edit->GetTxtWinHost()->GetCaretRect();
+    EXPECT_GT(visible, 4) << "a black caret line in the edit; caret shown " << edit->GetTxtWinHost()->IsCaretShown()
+                          << " at " << rcCaret.left << "," << rcCaret.top << "," << rcCaret.right << "," << rcCaret.bottom;
+
+    TEventUI blink;
+    blink.Type = UIEVENT_TIMER;
+    blink.wParam = 20;
+    edit->DoEvent(blink);
+    canvas.Paint(root);
+    EXPECT_EQ(0, canvas.CountRgb(rcEdit, 0x000000)) << "the off phase hides it";
+    edit->DoEvent(blink);
+    canvas.Paint(root);
+    EXPECT_EQ(visible, canvas.CountRgb(rcEdit, 0x000000));
+}
