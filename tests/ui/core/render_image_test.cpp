@@ -221,17 +221,6 @@ TEST(RenderDescriptor, ModifierOverridesTheDescriptor)
     EXPECT_STREQ(L"dest='1,1,2,2'", info.sDrawModify.GetData());
 }
 
-TEST(RenderDescriptor, ClearRestoresTheDefaults)
-{
-    TDrawInfo info;
-    info.Parse(L"file='a.png' fade='3' hole='true' align='right'", nullptr, nullptr);
-    info.Clear();
-    EXPECT_TRUE(info.sImageName.IsEmpty());
-    EXPECT_EQ(255, info.uFade);
-    EXPECT_FALSE(info.bHole);
-    EXPECT_EQ(0u, info.uAlign);
-}
-
 TEST_F(RenderImage, ScaledPictureIsUsedOnlyWhenPresent)
 {
     m_folder.Write(L"btn.png", SolidPng(10, 10, 0xFFFF0000));

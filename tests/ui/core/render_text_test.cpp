@@ -167,19 +167,6 @@ TEST_F(RenderText, GdiplusAlignmentPlacesTheText)
     EXPECT_GT(inkRight.top, inkLeft.top);
 }
 
-TEST_F(RenderText, GdiplusMeasuringGrowsByOnePixel)
-{
-    m_pm.SetUseGdiplusText(true);
-    Canvas canvas(300, 60);
-    RECT rc = {20, 10, 300, 60};
-    CRenderEngine::DrawText(canvas.dc(), &m_pm, rc, L"Measured text", 0xFF000000, 1, DT_SINGLELINE | DT_CALCRECT);
-    EXPECT_EQ(0, canvas.CountNot(0xFFFFFF));
-    EXPECT_EQ(20, rc.left);
-    EXPECT_GT(rc.right - rc.left, 40);
-    EXPECT_LT(rc.right, 300);
-    EXPECT_GT(rc.bottom - rc.top, 10);
-}
-
 TEST_F(RenderText, LayeredWindowsUseGdiplusText)
 {
     // GDI+ text is anti-aliased against the destination, GDI text is not; with a layered
