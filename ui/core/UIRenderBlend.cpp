@@ -73,14 +73,14 @@ void Blend(HDC hDC, const RECT& rcDst, HDC hSrcDC, const RECT& rcSrc, BYTE uFade
 {
     if (Width(rcDst) <= 0 || Height(rcDst) <= 0 || Width(rcSrc) <= 0 || Height(rcSrc) <= 0) return;
     AlphaBlendFn pAlphaBlend = GetAlphaBlend();
-    if (pAlphaBlend != nullptr) {
-        BLENDFUNCTION bf = {AC_SRC_OVER, 0, uFade, static_cast<BYTE>(bPerPixel ? AC_SRC_ALPHA : 0)};
-        if (pAlphaBlend(hDC, rcDst.left, rcDst.top, Width(rcDst), Height(rcDst), hSrcDC, rcSrc.left, rcSrc.top,
-                        Width(rcSrc), Height(rcSrc), bf)) {
-            return;
-        }
+    if (pAlphaBlend == nullptr) {
+        SoftwareBlend(hDC, rcDst, hSrcDC, rcSrc, uFade, bPerPixel);
+        return;
     }
-    SoftwareBlend(hDC, rcDst, hSrcDC, rcSrc, uFade, bPerPixel);
+    // A refused blend (a source outside the bitmap, say) draws nothing, as on any system.
+    BLENDFUNCTION bf = {AC_SRC_OVER, 0, uFade, static_cast<BYTE>(bPerPixel ? AC_SRC_ALPHA : 0)};
+    pAlphaBlend(hDC, rcDst.left, rcDst.top, Width(rcDst), Height(rcDst), hSrcDC, rcSrc.left, rcSrc.top, Width(rcSrc),
+                Height(rcSrc), bf);
 }
 
 // Source-over with premultiplied colour, as AlphaBlend computes it:
