@@ -22,6 +22,17 @@ CWindowWnd::CWindowWnd()
 
 CWindowWnd::~CWindowWnd()
 {
+    DetachWindow();
+}
+
+void CWindowWnd::DetachWindow()
+{
+    if (m_hWnd == nullptr || !::IsWindow(m_hWnd)) return;
+    if (m_bSubclassed) Unsubclass();
+    if (::GetPropW(m_hWnd, kControlProp) == static_cast<HANDLE>(this)) ::RemovePropW(m_hWnd, kControlProp);
+    if (::GetWindowLongPtrW(m_hWnd, GWLP_USERDATA) == reinterpret_cast<LONG_PTR>(this))
+        ::SetWindowLongPtrW(m_hWnd, GWLP_USERDATA, 0);
+    m_hWnd = nullptr;
 }
 
 LPCWSTR CWindowWnd::GetSuperClassName() const

@@ -56,6 +56,11 @@ public:
     static bool DoTouchInformation(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
 
 protected:
+    // Cuts the link between a still-existing native window and this object,
+    // so a window that outlives its object never reaches freed memory; it
+    // then gets only default processing.
+    void DetachWindow();
+
     HWND m_hWnd;
     WNDPROC m_OldWndProc;
     bool m_bSubclassed;

@@ -33,6 +33,9 @@ WindowImplBase::WindowImplBase()
 
 WindowImplBase::~WindowImplBase()
 {
+    // Before the paint manager goes: its clean-up must not route messages
+    // of a still-existing window back into this half-destroyed object.
+    DetachWindow();
 }
 
 LPCWSTR WindowImplBase::GetSuperClassName() const

@@ -94,6 +94,19 @@ TEST(WindowBinding, FinalMessageComesOnceAfterTheHandleIsCleared)
     EXPECT_EQ(wnd.GetHWND(), nullptr);
 }
 
+TEST(WindowBinding, WindowOutlivingItsObjectNoLongerReachesIt)
+{
+    HWND hWnd = nullptr;
+    {
+        PlainWnd wnd;
+        hWnd = CreatePopup(wnd, nullptr, 10, 10, 100, 80);
+        ASSERT_NE(hWnd, nullptr);
+    }
+    EXPECT_EQ(::GetWindowLongPtrW(hWnd, GWLP_USERDATA), 0);
+    EXPECT_TRUE(::SetWindowTextW(hWnd, L"still alive"));
+    EXPECT_TRUE(::DestroyWindow(hWnd));
+}
+
 TEST(WindowBinding, ShowAndCloseDoNothingWithoutAWindow)
 {
     PlainWnd wnd;
