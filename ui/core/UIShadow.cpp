@@ -18,6 +18,9 @@ bool CShadowUI::s_bHasInit = false;
 
 namespace {
 
+// The module the window class was registered for; windows of the class are created with it.
+HINSTANCE g_hClassInstance = nullptr;
+
 const int kMaxOffset = 35;
 
 // A row of the shape: [left, right) in bitmap pixels; empty rows have left >= right.
@@ -130,7 +133,8 @@ bool CShadowUI::Initialize(HINSTANCE hInstance)
     wcex.cbSize = sizeof(WNDCLASSEX);
     wcex.style = CS_HREDRAW | CS_VREDRAW;
     wcex.lpfnWndProc = ::DefWindowProc;
-    wcex.hInstance = hInstance;
+    g_hClassInstance = hInstance != nullptr ? hInstance : ::GetModuleHandle(nullptr);
+    wcex.hInstance = g_hClassInstance;
     wcex.hCursor = ::LoadCursor(nullptr, IDC_ARROW);
     wcex.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
     wcex.lpszClassName = kShadowClassName;
@@ -157,9 +161,8 @@ void CShadowUI::Create(CPaintManagerUI* pPaintManager)
     // A popup, so the system adds no frame of its own; it keeps the owner's caption bits.
     const LONG_PTR ownerStyle = ::GetWindowLongPtr(hParent, GWL_STYLE);
     const DWORD style = WS_POPUP | static_cast<DWORD>(ownerStyle & WS_CAPTION);
-    HINSTANCE hInstance = reinterpret_cast<HINSTANCE>(::GetWindowLongPtr(hParent, GWLP_HINSTANCE));
     m_hWnd = ::CreateWindowEx(WS_EX_LAYERED | WS_EX_TRANSPARENT, kShadowClassName, nullptr, style, CW_USEDEFAULT, 0, 0,
-                              0, hParent, nullptr, hInstance, nullptr);
+                              0, hParent, nullptr, g_hClassInstance, nullptr);
     if (m_hWnd == nullptr) {
         GetShadowMap().erase(hParent);
         m_hOwner = nullptr;
