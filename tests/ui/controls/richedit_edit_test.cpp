@@ -4,6 +4,7 @@
 
 #include "tests/ui/controls/controls_test_host.h"
 #include "ui/controls/UIRichEdit.h"
+#include "ui/controls/UIScrollBar.h"
 #include "ui/controls/UITxtWinHost.h"
 
 #include <oleauto.h>
@@ -340,4 +341,37 @@ TEST(RichEditLayered, CaretIsDrawnByTheControlAndBlinksOnItsTimer)
     edit->DoEvent(blink);
     canvas.Paint(root);
     EXPECT_EQ(visible, canvas.CountRgb(rcEdit, 0x000000));
+}
+
+TEST(RichEditScroll, LongTextShowsTheBarAndScrollsThroughTheEngine)
+{
+    EditWindow w({{L"multiline", L"true"}, {L"vscrollbar", L"true"}, {L"autovscroll", L"true"}});
+    CUIString text;
+    for (int i = 0; i < 40; ++i) {
+        CUIString line;
+        line.Format(L"line %d\r", i);
+        text += line;
+    }
+    w.edit->SetText(text);
+    w.host.Layout();
+    CScrollBarUI* bar = w.edit->GetVerticalScrollBar();
+    ASSERT_NE(nullptr, bar);
+    EXPECT_TRUE(bar->IsVisible());
+    EXPECT_GT(bar->GetScrollRange(), 100);
+    EXPECT_GT(bar->GetScrollPos(), 0) << "replacing the text leaves the caret, and the view, at its end";
+    w.edit->HomeUp();
+    EXPECT_EQ(0, bar->GetScrollPos());
+    const int firstVisible = w.edit->CharFromPos(CUIPoint(20, 15));
+
+    w.edit->LineDown();
+    w.edit->LineDown();
+    w.host.Layout();
+    EXPECT_GT(bar->GetScrollPos(), 0) << "the engine moves the bar";
+    EXPECT_GT(w.edit->CharFromPos(CUIPoint(20, 15)), firstVisible) << "and the content";
+
+    w.host.Wheel(100, 25, -WHEEL_DELTA);
+    const int afterWheel = bar->GetScrollPos();
+    EXPECT_GT(afterWheel, 0);
+    w.edit->HomeUp();
+    EXPECT_EQ(0, bar->GetScrollPos());
 }
