@@ -368,13 +368,7 @@ CControlUI* CDialogBuilder::_Parse(const CXmlNodeUI& parent, CControlUI* pParent
             }
         }
         ApplyAttributes(node, pControl, pManager);
-        if (pReturn == nullptr) {
-            pReturn = pControl;
-        } else if (pParent == nullptr) {
-            // Without a parent only the first control is handed out; the
-            // others would be unreachable.
-            delete pControl;
-        }
+        if (pReturn == nullptr) pReturn = pControl;
     }
     return pReturn;
 }

@@ -463,7 +463,8 @@ void CUIZip::CheckPlausible(Entry& e, DWORD base) const
         if (payload < kEncryptionHeaderSize) fits = false;
         else payload -= kEncryptionHeaderSize;
     }
-    bool sizesAgree = true;
+    // Methods other than these cannot be extracted, so their sizes mean nothing.
+    bool sizesAgree = false;
     if (e.method == kMethodStored) sizesAgree = payload == e.uncSize;
     else if (e.method == kMethodDeflated) sizesAgree = e.uncSize <= (payload + 1) * kMaxDeflateRatio;
     e.plausible = fits && sizesAgree;
