@@ -37,6 +37,17 @@ std::wstring OneLine(const std::wstring& text)
     return line;
 }
 
+// Support needs the recent runs, not years of them: past 1 MiB the log starts over, keeping one older file.
+void RotateIfLarge(const std::wstring& path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA info;
+    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &info))
+        return;
+    if (info.nFileSizeHigh == 0 && info.nFileSizeLow < 1024 * 1024)
+        return;
+    MoveFileExW(path.c_str(), (path + L".old").c_str(), MOVEFILE_REPLACE_EXISTING);
+}
+
 } // namespace
 
 std::wstring CInstallLog::GetLogPath()
@@ -65,7 +76,9 @@ void CInstallLog::WriteLine(const std::wstring& text)
 {
     const std::string line = WideToUtf8String(Timestamp() + OneLine(text) + L"\r\n");
     std::lock_guard<std::mutex> guard(LogLock());
-    CWinHandle file(CreateFileW(GetLogPath().c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+    const std::wstring path = GetLogPath();
+    RotateIfLarge(path);
+    CWinHandle file(CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                 OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.IsValid())
         return; // the log is a help for support, never a reason to fail

@@ -3,12 +3,14 @@
 #include "installer/install/DownloadUrlLookup.h"
 #include "installer/install/InstallPaths.h"
 #include "installer/install/SettingsStore.h"
+#include "installer/net/InstallLog.h"
 #include "installer/net/Sha256.h"
 #include "installer/net/TextConvert.h"
 #include "installer/net/UsageReporter.h"
 
 #include <gtest/gtest.h>
 #include <json/json.h>
+#include <windows.h>
 
 #include <memory>
 #include <string>
@@ -328,4 +330,44 @@ TEST(IpReply, RepliesWithoutAUsableAddressGiveNothing)
         EXPECT_FALSE(CUsageReporter::ExtractIpText(reply, ip)) << reply;
         EXPECT_EQ("kept", ip);
     }
+}
+
+// ---- support log ---------------------------------------------------------------------------------------
+
+TEST(SupportLog, LinesAreTimestampedAndTheFileStartsOverPastOneMebibyte)
+{
+    const std::wstring path = CInstallLog::GetLogPath();
+    DeleteFileW((path + L".old").c_str());
+    DeleteFileW(path.c_str());
+    CInstallLog::Write(L"first %d\r\nsecond", 1);
+    {
+        HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        ASSERT_NE(INVALID_HANDLE_VALUE, file);
+        char text[256] = {};
+        DWORD got = 0;
+        ReadFile(file, text, sizeof(text) - 1, &got, nullptr);
+        CloseHandle(file);
+        const std::string line(text, got);
+        // "YYYY-MM-DD hh:mm:ss.mmm [thread] text", one event per line even when the text held a line break.
+        EXPECT_EQ('-', line[4]);
+        EXPECT_EQ(':', line[13]);
+        EXPECT_NE(std::string::npos, line.find("] first 1  second\r\n"));
+        EXPECT_EQ(line.size() - 2, line.find("\r\n"));
+    }
+    {
+        HANDLE file = CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+        ASSERT_NE(INVALID_HANDLE_VALUE, file);
+        const std::string filler(1024 * 1024, 'x');
+        DWORD done = 0;
+        WriteFile(file, filler.data(), static_cast<DWORD>(filler.size()), &done, nullptr);
+        CloseHandle(file);
+    }
+    CInstallLog::WriteLine(L"after");
+    WIN32_FILE_ATTRIBUTE_DATA info = {};
+    ASSERT_TRUE(GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &info));
+    EXPECT_LT(info.nFileSizeLow, 200u);
+    EXPECT_TRUE(GetFileAttributesExW((path + L".old").c_str(), GetFileExInfoStandard, &info));
+    EXPECT_GT(info.nFileSizeLow, 1024u * 1024u);
 }
