@@ -170,6 +170,13 @@ TEST_F(RenderHtml, LinkIsRecordedWithItsTextAndRectangle)
     EXPECT_GE(m_links[0].top, 0);
     EXPECT_LE(m_links[0].bottom, 30);
     EXPECT_GT(m_links[0].bottom, m_links[0].top);
+
+    const RECT angle = m_links[0];
+    Canvas braces(300, 30);
+    ASSERT_EQ(1, Html(braces, L"go {a cmd1}here{/a} now", RECT{0, 0, 300, 30}));
+    EXPECT_STREQ(L"cmd1", m_texts[0].GetData());
+    EXPECT_TRUE(::EqualRect(&angle, &m_links[0]));
+    EXPECT_TRUE(Same(canvas, braces));
 }
 
 TEST_F(RenderHtml, LinkOverTwoLinesHasOneRectanglePerLine)
