@@ -7,3 +7,6 @@ pavonel_add_test(lang_package_test SOURCES lang_package_test.cpp LIBS veneer)
 pavonel_add_test(markup_builder_test SOURCES markup_builder_test.cpp markup_builder_test.rc LIBS veneer GUI)
 pavonel_add_test(lang_controls_test SOURCES lang_controls_test.cpp LIBS veneer GUI)
 pavonel_add_test(resource_robustness_test SOURCES resource_robustness_test.cpp LIBS veneer psapi GUI TIMEOUT 240)
+# Figures, not pass/fail: run by hand.
+add_executable(bench_resource bench_resource.cpp)
+target_link_libraries(bench_resource PRIVATE veneer ZLIB::ZLIB)

@@ -306,6 +306,32 @@ TEST(ZipDamage, DamagedArchivesFailCleanly)
     }
 }
 
+TEST(ZipDamage, UnknownMethodsAndDisagreeingStoredSizesAreRefused)
+{
+    ZipWriter w;
+    w.Add("a.txt", "stored data", ZipWriter::Stored);
+    Bytes good = w.Build();
+    size_t dir = good.size() - 22 - 46 - 5;
+    ZRESULT r;
+    int index;
+    ZIPENTRY ze;
+
+    Bytes unknown = good;
+    unknown[dir + 10] = 12;   // bzip2: not supported, and its declared size cannot be trusted
+    for (int i = 24; i < 28; ++i) unknown[dir + i] = 0xFF;
+    HZIP hz = CUIZip::OpenZip(unknown.data(), static_cast<unsigned>(unknown.size()), nullptr, &r);
+    ASSERT_NE(hz, nullptr);
+    EXPECT_EQ(CUIZip::FindZipItem(hz, L"a.txt", false, &index, &ze), ZR_CORRUPT);
+    CUIZip::CloseZip(hz);
+
+    Bytes longer = good;
+    longer[dir + 24] = 200;   // stored, but claims more bytes than it holds
+    hz = CUIZip::OpenZip(longer.data(), static_cast<unsigned>(longer.size()), nullptr, &r);
+    ASSERT_NE(hz, nullptr);
+    EXPECT_EQ(CUIZip::FindZipItem(hz, L"a.txt", false, &index, &ze), ZR_CORRUPT);
+    CUIZip::CloseZip(hz);
+}
+
 TEST(ZipDamage, LeadingStubShiftsOffsets)
 {
     // A self-extractor style stub in front of the archive.
