@@ -104,6 +104,11 @@ TEST(ProgressForeImage, UnstretchedImageIsCutAtTheLevel)
     w.bar->SetStretchForeImage(false);
     Canvas canvas(220, 20);
 
+    w.bar->SetValue(0);
+    canvas.Paint(w.bar);
+    EXPECT_STREQ(L"dest='0,0,0,10' source='0,0,0,10'", w.bar->GetForeImageModify());
+    EXPECT_EQ(0, canvas.CountRgb(Rc(0, 0, 200, 10), kLeft) + canvas.CountRgb(Rc(0, 0, 200, 10), kRight));
+
     w.bar->SetValue(45);
     canvas.Paint(w.bar);
     EXPECT_STREQ(L"dest='0,0,90,10' source='0,0,90,10'", w.bar->GetForeImageModify());
@@ -154,4 +159,22 @@ TEST(ProgressForeColor, FullValueFillsTheWholeWidth)
     bar->SetValue(100);
     canvas.Paint(bar);
     EXPECT_EQ(300 * 10, canvas.CountRgb(Rc(0, 0, 300, 10), 0x00FF00));
+}
+
+TEST(ProgressForeImage, ModifierIsWrittenInUnscaledUnits)
+{
+    BarWindow w;
+    CDPI* pDPI = w.host.Manager().GetDPIObj();
+    pDPI->SetDPIAwareness(UI_PROCESS_PER_MONITOR_DPI_AWARE);
+    w.host.Manager().SetDPI(144);
+    if (pDPI->GetScale() != 150) GTEST_SKIP() << "this system cannot run a window at 150 %";
+    w.host.Layout();
+    ASSERT_EQ(300, w.bar->GetWidth());
+    ASSERT_EQ(15, w.bar->GetHeight());
+    w.bar->SetValue(45);
+    Canvas canvas(320, 20);
+    canvas.Paint(w.bar);
+    EXPECT_STREQ(L"dest='0,0,90,10'", w.bar->GetForeImageModify());
+    EXPECT_EQ(kRight, canvas.Rgb(130, 5)) << "the image fills 135 device pixels";
+    EXPECT_EQ(0xFFFFFFu, canvas.Rgb(140, 5));
 }
