@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "tests/ui/core/window_test_support.h"
+#include "ui/controls/UIContainer.h"
 #include "ui/core/UIForm.h"
 #include "ui/core/WindowImplBase.h"
 
@@ -123,6 +124,49 @@ TEST(CaptionBand, BottomOfMinusOneReachesTheClientBottom)
     ASSERT_NE(hWnd, nullptr);
     EXPECT_EQ(HitTestAt(hWnd, 100, 149), HTCAPTION);
     EXPECT_EQ(HitTestAt(hWnd, 100, 0), HTCAPTION);
+    frame.DestroyIfAlive();
+}
+
+namespace {
+
+// A container of the program's own: not one of the framework's static classes.
+class CustomPanelUI : public CContainerUI
+{
+public:
+    LPCTSTR GetClass() const override { return L"CustomPanelUI"; }
+};
+
+class CustomPanelFrame : public MarkupFrame
+{
+public:
+    CustomPanelFrame()
+        : MarkupFrame(L"<Window size=\"300,200\" caption=\"0,0,0,60\">"
+                      L"<VerticalLayout>"
+                      L"<HorizontalLayout height=\"60\">"
+                      L"<Label name=\"free\" width=\"100\" />"
+                      L"<CustomPanel width=\"100\"><Label name=\"inside\" /></CustomPanel>"
+                      L"</HorizontalLayout>"
+                      L"</VerticalLayout>"
+                      L"</Window>")
+    {
+    }
+    CControlUI* CreateControl(LPCWSTR pstrClass) override
+    {
+        if (lstrcmpiW(pstrClass, L"CustomPanel") == 0) return new CustomPanelUI();
+        return MarkupFrame::CreateControl(pstrClass);
+    }
+};
+
+} // namespace
+
+TEST(CaptionBand, LabelInsideANonStaticContainerDoesNotDrag)
+{
+    CustomPanelFrame frame;
+    HWND hWnd = frame.CreateAt(70, 70, 300, 200);
+    ASSERT_NE(hWnd, nullptr);
+    ASSERT_NE(frame.Find(L"inside"), nullptr);
+    EXPECT_EQ(HitTestAt(hWnd, 50, 30), HTCAPTION);
+    EXPECT_EQ(HitTestAt(hWnd, 150, 30), HTCLIENT);
     frame.DestroyIfAlive();
 }
 
