@@ -135,10 +135,10 @@ CControlUI::CControlUI()
       m_cxyFixed(),
       m_cxyFixedPercent(),
       m_cxyMin(),
-      m_bFloat(false),
-      m_piFloatPercent(),
+      m_cxyMax(),
       m_uFloatAlign(0),
       m_ptFloatPosition(),
+      m_bFloat(false),
       m_bAutoCalcWidth(false),
       m_bAutoCalcHeight(false),
       m_bVisible(true),
@@ -155,10 +155,7 @@ CControlUI::CControlUI()
       m_bDragEnabled(false),
       m_bDropEnabled(false),
       m_bResourceText(false),
-      m_iResourceID(0),
-      m_nTooltipWidth(300),
-      m_chShortcut(0),
-      m_wCursor(0),
+      m_bColorHSL(false),
       m_dwBackColor(0),
       m_dwBackColor2(0),
       m_dwBackColor3(0),
@@ -168,18 +165,22 @@ CControlUI::CControlUI()
       m_dwBorderColor(0),
       m_dwFocusBorderColor(0),
       m_dwHotBorderColor(0),
-      m_bColorHSL(false),
       m_nBorderSize(0),
       m_rcBorderSize(),
       m_cxyBorderRound(),
       m_nBorderStyle(0),
       m_instance(nullptr),
-      m_mCustomAttrHash(CStdStringPtrMap::DEFAULT_BUCKETS),
+      m_iResourceID(0),
+      m_nTooltipWidth(300),
+      m_chShortcut(0),
+      m_wCursor(0),
+      m_piFloatPercent(),
       m_animation(UIANIM_NONE),
       m_nFrameCount(24),
       m_nFrameDelay(5),
       m_szAnimationTarget(),
       m_szAnimationCurrent(),
+      m_pCustomAttrHash(nullptr),
       m_asOnInit(nullptr),
       m_asOnEvent(nullptr),
       m_asOnNotify(nullptr),
@@ -1138,7 +1139,16 @@ void CControlUI::SetPaneVisible(bool bVisible)
         if (m_animation != UIANIM_SCALE_HORIZONTAL) m_szAnimationCurrent.cy = 0;
         if (m_animation != UIANIM_SCALE_VERTICAL) m_szAnimationCurrent.cx = 0;
     }
-    StartAnimation(m_nFrameDelay, m_nFrameCount, bVisible ? UIANIMID_PANE_SHOW : UIANIMID_PANE_HIDE, false);
+    int nAnimationID = bVisible ? UIANIMID_PANE_SHOW : UIANIMID_PANE_HIDE;
+    if (!StartAnimation(m_nFrameDelay, m_nFrameCount, nAnimationID, false)) {
+        // No timer to drive it (no window yet, or a zero frame count): the pane
+        // reaches its final state at once instead of staying half-way.
+        if (bVisible) {
+            m_szAnimationCurrent = m_szAnimationTarget;
+            OnAnimationStart(nAnimationID, true);
+        }
+        OnAnimationStop(nAnimationID);
+    }
 }
 
 bool CControlUI::IsPaneVisible() const { return m_bPaneVisible; }
@@ -1226,36 +1236,39 @@ void* CControlUI::GetScriptHandle(LPCTSTR pstrName) const
 void CControlUI::AddCustomAttribute(LPCTSTR pstrName, LPCTSTR pstrAttr)
 {
     if (pstrName == nullptr || *pstrName == L'\0' || pstrAttr == nullptr || *pstrAttr == L'\0') return;
-    if (m_mCustomAttrHash.Find(pstrName) != nullptr) return;
+    if (m_pCustomAttrHash == nullptr) m_pCustomAttrHash = new CStdStringPtrMap(CStdStringPtrMap::DEFAULT_BUCKETS);
+    if (m_pCustomAttrHash->Find(pstrName) != nullptr) return;
     CUIString* pValue = new CUIString(pstrAttr);
-    if (!m_mCustomAttrHash.Insert(pstrName, pValue)) delete pValue;
+    if (!m_pCustomAttrHash->Insert(pstrName, pValue)) delete pValue;
 }
 
 LPCTSTR CControlUI::GetCustomAttribute(LPCTSTR pstrName) const
 {
-    if (pstrName == nullptr || *pstrName == L'\0') return nullptr;
-    CUIString* pValue = static_cast<CUIString*>(m_mCustomAttrHash.Find(pstrName));
+    if (m_pCustomAttrHash == nullptr || pstrName == nullptr || *pstrName == L'\0') return nullptr;
+    CUIString* pValue = static_cast<CUIString*>(m_pCustomAttrHash->Find(pstrName));
     return pValue ? pValue->GetData() : nullptr;
 }
 
 bool CControlUI::RemoveCustomAttribute(LPCTSTR pstrName)
 {
-    if (pstrName == nullptr || *pstrName == L'\0') return false;
-    CUIString* pValue = static_cast<CUIString*>(m_mCustomAttrHash.Find(pstrName));
+    if (m_pCustomAttrHash == nullptr || pstrName == nullptr || *pstrName == L'\0') return false;
+    CUIString* pValue = static_cast<CUIString*>(m_pCustomAttrHash->Find(pstrName));
     if (pValue == nullptr) return false;
-    m_mCustomAttrHash.Remove(pstrName);
+    m_pCustomAttrHash->Remove(pstrName);
     delete pValue;
     return true;
 }
 
 void CControlUI::RemoveAllCustomAttribute()
 {
-    for (int i = 0; i < m_mCustomAttrHash.GetSize(); ++i) {
-        LPCTSTR key = m_mCustomAttrHash.GetAt(i);
-        if (key != nullptr) delete static_cast<CUIString*>(m_mCustomAttrHash.Find(key, false));
+    if (m_pCustomAttrHash == nullptr) return;
+    for (int i = 0; i < m_pCustomAttrHash->GetSize(); ++i) {
+        LPCTSTR key = m_pCustomAttrHash->GetAt(i);
+        if (key != nullptr) delete static_cast<CUIString*>(m_pCustomAttrHash->Find(key, false));
     }
-    m_mCustomAttrHash.RemoveAll();
-    m_mCustomAttrHash.Resize(CStdStringPtrMap::DEFAULT_BUCKETS);
+    // Back to no table at all: the next custom attribute starts a fresh 83-bucket one.
+    delete m_pCustomAttrHash;
+    m_pCustomAttrHash = nullptr;
 }
 
 // ---------------------------------------------------------------------------

@@ -317,14 +317,13 @@ protected:
     void InvalidateClipped(RECT rcInvalidate);
 
 protected:
+    // Fields read by every layout and paint pass come first, so that a pass over a
+    // large tree touches as few cache lines per control as possible; the texts
+    // (each with its inline buffer) follow at the end.
     CPaintManagerUI* m_pManager;
     CControlUI* m_pParent;
     CControlUI* m_pExtraParent;
-    CUIString m_sName;
-    CUIString m_sVirtualWnd;
-    CUIString m_sSkinFile;
     UINT_PTR m_pTag;
-    CUIString m_sUserData;
 
     RECT m_rcItem;
     RECT m_rcPaint;
@@ -334,13 +333,12 @@ protected:
     SIZE m_cxyFixedPercent;
     SIZE m_cxyMin;
     SIZE m_cxyMax;
-    bool m_bFloat;
-    TPercentInfo m_piFloatPercent;
     UINT m_uFloatAlign;
     POINT m_ptFloatPosition;
+
+    bool m_bFloat;
     bool m_bAutoCalcWidth;
     bool m_bAutoCalcHeight;
-
     bool m_bVisible;
     bool m_bInternVisible;
     bool m_bPaneVisible;
@@ -354,14 +352,8 @@ protected:
     bool m_bMenuUsed;
     bool m_bDragEnabled;
     bool m_bDropEnabled;
-
-    CUIString m_sText;
     bool m_bResourceText;
-    int m_iResourceID;
-    CUIString m_sToolTip;
-    int m_nTooltipWidth;
-    TCHAR m_chShortcut;
-    WORD m_wCursor;
+    bool m_bColorHSL;
 
     DWORD m_dwBackColor;
     DWORD m_dwBackColor2;
@@ -369,25 +361,30 @@ protected:
     DWORD m_dwHotBkColor;
     DWORD m_dwFocusBkColor;
     DWORD m_dwForeColor;
-    CUIString m_sGradient;
-    CUIString m_sBkImage;
-    CUIString m_sForeImage;
     DWORD m_dwBorderColor;
     DWORD m_dwFocusBorderColor;
     DWORD m_dwHotBorderColor;
-    bool m_bColorHSL;
     int m_nBorderSize;
     RECT m_rcBorderSize;
     SIZE m_cxyBorderRound;
     int m_nBorderStyle;
     HINSTANCE m_instance;
 
-    CStdStringPtrMap m_mCustomAttrHash;
+    int m_iResourceID;
+    int m_nTooltipWidth;
+    TCHAR m_chShortcut;
+    WORD m_wCursor;
+
+    TPercentInfo m_piFloatPercent;
     UIAnim m_animation;
     int m_nFrameCount;
     int m_nFrameDelay;
     SIZE m_szAnimationTarget;
     SIZE m_szAnimationCurrent;
+
+    // Custom attributes (name -> owned CUIString*), made on the first one added:
+    // most controls never get any.
+    CStdStringPtrMap* m_pCustomAttrHash;
 
     void* m_asOnInit;
     void* m_asOnEvent;
@@ -404,6 +401,16 @@ protected:
     void* m_asOnPaintBorder;
 
     int m_nRefCount;
+
+    CUIString m_sName;
+    CUIString m_sVirtualWnd;
+    CUIString m_sSkinFile;
+    CUIString m_sUserData;
+    CUIString m_sText;
+    CUIString m_sToolTip;
+    CUIString m_sGradient;
+    CUIString m_sBkImage;
+    CUIString m_sForeImage;
 
 private:
     CControlUI(const CControlUI&) = delete;

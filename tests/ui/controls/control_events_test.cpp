@@ -339,6 +339,19 @@ TEST(ControlAnimation, PaneHideShrinksThenHidesAndShowGrowsBack)
     EXPECT_EQ(100, below->GetPos().top);
 }
 
+TEST(ControlAnimation, PaneVisibilityWithoutAWindowChangesAtOnce)
+{
+    CControlUI c;
+    c.SetAttribute(L"animation", L"scalesize");
+    c.SetPaneVisible(false);
+    EXPECT_FALSE(c.IsPaneVisible());
+    EXPECT_FALSE(c.IsVisible());
+    c.SetPaneVisible(true);
+    EXPECT_TRUE(c.IsPaneVisible());
+    EXPECT_TRUE(c.IsVisible());
+    EXPECT_FALSE(c.IsAnimationRunning(UIANIMID_PANE_SHOW));
+}
+
 TEST(ControlAnimation, PaneVisibilityIgnoredForNonScaleKinds)
 {
     CControlUI c;
