@@ -375,3 +375,27 @@ TEST(RichEditScroll, LongTextShowsTheBarAndScrollsThroughTheEngine)
     w.edit->HomeUp();
     EXPECT_EQ(0, bar->GetScrollPos());
 }
+
+TEST(RichEditLayout, SingleLineTextIsCentredVerticallyInsideThePadding)
+{
+    Host host;
+    CContainerUI* root = new CContainerUI();
+    CRichEditUI* edit = new CRichEditUI();
+    edit->SetAttribute(L"float", L"true");
+    edit->SetAttribute(L"pos", L"0,0,414,60");
+    edit->SetAttribute(L"valign", L"center");
+    edit->SetAttribute(L"textpadding", L"9,0,9,0");
+    edit->SetAttribute(L"readonly", L"true");
+    edit->SetAttribute(L"text", L"C:\\Program Files (x86)\\tarvix\\Lumbra");
+    root->Add(edit);
+    host.Attach(root);
+    EXPECT_STREQ(L"C:\\Program Files (x86)\\tarvix\\Lumbra", edit->GetText().GetData());
+
+    const RECT rcText = edit->GetTxtWinHost()->GetClientRect();
+    EXPECT_EQ(9, rcText.left);
+    EXPECT_EQ(414 - 9, rcText.right);
+    EXPECT_GT(rcText.top, 10) << "a single line sits in the middle of a 60 px field";
+    EXPECT_LT(rcText.top, 30);
+    const CUIPoint pt = edit->GetCharPos(0);
+    EXPECT_EQ(rcText.top, pt.y);
+}
