@@ -80,6 +80,40 @@ void EndRun(const std::shared_ptr<InstallContext>& context, int outcome, const w
     context->SwitchPage(L"page_install", showPage);
 }
 
+std::wstring PrepareDownloadTarget(const std::wstring& desktop)
+{
+    const std::wstring folder = CInstallPaths::DownloadFolderFor(desktop);
+    if (!PathIsDirectoryW(folder.c_str()))
+        CreateDirectoryW(folder.c_str(), nullptr);
+    return folder + L"\\" + CInstallPaths::kPackageFileName;
+}
+
+int RunPackage(const std::wstring& target, const std::wstring& installDir, HANDLE cancelEvent)
+{
+    ProcessRunParams params = {};
+    swprintf(params.szProgram, 260, L"\"%ls\"", target.c_str());
+    std::wstring parameters = L"/VERYSILENT /SP- /NORESTART /DIR=\"" + installDir + L"\"";
+    if (parameters.size() > 2047)
+        parameters.resize(2047);
+    parameters.copy(params.szParameters, parameters.size());
+    params.dwTimeoutMs = CInstallEngine::kPackageTimeoutMs;
+    params.hCancelEvent = cancelEvent;
+    CInstallLog::Write(L"running package with %ls", params.szParameters);
+    return RunProcessAndWait(&params);
+}
+
+void FinishInstalled(const std::shared_ptr<InstallContext>& context, const std::wstring& installDir)
+{
+    // The product is on disk now: its settings belong with it even when the user is leaving at this moment.
+    CSettingsStore::WriteLanguageSetting();
+    context->SwitchPage(L"page_install", L"page_finished");
+    CSettingsStore::WriteInstallPath(installDir);
+    if (!context->SetOutcome(Installed))
+        return;
+    CInstallLog::WriteLine(L"install run ended: INSTALL");
+    StartReport(context);
+}
+
 void RunInstall(const std::shared_ptr<InstallContext>& context)
 {
     DownloadAddresses addresses;
@@ -95,11 +129,7 @@ void RunInstall(const std::shared_ptr<InstallContext>& context)
         return;
 
     const std::wstring desktop = CInstallPaths::GetDesktopDir();
-    const std::wstring folder = CInstallPaths::DownloadFolderFor(desktop);
-    if (!PathIsDirectoryW(folder.c_str()))
-        CreateDirectoryW(folder.c_str(), nullptr);
-    const std::wstring target = folder + L"\\" + CInstallPaths::kPackageFileName;
-
+    const std::wstring target = PrepareDownloadTarget(desktop);
     CInstallLog::Write(L"download %ls to %ls", addresses.onlineUrl.c_str(), target.c_str());
     CPackageDownload download([context](int percent) { context->UpdateProgress(percent); },
                               context->cancelEvent.Get());
@@ -122,32 +152,15 @@ void RunInstall(const std::shared_ptr<InstallContext>& context)
         std::lock_guard<std::mutex> guard(context->lock);
         context->installDir = installDir;
     }
-    ProcessRunParams params = {};
-    swprintf(params.szProgram, 260, L"\"%ls\"", target.c_str());
-    std::wstring parameters = L"/VERYSILENT /SP- /NORESTART /DIR=\"" + installDir + L"\"";
-    if (parameters.size() > 2047)
-        parameters.resize(2047);
-    parameters.copy(params.szParameters, parameters.size());
-    params.dwTimeoutMs = CInstallEngine::kPackageTimeoutMs;
-    params.hCancelEvent = context->cancelEvent.Get();
-    CInstallLog::Write(L"running package with %ls", params.szParameters);
-    const int ran = RunProcessAndWait(&params);
+    const int ran = RunPackage(target, installDir, context->cancelEvent.Get());
     download.ReleaseFile(); // held against replacement until the package has run
-    if (context->IsCancelled()) {
+    if (ran) {
+        FinishInstalled(context, installDir);
+    } else if (context->IsCancelled()) {
         CInstallLog::WriteLine(L"install run cancelled while the package ran");
-        return;
-    }
-    if (!ran) {
+    } else {
         EndRun(context, DownloadSuc, L"page_fail");
-        return;
     }
-    CSettingsStore::WriteLanguageSetting();
-    context->SwitchPage(L"page_install", L"page_finished");
-    CSettingsStore::WriteInstallPath(installDir);
-    if (!context->SetOutcome(Installed))
-        return;
-    CInstallLog::WriteLine(L"install run ended: INSTALL");
-    StartReport(context);
 }
 
 struct WorkerStart

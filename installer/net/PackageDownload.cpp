@@ -17,6 +17,16 @@ std::string LowerCase(std::string text)
     return text;
 }
 
+bool ParentIsPlainFolder(const std::wstring& path)
+{
+    const size_t slash = path.find_last_of(L"\\/");
+    if (slash == std::wstring::npos)
+        return true;
+    const DWORD attributes = GetFileAttributesW(path.substr(0, slash).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
+           (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0;
+}
+
 } // namespace
 
 CPackageDownload::CPackageDownload(PercentCallback onPercent, HANDLE cancelEvent)
@@ -109,8 +119,16 @@ bool CPackageDownload::Run(const std::wstring& url, const std::wstring& targetPa
     m_hash.Reset();
     m_bHashing = !expectedSha256.empty();
 
-    // Nobody else may write or delete the file while it is being written.
-    m_hWriteFile.Reset(CreateFileW(targetPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+    // The folder sits where other users can write: whatever they left under the package's name (a file, a link
+    // to a system file) is removed, never written through, and the file is created afresh. Nobody else may
+    // write or delete it while it is being written.
+    if (!ParentIsPlainFolder(targetPath)) {
+        m_strFailure = L"the download folder is missing or a link";
+        m_strTarget.clear();
+        return false;
+    }
+    DeleteFileW(targetPath.c_str());
+    m_hWriteFile.Reset(CreateFileW(targetPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
                                    FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!m_hWriteFile.IsValid()) {
         m_strFailure = L"cannot create the target file";

@@ -318,6 +318,25 @@ TEST_F(Transfers, CancelEndsTheDownloadPromptlyAndRemovesThePartialFile)
     standin::Reset();
 }
 
+TEST_F(Transfers, LinkPlantedUnderThePackageNameIsReplacedNotWrittenThrough)
+{
+    const std::wstring victim = standin::TempPath(L"pavonel-victim.txt");
+    DeleteFileW(victim.c_str());
+    HANDLE file = CreateFileW(victim.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, file);
+    DWORD done = 0;
+    WriteFile(file, "victim", 6, &done, nullptr);
+    CloseHandle(file);
+    ASSERT_TRUE(CreateHardLinkW(m_target.c_str(), victim.c_str(), nullptr));
+
+    CPackageDownload download(Recorder(), m_cancel);
+    EXPECT_TRUE(download.Run(PackageUrl(), m_target, std::string()));
+    download.ReleaseFile();
+    EXPECT_EQ(L"victim", standin::ReadUtf8File(victim));
+    EXPECT_EQ(FileSha256(standin::SamplePackagePath()), FileSha256(m_target));
+    DeleteFileW(victim.c_str());
+}
+
 TEST_F(Transfers, UnwritableTargetFailsWithoutTransfer)
 {
     CPackageDownload download(Recorder(), m_cancel);
