@@ -240,6 +240,23 @@ TEST(ZipFileArchive, CachedAndPerReadHandles)
     UseFolder(L"");
 }
 
+TEST(ZipFileArchive, AbsoluteArchiveNameIsNotJoinedToTheFolder)
+{
+    TempDir dir;
+    TempDir elsewhere;
+    ZipWriter w;
+    w.Add("MainFrame.xml", "<Window/>");
+    std::wstring absolute = dir.Write(L"skin.zip", w.Build());
+    CPaintManagerUI::SetResourceZip(L"", true);
+    CPaintManagerUI::SetResourcePath(elsewhere.Path().c_str());
+    for (bool cached : {true, false}) {
+        CPaintManagerUI::SetResourceZip(absolute.c_str(), cached);
+        CXmlDocumentUI doc;
+        EXPECT_TRUE(doc.load_file(L"MainFrame.xml")) << doc.GetError();
+    }
+    UseFolder(L"");
+}
+
 TEST(ZipFileArchive, DamagedEntryGivesUnzipError)
 {
     TempDir dir;

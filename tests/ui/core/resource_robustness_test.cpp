@@ -38,9 +38,9 @@ const int kZipIterations = 4000;
 const unsigned kZipFileSeed = 0x5EED0002;
 const int kZipFileIterations = 300;
 const unsigned kMarkupSeed = 0x5EED0003;
-const int kMarkupIterations = 1500;
+const int kMarkupIterations = 1000;
 const unsigned kLangSeed = 0x5EED0004;
-const int kLangIterations = 2000;
+const int kLangIterations = 1500;
 
 const char* g_suite = "";
 int g_iteration = -1;

@@ -206,7 +206,7 @@ public:
         GetTempPathW(MAX_PATH, base);
         static unsigned counter = 0;
         wchar_t name[MAX_PATH];
-        swprintf(name, MAX_PATH, L"%sveneer_res_%lu_%u\\", base, GetCurrentProcessId(), ++counter);
+        swprintf(name, MAX_PATH, L"%lsveneer_res_%lu_%u\\", base, GetCurrentProcessId(), ++counter);
         m_path = name;
         CreateDirectoryW(m_path.c_str(), nullptr);
     }
