@@ -249,6 +249,35 @@ TEST(ApplicationLifecycle, ActivationMessageRestoresTheMainWindowAndExitDestroys
     if (hMutex != nullptr) ::CloseHandle(hMutex);
 }
 
+// Runs before the archive test: the first in-memory archive of a process stays.
+TEST(ApplicationLifecycle, MissingSkinResourceLeavesNoArchive)
+{
+    TestApp app;
+    app.SetResType_ZipResource(L"skin", L"", 4242, L"ZIPRES");
+    ASSERT_TRUE(app.InitInstance(::GetModuleHandleW(nullptr)));
+    EXPECT_TRUE(CPaintManagerUI::GetResourceZip().IsEmpty());
+    EXPECT_EQ(app.ExitInstance(), 0);
+}
+
+TEST(ApplicationLifecycle, SkinArchiveFromTheProgramsResourcesFeedsItsWindows)
+{
+    TestApp app;
+    app.SetResType_ZipResource(L"skin", L"", 130, L"ZIPRES");
+    ASSERT_TRUE(app.InitInstance(::GetModuleHandleW(nullptr)));
+    EXPECT_EQ(CPaintManagerUI::GetResourceType(), CUIApplication::RES_ZIPRESOURCE);
+    EXPECT_EQ(CPaintManagerUI::GetResourcePath(), CUIString(app.GetAppPath()) + L"skin\\");
+    EXPECT_EQ(CPaintManagerUI::GetResourceZip(), CUIString(L"membuffer"));
+
+    // "main" is mapped to Main.xml by the archive's res.xml.
+    MarkupFrame* pFrame = new MarkupFrame(L"main");
+    app.SetMainWnd(pFrame);
+    HWND hWnd = pFrame->CreateAt(90, 90, 220, 140);
+    ASSERT_NE(hWnd, nullptr);
+    EXPECT_NE(pFrame->Find(L"from_zip"), nullptr);
+    EXPECT_EQ(window_test::HitTestAt(hWnd, 100, 10), HTCAPTION);
+    EXPECT_EQ(app.ExitInstance(), 0);
+}
+
 TEST(ApplicationLifecycle, WithoutSingleInstanceNoGuardIsCreated)
 {
     TestApp app;
