@@ -111,10 +111,8 @@ CRichEditUI::CRichEditUI()
 
 CRichEditUI::~CRichEditUI()
 {
-    if (m_pTwh != nullptr) {
-        delete m_pTwh;
-        m_pTwh = nullptr;
-    }
+    // The engine goes first: it may still call back into the control while it ends.
+    m_pTwh.reset();
     if (m_pManager != nullptr) m_pManager->RemoveMessageFilter(this);
 }
 
@@ -750,11 +748,8 @@ void CRichEditUI::EndRight() { TxSendMessage(WM_HSCROLL, SB_RIGHT, 0, nullptr); 
 
 void CRichEditUI::CreateHost()
 {
-    m_pTwh = new CTxtWinHost();
-    if (!m_pTwh->Init(this, static_cast<DWORD>(m_lTwhStyle), m_sText)) {
-        delete m_pTwh;
-        m_pTwh = nullptr;
-    }
+    m_pTwh.reset(new CTxtWinHost());
+    if (!m_pTwh->Init(this, static_cast<DWORD>(m_lTwhStyle), m_sText)) m_pTwh.reset();
 }
 
 void CRichEditUI::DoInit()

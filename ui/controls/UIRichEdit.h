@@ -5,6 +5,8 @@
 #include <richedit.h>
 #include <richole.h>
 
+#include <memory>
+
 #include "ui/controls/UIContainer.h"
 
 namespace Veneer {
@@ -167,7 +169,7 @@ public:
 
     // Host callbacks (used by CTxtWinHost).
     bool HasTextServices() const { return m_pTwh != nullptr; }
-    CTxtWinHost* GetTxtWinHost() const { return m_pTwh; }
+    CTxtWinHost* GetTxtWinHost() const { return m_pTwh.get(); }
     void ShowCaretPhase(bool bShow) { m_bDrawCaret = bShow; }
 
 protected:
@@ -186,7 +188,7 @@ protected:
     int LineHeight() const;
     bool IsMouseMessageForMe(UINT uMsg, LPARAM lParam) const;
 
-    CTxtWinHost* m_pTwh;
+    std::unique_ptr<CTxtWinHost> m_pTwh;
     bool m_bVScrollBarFixing;
     bool m_bWantTab;
     bool m_bWantReturn;

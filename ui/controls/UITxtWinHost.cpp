@@ -37,6 +37,21 @@ LPCWSTR TextServicesLibraryName()
     return L"Riched20.dll";
 }
 
+// A window's drawing context for the duration of a scope.
+class CWindowDC
+{
+public:
+    explicit CWindowDC(HWND hWnd) : m_hWnd(hWnd), m_hDC(::GetDC(hWnd)) {}
+    ~CWindowDC() { if (m_hDC != nullptr) ::ReleaseDC(m_hWnd, m_hDC); }
+    CWindowDC(const CWindowDC&) = delete;
+    CWindowDC& operator=(const CWindowDC&) = delete;
+    HDC Get() const { return m_hDC; }
+
+private:
+    HWND m_hWnd;
+    HDC m_hDC;
+};
+
 } // namespace
 
 CTxtWinHost::CTxtWinHost()
@@ -117,9 +132,13 @@ void CTxtWinHost::InitDefaultCharFormat(HFONT hFont)
     }
     CPaintManagerUI* pManager = m_re != nullptr ? m_re->GetManager() : nullptr;
     HDC hDC = pManager != nullptr ? pManager->GetPaintDC() : nullptr;
-    HDC hScreen = hDC == nullptr ? ::GetDC(nullptr) : nullptr;
-    LONG yPixPerInch = ::GetDeviceCaps(hDC != nullptr ? hDC : hScreen, LOGPIXELSY);
-    if (hScreen != nullptr) ::ReleaseDC(nullptr, hScreen);
+    LONG yPixPerInch = 0;
+    if (hDC != nullptr) {
+        yPixPerInch = ::GetDeviceCaps(hDC, LOGPIXELSY);
+    } else {
+        CWindowDC screen(nullptr);
+        yPixPerInch = ::GetDeviceCaps(screen.Get(), LOGPIXELSY);
+    }
     if (yPixPerInch <= 0) yPixPerInch = 96;
 
     ::ZeroMemory(&m_cf, sizeof(m_cf));
@@ -616,22 +635,18 @@ bool CTxtWinHost::DoSetCursor(const RECT* prc, const POINT* pt)
     if (m_pServ == nullptr || pt == nullptr) return false;
     const RECT rc = prc != nullptr ? *prc : m_rcClient;
     if (!::PtInRect(&rc, *pt)) return false;
-    HWND hWnd = Window();
-    HDC hDC = ::GetDC(hWnd);
-    m_pServ->OnTxSetCursor(DVASPECT_CONTENT, -1, nullptr, nullptr, hDC, nullptr, &rc, pt->x, pt->y);
-    ::ReleaseDC(hWnd, hDC);
+    CWindowDC dc(Window());
+    m_pServ->OnTxSetCursor(DVASPECT_CONTENT, -1, nullptr, nullptr, dc.Get(), nullptr, &rc, pt->x, pt->y);
     return true;
 }
 
 bool CTxtWinHost::GetNaturalSize(LONG& width, LONG& height, DWORD dwMode)
 {
     if (m_pServ == nullptr) return false;
-    HWND hWnd = Window();
-    HDC hDC = ::GetDC(hWnd);
+    CWindowDC dc(Window());
     SIZEL szExtent = {-1, -1};
-    const HRESULT hr = m_pServ->TxGetNaturalSize(DVASPECT_CONTENT, hDC, nullptr, nullptr, dwMode, &szExtent,
+    const HRESULT hr = m_pServ->TxGetNaturalSize(DVASPECT_CONTENT, dc.Get(), nullptr, nullptr, dwMode, &szExtent,
                                                  &width, &height);
-    ::ReleaseDC(hWnd, hDC);
     return SUCCEEDED(hr);
 }
 
