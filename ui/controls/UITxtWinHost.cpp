@@ -4,7 +4,24 @@
 #include "ui/controls/UIScrollBar.h"
 #include "ui/core/UIManager.h"
 
+#include <type_traits>
+
 namespace Veneer {
+
+#if defined(_M_IX86) || defined(__i386__)
+// The engine was built with the platform compiler, whose member functions use
+// thiscall on 32-bit x86. Both interfaces must be declared with that convention
+// here too, or every call across them would pass "this" in the wrong place.
+static_assert(std::is_same<decltype(&ITextHost::TxGetDC), HDC (__thiscall ITextHost::*)()>::value,
+              "ITextHost methods must use thiscall");
+static_assert(std::is_same<decltype(&ITextHost::TxNotify), HRESULT (__thiscall ITextHost::*)(DWORD, void*)>::value,
+              "ITextHost methods must use thiscall");
+static_assert(std::is_same<decltype(&ITextServices::TxSendMessage),
+                           HRESULT (__thiscall ITextServices::*)(UINT, WPARAM, LPARAM, LRESULT*)>::value,
+              "ITextServices methods must use thiscall");
+static_assert(std::is_same<decltype(&ITextServices::TxSetText), HRESULT (__thiscall ITextServices::*)(LPCWSTR)>::value,
+              "ITextServices methods must use thiscall");
+#endif
 
 namespace {
 

@@ -19,7 +19,8 @@ class CRichEditUI;
 // The engine calls these methods, and is called through ITextServices, with the
 // C++ member calling convention of the platform compiler (thiscall on 32-bit
 // x86). GCC for 32-bit MinGW uses thiscall for member functions by default, so
-// the vtables declared by <textserv.h> match the engine's.
+// the vtables declared by <textserv.h> match the engine's; UITxtWinHost.cpp
+// refuses to compile should that ever stop being true.
 class CTxtWinHost : public ITextHost
 {
 public:
