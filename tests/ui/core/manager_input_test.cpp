@@ -578,6 +578,81 @@ TEST_F(InputTest, NameLookupFindsTheLatestControlOfADuplicatedName)
     EXPECT_EQ(nullptr, CPaintManagerUI::GetPaintManager(L""));
 }
 
+
+// ---------------------------------------------------------------------------
+// pre-translation, accelerators and reflected messages
+
+class CountingAccelerator : public ITranslateAccelerator {
+public:
+    explicit CountingAccelerator(UINT uConsume) : m_uConsume(uConsume) {}
+    LRESULT TranslateAccelerator(MSG* pMsg) override
+    {
+        ++m_nSeen;
+        return pMsg->message == m_uConsume ? 0 : 1;
+    }
+    UINT m_uConsume;
+    int m_nSeen = 0;
+};
+
+TEST_F(InputTest, AcceleratorsAndPreMessageFiltersSeeMessagesBeforeTheWindow)
+{
+    Show();
+    CountingAccelerator accel(WM_KEYDOWN);
+    wnd->m_pm.AddTranslateAccelerator(&accel);
+    CControlUI* pFocus = wnd->m_pm.GetFocus();
+    EXPECT_TRUE(wnd->Translate(WM_KEYDOWN, VK_TAB)) << "consumed by the accelerator";
+    EXPECT_EQ(pFocus, wnd->m_pm.GetFocus()) << "so the tab key did not move the focus";
+    EXPECT_EQ(1, accel.m_nSeen);
+    EXPECT_TRUE(wnd->m_pm.RemoveTranslateAccelerator(&accel));
+
+    ConsumingFilter pre(WM_KEYDOWN);
+    wnd->m_pm.AddPreMessageFilter(&pre);
+    EXPECT_TRUE(wnd->Translate(WM_KEYDOWN, 'K'));
+    EXPECT_FALSE(wnd->Translate(WM_KEYUP, 'K'));
+    EXPECT_EQ(2, pre.m_nSeen);
+    EXPECT_TRUE(wnd->m_pm.RemovePreMessageFilter(&pre));
+    EXPECT_FALSE(wnd->m_pm.RemovePreMessageFilter(&pre));
+    EXPECT_FALSE(wnd->Translate(WM_KEYDOWN, 'K')) << "a plain key is left to the window";
+}
+
+LRESULT CALLBACK ReflectingChildProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
+{
+    if (uMsg == 0x2000 + WM_COMMAND) return 0x55;
+    if (uMsg == 0x2000 + WM_NOTIFY) return 0x66;
+    return ::DefWindowProcW(hWnd, uMsg, wParam, lParam);
+}
+
+TEST_F(InputTest, CommandsAndNotificationsOfNativeChildrenAreReflectedToThem)
+{
+    Show();
+    HWND hChild = ::CreateWindowExW(0, L"STATIC", L"", WS_CHILD, 0, 0, 10, 10, wnd->m_hWnd, nullptr, nullptr, nullptr);
+    ASSERT_NE(nullptr, hChild);
+    ::SetWindowLongPtrW(hChild, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ReflectingChildProc));
+    LRESULT lRes = 0;
+    EXPECT_TRUE(wnd->m_pm.MessageHandler(WM_COMMAND, 1, reinterpret_cast<LPARAM>(hChild), lRes));
+    EXPECT_EQ(0x55, lRes);
+    NMHDR hdr = {hChild, 1, 0};
+    EXPECT_TRUE(wnd->m_pm.MessageHandler(WM_NOTIFY, 1, reinterpret_cast<LPARAM>(&hdr), lRes));
+    EXPECT_EQ(0x66, lRes);
+    EXPECT_FALSE(wnd->m_pm.MessageHandler(WM_COMMAND, 1, 0, lRes)) << "menu commands are not reflected";
+    ::DestroyWindow(hChild);
+}
+
+TEST_F(InputTest, MinMaxInfoTakesTheConfiguredLimits)
+{
+    Show();
+    wnd->m_pm.SetMinInfo(120, 80);
+    wnd->m_pm.SetMaxInfo(640, 0);
+    MINMAXINFO mmi = {};
+    mmi.ptMaxTrackSize.y = 999;
+    LRESULT lRes = 0;
+    EXPECT_FALSE(wnd->m_pm.MessageHandler(WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&mmi), lRes));
+    EXPECT_EQ(120, mmi.ptMinTrackSize.x);
+    EXPECT_EQ(80, mmi.ptMinTrackSize.y);
+    EXPECT_EQ(640, mmi.ptMaxTrackSize.x);
+    EXPECT_EQ(999, mmi.ptMaxTrackSize.y) << "a zero limit leaves the system value";
+}
+
 TEST(ManagerWithoutWindow, IgnoresMessagesBeforeInit)
 {
     CPaintManagerUI pm;

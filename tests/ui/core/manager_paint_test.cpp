@@ -478,6 +478,55 @@ TEST_F(TablesTest, DrawInfosAreParsedOnceAndCachedPerDescriptorAndModifier)
     EXPECT_EQ(nullptr, pm.GetDrawInfo(L"", L""));
 }
 
+
+TEST_F(TablesTest, ReloadingImagesReplacesThePixelsInPlace)
+{
+    std::wstring path = WriteBitmapFile(L"pm_reload_test.bmp", 8, 6);
+    ASSERT_FALSE(path.empty());
+    const TImageInfo* before = pm.GetImageEx(path.c_str());
+    ASSERT_NE(nullptr, before);
+    ASSERT_EQ(path, WriteBitmapFile(L"pm_reload_test.bmp", 12, 4));
+    pm.ReloadImages();
+    const TImageInfo* after = pm.GetImage(path.c_str());
+    EXPECT_EQ(before, after) << "the record stays where it was";
+    ASSERT_NE(nullptr, after);
+    EXPECT_EQ(12, after->nX);
+    EXPECT_EQ(4, after->nY);
+    ::DeleteFileW(path.c_str());
+    pm.ReloadImages();
+    EXPECT_EQ(nullptr, pm.GetImage(path.c_str())) << "an image that no longer loads leaves the cache";
+}
+
+TEST_F(TablesTest, ImageStringsNameTheImageByFileOrRes)
+{
+    std::wstring path = WriteBitmapFile(L"pm_string_test.bmp", 5, 5);
+    ASSERT_FALSE(path.empty());
+    std::wstring descriptor = L"file='" + path + L"' source='0,0,2,2'";
+    const TImageInfo* p = pm.GetImageString(descriptor.c_str());
+    ASSERT_NE(nullptr, p);
+    EXPECT_EQ(p, pm.GetImage(path.c_str()));
+    std::wstring modifier = L"res='" + path + L"'";
+    EXPECT_EQ(p, pm.GetImageString(L"file='unknown.png'", modifier.c_str())) << "the modifier wins";
+    EXPECT_EQ(p, pm.GetImageString(path.c_str())) << "a bare descriptor is the name";
+    ::DeleteFileW(path.c_str());
+}
+
+TEST(InitSize, ResizesTheWindowOnlyWhileNoTreeIsAttached)
+{
+    ManagedWindow wnd(50, 60, 300, 200);
+    wnd.m_pm.SetInitSize(222, 111);
+    RECT rc = {};
+    ::GetWindowRect(wnd.m_hWnd, &rc);
+    EXPECT_EQ(222, rc.right - rc.left);
+    EXPECT_EQ(111, rc.bottom - rc.top);
+    EXPECT_EQ(50, rc.left);
+    wnd.m_pm.AttachDialog(new CHorizontalLayoutUI);
+    wnd.m_pm.SetInitSize(333, 100);
+    ::GetWindowRect(wnd.m_hWnd, &rc);
+    EXPECT_EQ(222, rc.right - rc.left);
+    EXPECT_EQ(333, wnd.m_pm.GetInitSize().cx);
+}
+
 // ---------------------------------------------------------------------------
 // HSL, colours, styles, defaults, custom attributes, option groups
 
