@@ -7,3 +7,4 @@ pavonel_add_test(manager_paint_test SOURCES ${_pm_dir}/manager_paint_test.cpp LI
 # Benchmark (prints figures; not a test): allocations and time of per-message routing.
 add_executable(bench_manager_routing ${_pm_dir}/bench_manager_routing.cpp)
 target_link_libraries(bench_manager_routing PRIVATE veneer)
+pavonel_add_test(manager_dragdrop_test SOURCES ${_pm_dir}/manager_dragdrop_test.cpp LIBS veneer GUI TIMEOUT 120)
