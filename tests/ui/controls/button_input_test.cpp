@@ -160,6 +160,33 @@ TEST(ButtonLook, FourSliceStateImageGivesOneSlicePerState)
     EXPECT_EQ(0x808080u, canvas.Rgb(60, 25));
 }
 
+TEST(ButtonLook, StateBackgroundColoursFollowTheState)
+{
+    ButtonWindow w;
+    w.button->SetAttribute(L"bkcolor", L"#FF0000FF");
+    w.button->SetAttribute(L"hotbkcolor", L"#FF00FF00");
+    w.button->SetAttribute(L"pushedbkcolor", L"#FFFF0000");
+    w.button->SetAttribute(L"disabledbkcolor", L"#FF808080");
+    w.button->SetAttribute(L"pushedbordercolor", L"#FF000000");
+    w.button->SetAttribute(L"bordersize", L"2");
+    Canvas canvas(200, 100);
+
+    canvas.Paint(w.button);
+    EXPECT_EQ(0x0000FFu, canvas.Rgb(60, 25));
+    EXPECT_EQ(0x0000FFu, canvas.Rgb(10, 10)) << "no border outside the pushed state";
+    w.host.Move(60, 25);
+    canvas.Paint(w.button);
+    EXPECT_EQ(0x00FF00u, canvas.Rgb(60, 25));
+    w.host.Send(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(60, 25));
+    canvas.Paint(w.button);
+    EXPECT_EQ(0xFF0000u, canvas.Rgb(60, 25));
+    EXPECT_EQ(0x000000u, canvas.Rgb(10, 25)) << "the pushed border colour";
+    w.host.Up(60, 25);
+    w.button->SetEnabled(false);
+    canvas.Paint(w.button);
+    EXPECT_EQ(0x808080u, canvas.Rgb(60, 25));
+}
+
 TEST(ButtonAttributes, StateColoursAreStoredAsWritten)
 {
     CButtonUI button;
