@@ -17,8 +17,8 @@ struct InstallContext;
 class CInstallEngine
 {
 public:
-    static const DWORD kPackageTimeoutMs = 180000;
-    static const DWORD kShutdownWaitMs = 10000;
+    static constexpr DWORD kPackageTimeoutMs = 180000;
+    static constexpr DWORD kShutdownWaitMs = 10000;
 
     // `view` must stay valid until Shutdown (or the destructor) has returned.
     explicit CInstallEngine(IInstallView* view);

@@ -23,7 +23,7 @@ struct TransferResult
 };
 
 // Redirects followed by every profile; a longer chain (or a loop) fails instead of running for ever.
-const long kMaxRedirects = 10;
+constexpr long kMaxRedirects = 10;
 
 // libcurl write callback: appends size * count bytes to the std::string passed as userdata.
 size_t CurlWriteToString(char* data, size_t size, size_t count, void* userdata);

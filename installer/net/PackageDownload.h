@@ -16,8 +16,8 @@ public:
     // Called on the downloading thread with 1..90 whenever the whole percentage changes (a run starts at 0).
     using PercentCallback = std::function<void(int)>;
 
-    static const long kConnectTimeoutSec = 40;
-    static const long kDefaultStallSec = 30;
+    static constexpr long kConnectTimeoutSec = 40;
+    static constexpr long kDefaultStallSec = 30;
 
     // `cancelEvent` (manual-reset, may be null): once signalled, the transfer ends at the next progress call.
     CPackageDownload(PercentCallback onPercent, HANDLE cancelEvent);

@@ -12,6 +12,7 @@
 #include <json/json.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 

@@ -10,6 +10,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cctype>
+#include <cstdlib>
 #include <mutex>
 #include <thread>
 #include <vector>
