@@ -10,3 +10,5 @@ pavonel_add_test(resource_robustness_test SOURCES resource_robustness_test.cpp L
 # Figures, not pass/fail: run by hand.
 add_executable(bench_resource bench_resource.cpp)
 target_link_libraries(bench_resource PRIVATE veneer ZLIB::ZLIB)
+pavonel_add_test(markup_skin_test SOURCES markup_skin_test.cpp LIBS veneer GUI)
+target_compile_definitions(markup_skin_test PRIVATE "SKIN_SOURCE_DIR=L\"${PROJECT_SOURCE_DIR}/installer/skin\"")
