@@ -40,7 +40,7 @@ class InstallFlow(InstallerTest):
         app = self.launch()
         window = app.main_window()
         app.click("btn_Install")
-        self.assertPage(app, "page_install", 15)
+        self.assertTrue(app.wait_for(lambda: "page_install" in app.pages_shown(), 15), "no installing page")
         fills = []
         while app.page() == "page_install" and len(fills) < 120:
             fills.append(progress_fill(app, window))

@@ -274,9 +274,13 @@ class Installer:
         match = re.search(r"#([0-9A-Fa-f]{6})", out)
         return tuple(int(match.group(1)[i:i + 2], 16) for i in (0, 2, 4)) if match else None
 
+    def pages_shown(self):
+        """Every page the window has shown, in order (the window logs each one)."""
+        return re.findall(r"page shown: (page_\w+)", self.machine.read_log())
+
     def page(self):
-        """The page the log says is showing (the window logs every page it shows)."""
-        shown = re.findall(r"page shown: (page_\w+)", self.machine.read_log())
+        """The page showing now."""
+        shown = self.pages_shown()
         return shown[-1] if shown else "page_home"
 
     def wait_page(self, name, timeout=60.0):
