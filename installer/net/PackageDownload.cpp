@@ -166,8 +166,6 @@ bool CPackageDownload::Transfer(const std::string& url)
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, CurlWriteToFile);
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, this);
     curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
-    // Larger pieces mean fewer callbacks and file writes per megabyte.
-    curl_easy_setopt(curl, CURLOPT_BUFFERSIZE, 256L * 1024);
     curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, kConnectTimeoutSec);
     // An error page must never be stored as the package: the transfer fails on a status of 400 or more.
     curl_easy_setopt(curl, CURLOPT_FAILONERROR, 1L);
