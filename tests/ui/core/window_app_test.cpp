@@ -169,15 +169,6 @@ TEST(ProfileIni, BinaryValuesRoundTripAndGarbageIsRefused)
     ::DeleteFileW(path.c_str());
 }
 
-TEST(ProfileStore, UnconfiguredStoreReadsDefaultsAndRefusesWrites)
-{
-    CUIAppRegistryKey key;
-    EXPECT_EQ(key.ReadInt(L"S", L"e", 4), 4u);
-    EXPECT_EQ(key.ReadString(L"S", L"e", L"d"), CUIString(L"d"));
-    EXPECT_FALSE(key.WriteInt(L"S", L"e", 1));
-    EXPECT_FALSE(key.WriteString(L"S", L"e", L"v"));
-}
-
 TEST(ProfileStore, ApplicationForwardsToItsStore)
 {
     const std::wstring path = TempIniPath();
@@ -199,15 +190,6 @@ TEST(ApplicationConfig, SingleInstanceNameMustNotBeEmpty)
     EXPECT_TRUE(app.SetSingleApplication(true, L"name"));
     EXPECT_TRUE(app.IsSingleApplication());
     EXPECT_STREQ(app.GetSingleName(), L"name");
-}
-
-TEST(ApplicationConfig, OneGlobalApplicationObject)
-{
-    {
-        TestApp app;
-        EXPECT_EQ(UIGetApp(), &app);
-    }
-    EXPECT_EQ(UIGetApp(), nullptr);
 }
 
 // The remaining tests initialise and terminate the framework, so they run

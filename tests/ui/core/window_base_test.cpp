@@ -160,12 +160,6 @@ TEST(WindowSubclass, DestroyingASubclassedWindowEndsTheBinding)
     EXPECT_EQ(wnd.GetHWND(), nullptr);
 }
 
-TEST(WindowSubclass, InvalidHandleIsRefused)
-{
-    StaticSubclass wnd;
-    EXPECT_EQ(wnd.Subclass(nullptr), nullptr);
-}
-
 namespace {
 
 class SuperButton : public PlainWnd

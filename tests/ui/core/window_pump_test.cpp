@@ -274,21 +274,6 @@ TEST(FrameNotifyMap, TypesOutsideTheMapReachNoHandler)
     EXPECT_TRUE(frm.calls.empty());
 }
 
-TEST(FrameNotifyHelpers, SenderTestsCompareAsDocumented)
-{
-    NamedControl sender(L"btn_Ok");
-    TNotifyUI msg = MakeNotify(L"click", sender.get());
-    EXPECT_TRUE(CUIFrmBase::IsControl(msg, L"BTN_OK"));
-    EXPECT_FALSE(CUIFrmBase::IsControl(msg, L"btn_Cancel"));
-    EXPECT_TRUE(CUIFrmBase::IsControl(msg, sender.get()));
-    EXPECT_TRUE(CUIFrmBase::IsClass(msg, L"CONTROLUI"));
-    EXPECT_FALSE(CUIFrmBase::IsClass(msg, L"ButtonUI"));
-    TNotifyUI empty = MakeNotify(L"click", nullptr);
-    EXPECT_FALSE(CUIFrmBase::IsControl(empty, L"btn_Ok"));
-    EXPECT_FALSE(CUIFrmBase::IsClass(empty, L"ControlUI"));
-    EXPECT_FALSE(CUIFrmBase::IsInterface(empty, L"Control"));
-}
-
 TEST(MenuCommandRecords, OnlyIssuedRecordsAreLive)
 {
     MenuCmd* pCmd = AllocMenuCmd();
