@@ -10,29 +10,11 @@ namespace Veneer {
 
 namespace {
 
-CUIString& LangPath()
-{
-    static CUIString path;
-    return path;
-}
-
-CUIString& LangName()
-{
-    static CUIString name;
-    return name;
-}
-
-std::map<int, tagStringTable>& StringTableMap()
-{
-    static std::map<int, tagStringTable> table;
-    return table;
-}
-
 // The language folder joined with a file name. An empty folder adds no
 // separator, so the name stays relative to the resource location itself.
-CUIString InLangFolder(LPCTSTR pstrFile)
+CUIString InLangFolder(const CUIString& folder, LPCTSTR pstrFile)
 {
-    CUIString path = LangPath();
+    CUIString path = folder;
     if (!path.IsEmpty() && path[path.GetLength() - 1] != L'\\') path += L'\\';
     path += pstrFile;
     return path;
@@ -40,35 +22,39 @@ CUIString InLangFolder(LPCTSTR pstrFile)
 
 } // namespace
 
+CUIString CLangManagerUI::s_sLangPath;
+CUIString CLangManagerUI::s_sLangName;
+std::map<int, tagStringTable> CLangManagerUI::m_mStringTable;
+
 CLangManagerUI::CLangManagerUI() = default;
 CLangManagerUI::~CLangManagerUI() = default;
 
 void CLangManagerUI::SetLanguage(LPCTSTR pstrPath, LPCTSTR pstrName)
 {
-    LangPath() = pstrPath;
-    LangName() = pstrName;
+    s_sLangPath = pstrPath;
+    s_sLangName = pstrName;
     LoadStringTable();
 }
 
-LPCTSTR CLangManagerUI::GetLangPath() { return LangPath(); }
-LPCTSTR CLangManagerUI::GetLangName() { return LangName(); }
+LPCTSTR CLangManagerUI::GetLangPath() { return s_sLangPath; }
+LPCTSTR CLangManagerUI::GetLangName() { return s_sLangName; }
 
 LPCTSTR CLangManagerUI::GetString(int id, LPCTSTR)
 {
-    auto it = StringTableMap().find(id);
-    return it != StringTableMap().end() ? it->second.text1.GetData() : L"";
+    auto it = m_mStringTable.find(id);
+    return it != m_mStringTable.end() ? it->second.text1.GetData() : L"";
 }
 
 LPCTSTR CLangManagerUI::GetStringExtra(int id, LPCTSTR)
 {
-    auto it = StringTableMap().find(id);
-    return it != StringTableMap().end() ? it->second.text2.GetData() : L"";
+    auto it = m_mStringTable.find(id);
+    return it != m_mStringTable.end() ? it->second.text2.GetData() : L"";
 }
 
 bool CLangManagerUI::LoadStringTable()
 {
     ReleaseStringTable();
-    CUIString file = InLangFolder(L"StringTable.lng");
+    CUIString file = InLangFolder(s_sLangPath, L"StringTable.lng");
     return LoadStringTableResource(file.GetData());
 }
 
@@ -101,19 +87,19 @@ bool CLangManagerUI::LoadStringTableResource(const CXmlNodeUI& document)
         entry.id = id.as_int();
         entry.text1 = node.attribute(L"text1").as_string();
         entry.text2 = node.attribute(L"text2").as_string();
-        StringTableMap().insert(std::make_pair(entry.id, entry));   // the first entry of an id stays
+        m_mStringTable.insert(std::make_pair(entry.id, entry));   // the first entry of an id stays
     }
     return true;
 }
 
-void CLangManagerUI::ReleaseStringTable() { StringTableMap().clear(); }
+void CLangManagerUI::ReleaseStringTable() { m_mStringTable.clear(); }
 
 CUIString CLangManagerUI::PackageFileName(LPCTSTR pstrSkinName)
 {
     CUIString name = pstrSkinName;
     int dot = name.ReverseFind(L'.');
     if (dot >= 0) name = name.Left(dot) + L".lng";
-    return InLangFolder(name);
+    return InLangFolder(s_sLangPath, name);
 }
 
 CLangPackageUI* CLangManagerUI::CreatePackage(LPCTSTR pstrSkinName)

@@ -64,6 +64,11 @@ private:
     static CUIString PackageFileName(LPCTSTR pstrSkinName);
     CLangPackageUI* CreatePackage(LPCTSTR pstrSkinName);
 
+    // The language chosen for the process, and its string table.
+    static CUIString s_sLangPath;
+    static CUIString s_sLangName;
+    static std::map<int, tagStringTable> m_mStringTable;
+
     std::map<std::wstring, std::unique_ptr<CLangPackageUI>> m_mPackages;
     std::vector<std::wstring> m_aSkinNames;
 };
