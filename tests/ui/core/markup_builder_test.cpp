@@ -16,6 +16,7 @@
 #include "ui/core/UIDlgBuilder.h"
 #include "ui/core/UIManager.h"
 #include "ui/core/UIResourceManager.h"
+#include "ui/core/UIShadow.h"
 
 using namespace Veneer;
 
@@ -168,6 +169,26 @@ TEST_F(Builder, WindowSettingsApplyOncePerManager)
     EXPECT_EQ(pm->GetCaptionRect().bottom, 41);
     delete first;
     delete second;
+}
+
+TEST_F(Builder, LayeredNamesMustBeLowerCase)
+{
+    CControlUI* root = Build(L"<Window showshadow=\"true\" ShadowSize=\"5\" Layered=\"true\" NoActivate=\"true\" "
+                             L"OPACITY=\"200\" tooltiphovertime=\"800\" unknownattr=\"1\"><Control/></Window>");
+    EXPECT_TRUE(pm->GetShadow()->IsShowShadow());
+    EXPECT_FALSE(pm->IsLayered());
+    EXPECT_FALSE(pm->IsNoActivate());
+    EXPECT_EQ(pm->GetOpacity(), 200);
+    EXPECT_EQ(pm->GetHoverTime(), 800);
+    delete root;
+}
+
+TEST_F(Builder, LowerCaseLayeredNamesApply)
+{
+    CControlUI* root = Build(L"<Window layered=\"true\" noactivate=\"true\"><Control/></Window>");
+    EXPECT_TRUE(pm->IsLayered());
+    EXPECT_TRUE(pm->IsNoActivate());
+    delete root;
 }
 
 TEST_F(Builder, OtherRootsChangeNoWindowSetting)
