@@ -62,6 +62,57 @@ HFONT FontOf(CPaintManagerUI* pManager, int iFont)
     return hFont != nullptr ? hFont : static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
 }
 
+// One opaque pixel in a 1x1 32-bit DIB, kept per thread for opaque fills.
+class CSolidPixel {
+public:
+    CSolidPixel()
+    {
+        m_hDC = ::CreateCompatibleDC(nullptr);
+        m_hBitmap = CRenderEngine::CreateARGB32Bitmap(m_hDC, 1, 1, reinterpret_cast<BYTE**>(&m_pPixel));
+        if (m_hDC != nullptr && m_hBitmap != nullptr) m_hOld = ::SelectObject(m_hDC, m_hBitmap);
+    }
+    ~CSolidPixel()
+    {
+        if (m_hOld != nullptr) ::SelectObject(m_hDC, m_hOld);
+        if (m_hBitmap != nullptr) ::DeleteObject(m_hBitmap);
+        if (m_hDC != nullptr) ::DeleteDC(m_hDC);
+    }
+    CSolidPixel(const CSolidPixel&) = delete;
+    CSolidPixel& operator=(const CSolidPixel&) = delete;
+
+    HDC Get(DWORD argb)
+    {
+        if (m_hOld == nullptr || m_pPixel == nullptr) return nullptr;
+        ::GdiFlush();
+        *m_pPixel = argb;
+        return m_hDC;
+    }
+
+private:
+    HDC m_hDC = nullptr;
+    HBITMAP m_hBitmap = nullptr;
+    HGDIOBJ m_hOld = nullptr;
+    DWORD* m_pPixel = nullptr;
+};
+
+// Opaque fills on a 32-bit DIB (the paint manager's canvas) are a stretched copy of one
+// opaque pixel: colour and alpha 255 land in the bitmap exactly as GDI+ would leave them,
+// the device's mapping and clip apply, and no GDI+ set-up is paid for a plain rectangle.
+bool FillOpaqueDib(HDC hDC, const RECT& rc, DWORD color)
+{
+    HGDIOBJ hBitmap = ::GetCurrentObject(hDC, OBJ_BITMAP);
+    DIBSECTION ds = {};
+    if (hBitmap == nullptr || ::GetObject(hBitmap, sizeof(ds), &ds) != sizeof(ds)) return false;
+    if (ds.dsBm.bmBitsPixel != 32 || ds.dsBmih.biCompression != BI_RGB) return false;
+    static thread_local CSolidPixel s_pixel;
+    HDC hPixel = s_pixel.Get(0xFF000000 | (color & 0x00FFFFFF));
+    if (hPixel == nullptr) return false;
+    const int oldMode = ::SetStretchBltMode(hDC, COLORONCOLOR);
+    const BOOL ok = ::StretchBlt(hDC, rc.left, rc.top, Width(rc), Height(rc), hPixel, 0, 0, 1, 1, SRCCOPY);
+    if (oldMode != 0) ::SetStretchBltMode(hDC, oldMode);
+    return ok != FALSE;
+}
+
 // One colour per band; bands are laid from the second colour's side.
 void DrawGradientBands(HDC hDC, const RECT& rc, DWORD dwFirst, DWORD dwSecond, bool bVertical, int nSteps)
 {
@@ -214,6 +265,7 @@ void DrawTextGdi(HDC hDC, CPaintManagerUI* pManager, RECT& rc, LPCTSTR pstrText,
 void CRenderEngine::DrawColor(HDC hDC, const RECT& rc, DWORD color)
 {
     if (hDC == nullptr || color < 0x01000000 || Width(rc) <= 0 || Height(rc) <= 0) return;
+    if ((color >> 24) == 0xFF && FillOpaqueDib(hDC, rc, color)) return;
     GraphicsPtr graphics = MakeGraphics(hDC);
     BrushPtr brush = MakeSolidBrush(color);
     if (!graphics || !brush) return;

@@ -59,6 +59,52 @@ TEST(RenderColorFill, OpaqueColourFillsExactlyTheRectangle)
     EXPECT_EQ(100, canvas.CountNot(0xFFFFFF) );
 }
 
+TEST(RenderColorFill, OpaqueFillIsOpaqueAndFollowsTheDeviceOrigin)
+{
+    Canvas canvas(20, 20, 0x00000000);
+    POINT old;
+    ::SetViewportOrgEx(canvas.dc(), 10, 10, &old);
+    CRenderEngine::DrawColor(canvas.dc(), RECT{0, 0, 5, 5}, 0xFF123456);
+    ::SetViewportOrgEx(canvas.dc(), old.x, old.y, nullptr);
+    EXPECT_EQ(0xFF123456u, canvas.At(10, 10));
+    EXPECT_EQ(0xFF123456u, canvas.At(14, 14));
+    EXPECT_EQ(0u, canvas.At(9, 10));
+    EXPECT_EQ(25, canvas.CountNot(0x000000));
+}
+
+TEST(RenderColorFill, OpaqueFillOnBottomUpAndDeviceBitmaps)
+{
+    HDC hDC = ::CreateCompatibleDC(nullptr);
+    BITMAPINFO bmi = {};
+    bmi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    bmi.bmiHeader.biWidth = 8;
+    bmi.bmiHeader.biHeight = 8;  // bottom-up
+    bmi.bmiHeader.biPlanes = 1;
+    bmi.bmiHeader.biBitCount = 32;
+    void* pvBits = nullptr;
+    HBITMAP hDib = ::CreateDIBSection(hDC, &bmi, DIB_RGB_COLORS, &pvBits, nullptr, 0);
+    HGDIOBJ hOld = ::SelectObject(hDC, hDib);
+    CRenderEngine::DrawColor(hDC, RECT{0, 0, 8, 2}, 0xFF00FF00);
+    ::GdiFlush();
+    const DWORD* pBits = static_cast<const DWORD*>(pvBits);
+    EXPECT_EQ(0xFF00FF00u, pBits[7 * 8]);  // top row is the last in memory
+    EXPECT_EQ(0u, pBits[0]);
+    ::SelectObject(hDC, hOld);
+
+    HDC hScreen = ::GetDC(nullptr);
+    HBITMAP hDdb = ::CreateCompatibleBitmap(hScreen, 8, 8);
+    ::ReleaseDC(nullptr, hScreen);
+    hOld = ::SelectObject(hDC, hDdb);
+    ::PatBlt(hDC, 0, 0, 8, 8, WHITENESS);
+    CRenderEngine::DrawColor(hDC, RECT{2, 2, 4, 4}, 0xFFFF0000);
+    EXPECT_EQ(RGB(255, 0, 0), ::GetPixel(hDC, 2, 2));
+    EXPECT_EQ(RGB(255, 255, 255), ::GetPixel(hDC, 4, 4));
+    ::SelectObject(hDC, hOld);
+    ::DeleteObject(hDdb);
+    ::DeleteObject(hDib);
+    ::DeleteDC(hDC);
+}
+
 TEST(RenderColorFill, HalfTransparentRedBlendsOverWhite)
 {
     Canvas canvas(10, 10, 0xFFFFFFFF);
