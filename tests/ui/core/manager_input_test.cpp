@@ -230,6 +230,30 @@ TEST_F(InputTest, LeavingTheClientAreaEndsWithALeaveOfTheHotControl)
     EXPECT_EQ(-1, wnd->m_pm.GetMousePos().y);
 }
 
+TEST_F(InputTest, ALeaveWhileTheCursorIsStillOverTheClientAreaBecomesAMoveToIt)
+{
+    Show();
+    ::SetForegroundWindow(wnd->m_hWnd);
+    ::SetActiveWindow(wnd->m_hWnd);
+    wnd->Send(WM_MOUSEMOVE, 0, ClientPoint(50, 50));
+    POINT pt = {250, 50};
+    ::ClientToScreen(wnd->m_hWnd, &pt);
+    ::SetCursorPos(pt.x, pt.y);
+    POINT ptNow = {};
+    ::GetCursorPos(&ptNow);
+    const bool bInside = ::GetActiveWindow() == wnd->m_hWnd && ptNow.x == pt.x && ptNow.y == pt.y;
+    wnd->Send(WM_MOUSELEAVE, 0, 0);
+    EXPECT_EQ(1u, EventsOf(log, L"a", UIEVENT_MOUSELEAVE).size());
+    if (bInside) {
+        // The synthetic move lands where the cursor really is.
+        EXPECT_EQ(1u, EventsOf(log, L"c", UIEVENT_MOUSEENTER).size());
+        EXPECT_EQ(250, wnd->m_pm.GetMousePos().x);
+    } else {
+        EXPECT_TRUE(EventsOf(log, L"c", UIEVENT_MOUSEENTER).empty());
+        EXPECT_EQ(-1, wnd->m_pm.GetMousePos().x);
+    }
+}
+
 TEST_F(InputTest, ButtonGestureStaysWithThePressedControl)
 {
     Show();
