@@ -194,7 +194,8 @@ CControlUI::CControlUI()
       m_asOnPaintForeImage(nullptr),
       m_asOnPaintText(nullptr),
       m_asOnPaintBorder(nullptr),
-      m_nRefCount(1)
+      m_nRefCount(1),
+      m_pRareTexts(nullptr)
 {
     m_cxyMax.cx = 9999;
     m_cxyMax.cy = 9999;
@@ -206,6 +207,13 @@ CControlUI::~CControlUI()
     OnDestroy(this);
     RemoveAllCustomAttribute();
     if (m_pManager != nullptr) m_pManager->ReapObjects(this);
+    delete m_pRareTexts;
+}
+
+CControlUI::TRareTexts& CControlUI::RareTexts()
+{
+    if (m_pRareTexts == nullptr) m_pRareTexts = new TRareTexts();
+    return *m_pRareTexts;
 }
 
 CControlUI* CControlUI::CreateControl()
@@ -356,12 +364,12 @@ void CControlUI::SetDropEnable(bool bDrop) { m_bDropEnabled = bDrop; }
 void CControlUI::SetGradient(LPCTSTR pStrImage)
 {
     CUIString s = pStrImage ? pStrImage : L"";
-    if (m_sGradient == s) return;
-    m_sGradient = s;
+    if (GetGradient() == s) return;
+    RareTexts().sGradient = s;
     Invalidate();
 }
 
-CUIString CControlUI::GetGradient() const { return m_sGradient; }
+CUIString CControlUI::GetGradient() const { return m_pRareTexts ? m_pRareTexts->sGradient : CUIString(); }
 
 void CControlUI::SetBkImage(LPCTSTR pStrImage)
 {
@@ -542,14 +550,14 @@ void CControlUI::SetResourceInstance(HINSTANCE hInst) { m_instance = hInst; }
 
 void CControlUI::SetVirtualWnd(LPCTSTR pstrValue)
 {
-    m_sVirtualWnd = pstrValue ? pstrValue : L"";
+    RareTexts().sVirtualWnd = pstrValue ? pstrValue : L"";
     if (m_pManager != nullptr) m_pManager->UsedVirtualWnd(true);
 }
 
 CUIString CControlUI::GetVirtualWnd() const
 {
     // A control without a name of its own belongs to its nearest named ancestor.
-    if (!m_sVirtualWnd.IsEmpty()) return m_sVirtualWnd;
+    if (m_pRareTexts != nullptr && !m_pRareTexts->sVirtualWnd.IsEmpty()) return m_pRareTexts->sVirtualWnd;
     return m_pParent ? m_pParent->GetVirtualWnd() : CUIString();
 }
 
@@ -774,14 +782,15 @@ CUIString CControlUI::GetToolTip() const
         CUIString sTip = pPackage->GetToolTip(m_iResourceID);
         if (!sTip.IsEmpty()) return sTip;
     }
-    return m_sToolTip;
+    return m_pRareTexts ? m_pRareTexts->sToolTip : CUIString();
 }
 
 void CControlUI::SetToolTip(LPCTSTR pstrText)
 {
     CUIString s = pstrText ? pstrText : L"";
     s.Replace(L"<n>", L"\r\n");
-    m_sToolTip = s;
+    if (s.IsEmpty() && m_pRareTexts == nullptr) return;
+    RareTexts().sToolTip = s;
 }
 
 void CControlUI::SetToolTipWidth(int nWidth) { m_nTooltipWidth = nWidth; }
@@ -798,8 +807,17 @@ TCHAR CControlUI::GetShortcut() const { return m_chShortcut; }
 void CControlUI::SetShortcut(TCHAR ch) { m_chShortcut = ch; }
 bool CControlUI::IsContextMenuUsed() const { return m_bMenuUsed; }
 void CControlUI::SetContextMenuUsed(bool bMenuUsed) { m_bMenuUsed = bMenuUsed; }
-const CUIString& CControlUI::GetUserData() const { return m_sUserData; }
-void CControlUI::SetUserData(LPCTSTR pstrText) { m_sUserData = pstrText ? pstrText : L""; }
+const CUIString& CControlUI::GetUserData() const
+{
+    static const CUIString s_empty;
+    return m_pRareTexts ? m_pRareTexts->sUserData : s_empty;
+}
+
+void CControlUI::SetUserData(LPCTSTR pstrText)
+{
+    if ((pstrText == nullptr || *pstrText == L'\0') && m_pRareTexts == nullptr) return;
+    RareTexts().sUserData = pstrText ? pstrText : L"";
+}
 UINT_PTR CControlUI::GetTag() const { return m_pTag; }
 void CControlUI::SetTag(UINT_PTR pTag) { m_pTag = pTag; }
 
@@ -1008,7 +1026,7 @@ bool CControlUI::DoPaint(HDC hDC, const RECT& rcPaint, CControlUI* /*pStopContro
 void CControlUI::PaintBkColor(HDC hDC)
 {
     if (m_dwBackColor == 0) return;
-    bool bVertical = m_sGradient.CompareNoCase(L"hor") != 0;
+    bool bVertical = m_pRareTexts == nullptr || m_pRareTexts->sGradient.CompareNoCase(L"hor") != 0;
     if (m_dwBackColor2 == 0) {
         // A translucent fill must cover the whole item: painting only the damaged
         // part would blend twice where paints overlap.

@@ -403,14 +403,21 @@ protected:
     int m_nRefCount;
 
     CUIString m_sName;
-    CUIString m_sVirtualWnd;
     CUIString m_sSkinFile;
-    CUIString m_sUserData;
     CUIString m_sText;
-    CUIString m_sToolTip;
-    CUIString m_sGradient;
     CUIString m_sBkImage;
     CUIString m_sForeImage;
+
+    // Texts few controls set, kept out of line until the first one is set.
+    struct TRareTexts
+    {
+        CUIString sVirtualWnd;
+        CUIString sUserData;
+        CUIString sToolTip;
+        CUIString sGradient;
+    };
+    TRareTexts* m_pRareTexts;
+    TRareTexts& RareTexts();
 
 private:
     CControlUI(const CControlUI&) = delete;
