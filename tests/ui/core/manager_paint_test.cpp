@@ -246,6 +246,32 @@ TEST_F(PaintTest, LayeredImageIsTheAlphaMaskOfTheWindow)
     EXPECT_EQ(0u, px[50 * 300 + 250]);
 }
 
+TEST_F(PaintTest, NativeChildWindowsArePrintedOpaqueIntoTheLayeredImage)
+{
+    wnd->m_pm.AttachDialog(root);
+    wnd->m_pm.SetLayered(true);
+    HWND hChild = ::CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_WHITERECT, 120, 20, 40, 30,
+                                    wnd->m_hWnd, nullptr, nullptr, nullptr);
+    ASSERT_NE(nullptr, hChild);
+    EXPECT_TRUE(wnd->m_pm.AddNativeWindow(b, hChild));
+    EXPECT_FALSE(wnd->m_pm.AddNativeWindow(b, hChild)) << "listed once";
+    EXPECT_FALSE(wnd->m_pm.AddNativeWindow(nullptr, hChild));
+    RECT rcChild = wnd->m_pm.GetNativeWindowRect(hChild);
+    EXPECT_EQ(120, rcChild.left);
+    EXPECT_EQ(20, rcChild.top);
+    ::ShowWindow(wnd->m_hWnd, SW_SHOWNORMAL);
+    Repaint();
+    Repaint();
+    std::vector<DWORD> px = ReadPixels(wnd->m_pm.GetPaintOffscreenBitmap(), 300, 200);
+    EXPECT_EQ(0xFF000000u, px[35 * 300 + 140] & 0xFF000000u) << "printed child content is opaque";
+    EXPECT_NE(0u, px[35 * 300 + 140] & 0x00FFFFFFu);
+    EXPECT_EQ(0u, px[100 * 300 + 140]) << "outside the child nothing was drawn";
+
+    ::DestroyWindow(hChild);
+    Repaint();
+    EXPECT_EQ(0, wnd->m_pm.GetNativeWindowCount()) << "a destroyed child leaves the list at the next paint";
+}
+
 TEST(LayeredSettings, ChildWindowsAndWindowlessManagersNeverBecomeLayered)
 {
     CPaintManagerUI pm;
