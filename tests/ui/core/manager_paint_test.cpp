@@ -176,6 +176,26 @@ TEST_F(PaintTest, WithoutARootThePaintFillsBlackAndIsConsumed)
     EXPECT_FALSE(::GetUpdateRect(wnd->m_hWnd, &rcUpdate, FALSE)) << "the paint validated the window";
 }
 
+TEST_F(PaintTest, PrintClientPaintsTheTreeIntoTheGivenDeviceAndIsNotConsumed)
+{
+    b->m_crFill = RGB(0, 128, 0);
+    wnd->AttachAndShow(root);
+    HDC hScreen = ::GetDC(nullptr);
+    HDC hMem = ::CreateCompatibleDC(hScreen);
+    HBITMAP hBmp = ::CreateCompatibleBitmap(hScreen, 300, 200);
+    ::ReleaseDC(nullptr, hScreen);
+    HGDIOBJ hOld = ::SelectObject(hMem, hBmp);
+    RECT rcAll = {0, 0, 300, 200};
+    ::FillRect(hMem, &rcAll, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
+    LRESULT lRes = 0;
+    EXPECT_FALSE(wnd->m_pm.MessageHandler(WM_PRINTCLIENT, reinterpret_cast<WPARAM>(hMem), PRF_CLIENT, lRes));
+    EXPECT_EQ(RGB(0, 128, 0), ::GetPixel(hMem, 150, 100));
+    EXPECT_EQ(RGB(255, 255, 255), ::GetPixel(hMem, 50, 100));
+    ::SelectObject(hMem, hOld);
+    ::DeleteObject(hBmp);
+    ::DeleteDC(hMem);
+}
+
 // ---------------------------------------------------------------------------
 // layered windows
 
