@@ -207,6 +207,40 @@ TEST(ControlUpdate, HiddenControlsNeverMarkThemselves)
     EXPECT_FALSE(a->IsUpdateNeeded());
 }
 
+TEST(ControlInvalidate, RepaintAreaIsClippedByTheAncestors)
+{
+    HostWindow host(200, 200);
+    CVerticalLayoutUI* root = new CVerticalLayoutUI();
+    CContainerUI* clip = new CContainerUI();
+    clip->SetFixedHeight(50);
+    root->Add(clip);
+    CControlUI* inside = new CControlUI();
+    clip->Add(inside);
+    host.Manager().AttachDialog(root);
+    root->SetPos(Rc(0, 0, 200, 200), false);
+
+    // Half inside its parent: only the visible half is invalidated.
+    inside->SetPos(Rc(10, 30, 60, 80), false);
+    ::ValidateRect(host.Handle(), nullptr);
+    inside->Invalidate();
+    RECT rcUpdate;
+    ASSERT_TRUE(::GetUpdateRect(host.Handle(), &rcUpdate, FALSE));
+    EXPECT_TRUE(ctl_test::SameRect(rcUpdate, Rc(10, 30, 60, 50))) << RectText(rcUpdate);
+
+    // Scrolled completely outside its parent: nothing at all.
+    inside->SetPos(Rc(10, 120, 60, 170), false);
+    ::ValidateRect(host.Handle(), nullptr);
+    inside->Invalidate();
+    EXPECT_FALSE(::GetUpdateRect(host.Handle(), &rcUpdate, FALSE));
+
+    // Hidden controls never invalidate.
+    inside->SetPos(Rc(10, 10, 60, 40), false);
+    inside->SetVisible(false);
+    ::ValidateRect(host.Handle(), nullptr);
+    inside->Invalidate();
+    EXPECT_FALSE(::GetUpdateRect(host.Handle(), &rcUpdate, FALSE));
+}
+
 TEST(ControlTexts, LanguagePackageTextWinsWhenNotEmpty)
 {
     CPaintManagerUI pm;
