@@ -60,24 +60,27 @@ void CUIApplication::SetRegistryKey(LPCWSTR lpszCompany, LPCWSTR lpszAppName)
     m_regKey.SetRegistryKey(lpszCompany, lpszAppName);
 }
 
+void CUIApplication::SetResSource(int nType, LPCWSTR lpszFolder)
+{
+    m_nResType = nType;
+    m_sResFolder = lpszFolder;
+}
+
 void CUIApplication::SetResType_File(LPCWSTR lpszFolder)
 {
-    m_nResType = RES_FILE;
-    m_sResFolder = lpszFolder;
+    SetResSource(RES_FILE, lpszFolder);
 }
 
 void CUIApplication::SetResType_Resource(LPCWSTR lpszFolder, LPCWSTR lpszResName, LPCWSTR lpszResType)
 {
-    m_nResType = RES_RESOURCE;
-    m_sResFolder = lpszFolder;
+    SetResSource(RES_RESOURCE, lpszFolder);
     m_sResName = lpszResName;
     m_sResTypeName = lpszResType;
 }
 
 void CUIApplication::SetResType_ZIP(LPCWSTR lpszFolder, LPCWSTR lpszZipFile, bool bCache, LPCWSTR lpszPassword)
 {
-    m_nResType = RES_ZIP;
-    m_sResFolder = lpszFolder;
+    SetResSource(RES_ZIP, lpszFolder);
     m_sZipFile = lpszZipFile;
     m_bCacheZip = bCache;
     m_sZipPassword = lpszPassword;
@@ -85,8 +88,7 @@ void CUIApplication::SetResType_ZIP(LPCWSTR lpszFolder, LPCWSTR lpszZipFile, boo
 
 void CUIApplication::SetResType_ZipResource(LPCWSTR lpszFolder, LPCWSTR lpszPassword, UINT nResId, LPCWSTR lpszResType)
 {
-    m_nResType = RES_ZIPRESOURCE;
-    m_sResFolder = lpszFolder;
+    SetResSource(RES_ZIPRESOURCE, lpszFolder);
     m_sZipPassword = lpszPassword;
     m_nZipResId = nResId;
     m_sZipResType = lpszResType;
@@ -119,39 +121,42 @@ bool CUIApplication::InitInstance(HINSTANCE hInstance)
 void CUIApplication::InitResource()
 {
     CPaintManagerUI::SetResourceType(m_nResType);
-    const CUIString sResPath = m_sAppPath + m_sResFolder;
-    switch (CPaintManagerUI::GetResourceType()) {
+    const int nType = CPaintManagerUI::GetResourceType();
+    if (nType < RES_FILE || nType > RES_ZIPRESOURCE) return;
+    // Every source names its files relative to the skin folder.
+    CPaintManagerUI::SetResourcePath((m_sAppPath + m_sResFolder).GetData());
+    switch (nType) {
     case RES_FILE:
-        CPaintManagerUI::SetResourcePath(sResPath.GetData());
         CResourceManager::GetInstance()->LoadResource(L"res.xml", nullptr);
         break;
     case RES_ZIP:
-        CPaintManagerUI::SetResourcePath(sResPath.GetData());
         // The archive name is taken relative to the resource path.
         CPaintManagerUI::SetResourceZip(m_sZipFile.GetData(), m_bCacheZip, PasswordOrNull(m_sZipPassword));
         break;
     case RES_RESOURCE:
-        CPaintManagerUI::SetResourcePath(sResPath.GetData());
         CResourceManager::GetInstance()->LoadResource(m_sResName.GetData(), m_sResTypeName.GetData());
         break;
-    case RES_ZIPRESOURCE: {
-        CPaintManagerUI::SetResourcePath(sResPath.GetData());
-        HINSTANCE hModule = CPaintManagerUI::GetResourceDll();
-        HRSRC hResource = ::FindResourceW(hModule, MAKEINTRESOURCEW(m_nZipResId), m_sZipResType.GetData());
-        if (hResource == nullptr) break;
-        // Resource memory belongs to the module and stays mapped while it is loaded.
-        HGLOBAL hGlobal = ::LoadResource(hModule, hResource);
-        DWORD dwSize = ::SizeofResource(hModule, hResource);
-        if (hGlobal == nullptr || dwSize == 0) break;
-        LPVOID pData = ::LockResource(hGlobal);
-        if (pData == nullptr) break;
-        CPaintManagerUI::SetResourceZip(pData, dwSize, PasswordOrNull(m_sZipPassword));
-        CResourceManager::GetInstance()->LoadResource(L"res.xml", nullptr);
+    case RES_ZIPRESOURCE:
+        if (UseSkinArchiveResource()) CResourceManager::GetInstance()->LoadResource(L"res.xml", nullptr);
         break;
-    }
     default:
         break;
     }
+}
+
+bool CUIApplication::UseSkinArchiveResource()
+{
+    HINSTANCE hModule = CPaintManagerUI::GetResourceDll();
+    HRSRC hResource = ::FindResourceW(hModule, MAKEINTRESOURCEW(m_nZipResId), m_sZipResType.GetData());
+    if (hResource == nullptr) return false;
+    // Resource memory belongs to the module and stays mapped while it is loaded.
+    HGLOBAL hGlobal = ::LoadResource(hModule, hResource);
+    DWORD dwSize = ::SizeofResource(hModule, hResource);
+    if (hGlobal == nullptr || dwSize == 0) return false;
+    LPVOID pData = ::LockResource(hGlobal);
+    if (pData == nullptr) return false;
+    CPaintManagerUI::SetResourceZip(pData, dwSize, PasswordOrNull(m_sZipPassword));
+    return true;
 }
 
 void CUIApplication::Run()

@@ -72,6 +72,10 @@ public:
 protected:
     // Applies the resource choice to the framework; called by InitInstance.
     virtual void InitResource();
+    void SetResSource(int nType, LPCWSTR lpszFolder);
+    // Hands the skin archive held in the resource module to the framework;
+    // false when the resource is missing or empty.
+    bool UseSkinArchiveResource();
 
     CUIAppRegistryKey m_regKey;
     CUIFrameWnd* m_pMainWnd;

@@ -69,14 +69,12 @@ LRESULT CUIFrameWnd::OnSysCommand(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL&
 
 LRESULT CUIFrameWnd::OnRButtonDown(UINT, WPARAM, LPARAM, BOOL& bHandled)
 {
-    bHandled = FALSE;
-    return 0;
+    return PassOn(bHandled);
 }
 
 LRESULT CUIFrameWnd::OnRButtonUp(UINT, WPARAM, LPARAM, BOOL& bHandled)
 {
-    bHandled = FALSE;
-    return 0;
+    return PassOn(bHandled);
 }
 
 LRESULT CUIFrameWnd::HandleCustomMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled)

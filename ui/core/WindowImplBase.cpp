@@ -27,6 +27,12 @@ bool IsStaticClass(const CControlUI* pControl)
 
 } // namespace
 
+LRESULT WindowImplBase::PassOn(BOOL& bHandled)
+{
+    bHandled = FALSE;
+    return 0;
+}
+
 WindowImplBase::WindowImplBase()
 {
 }
@@ -113,14 +119,12 @@ LPCWSTR WindowImplBase::QueryControlText(LPCWSTR /*lpstrId*/, LPCWSTR /*lpstrTyp
 
 LRESULT WindowImplBase::OnClose(UINT, WPARAM, LPARAM, BOOL& bHandled)
 {
-    bHandled = FALSE;
-    return 0;
+    return PassOn(bHandled);
 }
 
 LRESULT WindowImplBase::OnDestroy(UINT, WPARAM, LPARAM, BOOL& bHandled)
 {
-    bHandled = FALSE;
-    return 0;
+    return PassOn(bHandled);
 }
 
 LRESULT WindowImplBase::OnNcActivate(UINT, WPARAM wParam, LPARAM, BOOL& bHandled)
@@ -213,14 +217,12 @@ LRESULT WindowImplBase::OnGetMinMaxInfo(UINT, WPARAM, LPARAM lParam, BOOL& /*bHa
 
 LRESULT WindowImplBase::OnMouseWheel(UINT, WPARAM, LPARAM, BOOL& bHandled)
 {
-    bHandled = FALSE;
-    return 0;
+    return PassOn(bHandled);
 }
 
 LRESULT WindowImplBase::OnMouseHover(UINT, WPARAM, LPARAM, BOOL& bHandled)
 {
-    bHandled = FALSE;
-    return 0;
+    return PassOn(bHandled);
 }
 
 LRESULT WindowImplBase::OnSize(UINT, WPARAM, LPARAM, BOOL& bHandled)
@@ -243,8 +245,7 @@ LRESULT WindowImplBase::OnSize(UINT, WPARAM, LPARAM, BOOL& bHandled)
 
 LRESULT WindowImplBase::OnChar(UINT, WPARAM, LPARAM, BOOL& bHandled)
 {
-    bHandled = FALSE;
-    return 0;
+    return PassOn(bHandled);
 }
 
 void WindowImplBase::ShowMaxRestoreButtons(bool bZoomed, LPCWSTR pstrMaxName, LPCWSTR pstrRestoreName)
@@ -324,44 +325,37 @@ LRESULT WindowImplBase::OnCreate(UINT, WPARAM, LPARAM, BOOL& /*bHandled*/)
 
 LRESULT WindowImplBase::OnKeyDown(UINT, WPARAM, LPARAM, BOOL& bHandled)
 {
-    bHandled = FALSE;
-    return 0;
+    return PassOn(bHandled);
 }
 
 LRESULT WindowImplBase::OnKillFocus(UINT, WPARAM, LPARAM, BOOL& bHandled)
 {
-    bHandled = FALSE;
-    return 0;
+    return PassOn(bHandled);
 }
 
 LRESULT WindowImplBase::OnSetFocus(UINT, WPARAM, LPARAM, BOOL& bHandled)
 {
-    bHandled = FALSE;
-    return 0;
+    return PassOn(bHandled);
 }
 
 LRESULT WindowImplBase::OnLButtonDown(UINT, WPARAM, LPARAM, BOOL& bHandled)
 {
-    bHandled = FALSE;
-    return 0;
+    return PassOn(bHandled);
 }
 
 LRESULT WindowImplBase::OnLButtonUp(UINT, WPARAM, LPARAM, BOOL& bHandled)
 {
-    bHandled = FALSE;
-    return 0;
+    return PassOn(bHandled);
 }
 
 LRESULT WindowImplBase::OnMouseMove(UINT, WPARAM, LPARAM, BOOL& bHandled)
 {
-    bHandled = FALSE;
-    return 0;
+    return PassOn(bHandled);
 }
 
 LRESULT WindowImplBase::HandleCustomMessage(UINT, WPARAM, LPARAM, BOOL& bHandled)
 {
-    bHandled = FALSE;
-    return 0;
+    return PassOn(bHandled);
 }
 
 LRESULT WindowImplBase::HandleFixedMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled)

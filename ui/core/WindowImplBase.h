@@ -73,6 +73,8 @@ public:
     CPaintManagerUI* GetManager() { return &m_pm; }
 
 protected:
+    // Leaves a message to the paint manager and the default procedure.
+    static LRESULT PassOn(BOOL& bHandled);
     // Dispatches the fixed handlers; sets bHandled false for a message
     // without a fixed handler.
     LRESULT HandleFixedMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
