@@ -48,6 +48,31 @@ bool ClassContains(CControlUI* pControl, LPCTSTR pstrPart)
     return pstrClass != nullptr && std::wcsstr(pstrClass, pstrPart) != nullptr;
 }
 
+// Removes the first entry equal to p; false when there is none.
+bool RemoveFirst(CStdPtrArray& list, LPVOID p)
+{
+    int i = list.Find(p);
+    return i >= 0 && list.Remove(i);
+}
+
+TEventUI MakeEvent(int type, CControlUI* pSender, POINT pt, WORD wKeyState, WPARAM wParam, LPARAM lParam)
+{
+    TEventUI event;
+    event.Type = type;
+    event.pSender = pSender;
+    event.dwTimestamp = ::GetTickCount();
+    event.ptMouse = pt;
+    event.wKeyState = wKeyState;
+    event.wParam = wParam;
+    event.lParam = lParam;
+    return event;
+}
+
+void Deliver(CControlUI* pTarget, TEventUI event)
+{
+    if (pTarget != nullptr) pTarget->Event(event);
+}
+
 POINT PointFromLParam(LPARAM lParam)
 {
     POINT pt = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
@@ -81,9 +106,7 @@ bool CPaintManagerUI::AddNotifier(INotifyUI* pNotifier)
 
 bool CPaintManagerUI::RemoveNotifier(INotifyUI* pNotifier)
 {
-    int i = m_aNotifiers.Find(pNotifier);
-    if (i < 0) return false;
-    return m_aNotifiers.Remove(i);
+    return RemoveFirst(m_aNotifiers, pNotifier);
 }
 
 bool CPaintManagerUI::AddPreMessageFilter(IMessageFilterUI* pFilter)
@@ -93,9 +116,7 @@ bool CPaintManagerUI::AddPreMessageFilter(IMessageFilterUI* pFilter)
 
 bool CPaintManagerUI::RemovePreMessageFilter(IMessageFilterUI* pFilter)
 {
-    int i = m_aPreMessageFilters.Find(pFilter);
-    if (i < 0) return false;
-    return m_aPreMessageFilters.Remove(i);
+    return RemoveFirst(m_aPreMessageFilters, pFilter);
 }
 
 bool CPaintManagerUI::AddMessageFilter(IMessageFilterUI* pFilter)
@@ -105,9 +126,7 @@ bool CPaintManagerUI::AddMessageFilter(IMessageFilterUI* pFilter)
 
 bool CPaintManagerUI::RemoveMessageFilter(IMessageFilterUI* pFilter)
 {
-    int i = m_aMessageFilters.Find(pFilter);
-    if (i < 0) return false;
-    return m_aMessageFilters.Remove(i);
+    return RemoveFirst(m_aMessageFilters, pFilter);
 }
 
 bool CPaintManagerUI::AddTranslateAccelerator(ITranslateAccelerator* pTranslateAccelerator)
@@ -117,9 +136,7 @@ bool CPaintManagerUI::AddTranslateAccelerator(ITranslateAccelerator* pTranslateA
 
 bool CPaintManagerUI::RemoveTranslateAccelerator(ITranslateAccelerator* pTranslateAccelerator)
 {
-    int i = m_aTranslateAccelerator.Find(pTranslateAccelerator);
-    if (i < 0) return false;
-    return m_aTranslateAccelerator.Remove(i);
+    return RemoveFirst(m_aTranslateAccelerator, pTranslateAccelerator);
 }
 
 bool CPaintManagerUI::TranslateAccelerator(LPMSG pMsg)
@@ -139,9 +156,7 @@ bool CPaintManagerUI::AddMouseLeaveNeeded(CControlUI* pControl)
 
 bool CPaintManagerUI::RemoveMouseLeaveNeeded(CControlUI* pControl)
 {
-    int i = m_aNeedMouseLeaveNeeded.Find(pControl);
-    if (i < 0) return false;
-    return m_aNeedMouseLeaveNeeded.Remove(i);
+    return RemoveFirst(m_aNeedMouseLeaveNeeded, pControl);
 }
 
 void CPaintManagerUI::UsedVirtualWnd(bool bUsed)
@@ -369,6 +384,17 @@ CControlUI* CPaintManagerUI::GetLastFocus() const
     return nullptr;
 }
 
+void CPaintManagerUI::KillFocus(CControlUI* pNewFocus, bool bRemember)
+{
+    if (m_pFocus == nullptr) return;
+    CControlUI* pOld = m_pFocus;
+    // The kill-focus event names the control that receives the focus.
+    Deliver(pOld, MakeEvent(UIEVENT_KILLFOCUS, pNewFocus, m_ptLastMousePos, 0, 0, 0));
+    SendNotify(pOld, L"killfocus");
+    if (bRemember) m_pLastFocus = pOld;
+    m_pFocus = nullptr;
+}
+
 void CPaintManagerUI::SetFocus(CControlUI* pControl)
 {
     HWND hFocusWnd = ::GetFocus();
@@ -376,18 +402,7 @@ void CPaintManagerUI::SetFocus(CControlUI* pControl)
         ::SetFocus(m_hWndPaint);
     }
     if (pControl == m_pFocus) return;
-    if (m_pFocus != nullptr) {
-        TEventUI event;
-        event.Type = UIEVENT_KILLFOCUS;
-        event.pSender = pControl;
-        event.dwTimestamp = ::GetTickCount();
-        event.ptMouse = m_ptLastMousePos;
-        CControlUI* pOld = m_pFocus;
-        pOld->Event(event);
-        SendNotify(pOld, L"killfocus");
-        m_pLastFocus = pOld;
-        m_pFocus = nullptr;
-    }
+    KillFocus(pControl, true);
     if (pControl == nullptr) return;
     if (pControl->GetManager() != this || !pControl->IsVisible() || !pControl->IsEnabled()) return;
     m_pFocus = pControl;
@@ -399,17 +414,7 @@ void CPaintManagerUI::SetFocusNeeded(CControlUI* pControl)
 {
     if (m_hWndPaint != nullptr) ::SetFocus(m_hWndPaint);
     if (pControl == nullptr) return;
-    if (m_pFocus != nullptr) {
-        TEventUI event;
-        event.Type = UIEVENT_KILLFOCUS;
-        event.pSender = pControl;
-        event.dwTimestamp = ::GetTickCount();
-        event.ptMouse = m_ptLastMousePos;
-        CControlUI* pOld = m_pFocus;
-        pOld->Event(event);
-        SendNotify(pOld, L"killfocus");
-        m_pFocus = nullptr;
-    }
+    KillFocus(pControl, false);
     if (m_pRoot != nullptr) {
         FINDTABINFO info = {pControl, nullptr, false, false};
         m_pFocus = m_pRoot->FindControl(__FindControlFromTab, &info,
@@ -560,15 +565,8 @@ void CPaintManagerUI::DispatchTimer(WPARAM wParam, LPARAM lParam)
     for (int i = 0; i < m_aTimers.GetSize(); ++i) {
         auto* pTimer = static_cast<TIMERINFO*>(m_aTimers.GetAt(i));
         if (pTimer->hWnd == m_hWndPaint && pTimer->uWinTimer == wParam && !pTimer->bKilled) {
-            TEventUI event;
-            event.Type = UIEVENT_TIMER;
-            event.pSender = pTimer->pSender;
-            event.dwTimestamp = ::GetTickCount();
-            event.ptMouse = m_ptLastMousePos;
-            event.wKeyState = CurrentKeyState();
-            event.wParam = pTimer->nLocalID;
-            event.lParam = lParam;
-            pTimer->pSender->Event(event);
+            Deliver(pTimer->pSender, MakeEvent(UIEVENT_TIMER, pTimer->pSender, m_ptLastMousePos, CurrentKeyState(),
+                                               pTimer->nLocalID, lParam));
             break;
         }
     }
@@ -660,9 +658,7 @@ bool CPaintManagerUI::AddPostPaint(CControlUI* pControl)
 
 bool CPaintManagerUI::RemovePostPaint(CControlUI* pControl)
 {
-    int i = m_aPostPaintControls.Find(pControl);
-    if (i < 0) return false;
-    return m_aPostPaintControls.Remove(i);
+    return RemoveFirst(m_aPostPaintControls, pControl);
 }
 
 bool CPaintManagerUI::SetPostPaintIndex(CControlUI* pControl, int iIndex)
@@ -728,16 +724,14 @@ WORD CPaintManagerUI::CurrentKeyState()
 
 void CPaintManagerUI::SendEvent(CControlUI* pControl, int type, WPARAM wParam, LPARAM lParam, WORD wKeyState)
 {
-    if (pControl == nullptr) return;
-    TEventUI event;
-    event.Type = type;
-    event.pSender = pControl;
-    event.dwTimestamp = ::GetTickCount();
-    event.ptMouse = m_ptLastMousePos;
-    event.wKeyState = wKeyState;
-    event.wParam = wParam;
-    event.lParam = lParam;
-    pControl->Event(event);
+    Deliver(pControl, MakeEvent(type, pControl, m_ptLastMousePos, wKeyState, wParam, lParam));
+}
+
+void CPaintManagerUI::SendKeyEvent(CControlUI* pControl, int type, WPARAM wParam, LPARAM lParam)
+{
+    TEventUI event = MakeEvent(type, pControl, m_ptLastMousePos, CurrentKeyState(), wParam, lParam);
+    event.chKey = static_cast<wchar_t>(wParam);
+    Deliver(pControl, event);
 }
 
 void CPaintManagerUI::MessageLoop()
@@ -833,16 +827,7 @@ bool CPaintManagerUI::PreMessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam,
     }
     case WM_SYSKEYDOWN:
         if (m_pFocus != nullptr) {
-            TEventUI event;
-            event.Type = UIEVENT_SYSKEY;
-            event.pSender = m_pFocus;
-            event.chKey = static_cast<wchar_t>(wParam);
-            event.ptMouse = m_ptLastMousePos;
-            event.wKeyState = CurrentKeyState();
-            event.dwTimestamp = ::GetTickCount();
-            event.wParam = wParam;
-            event.lParam = lParam;
-            m_pFocus->Event(event);
+            SendKeyEvent(m_pFocus, UIEVENT_SYSKEY, wParam, lParam);
         }
         break;
     default:
@@ -987,47 +972,20 @@ bool CPaintManagerUI::MessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, LR
     }
     case WM_CHAR:
         if (m_pFocus != nullptr) {
-            TEventUI event;
-            event.Type = UIEVENT_CHAR;
-            event.pSender = m_pFocus;
-            event.chKey = static_cast<wchar_t>(wParam);
-            event.ptMouse = m_ptLastMousePos;
-            event.wKeyState = CurrentKeyState();
-            event.dwTimestamp = ::GetTickCount();
-            event.wParam = wParam;
-            event.lParam = lParam;
-            m_pFocus->Event(event);
+            SendKeyEvent(m_pFocus, UIEVENT_CHAR, wParam, lParam);
         }
         break;
     case WM_KEYDOWN:
         if (m_pFocus != nullptr) {
-            TEventUI event;
-            event.Type = UIEVENT_KEYDOWN;
-            event.pSender = m_pFocus;
-            event.chKey = static_cast<wchar_t>(wParam);
-            event.ptMouse = m_ptLastMousePos;
-            event.wKeyState = CurrentKeyState();
-            event.dwTimestamp = ::GetTickCount();
-            event.wParam = wParam;
-            event.lParam = lParam;
             m_pEventKey = m_pFocus;
-            m_pFocus->Event(event);
+            SendKeyEvent(m_pFocus, UIEVENT_KEYDOWN, wParam, lParam);
         }
         break;
     case WM_KEYUP:
         if (m_pEventKey != nullptr) {
-            TEventUI event;
-            event.Type = UIEVENT_KEYUP;
-            event.pSender = m_pEventKey;
-            event.chKey = static_cast<wchar_t>(wParam);
-            event.ptMouse = m_ptLastMousePos;
-            event.wKeyState = CurrentKeyState();
-            event.dwTimestamp = ::GetTickCount();
-            event.wParam = wParam;
-            event.lParam = lParam;
             CControlUI* pKey = m_pEventKey;
             m_pEventKey = nullptr;
-            pKey->Event(event);
+            SendKeyEvent(pKey, UIEVENT_KEYUP, wParam, lParam);
         }
         break;
     case WM_SETCURSOR: {
@@ -1041,15 +999,7 @@ bool CPaintManagerUI::MessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, LR
         ::ScreenToClient(m_hWndPaint, &pt);
         CControlUI* pControl = FindControl(pt);
         if (pControl == nullptr || (pControl->GetControlFlags() & UIFLAG_SETCURSOR) == 0) break;
-        TEventUI event;
-        event.Type = UIEVENT_SETCURSOR;
-        event.pSender = pControl;
-        event.wParam = wParam;
-        event.lParam = lParam;
-        event.ptMouse = pt;
-        event.wKeyState = CurrentKeyState();
-        event.dwTimestamp = ::GetTickCount();
-        pControl->Event(event);
+        Deliver(pControl, MakeEvent(UIEVENT_SETCURSOR, pControl, pt, CurrentKeyState(), wParam, lParam));
         lRes = TRUE;
         return true;
     }
@@ -1118,27 +1068,11 @@ bool CPaintManagerUI::DispatchMouseMove(WPARAM wParam, LPARAM lParam)
             ++m_iMouseLeaveDepth;
             for (CControlUI* pControl : aList) {
                 if (m_aNeedMouseLeaveNeeded.Find(pControl) < 0) continue;  // reaped meanwhile
-                TEventUI event;
-                event.Type = UIEVENT_MOUSELEAVE;
-                event.pSender = pOldHover;
-                event.ptMouse = pt;
-                event.wKeyState = wKeyState;
-                event.dwTimestamp = ::GetTickCount();
-                event.wParam = wParam;
-                event.lParam = lParam;
-                pControl->Event(event);
+                Deliver(pControl, MakeEvent(UIEVENT_MOUSELEAVE, pOldHover, pt, wKeyState, wParam, lParam));
             }
             --m_iMouseLeaveDepth;
             if (m_pEventHover == pOldHover) {
-                TEventUI event;
-                event.Type = UIEVENT_MOUSELEAVE;
-                event.pSender = pOldHover;
-                event.ptMouse = pt;
-                event.wKeyState = wKeyState;
-                event.dwTimestamp = ::GetTickCount();
-                event.wParam = wParam;
-                event.lParam = lParam;
-                pOldHover->Event(event);
+                Deliver(pOldHover, MakeEvent(UIEVENT_MOUSELEAVE, pOldHover, pt, wKeyState, wParam, lParam));
             }
             m_pEventHover = nullptr;
             if (m_hwndTooltip != nullptr) ::SendMessageW(m_hwndTooltip, TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&m_ToolTip));
@@ -1148,29 +1082,11 @@ bool CPaintManagerUI::DispatchMouseMove(WPARAM wParam, LPARAM lParam)
         }
         if (pNewHover != nullptr && pNewHover != m_pEventHover) {
             m_pEventHover = pNewHover;
-            TEventUI event;
-            event.Type = UIEVENT_MOUSEENTER;
-            event.pSender = pNewHover;
-            event.ptMouse = pt;
-            event.wKeyState = wKeyState;
-            event.dwTimestamp = ::GetTickCount();
-            event.wParam = wParam;
-            event.lParam = lParam;
-            pNewHover->Event(event);
+            Deliver(pNewHover, MakeEvent(UIEVENT_MOUSEENTER, pNewHover, pt, wKeyState, wParam, lParam));
         }
     }
     CControlUI* pTarget = (m_pEventClick != nullptr) ? m_pEventClick : pNewHover;
-    if (pTarget != nullptr) {
-        TEventUI event;
-        event.Type = UIEVENT_MOUSEMOVE;
-        event.pSender = pTarget;
-        event.ptMouse = pt;
-        event.wKeyState = wKeyState;
-        event.dwTimestamp = ::GetTickCount();
-        event.wParam = wParam;
-        event.lParam = lParam;
-        pTarget->Event(event);
-    }
+    Deliver(pTarget, MakeEvent(UIEVENT_MOUSEMOVE, pTarget, pt, wKeyState, wParam, lParam));
     return false;
 }
 
@@ -1180,17 +1096,7 @@ bool CPaintManagerUI::DispatchMouseHover(LPARAM lParam)
     POINT pt = PointFromLParam(lParam);
     CControlUI* pHover = FindControl(pt);
     if (pHover == nullptr) return false;
-    if (m_pEventHover != nullptr) {
-        TEventUI event;
-        event.Type = UIEVENT_MOUSEHOVER;
-        event.pSender = m_pEventHover;
-        event.ptMouse = pt;
-        event.wKeyState = CurrentKeyState();
-        event.dwTimestamp = ::GetTickCount();
-        event.wParam = 0;
-        event.lParam = lParam;
-        m_pEventHover->Event(event);
-    }
+    Deliver(m_pEventHover, MakeEvent(UIEVENT_MOUSEHOVER, m_pEventHover, pt, CurrentKeyState(), 0, lParam));
     ShowToolTip(pHover);
     return true;
 }
@@ -1253,17 +1159,7 @@ void CPaintManagerUI::DispatchButton(UINT uMsg, WPARAM wParam, LPARAM lParam)
     m_ptLastMousePos = pt;
     const WORD wButtons = LOWORD(wParam);
 
-    auto makeEvent = [&](int type, CControlUI* pSender) {
-        TEventUI event;
-        event.Type = type;
-        event.pSender = pSender;
-        event.ptMouse = pt;
-        event.wParam = wParam;
-        event.lParam = lParam;
-        event.wKeyState = wButtons;
-        event.dwTimestamp = ::GetTickCount();
-        return event;
-    };
+    auto makeEvent = [&](int type, CControlUI* pSender) { return MakeEvent(type, pSender, pt, wButtons, wParam, lParam); };
 
     switch (uMsg) {
     case WM_LBUTTONDOWN: {

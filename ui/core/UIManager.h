@@ -321,6 +321,8 @@ private:
     void DispatchTimer(WPARAM wParam, LPARAM lParam);
     void ShowToolTip(CControlUI* pHover);
     void SendEvent(CControlUI* pControl, int type, WPARAM wParam, LPARAM lParam, WORD wKeyState);
+    void SendKeyEvent(CControlUI* pControl, int type, WPARAM wParam, LPARAM lParam);
+    void KillFocus(CControlUI* pNewFocus, bool bRemember);
     UINT NextTimerId() const;
     void DoDragOut();
 
