@@ -1,0 +1,19 @@
+/* A DLL planted beside the installer under a system DLL's name. If the process ever maps it, it leaves
+   "<its own path>.loaded" behind, so the test can tell which copy was used. */
+#include <windows.h>
+
+BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved)
+{
+    (void)reserved;
+    if (reason == DLL_PROCESS_ATTACH) {
+        WCHAR path[MAX_PATH + 8];
+        DWORD length = GetModuleFileNameW(instance, path, MAX_PATH);
+        if (length > 0 && length < MAX_PATH) {
+            lstrcpyW(path + length, L".loaded");
+            HANDLE marker = CreateFileW(path, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
+            if (marker != INVALID_HANDLE_VALUE)
+                CloseHandle(marker);
+        }
+    }
+    return TRUE;
+}
