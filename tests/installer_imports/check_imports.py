@@ -88,7 +88,7 @@ def delay_imports(tool, exe):
     otherwise from the descriptors' symbols (GNU ld leaves that directory empty)."""
     image = Image(exe)
     names = []
-    rva, size = image.directories[DELAY_DIRECTORY] if len(image.directories) > DELAY_DIRECTORY else (0, 0)
+    rva = image.directories[DELAY_DIRECTORY][0] if len(image.directories) > DELAY_DIRECTORY else 0
     if rva:
         while True:
             if not any(image.data[image.offset(rva):image.offset(rva) + 32]):
