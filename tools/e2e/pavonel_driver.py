@@ -168,7 +168,7 @@ class Installer:
         if self.process and self.process.poll() is None:
             self.process.kill()
             self.process.wait()
-        subprocess.run(["pkill", "-f", "Pavonel.exe"], stderr=subprocess.DEVNULL)
+        # Everything else this installer started lives in the same prefix: end that prefix only.
         env = dict(os.environ, WINEPREFIX=self.machine.prefix)
         subprocess.run(["wineserver", "-k"], env=env, stderr=subprocess.DEVNULL)
 
