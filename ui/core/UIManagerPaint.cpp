@@ -59,19 +59,7 @@ PFNUPDATELAYEREDWINDOW UpdateLayeredWindowProc()
 // 32-bit top-down ARGB section; row y of a cx-wide bitmap starts at bits + y * cx * 4.
 HBITMAP CreateTopDownARGB(HDC hDC, int cx, int cy, BYTE** ppBits)
 {
-    BITMAPINFO bmi = {};
-    bmi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    bmi.bmiHeader.biWidth = cx;
-    bmi.bmiHeader.biHeight = -cy;
-    bmi.bmiHeader.biPlanes = 1;
-    bmi.bmiHeader.biBitCount = 32;
-    bmi.bmiHeader.biCompression = BI_RGB;
-    bmi.bmiHeader.biSizeImage = static_cast<DWORD>(cx) * static_cast<DWORD>(cy) * 4;
-    void* pBits = nullptr;
-    HBITMAP hBitmap = ::CreateDIBSection(hDC, &bmi, DIB_RGB_COLORS, &pBits, nullptr, 0);
-    if (hBitmap == nullptr) pBits = nullptr;
-    if (ppBits != nullptr) *ppBits = static_cast<BYTE*>(pBits);
-    return hBitmap;
+    return CRenderEngine::CreateARGB32Bitmap(hDC, cx, cy, ppBits);
 }
 
 // Intersection of rc with the bitmap area (0,0,cx,cy).
