@@ -67,16 +67,6 @@ LRESULT CUIFrameWnd::OnSysCommand(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL&
     return SysCommandWithButtons(uMsg, wParam, lParam, bHandled, L"windowmaxbtn", L"windowrestorebtn");
 }
 
-LRESULT CUIFrameWnd::OnRButtonDown(UINT, WPARAM, LPARAM, BOOL& bHandled)
-{
-    return PassOn(bHandled);
-}
-
-LRESULT CUIFrameWnd::OnRButtonUp(UINT, WPARAM, LPARAM, BOOL& bHandled)
-{
-    return PassOn(bHandled);
-}
-
 LRESULT CUIFrameWnd::HandleCustomMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled)
 {
     bHandled = FALSE;

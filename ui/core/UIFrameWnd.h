@@ -28,8 +28,8 @@ public:
 
     virtual void InitWindow();
     virtual LRESULT HandleMenuCommandMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
-    virtual LRESULT OnRButtonDown(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
-    virtual LRESULT OnRButtonUp(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
+    virtual LRESULT OnRButtonDown(UINT, WPARAM, LPARAM, BOOL& bHandled) { return PassOn(bHandled); }
+    virtual LRESULT OnRButtonUp(UINT, WPARAM, LPARAM, BOOL& bHandled) { return PassOn(bHandled); }
 
     // Both bases want these; the frame answers for both.
     void Notify(TNotifyUI& msg) override;

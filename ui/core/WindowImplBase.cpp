@@ -117,16 +117,6 @@ LPCWSTR WindowImplBase::QueryControlText(LPCWSTR /*lpstrId*/, LPCWSTR /*lpstrTyp
     return nullptr;
 }
 
-LRESULT WindowImplBase::OnClose(UINT, WPARAM, LPARAM, BOOL& bHandled)
-{
-    return PassOn(bHandled);
-}
-
-LRESULT WindowImplBase::OnDestroy(UINT, WPARAM, LPARAM, BOOL& bHandled)
-{
-    return PassOn(bHandled);
-}
-
 LRESULT WindowImplBase::OnNcActivate(UINT, WPARAM wParam, LPARAM, BOOL& bHandled)
 {
     if (::IsIconic(m_hWnd)) bHandled = FALSE;
@@ -215,16 +205,6 @@ LRESULT WindowImplBase::OnGetMinMaxInfo(UINT, WPARAM, LPARAM lParam, BOOL& /*bHa
     return 0;
 }
 
-LRESULT WindowImplBase::OnMouseWheel(UINT, WPARAM, LPARAM, BOOL& bHandled)
-{
-    return PassOn(bHandled);
-}
-
-LRESULT WindowImplBase::OnMouseHover(UINT, WPARAM, LPARAM, BOOL& bHandled)
-{
-    return PassOn(bHandled);
-}
-
 LRESULT WindowImplBase::OnSize(UINT, WPARAM, LPARAM, BOOL& bHandled)
 {
     if (!::IsIconic(m_hWnd)) {
@@ -241,11 +221,6 @@ LRESULT WindowImplBase::OnSize(UINT, WPARAM, LPARAM, BOOL& bHandled)
     }
     bHandled = FALSE;
     return 0;
-}
-
-LRESULT WindowImplBase::OnChar(UINT, WPARAM, LPARAM, BOOL& bHandled)
-{
-    return PassOn(bHandled);
 }
 
 void WindowImplBase::ShowMaxRestoreButtons(bool bZoomed, LPCWSTR pstrMaxName, LPCWSTR pstrRestoreName)
@@ -321,41 +296,6 @@ LRESULT WindowImplBase::OnCreate(UINT, WPARAM, LPARAM, BOOL& /*bHandled*/)
     m_pm.AddNotifier(this);
     __InitWindow();
     return 0;
-}
-
-LRESULT WindowImplBase::OnKeyDown(UINT, WPARAM, LPARAM, BOOL& bHandled)
-{
-    return PassOn(bHandled);
-}
-
-LRESULT WindowImplBase::OnKillFocus(UINT, WPARAM, LPARAM, BOOL& bHandled)
-{
-    return PassOn(bHandled);
-}
-
-LRESULT WindowImplBase::OnSetFocus(UINT, WPARAM, LPARAM, BOOL& bHandled)
-{
-    return PassOn(bHandled);
-}
-
-LRESULT WindowImplBase::OnLButtonDown(UINT, WPARAM, LPARAM, BOOL& bHandled)
-{
-    return PassOn(bHandled);
-}
-
-LRESULT WindowImplBase::OnLButtonUp(UINT, WPARAM, LPARAM, BOOL& bHandled)
-{
-    return PassOn(bHandled);
-}
-
-LRESULT WindowImplBase::OnMouseMove(UINT, WPARAM, LPARAM, BOOL& bHandled)
-{
-    return PassOn(bHandled);
-}
-
-LRESULT WindowImplBase::HandleCustomMessage(UINT, WPARAM, LPARAM, BOOL& bHandled)
-{
-    return PassOn(bHandled);
 }
 
 LRESULT WindowImplBase::HandleFixedMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled)

@@ -28,7 +28,8 @@ class WindowImplBase : public CWindowWnd,
 public:
     WindowImplBase();
 
-    // Window part, in this order.
+    // Window part, in this order. The handlers defined here leave their
+    // message to the paint manager and the default procedure.
     LPCWSTR GetWindowClassName() const override = 0;
     LPCWSTR GetSuperClassName() const override;
     UINT GetClassStyle() const override;
@@ -42,26 +43,26 @@ public:
     virtual CUIString GetSkinFile() = 0;
     virtual LPCWSTR GetManagerName();
     virtual LRESULT ResponseDefaultKeyEvent(WPARAM wParam);
-    virtual LRESULT OnClose(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
-    virtual LRESULT OnDestroy(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
+    virtual LRESULT OnClose(UINT, WPARAM, LPARAM, BOOL& bHandled) { return PassOn(bHandled); }
+    virtual LRESULT OnDestroy(UINT, WPARAM, LPARAM, BOOL& bHandled) { return PassOn(bHandled); }
     virtual LRESULT OnNcActivate(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
     virtual LRESULT OnNcCalcSize(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
     virtual LRESULT OnNcPaint(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
     virtual LRESULT OnNcHitTest(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
     virtual LRESULT OnGetMinMaxInfo(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
-    virtual LRESULT OnMouseWheel(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
-    virtual LRESULT OnMouseHover(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
+    virtual LRESULT OnMouseWheel(UINT, WPARAM, LPARAM, BOOL& bHandled) { return PassOn(bHandled); }
+    virtual LRESULT OnMouseHover(UINT, WPARAM, LPARAM, BOOL& bHandled) { return PassOn(bHandled); }
     virtual LRESULT OnSize(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
-    virtual LRESULT OnChar(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
+    virtual LRESULT OnChar(UINT, WPARAM, LPARAM, BOOL& bHandled) { return PassOn(bHandled); }
     virtual LRESULT OnSysCommand(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
     virtual LRESULT OnCreate(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
-    virtual LRESULT OnKeyDown(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
-    virtual LRESULT OnKillFocus(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
-    virtual LRESULT OnSetFocus(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
-    virtual LRESULT OnLButtonDown(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
-    virtual LRESULT OnLButtonUp(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
-    virtual LRESULT OnMouseMove(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
-    virtual LRESULT HandleCustomMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
+    virtual LRESULT OnKeyDown(UINT, WPARAM, LPARAM, BOOL& bHandled) { return PassOn(bHandled); }
+    virtual LRESULT OnKillFocus(UINT, WPARAM, LPARAM, BOOL& bHandled) { return PassOn(bHandled); }
+    virtual LRESULT OnSetFocus(UINT, WPARAM, LPARAM, BOOL& bHandled) { return PassOn(bHandled); }
+    virtual LRESULT OnLButtonDown(UINT, WPARAM, LPARAM, BOOL& bHandled) { return PassOn(bHandled); }
+    virtual LRESULT OnLButtonUp(UINT, WPARAM, LPARAM, BOOL& bHandled) { return PassOn(bHandled); }
+    virtual LRESULT OnMouseMove(UINT, WPARAM, LPARAM, BOOL& bHandled) { return PassOn(bHandled); }
+    virtual LRESULT HandleCustomMessage(UINT, WPARAM, LPARAM, BOOL& bHandled) { return PassOn(bHandled); }
     virtual LONG GetStyle();
 
     // Listener side.

@@ -317,18 +317,26 @@ private:
     bool m_bStarted = false;
 };
 
+// The first instance's main window once it is up and minimised, or null.
+HWND WaitForMinimisedFirst(const Helper& first, const std::wstring& name)
+{
+    if (!first.Started()) return nullptr;
+    HWND hFirst = nullptr;
+    PumpUntil([&] {
+        hFirst = ::FindWindowW(L"VeneerSingleHelperFrame", name.c_str());
+        return hFirst != nullptr && ::IsIconic(hFirst);
+    }, 20000);
+    return hFirst != nullptr && ::IsIconic(hFirst) ? hFirst : nullptr;
+}
+
 } // namespace
 
 TEST(SingleInstance, SecondStartExitsAndRestoresTheMinimisedFirst)
 {
     const std::wstring name = UniqueName(L"VeneerSingleCross");
     Helper first(L"first", name);
-    ASSERT_TRUE(first.Started());
-    HWND hFirst = nullptr;
-    ASSERT_TRUE(PumpUntil([&] {
-        hFirst = ::FindWindowW(L"VeneerSingleHelperFrame", name.c_str());
-        return hFirst != nullptr && ::IsIconic(hFirst);
-    }, 20000));
+    const HWND hFirst = WaitForMinimisedFirst(first, name);
+    ASSERT_NE(hFirst, nullptr);
 
     Helper second(L"second", name);
     ASSERT_TRUE(second.Started());
@@ -344,12 +352,8 @@ TEST(SingleInstance, DifferentNamesDoNotInterfere)
 {
     const std::wstring name = UniqueName(L"VeneerSingleA");
     Helper first(L"first", name);
-    ASSERT_TRUE(first.Started());
-    HWND hFirst = nullptr;
-    ASSERT_TRUE(PumpUntil([&] {
-        hFirst = ::FindWindowW(L"VeneerSingleHelperFrame", name.c_str());
-        return hFirst != nullptr && ::IsIconic(hFirst);
-    }, 20000));
+    const HWND hFirst = WaitForMinimisedFirst(first, name);
+    ASSERT_NE(hFirst, nullptr);
 
     Helper other(L"second", name + L"-other");
     ASSERT_TRUE(other.Started());

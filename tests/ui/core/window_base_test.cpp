@@ -202,45 +202,55 @@ TEST(WindowSuperclass, UnknownBaseClassMakesCreateFail)
     EXPECT_EQ(wnd.GetHWND(), nullptr);
 }
 
-TEST(ModalLoop, ReturnsTheValueGivenToClose)
-{
-    PlainWnd owner;
-    HWND hOwner = CreatePopup(owner, nullptr, 50, 50, 300, 200, WS_POPUP | WS_VISIBLE);
-    ASSERT_NE(hOwner, nullptr);
-    PlainWnd dlg;
-    HWND hDlg = CreatePopup(dlg, hOwner, 100, 100, 100, 60);
-    ASSERT_NE(hDlg, nullptr);
+namespace {
 
-    ::PostMessageW(hDlg, WM_TEST_PROBE, 7, 0);
-    EXPECT_EQ(dlg.ShowModal(), 7u);
-    EXPECT_FALSE(dlg.ownerEnabledDuringModal);
-    EXPECT_TRUE(::IsWindowEnabled(hOwner));
-    EXPECT_FALSE(::IsWindow(hDlg));
-    EXPECT_EQ(dlg.finalCount, 1);
-    ::DestroyWindow(hOwner);
+// An owner window and an owned dialog for the modal loop.
+class ModalLoop : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        m_hOwner = CreatePopup(m_owner, nullptr, 50, 50, 300, 200, WS_POPUP | WS_VISIBLE);
+        ASSERT_NE(m_hOwner, nullptr);
+        m_hDlg = CreatePopup(m_dlg, m_hOwner, 100, 100, 100, 60);
+        ASSERT_NE(m_hDlg, nullptr);
+    }
+    void TearDown() override
+    {
+        if (::IsWindow(m_hDlg)) ::DestroyWindow(m_hDlg);
+        if (::IsWindow(m_hOwner)) ::DestroyWindow(m_hOwner);
+    }
+
+    PlainWnd m_owner;
+    PlainWnd m_dlg;
+    HWND m_hOwner = nullptr;
+    HWND m_hDlg = nullptr;
+};
+
+} // namespace
+
+TEST_F(ModalLoop, ReturnsTheValueGivenToClose)
+{
+    ::PostMessageW(m_hDlg, WM_TEST_PROBE, 7, 0);
+    EXPECT_EQ(m_dlg.ShowModal(), 7u);
+    EXPECT_FALSE(m_dlg.ownerEnabledDuringModal);
+    EXPECT_TRUE(::IsWindowEnabled(m_hOwner));
+    EXPECT_FALSE(::IsWindow(m_hDlg));
+    EXPECT_EQ(m_dlg.finalCount, 1);
 }
 
-TEST(ModalLoop, QuitInsideTheLoopIsPostedAgainForTheOuterLoop)
+TEST_F(ModalLoop, QuitInsideTheLoopIsPostedAgainForTheOuterLoop)
 {
-    PlainWnd owner;
-    HWND hOwner = CreatePopup(owner, nullptr, 50, 50, 300, 200, WS_POPUP | WS_VISIBLE);
-    ASSERT_NE(hOwner, nullptr);
-    PlainWnd dlg;
-    HWND hDlg = CreatePopup(dlg, hOwner, 100, 100, 100, 60);
-    ASSERT_NE(hDlg, nullptr);
-
     ::PostQuitMessage(42);
-    EXPECT_EQ(dlg.ShowModal(), 0u);
-    EXPECT_TRUE(::IsWindowEnabled(hOwner));
-    EXPECT_TRUE(::IsWindow(hDlg));
+    EXPECT_EQ(m_dlg.ShowModal(), 0u);
+    EXPECT_TRUE(::IsWindowEnabled(m_hOwner));
+    EXPECT_TRUE(::IsWindow(m_hDlg));
     MSG msg = {};
     ASSERT_TRUE(::PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
     EXPECT_EQ(msg.wParam, 42u);
-    ::DestroyWindow(hDlg);
-    ::DestroyWindow(hOwner);
 }
 
-TEST(ModalLoop, WindowDestroyedElsewhereEndsTheLoopWithZero)
+TEST(ModalLoopAlone, WindowDestroyedElsewhereEndsTheLoopWithZero)
 {
     PlainWnd dlg;
     HWND hDlg = CreatePopup(dlg, nullptr, 100, 100, 100, 60);

@@ -74,48 +74,41 @@ private:
     CControlUI m_control;
 };
 
+// Sends one notification through the pump's routing and returns what ran.
+std::vector<std::string> Route(DerivedPump& pump, LPCWSTR type, LPCWSTR senderName)
+{
+    NamedControl sender(senderName);
+    TNotifyUI msg = MakeNotify(type, sender.get());
+    pump.calls.clear();
+    pump.NotifyPump(msg);
+    return pump.calls;
+}
+
 } // namespace
 
 TEST(NotifyPumpMap, NamedEntryBeatsAnonymousOnesWhereverItStands)
 {
     DerivedPump pump;
-    NamedControl ok(L"ok");
-    TNotifyUI msg = MakeNotify(L"click", ok.get());
-    pump.NotifyPump(msg);
-    ASSERT_EQ(pump.calls, std::vector<std::string>{"ok"});
-
-    pump.calls.clear();
-    NamedControl cancel(L"cancel");
-    msg = MakeNotify(L"click", cancel.get());
-    EXPECT_TRUE(pump.LoopDispatch(msg));
-    EXPECT_EQ(pump.calls, std::vector<std::string>{"cancel"});
+    EXPECT_EQ(Route(pump, L"click", L"ok"), std::vector<std::string>{"ok"});
+    EXPECT_EQ(Route(pump, L"click", L"cancel"), std::vector<std::string>{"cancel"});
 }
 
 TEST(NotifyPumpMap, UnnamedSenderGoesToTheLastAnonymousEntry)
 {
     DerivedPump pump;
-    NamedControl other(L"other");
-    TNotifyUI msg = MakeNotify(L"click", other.get());
-    pump.NotifyPump(msg);
-    EXPECT_EQ(pump.calls, std::vector<std::string>{"any-last"});
+    EXPECT_EQ(Route(pump, L"click", L"other"), std::vector<std::string>{"any-last"});
 }
 
 TEST(NotifyPumpMap, NameMatchIsCaseSensitive)
 {
     DerivedPump pump;
-    NamedControl upper(L"OK");
-    TNotifyUI msg = MakeNotify(L"click", upper.get());
-    pump.NotifyPump(msg);
-    EXPECT_EQ(pump.calls, std::vector<std::string>{"any-last"});
+    EXPECT_EQ(Route(pump, L"click", L"OK"), std::vector<std::string>{"any-last"});
 }
 
 TEST(NotifyPumpMap, TypeWithoutEntryFallsBackToTheBaseMap)
 {
     DerivedPump pump;
-    NamedControl ok(L"ok");
-    TNotifyUI msg = MakeNotify(L"timer", ok.get());
-    EXPECT_TRUE(pump.LoopDispatch(msg));
-    EXPECT_EQ(pump.calls, std::vector<std::string>{"base-timer"});
+    EXPECT_EQ(Route(pump, L"timer", L"ok"), std::vector<std::string>{"base-timer"});
 }
 
 TEST(NotifyPumpMap, TypeMatchIsExactAndUnknownTypesAreNotDispatched)
