@@ -2,6 +2,7 @@
 // choice bookkeeping, shutdown, and the profile store in both modes.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 
 #include "tests/ui/core/window_test_support.h"
@@ -62,111 +63,116 @@ bool RegistryKeyExists(const std::wstring& path)
 
 } // namespace
 
-TEST(ProfileRegistry, ValuesRoundTripAndMissingOnesGiveTheDefault)
+namespace {
+
+// Writes the bytes and reads them back through the store.
+void ExpectBinaryRoundTrip(CUIAppRegistryKey& key, const BYTE* pData, UINT nBytes)
 {
-    const std::wstring company = UniqueName(L"VeneerTestCo");
-    RegistryCleanup cleanup(company);
-    CUIAppRegistryKey key;
-    key.SetRegistryKey(company.c_str(), L"App");
-    ASSERT_TRUE(key.IsRegistryMode());
-
-    EXPECT_EQ(key.ReadInt(L"Main", L"count", 17), 17u);
-    EXPECT_TRUE(key.WriteInt(L"Main", L"count", -5));
-    EXPECT_EQ(static_cast<int>(key.ReadInt(L"Main", L"count", 17)), -5);
-
-    EXPECT_EQ(key.ReadString(L"Main", L"name", L"dflt"), CUIString(L"dflt"));
-    EXPECT_TRUE(key.WriteString(L"Main", L"name", L"Lumbra"));
-    EXPECT_EQ(key.ReadString(L"Main", L"name", L"dflt"), CUIString(L"Lumbra"));
-    EXPECT_TRUE(key.WriteString(L"Main", L"empty", L""));
-    EXPECT_EQ(key.ReadString(L"Main", L"empty", L"dflt"), CUIString(L""));
-
-    // A value of the other kind is not an integer.
-    EXPECT_EQ(key.ReadInt(L"Main", L"name", 9), 9u);
-    EXPECT_TRUE(RegistryKeyExists(L"software\\" + company + L"\\App\\Main"));
-}
-
-TEST(ProfileRegistry, NullValueDeletesTheEntryAndNullEntryTheSection)
-{
-    const std::wstring company = UniqueName(L"VeneerTestCo");
-    RegistryCleanup cleanup(company);
-    CUIAppRegistryKey key;
-    key.SetRegistryKey(company.c_str(), L"App");
-    ASSERT_TRUE(key.WriteString(L"Sec", L"a", L"1"));
-    ASSERT_TRUE(key.WriteString(L"Sec", L"b", L"2"));
-
-    EXPECT_TRUE(key.WriteString(L"Sec", L"a", nullptr));
-    EXPECT_EQ(key.ReadString(L"Sec", L"a", L"gone"), CUIString(L"gone"));
-    EXPECT_EQ(key.ReadString(L"Sec", L"b", L"gone"), CUIString(L"2"));
-
-    EXPECT_TRUE(key.WriteString(L"Sec", nullptr, nullptr));
-    EXPECT_FALSE(RegistryKeyExists(L"software\\" + company + L"\\App\\Sec"));
-    EXPECT_EQ(key.ReadString(L"Sec", L"b", L"gone"), CUIString(L"gone"));
-}
-
-TEST(ProfileRegistry, BinaryValuesRoundTrip)
-{
-    const std::wstring company = UniqueName(L"VeneerTestCo");
-    RegistryCleanup cleanup(company);
-    CUIAppRegistryKey key;
-    key.SetRegistryKey(company.c_str(), L"App");
-    const BYTE data[] = {0x00, 0xFF, 0x10, 0x7F, 0x80};
-    ASSERT_TRUE(key.WriteBinary(L"Bin", L"blob", data, sizeof(data)));
+    ASSERT_TRUE(key.WriteBinary(L"Bin", L"blob", pData, nBytes));
     BYTE* pRead = nullptr;
     UINT nRead = 0;
     ASSERT_TRUE(key.ReadBinary(L"Bin", L"blob", &pRead, &nRead));
-    ASSERT_EQ(nRead, sizeof(data));
-    EXPECT_EQ(memcmp(pRead, data, sizeof(data)), 0);
-    delete[] pRead;
+    std::unique_ptr<BYTE[]> owned(pRead);
+    ASSERT_EQ(nRead, nBytes);
+    EXPECT_EQ(memcmp(pRead, pData, nBytes), 0);
+}
 
-    EXPECT_FALSE(key.ReadBinary(L"Bin", L"missing", &pRead, &nRead));
+class ProfileRegistry : public ::testing::Test
+{
+protected:
+    void SetUp() override { m_key.SetRegistryKey(m_company.c_str(), L"App"); }
+    std::wstring SectionPath(const wchar_t* section) const { return L"software\\" + m_company + L"\\App\\" + section; }
+
+    const std::wstring m_company = UniqueName(L"VeneerTestCo");
+    RegistryCleanup m_cleanup{m_company};
+    CUIAppRegistryKey m_key;
+};
+
+class ProfileIni : public ::testing::Test
+{
+protected:
+    void SetUp() override { m_key.SetRegistryKey(nullptr, m_path.c_str()); }
+    void TearDown() override { ::DeleteFileW(m_path.c_str()); }
+
+    const std::wstring m_path = TempIniPath();
+    CUIAppRegistryKey m_key;
+};
+
+} // namespace
+
+TEST_F(ProfileRegistry, ValuesRoundTripAndMissingOnesGiveTheDefault)
+{
+    ASSERT_TRUE(m_key.IsRegistryMode());
+    EXPECT_EQ(m_key.ReadInt(L"Main", L"count", 17), 17u);
+    EXPECT_TRUE(m_key.WriteInt(L"Main", L"count", -5));
+    EXPECT_EQ(static_cast<int>(m_key.ReadInt(L"Main", L"count", 17)), -5);
+
+    EXPECT_EQ(m_key.ReadString(L"Main", L"name", L"dflt"), CUIString(L"dflt"));
+    EXPECT_TRUE(m_key.WriteString(L"Main", L"name", L"Lumbra"));
+    EXPECT_EQ(m_key.ReadString(L"Main", L"name", L"dflt"), CUIString(L"Lumbra"));
+    EXPECT_TRUE(m_key.WriteString(L"Main", L"empty", L""));
+    EXPECT_EQ(m_key.ReadString(L"Main", L"empty", L"dflt"), CUIString(L""));
+
+    // A value of the other kind is not an integer.
+    EXPECT_EQ(m_key.ReadInt(L"Main", L"name", 9), 9u);
+    EXPECT_TRUE(RegistryKeyExists(SectionPath(L"Main")));
+}
+
+TEST_F(ProfileRegistry, NullValueDeletesTheEntryAndNullEntryTheSection)
+{
+    ASSERT_TRUE(m_key.WriteString(L"Sec", L"a", L"1"));
+    ASSERT_TRUE(m_key.WriteString(L"Sec", L"b", L"2"));
+
+    EXPECT_TRUE(m_key.WriteString(L"Sec", L"a", nullptr));
+    EXPECT_EQ(m_key.ReadString(L"Sec", L"a", L"gone"), CUIString(L"gone"));
+    EXPECT_EQ(m_key.ReadString(L"Sec", L"b", L"gone"), CUIString(L"2"));
+
+    EXPECT_TRUE(m_key.WriteString(L"Sec", nullptr, nullptr));
+    EXPECT_FALSE(RegistryKeyExists(SectionPath(L"Sec")));
+    EXPECT_EQ(m_key.ReadString(L"Sec", L"b", L"gone"), CUIString(L"gone"));
+}
+
+TEST_F(ProfileRegistry, BinaryValuesRoundTrip)
+{
+    const BYTE data[] = {0x00, 0xFF, 0x10, 0x7F, 0x80};
+    ExpectBinaryRoundTrip(m_key, data, sizeof(data));
+    BYTE* pRead = nullptr;
+    UINT nRead = 0;
+    EXPECT_FALSE(m_key.ReadBinary(L"Bin", L"missing", &pRead, &nRead));
     EXPECT_EQ(pRead, nullptr);
     EXPECT_EQ(nRead, 0u);
 }
 
-TEST(ProfileIni, ValuesLiveInTheNamedFile)
+TEST_F(ProfileIni, ValuesLiveInTheNamedFile)
 {
-    const std::wstring path = TempIniPath();
-    CUIAppRegistryKey key;
-    key.SetRegistryKey(nullptr, path.c_str());
-    ASSERT_FALSE(key.IsRegistryMode());
-
-    EXPECT_EQ(key.ReadInt(L"Language", L"id", 1033), 1033u);
-    EXPECT_TRUE(key.WriteInt(L"Language", L"id", 2052));
-    EXPECT_EQ(key.ReadInt(L"Language", L"id", 1033), 2052u);
+    ASSERT_FALSE(m_key.IsRegistryMode());
+    EXPECT_EQ(m_key.ReadInt(L"Language", L"id", 1033), 1033u);
+    EXPECT_TRUE(m_key.WriteInt(L"Language", L"id", 2052));
+    EXPECT_EQ(m_key.ReadInt(L"Language", L"id", 1033), 2052u);
 
     wchar_t szRaw[32] = {};
-    ::GetPrivateProfileStringW(L"Language", L"id", L"", szRaw, 32, path.c_str());
+    ::GetPrivateProfileStringW(L"Language", L"id", L"", szRaw, 32, m_path.c_str());
     EXPECT_STREQ(szRaw, L"2052");
 
-    EXPECT_EQ(key.ReadString(L"Platform", L"name", L"none"), CUIString(L"none"));
-    EXPECT_TRUE(key.WriteString(L"Platform", L"name", L"win32"));
-    EXPECT_EQ(key.ReadString(L"Platform", L"name", L"none"), CUIString(L"win32"));
-    EXPECT_EQ(key.ReadString(L"Platform", L"absent", nullptr), CUIString(L""));
+    EXPECT_EQ(m_key.ReadString(L"Platform", L"name", L"none"), CUIString(L"none"));
+    EXPECT_TRUE(m_key.WriteString(L"Platform", L"name", L"win32"));
+    EXPECT_EQ(m_key.ReadString(L"Platform", L"name", L"none"), CUIString(L"win32"));
+    EXPECT_EQ(m_key.ReadString(L"Platform", L"absent", nullptr), CUIString(L""));
 
-    EXPECT_TRUE(key.WriteString(L"Platform", nullptr, nullptr));
-    EXPECT_EQ(key.ReadString(L"Platform", L"name", L"none"), CUIString(L"none"));
-    EXPECT_EQ(key.ReadInt(L"Language", L"id", 1033), 2052u);
-    ::DeleteFileW(path.c_str());
+    EXPECT_TRUE(m_key.WriteString(L"Platform", nullptr, nullptr));
+    EXPECT_EQ(m_key.ReadString(L"Platform", L"name", L"none"), CUIString(L"none"));
+    EXPECT_EQ(m_key.ReadInt(L"Language", L"id", 1033), 2052u);
 }
 
-TEST(ProfileIni, BinaryValuesRoundTripAndGarbageIsRefused)
+TEST_F(ProfileIni, BinaryValuesRoundTripAndGarbageIsRefused)
 {
-    const std::wstring path = TempIniPath();
-    CUIAppRegistryKey key;
-    key.SetRegistryKey(nullptr, path.c_str());
     const BYTE data[] = {0x01, 0xAB, 0x00, 0xFE};
-    ASSERT_TRUE(key.WriteBinary(L"Bin", L"blob", data, sizeof(data)));
+    ExpectBinaryRoundTrip(m_key, data, sizeof(data));
+    ::WritePrivateProfileStringW(L"Bin", L"bad", L"xyz", m_path.c_str());
     BYTE* pRead = nullptr;
     UINT nRead = 0;
-    ASSERT_TRUE(key.ReadBinary(L"Bin", L"blob", &pRead, &nRead));
-    ASSERT_EQ(nRead, sizeof(data));
-    EXPECT_EQ(memcmp(pRead, data, sizeof(data)), 0);
-    delete[] pRead;
-
-    ::WritePrivateProfileStringW(L"Bin", L"bad", L"xyz", path.c_str());
-    EXPECT_FALSE(key.ReadBinary(L"Bin", L"bad", &pRead, &nRead));
+    EXPECT_FALSE(m_key.ReadBinary(L"Bin", L"bad", &pRead, &nRead));
     EXPECT_EQ(pRead, nullptr);
-    ::DeleteFileW(path.c_str());
 }
 
 TEST(ProfileStore, ApplicationForwardsToItsStore)
