@@ -192,6 +192,13 @@ private:
     BYTE m_uFade;
 };
 
+// One column or row of the grid: its span in the destination and in the source, and whether
+// it is drawn at all (a border of width 0 is not).
+struct GridBand {
+    LONG dst0, dst1, src0, src1;
+    bool present;
+};
+
 void DrawNineGrid(const CCellPainter& painter, const RECT& rc, const RECT& bmp, const RECT& c, bool hole,
                   bool xtiled, bool ytiled)
 {
@@ -201,36 +208,19 @@ void DrawNineGrid(const CCellPainter& painter, const RECT& rc, const RECT& bmp, 
         if (xtiled || ytiled) painter.DrawTiled(dstMid, srcMid, xtiled, ytiled);
         else painter.Draw(dstMid, srcMid);
     }
-    if (c.left > 0 && c.top > 0) {
-        painter.Draw(RECT{rc.left, rc.top, dstMid.left, dstMid.top}, RECT{bmp.left, bmp.top, srcMid.left, srcMid.top});
-    }
-    if (c.top > 0) {
-        painter.Draw(RECT{dstMid.left, rc.top, dstMid.right, dstMid.top},
-                     RECT{srcMid.left, bmp.top, srcMid.right, srcMid.top});
-    }
-    if (c.right > 0 && c.top > 0) {
-        painter.Draw(RECT{dstMid.right, rc.top, rc.right, dstMid.top},
-                     RECT{srcMid.right, bmp.top, bmp.right, srcMid.top});
-    }
-    if (c.left > 0) {
-        painter.Draw(RECT{rc.left, dstMid.top, dstMid.left, dstMid.bottom},
-                     RECT{bmp.left, srcMid.top, srcMid.left, srcMid.bottom});
-    }
-    if (c.right > 0) {
-        painter.Draw(RECT{dstMid.right, dstMid.top, rc.right, dstMid.bottom},
-                     RECT{srcMid.right, srcMid.top, bmp.right, srcMid.bottom});
-    }
-    if (c.left > 0 && c.bottom > 0) {
-        painter.Draw(RECT{rc.left, dstMid.bottom, dstMid.left, rc.bottom},
-                     RECT{bmp.left, srcMid.bottom, srcMid.left, bmp.bottom});
-    }
-    if (c.bottom > 0) {
-        painter.Draw(RECT{dstMid.left, dstMid.bottom, dstMid.right, rc.bottom},
-                     RECT{srcMid.left, srcMid.bottom, srcMid.right, bmp.bottom});
-    }
-    if (c.right > 0 && c.bottom > 0) {
-        painter.Draw(RECT{dstMid.right, dstMid.bottom, rc.right, rc.bottom},
-                     RECT{srcMid.right, srcMid.bottom, bmp.right, bmp.bottom});
+    const GridBand cols[3] = {{rc.left, dstMid.left, bmp.left, srcMid.left, c.left > 0},
+                              {dstMid.left, dstMid.right, srcMid.left, srcMid.right, true},
+                              {dstMid.right, rc.right, srcMid.right, bmp.right, c.right > 0}};
+    const GridBand rows[3] = {{rc.top, dstMid.top, bmp.top, srcMid.top, c.top > 0},
+                              {dstMid.top, dstMid.bottom, srcMid.top, srcMid.bottom, true},
+                              {dstMid.bottom, rc.bottom, srcMid.bottom, bmp.bottom, c.bottom > 0}};
+    // Corners need both of their widths, edges their one; the middle was drawn above.
+    for (int row = 0; row < 3; ++row) {
+        for (int col = 0; col < 3; ++col) {
+            if ((row == 1 && col == 1) || !rows[row].present || !cols[col].present) continue;
+            painter.Draw(RECT{cols[col].dst0, rows[row].dst0, cols[col].dst1, rows[row].dst1},
+                         RECT{cols[col].src0, rows[row].src0, cols[col].src1, rows[row].src1});
+        }
     }
 }
 
