@@ -158,24 +158,16 @@ PFN_DIALOGBUILDER_ERROR CDialogBuilder::SetErrorReporter(PFN_DIALOGBUILDER_ERROR
 CControlUI* CDialogBuilder::Create(STRINGorID xml, LPCTSTR type, IDialogBuilderCallback* pCallback,
                                    CPaintManagerUI* pManager, CControlUI* pParent)
 {
-    if (xml.IsId()) {
-        const BYTE* data = nullptr;
-        DWORD size = 0;
-        if (!CResourceManager::FindModuleResource(xml, type, m_instance, &data, &size)) return nullptr;
-        m_pCallback = pCallback;
-        if (!m_xml.load_buffer(data, size)) return nullptr;
-        m_sResType = type;
-    } else {
-        LPCTSTR source = xml.GetString();
-        if (source == nullptr) return nullptr;
-        if (*source != L'<') {
-            LPCTSTR mapped = CResourceManager::GetInstance()->GetXmlPath(source);
-            if (mapped != nullptr && *mapped != 0) source = mapped;
-        }
-        bool ok = (*source == L'<') ? m_xml.load_string(source) : m_xml.load_file(source);
-        if (!ok) return nullptr;
-        m_sResType.Empty();
+    STRINGorID source = xml;
+    if (!xml.IsId() && *xml.GetString() != L'<') {
+        LPCTSTR mapped = CResourceManager::GetInstance()->GetXmlPath(xml.GetString());
+        if (mapped != nullptr && *mapped != 0) source = STRINGorID(mapped);
     }
+    m_pCallback = pCallback;
+    if (!m_xml.load_source(source, type, m_instance)) return nullptr;
+    // Includes of a document from a module resource name resources of its type.
+    if (xml.IsId()) m_sResType = type;
+    else m_sResType.Empty();
 
     CLangPackageUI* pPackage = nullptr;
     // Packages belong to markup loaded by name; literal markup text has none.

@@ -11,17 +11,7 @@ CLangPackageUI::~CLangPackageUI() = default;
 bool CLangPackageUI::LoadResource(STRINGorID xml, LPCTSTR type)
 {
     CXmlDocumentUI doc;
-    if (xml.IsId()) {
-        const BYTE* data = nullptr;
-        DWORD size = 0;
-        if (!CResourceManager::FindModuleResource(xml, type, nullptr, &data, &size)) return false;
-        if (!doc.load_buffer(data, size)) return false;
-    } else {
-        LPCTSTR text = xml.GetString();
-        if (text == nullptr || *text == 0) return false;
-        bool ok = (*text == L'<') ? doc.load_string(text) : doc.load_file(text);
-        if (!ok) return false;
-    }
+    if (!doc.load_source(xml, type)) return false;
     return LoadResource(doc);
 }
 

@@ -200,17 +200,7 @@ bool CResourceManager::FindModuleResource(STRINGorID res, LPCTSTR type, HINSTANC
 
 bool CResourceManager::LoadResource(STRINGorID xml, LPCTSTR type)
 {
-    if (xml.IsId()) {
-        const BYTE* data = nullptr;
-        DWORD size = 0;
-        if (!FindModuleResource(xml, type, nullptr, &data, &size)) return false;
-        if (!m_xml.load_buffer(data, size)) return false;
-    } else {
-        LPCTSTR text = xml.GetString();
-        if (text == nullptr) return false;
-        bool ok = (*text == L'<') ? m_xml.load_string(text) : m_xml.load_file(text);
-        if (!ok) return false;
-    }
+    if (!m_xml.load_source(xml, type)) return false;
     return LoadResource(m_xml);
 }
 
@@ -258,8 +248,7 @@ LPCTSTR CResourceManager::GetXmlPath(LPCTSTR lpstrId) const
 bool CResourceManager::LoadLanguage(LPCTSTR pstrXml)
 {
     if (pstrXml == nullptr || *pstrXml == 0) return false;
-    bool ok = (*pstrXml == L'<') ? m_xml.load_string(pstrXml) : m_xml.load_file(pstrXml);
-    if (!ok) return false;
+    if (!m_xml.load_source(pstrXml)) return false;
     CXmlNodeUI res = m_xml.child(L"Res");
     if (res.empty()) return false;
     for (CXmlNodeUI node = res.first_child(); !node.empty(); node = node.next_sibling()) {

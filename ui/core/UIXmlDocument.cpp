@@ -91,6 +91,21 @@ bool CXmlDocumentUI::load_file(LPCTSTR pstrName)
     return load_buffer(data.data(), data.size());
 }
 
+bool CXmlDocumentUI::load_source(STRINGorID xml, LPCTSTR type, HINSTANCE instance)
+{
+    if (xml.IsId()) {
+        const BYTE* data = nullptr;
+        DWORD size = 0;
+        if (!CResourceManager::FindModuleResource(xml, type, instance, &data, &size)) {
+            return Fail(L"Could not find resource");
+        }
+        return load_buffer(data, size);
+    }
+    LPCTSTR text = xml.GetString();
+    if (text == nullptr || *text == 0) return Fail(L"Error opening file");
+    return (*text == L'<') ? load_string(text) : load_file(text);
+}
+
 bool CXmlDocumentUI::save_file(LPCTSTR pstrPath) const
 {
     if (pstrPath == nullptr || *pstrPath == 0) return false;

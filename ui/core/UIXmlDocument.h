@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "ui/core/UIXmlNode.h"
+#include "ui/support/StringOrId.h"
 #include "ui/support/UIString.h"
 
 namespace pugi {
@@ -31,6 +32,10 @@ public:
     bool load_file(LPCTSTR pstrName);
     bool load_buffer(const void* pData, size_t nSize);   // encoding detected
     bool load_string(LPCTSTR pstrText);
+    // The usual sources of the framework's documents: a resource id (of the
+    // given type, from the module or else the resource module), markup text
+    // beginning with "<", or a file name read through load_file.
+    bool load_source(STRINGorID xml, LPCTSTR type = nullptr, HINSTANCE instance = nullptr);
     // Written as UTF-8, indented with an empty indent string.
     bool save_file(LPCTSTR pstrPath) const;
     // Writes to the name last passed to load_file, exactly as passed.
