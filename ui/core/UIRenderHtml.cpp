@@ -108,6 +108,11 @@ private:
     void OpenTagEffect(TCHAR letter, const CUIString& arg);
     void CloseTagEffect(TCHAR letter);
     void Push(TCHAR letter) { m_stack.push_back(OpenTag{letter, m_state}); }
+    void SwitchFont(int font)
+    {
+        m_state.font = font;
+        Emit(AtomKind::FontRaise);
+    }
     void AppendChar(TCHAR ch);
     void FlushText();
     void Emit(AtomKind kind, int value = 0);
@@ -316,14 +321,12 @@ void CHtmlText::OpenTagEffect(TCHAR letter, const CUIString& arg)
         DWORD color = m_dwTextColor != 0 ? m_dwTextColor : m_pManager->GetDefaultLinkFontColor();
         if (m_bHover && m_sHoverLink == arg) color = m_pManager->GetDefaultLinkHoverFontColor();
         m_state.color = color;
-        m_state.font = Variant(m_state.font, false, true, false);
-        Emit(AtomKind::FontRaise);
+        SwitchFont(Variant(m_state.font, false, true, false));
         break;
     }
     case _T('b'):
         Push(letter);
-        m_state.font = Variant(m_state.font, true, false, false);
-        Emit(AtomKind::FontRaise);
+        SwitchFont(Variant(m_state.font, true, false, false));
         break;
     case _T('c'): {
         Push(letter);
@@ -334,14 +337,12 @@ void CHtmlText::OpenTagEffect(TCHAR letter, const CUIString& arg)
     }
     case _T('f'):
         Push(letter);
-        m_state.font = FontFromArgument(arg);
-        Emit(AtomKind::FontRaise);
+        SwitchFont(FontFromArgument(arg));
         break;
     case _T('i'):
         if (arg.IsEmpty()) {
             Push(letter);
-            m_state.font = Variant(m_state.font, false, false, true);
-            Emit(AtomKind::FontRaise);
+            SwitchFont(Variant(m_state.font, false, false, true));
         } else {
             EmitImage(arg);
         }
@@ -363,8 +364,7 @@ void CHtmlText::OpenTagEffect(TCHAR letter, const CUIString& arg)
         break;
     case _T('u'):
         Push(letter);
-        m_state.font = Variant(m_state.font, false, true, false);
-        Emit(AtomKind::FontRaise);
+        SwitchFont(Variant(m_state.font, false, true, false));
         break;
     case _T('x'):
         Emit(AtomKind::MoveX, static_cast<int>(_tcstol(arg, nullptr, 10)));

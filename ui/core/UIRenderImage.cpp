@@ -224,6 +224,18 @@ void DrawNineGrid(const CCellPainter& painter, const RECT& rc, const RECT& bmp, 
     }
 }
 
+// Places a span of the given size centred in, or at the far end of, the item's span.
+void AlignSpan(LONG& lo, LONG& hi, LONG itemLo, LONG itemHi, int size, bool centre, bool atEnd)
+{
+    if (atEnd) {
+        lo = itemHi - size;
+        hi = itemHi;
+    } else if (centre) {
+        lo = itemLo + (itemHi - itemLo - size) / 2;
+        hi = lo + size;
+    }
+}
+
 // Destination of a descriptor inside the item: offsets, alignment, padding, clipping.
 RECT ResolveDest(const RECT& rcItem, const TDrawInfo& info)
 {
@@ -240,32 +252,12 @@ RECT ResolveDest(const RECT& rcItem, const TDrawInfo& info)
     // Alignment places a destination of the descriptor's size; without one there is no
     // size to place and the image keeps filling the item.
     const int w = d.right - d.left;
-    const int h = d.bottom - d.top;
+    const int height = d.bottom - d.top;
     const UINT uAlign = IsAllZero(d) ? 0 : info.uAlign;
-    switch (uAlign & DRAWINFO_ALIGN_HMASK) {
-    case DRAWINFO_ALIGN_RIGHT:
-        rcDest.left = rcItem.right - w;
-        rcDest.right = rcItem.right;
-        break;
-    case DRAWINFO_ALIGN_CENTER:
-        rcDest.left = rcItem.left + (rcItem.right - rcItem.left - w) / 2;
-        rcDest.right = rcDest.left + w;
-        break;
-    default:
-        break;
-    }
-    switch (uAlign & DRAWINFO_ALIGN_VMASK) {
-    case DRAWINFO_ALIGN_BOTTOM:
-        rcDest.top = rcItem.bottom - h;
-        rcDest.bottom = rcItem.bottom;
-        break;
-    case DRAWINFO_ALIGN_VCENTER:
-        rcDest.top = rcItem.top + (rcItem.bottom - rcItem.top - h) / 2;
-        rcDest.bottom = rcDest.top + h;
-        break;
-    default:
-        break;
-    }
+    const UINT h = uAlign & DRAWINFO_ALIGN_HMASK;
+    const UINT v = uAlign & DRAWINFO_ALIGN_VMASK;
+    AlignSpan(rcDest.left, rcDest.right, rcItem.left, rcItem.right, w, h == DRAWINFO_ALIGN_CENTER, h == DRAWINFO_ALIGN_RIGHT);
+    AlignSpan(rcDest.top, rcDest.bottom, rcItem.top, rcItem.bottom, height, v == DRAWINFO_ALIGN_VCENTER, v == DRAWINFO_ALIGN_BOTTOM);
     ::OffsetRect(&rcDest, info.rcPadding.left, info.rcPadding.top);
     ::OffsetRect(&rcDest, -info.rcPadding.right, -info.rcPadding.bottom);
     if (rcDest.right > rcItem.right) rcDest.right = rcItem.right;
