@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "ui/core/UIResourceManager.h"
 #include "ui/core/UIZip.h"
 
 namespace Veneer {
@@ -11,22 +12,6 @@ namespace Veneer {
 namespace {
 
 const wchar_t kMemoryZipName[] = L"membuffer";
-
-std::string ToAnsi(LPCTSTR text)
-{
-    if (text == nullptr || *text == 0) return std::string();
-    int n = WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
-    if (n <= 1) return std::string();
-    std::string out(static_cast<size_t>(n), '\0');
-    WideCharToMultiByte(CP_ACP, 0, text, -1, &out[0], n, nullptr, nullptr);
-    out.resize(static_cast<size_t>(n - 1));
-    return out;
-}
-
-bool IsAbsolutePath(const CUIString& path)
-{
-    return path.GetLength() >= 2 && (path[1] == L':' || (path[0] == L'\\' && path[1] == L'\\'));
-}
 
 void CloseCachedZip()
 {
@@ -89,8 +74,8 @@ void CPaintManagerUI::SetResourceZip(LPCTSTR pstrZip, bool bCachedResourceZip, L
     m_pStrResourceZipPwd = password;
     if (!m_bCachedResourceZip || m_pStrResourceZip.IsEmpty()) return;
     // An absolute archive name is used as it stands rather than glued to the folder.
-    CUIString path = IsAbsolutePath(m_pStrResourceZip) ? m_pStrResourceZip : m_pStrResourcePath + m_pStrResourceZip;
-    std::string pwd = ToAnsi(password);
+    CUIString path = CResourceManager::GetArchivePath();
+    std::string pwd = CUIZip::AnsiPassword(password);
     m_hResourceZip = CUIZip::OpenZip(path, pwd.empty() ? nullptr : pwd.c_str());
 }
 
@@ -101,7 +86,7 @@ void CPaintManagerUI::SetResourceZip(LPVOID pVoid, unsigned int len, LPCTSTR pas
     m_pStrResourceZip = kMemoryZipName;
     m_bCachedResourceZip = true;
     m_pStrResourceZipPwd = password;
-    std::string pwd = ToAnsi(password);
+    std::string pwd = CUIZip::AnsiPassword(password);
     m_hResourceZip = CUIZip::OpenZip(pVoid, len, pwd.empty() ? nullptr : pwd.c_str());
 }
 

@@ -40,10 +40,8 @@ public:
             m_hz = reinterpret_cast<HZIP>(CPaintManagerUI::GetResourceZipHandle());
             return;
         }
-        CUIString path = CPaintManagerUI::GetResourceZip();
-        bool absolute = path.GetLength() >= 2 && (path[1] == L':' || (path[0] == L'\\' && path[1] == L'\\'));
-        if (!absolute) path = CPaintManagerUI::GetResourcePath() + path;
-        std::string password = CResourceManagerPassword();
+        CUIString path = CResourceManager::GetArchivePath();
+        std::string password = CUIZip::AnsiPassword(CPaintManagerUI::GetResourceZipPwd());
         m_hz = CUIZip::OpenZip(path, password.empty() ? nullptr : password.c_str());
         m_owned = true;
     }
@@ -54,18 +52,6 @@ public:
     ZipForRead(const ZipForRead&) = delete;
     ZipForRead& operator=(const ZipForRead&) = delete;
     HZIP Get() const { return m_hz; }
-
-    static std::string CResourceManagerPassword()
-    {
-        const CUIString& pwd = CPaintManagerUI::GetResourceZipPwd();
-        if (pwd.IsEmpty()) return std::string();
-        int n = WideCharToMultiByte(CP_ACP, 0, pwd, -1, nullptr, 0, nullptr, nullptr);
-        if (n <= 1) return std::string();
-        std::string out(static_cast<size_t>(n), '\0');
-        WideCharToMultiByte(CP_ACP, 0, pwd, -1, &out[0], n, nullptr, nullptr);
-        out.resize(static_cast<size_t>(n - 1));
-        return out;
-    }
 
 private:
     HZIP m_hz;
@@ -168,6 +154,13 @@ CResourceManager::ReadStatus CResourceManager::ReadResourceFile(LPCTSTR pstrName
         return ReadWholeFile(path, nMaxSize, data);
     }
     return ReadZipEntry(pstrName, nMaxSize, data);
+}
+
+CUIString CResourceManager::GetArchivePath()
+{
+    const CUIString& name = CPaintManagerUI::GetResourceZip();
+    bool absolute = name.GetLength() >= 2 && (name[1] == L':' || (name[0] == L'\\' && name[1] == L'\\'));
+    return absolute ? name : CPaintManagerUI::GetResourcePath() + name;
 }
 
 bool CResourceManager::ReadPlainFile(LPCTSTR pstrPath, DWORD nMaxSize, std::vector<BYTE>& data)

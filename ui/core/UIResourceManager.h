@@ -69,6 +69,9 @@ public:
     // folder, or the resource zip when one is set (backslashes become "/",
     // the entry is found ignoring case). nMaxSize 0 means no limit.
     static ReadStatus ReadResourceFile(LPCTSTR pstrName, DWORD nMaxSize, std::vector<BYTE>& data);
+    // Where the resource archive file is: its name as it stands when that is
+    // an absolute path, else the name joined to the resource folder.
+    static CUIString GetArchivePath();
     // Reads a file exactly as named (absolute or relative to the working
     // directory). Nothing (false) on any failure or short read.
     static bool ReadPlainFile(LPCTSTR pstrPath, DWORD nMaxSize, std::vector<BYTE>& data);

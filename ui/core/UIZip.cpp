@@ -400,6 +400,17 @@ ZRESULT CUIZip::CloseZip(HZIP hz)
     return ZR_OK;
 }
 
+std::string CUIZip::AnsiPassword(LPCTSTR password)
+{
+    if (password == nullptr || *password == 0) return std::string();
+    int n = WideCharToMultiByte(CP_ACP, 0, password, -1, nullptr, 0, nullptr, nullptr);
+    if (n <= 1) return std::string();
+    std::string out(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(CP_ACP, 0, password, -1, &out[0], n, nullptr, nullptr);
+    out.resize(static_cast<size_t>(n - 1));
+    return out;
+}
+
 std::wstring CUIZip::CleanEntryName(const std::wstring& input)
 {
     std::wstring name = input;

@@ -72,6 +72,9 @@ public:
     static ZRESULT UnzipItem(HZIP hz, int index, void* dst, unsigned int len);
     static ZRESULT CloseZip(HZIP hz);
 
+    // A password as the reader takes it: in the system ANSI code page.
+    static std::string AnsiPassword(LPCTSTR password);
+
     // Removes what would let a name leave its base folder (see above).
     static std::wstring CleanEntryName(const std::wstring& name);
 
