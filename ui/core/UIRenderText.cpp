@@ -147,6 +147,18 @@ void DrawGradientBands(HDC hDC, const RECT& rc, DWORD dwFirst, DWORD dwSecond, b
     }
 }
 
+TRIVERTEX Vertex(LONG x, LONG y, DWORD argb)
+{
+    TRIVERTEX v;
+    v.x = x;
+    v.y = y;
+    v.Red = static_cast<COLOR16>(((argb >> 16) & 0xFF) << 8);
+    v.Green = static_cast<COLOR16>(((argb >> 8) & 0xFF) << 8);
+    v.Blue = static_cast<COLOR16>((argb & 0xFF) << 8);
+    v.Alpha = 0xFF00;
+    return v;
+}
+
 void DrawGradientOpaque(HDC hDC, const RECT& rc, DWORD dwFirst, DWORD dwSecond, bool bVertical, int nSteps)
 {
     GradientFillFn pGradientFill = GetGradientFill();
@@ -154,19 +166,7 @@ void DrawGradientOpaque(HDC hDC, const RECT& rc, DWORD dwFirst, DWORD dwSecond, 
         DrawGradientBands(hDC, rc, dwFirst, dwSecond, bVertical, nSteps);
         return;
     }
-    TRIVERTEX vert[2];
-    vert[0].x = rc.left;
-    vert[0].y = rc.top;
-    vert[0].Red = static_cast<COLOR16>(((dwFirst >> 16) & 0xFF) << 8);
-    vert[0].Green = static_cast<COLOR16>(((dwFirst >> 8) & 0xFF) << 8);
-    vert[0].Blue = static_cast<COLOR16>((dwFirst & 0xFF) << 8);
-    vert[0].Alpha = 0xFF00;
-    vert[1].x = rc.right;
-    vert[1].y = rc.bottom;
-    vert[1].Red = static_cast<COLOR16>(((dwSecond >> 16) & 0xFF) << 8);
-    vert[1].Green = static_cast<COLOR16>(((dwSecond >> 8) & 0xFF) << 8);
-    vert[1].Blue = static_cast<COLOR16>((dwSecond & 0xFF) << 8);
-    vert[1].Alpha = 0xFF00;
+    TRIVERTEX vert[2] = {Vertex(rc.left, rc.top, dwFirst), Vertex(rc.right, rc.bottom, dwSecond)};
     GRADIENT_RECT gradRect = {0, 1};
     if (!pGradientFill(hDC, vert, 2, &gradRect, 1, bVertical ? GRADIENT_FILL_RECT_V : GRADIENT_FILL_RECT_H)) {
         DrawGradientBands(hDC, rc, dwFirst, dwSecond, bVertical, nSteps);

@@ -10,6 +10,7 @@
 
 #include "ui/core/UIManager.h"
 #include "ui/core/UIRender.h"
+#include "ui/core/UIRenderPlatform.h"
 
 namespace Veneer {
 
@@ -29,34 +30,23 @@ struct Span {
     int right;
 };
 
-class CScopedRegion {
-public:
-    CScopedRegion() : m_hRgn(::CreateRectRgn(0, 0, 0, 0)) {}
-    ~CScopedRegion() { if (m_hRgn != nullptr) ::DeleteObject(m_hRgn); }
-    CScopedRegion(const CScopedRegion&) = delete;
-    CScopedRegion& operator=(const CScopedRegion&) = delete;
-    HRGN Get() const { return m_hRgn; }
-
-private:
-    HRGN m_hRgn;
-};
-
 // The owner's rows: first and last pixel inside its window region (or its whole rectangle).
 std::vector<Span> OwnerSpans(HWND hOwner, int width, int height)
 {
     std::vector<Span> spans(static_cast<size_t>(height), Span{width, 0});
-    CScopedRegion region;
+    RenderDetail::CGdiObject region(::CreateRectRgn(0, 0, 0, 0));
+    HRGN hRegion = static_cast<HRGN>(region.Get());
     int type = ERROR;
-    if (hOwner != nullptr && region.Get() != nullptr) type = ::GetWindowRgn(hOwner, region.Get());
+    if (hOwner != nullptr && hRegion != nullptr) type = ::GetWindowRgn(hOwner, hRegion);
     if (type != SIMPLEREGION && type != COMPLEXREGION) {
         for (Span& span : spans) span = Span{0, width};
         return spans;
     }
-    DWORD bytes = ::GetRegionData(region.Get(), 0, nullptr);
+    DWORD bytes = ::GetRegionData(hRegion, 0, nullptr);
     if (bytes == 0) return spans;
     std::vector<BYTE> buffer(bytes);
     RGNDATA* pData = reinterpret_cast<RGNDATA*>(buffer.data());
-    if (::GetRegionData(region.Get(), bytes, pData) == 0) return spans;
+    if (::GetRegionData(hRegion, bytes, pData) == 0) return spans;
     const RECT* pRects = reinterpret_cast<const RECT*>(pData->Buffer);
     for (DWORD i = 0; i < pData->rdh.nCount; ++i) {
         const RECT& rc = pRects[i];
@@ -86,18 +76,6 @@ void Erode(std::vector<Span>& spans, int emptyLeft)
         if (spans[y].left >= spans[y].right) spans[y] = empty;
     }
 }
-
-class CScopedDC {
-public:
-    CScopedDC() : m_hDC(::CreateCompatibleDC(nullptr)) {}
-    ~CScopedDC() { if (m_hDC != nullptr) ::DeleteDC(m_hDC); }
-    CScopedDC(const CScopedDC&) = delete;
-    CScopedDC& operator=(const CScopedDC&) = delete;
-    HDC Get() const { return m_hDC; }
-
-private:
-    HDC m_hDC;
-};
 
 } // namespace
 
@@ -290,8 +268,8 @@ void CShadowUI::Update(HWND hParent)
     BYTE* pBits = nullptr;
     HBITMAP hBitmap = CRenderEngine::CreateARGB32Bitmap(nullptr, width, height, &pBits);
     if (hBitmap == nullptr) return;
-    std::unique_ptr<void, BOOL(WINAPI*)(HGDIOBJ)> bitmapOwner(hBitmap, &::DeleteObject);
-    CScopedDC memDC;
+    RenderDetail::CGdiObject bitmapOwner(hBitmap);
+    RenderDetail::CMemoryDC memDC(nullptr);
     if (memDC.Get() == nullptr) return;
     HGDIOBJ hOld = ::SelectObject(memDC.Get(), hBitmap);
 

@@ -14,12 +14,12 @@
 #include <string>
 #include <vector>
 
-#include <zlib.h>
-
 #include "ui/controls/UIControl.h"
 #include "ui/core/UIDlgBuilder.h"
 #include "ui/core/UIManager.h"
 #include "ui/core/UIRender.h"
+
+#include "render_png.h"
 
 using namespace Veneer;
 
@@ -31,38 +31,10 @@ const int kRounds = 200;
 
 std::vector<BYTE> Png(int w, int h, DWORD (*pixel)(int, int))
 {
-    std::vector<BYTE> raw;
-    for (int y = 0; y < h; ++y) {
-        raw.push_back(0);
-        for (int x = 0; x < w; ++x) {
-            const DWORD p = pixel(x, y);
-            raw.insert(raw.end(), {static_cast<BYTE>(p >> 16), static_cast<BYTE>(p >> 8), static_cast<BYTE>(p),
-                                   static_cast<BYTE>(p >> 24)});
-        }
-    }
-    uLongf zlen = compressBound(static_cast<uLong>(raw.size()));
-    std::vector<BYTE> z(zlen);
-    compress(z.data(), &zlen, raw.data(), static_cast<uLong>(raw.size()));
-    z.resize(zlen);
-    std::vector<BYTE> png = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
-    auto be32 = [](std::vector<BYTE>& v, uint32_t n) {
-        for (int s = 24; s >= 0; s -= 8) v.push_back(static_cast<BYTE>(n >> s));
-    };
-    auto chunk = [&](const char* type, const std::vector<BYTE>& data) {
-        be32(png, static_cast<uint32_t>(data.size()));
-        std::vector<BYTE> body(type, type + 4);
-        body.insert(body.end(), data.begin(), data.end());
-        png.insert(png.end(), body.begin(), body.end());
-        be32(png, static_cast<uint32_t>(crc32(0, body.data(), static_cast<uInt>(body.size()))));
-    };
-    std::vector<BYTE> ihdr;
-    be32(ihdr, static_cast<uint32_t>(w));
-    be32(ihdr, static_cast<uint32_t>(h));
-    ihdr.insert(ihdr.end(), {8, 6, 0, 0, 0});
-    chunk("IHDR", ihdr);
-    chunk("IDAT", z);
-    chunk("IEND", {});
-    return png;
+    std::vector<DWORD> argb;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) argb.push_back(pixel(x, y));
+    return RenderTest::MakePng(w, h, argb);
 }
 
 void WriteFile(const std::wstring& path, const std::vector<BYTE>& bytes)
