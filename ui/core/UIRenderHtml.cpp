@@ -35,6 +35,19 @@ struct FontDesc {
     TEXTMETRICW tm = {};
 };
 
+FontDesc DescOf(const TFontInfo* pInfo)
+{
+    FontDesc desc;
+    if (pInfo == nullptr) return desc;
+    desc.face = pInfo->sFontName;
+    desc.size = pInfo->iSize;
+    desc.bold = pInfo->bBold;
+    desc.underline = pInfo->bUnderline;
+    desc.italic = pInfo->bItalic;
+    desc.hFont = pInfo->hFont;
+    return desc;
+}
+
 struct TextState {
     int font = 0;
     DWORD color = 0;
@@ -160,15 +173,7 @@ int CHtmlText::BaseFont(int iFont)
 {
     TFontInfo* pInfo = m_pManager->GetFontInfo(iFont);
     if (pInfo == nullptr || pInfo->hFont == nullptr) pInfo = m_pManager->GetDefaultFontInfo();
-    FontDesc desc;
-    if (pInfo != nullptr) {
-        desc.face = pInfo->sFontName;
-        desc.size = pInfo->iSize;
-        desc.bold = pInfo->bBold;
-        desc.underline = pInfo->bUnderline;
-        desc.italic = pInfo->bItalic;
-        desc.hFont = pInfo->hFont;
-    }
+    FontDesc desc = DescOf(pInfo);
     if (desc.hFont == nullptr) desc.hFont = static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
     return FindOrAddFont(desc);
 }
@@ -210,14 +215,7 @@ int CHtmlText::FontFromArgument(const CUIString& arg)
     if (arg[0] >= _T('0') && arg[0] <= _T('9')) {
         TFontInfo* pInfo = m_pManager->GetFontInfo(static_cast<int>(_tcstol(arg, nullptr, 10)));
         if (pInfo == nullptr || pInfo->hFont == nullptr) return m_state.font;
-        FontDesc desc;
-        desc.face = pInfo->sFontName;
-        desc.size = pInfo->iSize;
-        desc.bold = pInfo->bBold;
-        desc.underline = pInfo->bUnderline;
-        desc.italic = pInfo->bItalic;
-        desc.hFont = pInfo->hFont;
-        return FindOrAddFont(desc);
+        return FindOrAddFont(DescOf(pInfo));
     }
     int blank = arg.Find(_T(' '));
     FontDesc desc;
