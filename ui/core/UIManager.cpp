@@ -816,8 +816,10 @@ bool CPaintManagerUI::PreMessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam,
     case WM_SYSCHAR: {
         if (m_pRoot == nullptr) return false;
         FINDSHORTCUT fs = {UpperChar(static_cast<wchar_t>(wParam)), false};
+        // Walked in markup order, so a label's shortcut reaches the control placed after it, as in
+        // every Windows dialog; walking topmost-first would land on the control before the label.
         CControlUI* pControl = m_pRoot->FindControl(__FindControlFromShortcut, &fs,
-                                                    UIFIND_ENABLED | UIFIND_ME_FIRST | UIFIND_TOP_FIRST);
+                                                    UIFIND_ENABLED | UIFIND_ME_FIRST);
         if (pControl != nullptr) {
             pControl->SetFocus();
             pControl->Activate();

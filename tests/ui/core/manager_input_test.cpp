@@ -107,15 +107,16 @@ TEST_F(InputTest, TabSkipsDisabledAndHiddenControls)
 
 TEST_F(InputTest, AltLetterOnALabelFocusesAndActivatesTheNextControl)
 {
-    // The shortcut walk visits the topmost (last) child first, so the control
-    // reached after the label is the one placed before it.
-    RecordingControl* after = Add(L"after", UIFLAG_TABSTOP, L"RecordingUI", 20);
+    // As in a Windows dialog: the control placed after the label, not the one before it.
+    RecordingControl* before = Add(L"before", UIFLAG_TABSTOP, L"RecordingUI", 20);
     RecordingControl* label = Add(L"label", 0, L"LabelUI", 20);
+    RecordingControl* after = Add(L"after", UIFLAG_TABSTOP, L"RecordingUI", 20);
     label->SetShortcut(L'n');
     Show();
     EXPECT_TRUE(wnd->Translate(WM_SYSCHAR, L'N'));
     EXPECT_EQ(after, wnd->m_pm.GetFocus());
     EXPECT_EQ(1, after->m_nActivations);
+    EXPECT_EQ(0, before->m_nActivations);
     EXPECT_EQ(0, label->m_nActivations);
 }
 
