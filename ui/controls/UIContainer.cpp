@@ -3,6 +3,8 @@
 #include <stdlib.h>
 #include <wchar.h>
 
+#include <algorithm>
+
 #include "ui/controls/UIScrollBar.h"
 #include "ui/core/UIDPI.h"
 #include "ui/core/UIManager.h"
@@ -39,6 +41,70 @@ bool Meets(const RECT& a, const RECT& b)
     return ::IntersectRect(&rcTemp, &a, &b) != FALSE;
 }
 
+int Clamp(int v, int lo, int hi)
+{
+    if (v < lo) v = lo;
+    if (v > hi) v = hi;
+    return v;
+}
+
+// The main axis of a linear layout (y for a vertical one, x for a horizontal one)
+// and the cross axis, so that one pass serves both layouts.
+struct TAxis
+{
+    bool bVertical;
+
+    int Main(const SIZE& sz) const { return bVertical ? sz.cy : sz.cx; }
+    int Cross(const SIZE& sz) const { return bVertical ? sz.cx : sz.cy; }
+    SIZE Size(int iMain, int iCross) const
+    {
+        SIZE sz = {bVertical ? iCross : iMain, bVertical ? iMain : iCross};
+        return sz;
+    }
+    RECT Rect(int iMainFrom, int iMainTo, int iCrossFrom, int iCrossTo) const
+    {
+        RECT rc = bVertical ? RECT{iCrossFrom, iMainFrom, iCrossTo, iMainTo}
+                            : RECT{iMainFrom, iCrossFrom, iMainTo, iCrossTo};
+        return rc;
+    }
+    int MainBefore(const RECT& rc) const { return bVertical ? rc.top : rc.left; }
+    int MainAfter(const RECT& rc) const { return bVertical ? rc.bottom : rc.right; }
+    int CrossBefore(const RECT& rc) const { return bVertical ? rc.left : rc.top; }
+    int CrossAfter(const RECT& rc) const { return bVertical ? rc.right : rc.bottom; }
+
+    int FixedMain(CControlUI* p) const { return bVertical ? p->GetFixedHeight() : p->GetFixedWidth(); }
+    int FixedCross(CControlUI* p) const { return bVertical ? p->GetFixedWidth() : p->GetFixedHeight(); }
+    int MinMain(CControlUI* p) const { return bVertical ? p->GetMinHeight() : p->GetMinWidth(); }
+    int MinCross(CControlUI* p) const { return bVertical ? p->GetMinWidth() : p->GetMinHeight(); }
+    int MaxMain(CControlUI* p) const { return bVertical ? p->GetMaxHeight() : p->GetMaxWidth(); }
+    int MaxCross(CControlUI* p) const { return bVertical ? p->GetMaxWidth() : p->GetMaxHeight(); }
+    int PercentMain(CControlUI* p) const
+    {
+        return bVertical ? p->GetFixedHeightPercent() : p->GetFixedWidthPercent();
+    }
+    int PercentCross(CControlUI* p) const
+    {
+        return bVertical ? p->GetFixedWidthPercent() : p->GetFixedHeightPercent();
+    }
+    // Fixed size, or the maximum when there is none: the limit an estimate gets.
+    int LimitMain(CControlUI* p) const
+    {
+        int n = FixedMain(p);
+        return n < 1 ? MaxMain(p) : n;
+    }
+    int LimitCross(CControlUI* p) const
+    {
+        int n = FixedCross(p);
+        return n < 1 ? MaxCross(p) : n;
+    }
+};
+
+// A value of a visible bar; 0 for a missing or hidden one.
+int BarValue(const CScrollBarUI* pBar, int (CScrollBarUI::*pfnGet)() const)
+{
+    return (pBar != nullptr && pBar->IsVisible()) ? (pBar->*pfnGet)() : 0;
+}
+
 // Scroll-bar driven relayouts settle within a couple of rounds (showing one bar
 // can make the other necessary); the limit only guards against oscillation.
 const int kMaxScrollRelayout = 4;
@@ -57,7 +123,8 @@ CContainerUI::CContainerUI()
       m_nScrollStepSize(0),
       m_pVerticalScrollBar(nullptr),
       m_pHorizontalScrollBar(nullptr),
-      m_nScrollRelayoutDepth(0)
+      m_nScrollRelayoutDepth(0),
+      m_separator()
 {
 }
 
@@ -460,6 +527,265 @@ void CContainerUI::SetFloatPos(int iIndex)
 }
 
 // ---------------------------------------------------------------------------
+// Linear layout (shared by the vertical and the horizontal layout)
+
+bool CContainerUI::LayoutLinear(bool bVertical, const RECT& rcPos, bool bApply, CControlUI* pTarget,
+                                RECT* pTargetRect)
+{
+    const TAxis ax = {bVertical};
+    RECT rcInset = GetInset();
+    RECT rc = {rcPos.left + rcInset.left, rcPos.top + rcInset.top, rcPos.right - rcInset.right,
+               rcPos.bottom - rcInset.bottom};
+    bool bVBar = m_pVerticalScrollBar != nullptr && m_pVerticalScrollBar->IsVisible();
+    bool bHBar = m_pHorizontalScrollBar != nullptr && m_pHorizontalScrollBar->IsVisible();
+    if (bVBar) rc.right -= m_pVerticalScrollBar->GetFixedWidth();
+    if (bHBar) rc.bottom -= m_pHorizontalScrollBar->GetFixedHeight();
+
+    if (m_items.GetSize() == 0) {
+        if (bApply) ProcessScrollBar(rc, 0, 0);
+        return false;
+    }
+
+    CScrollBarUI* pVBar = bVBar ? m_pVerticalScrollBar : nullptr;
+    CScrollBarUI* pHBar = bHBar ? m_pHorizontalScrollBar : nullptr;
+    CScrollBarUI* pMainBar = bVertical ? pVBar : pHBar;
+    CScrollBarUI* pCrossBar = bVertical ? pHBar : pVBar;
+    const UINT uMainAlign = bVertical ? m_iChildVAlign : m_iChildAlign;
+    const UINT uMainCenter = bVertical ? DT_VCENTER : DT_CENTER;
+    const UINT uMainEnd = bVertical ? DT_BOTTOM : DT_RIGHT;
+    const UINT uCrossAlign = bVertical ? m_iChildAlign : m_iChildVAlign;
+    const UINT uCrossCenter = bVertical ? DT_CENTER : DT_VCENTER;
+    const UINT uCrossEnd = bVertical ? DT_RIGHT : DT_BOTTOM;
+
+    // Stretchable children share the visible length only; sharing the scrolled
+    // length too would make them fill whatever range the bar has, so the bar could
+    // never shrink again. Across, the content may be as wide as it is scrolled.
+    SIZE szClient = {rc.right - rc.left, rc.bottom - rc.top};
+    const int iAvailMain = ax.Main(szClient);
+    const int iAvailCross = ax.Cross(szClient) + (pCrossBar ? pCrossBar->GetScrollRange() : 0);
+    const int iChildPadding = GetChildPadding();
+    auto takesPart = [bApply](CControlUI* p) { return p->IsVisible() || (!bApply && p->IsPaneVisible()); };
+
+    // First pass: fixed lengths, number of stretchable children, widest child across.
+    int nAdjustables = 0;
+    int iFixed = 0;
+    int nEstimated = 0;
+    int iCrossNeeded = 0;
+    for (int i = 0; i < m_items.GetSize(); ++i) {
+        CControlUI* pControl = GetItemAt(i);
+        if (!takesPart(pControl) || pControl->IsFloat()) continue;
+        RECT rcPadding = pControl->GetPadding();
+        int iPadMain = ax.MainBefore(rcPadding) + ax.MainAfter(rcPadding);
+        int iPadCross = ax.CrossBefore(rcPadding) + ax.CrossAfter(rcPadding);
+        SIZE sz = pControl->EstimateSize(ax.Size(std::min(ax.LimitMain(pControl), iAvailMain),
+                                                 std::min(ax.LimitCross(pControl), iAvailCross - iPadCross)));
+        int iMain = ax.Main(sz);
+        if (iMain == 0 && ax.PercentMain(pControl) >= 1) iMain = ax.PercentMain(pControl) * iAvailMain / 100;
+        if (iMain == 0) {
+            ++nAdjustables;
+        } else {
+            iMain = Clamp(iMain, ax.MinMain(pControl), ax.MaxMain(pControl));
+        }
+        iFixed += iMain + iPadMain;
+        int iCross = Clamp(std::max(ax.Cross(sz), 0), ax.MinCross(pControl), ax.MaxCross(pControl));
+        iCrossNeeded = std::max(iCrossNeeded, iCross + iPadCross);
+        ++nEstimated;
+    }
+    const int iGaps = nEstimated > 1 ? (nEstimated - 1) * iChildPadding : 0;
+    iFixed += iGaps;
+    const int iExpand = nAdjustables > 0 ? std::max(0, (iAvailMain - iFixed) / nAdjustables) : 0;
+
+    int iPos = ax.MainBefore(rc);
+    if (pMainBar != nullptr) {
+        iPos -= pMainBar->GetScrollPos();
+    } else if (nAdjustables == 0) {
+        if (uMainAlign == uMainCenter) {
+            iPos += (iAvailMain - iFixed) / 2;
+        } else if (uMainAlign == uMainEnd) {
+            iPos += iAvailMain - iFixed;
+        }
+    }
+
+    // Second pass: place the children.
+    int iAdjustable = 0;
+    int iFixedRemaining = iFixed;
+    int iRemaining = iAvailMain;
+    int nPlaced = 0;
+    int iMainNeeded = 0;
+    for (int i = 0; i < m_items.GetSize(); ++i) {
+        CControlUI* pControl = GetItemAt(i);
+        if (!takesPart(pControl)) continue;
+        if (pControl->IsFloat()) {
+            if (bApply) SetFloatPos(i);
+            continue;
+        }
+        ++nPlaced;
+        RECT rcPadding = pControl->GetPadding();
+        int iPadMain = ax.MainBefore(rcPadding) + ax.MainAfter(rcPadding);
+        int iPadCross = ax.CrossBefore(rcPadding) + ax.CrossAfter(rcPadding);
+        iRemaining -= ax.MainBefore(rcPadding);
+        int iMainLimit = std::min(ax.LimitMain(pControl), iRemaining);
+        int iCrossLimit = std::min(ax.LimitCross(pControl), iAvailCross - iPadCross);
+        iFixedRemaining -= iPadMain;
+        if (nPlaced > 1) iFixedRemaining -= iChildPadding;
+
+        SIZE sz = pControl->EstimateSize(ax.Size(iMainLimit, iCrossLimit));
+        int iMain = ax.Main(sz);
+        if (iMain == 0 && ax.PercentMain(pControl) >= 1) iMain = ax.PercentMain(pControl) * iAvailMain / 100;
+        if (iMain == 0) {
+            ++iAdjustable;
+            iMain = iExpand;
+            if (iAdjustable == nAdjustables) {
+                iMain = std::max(0, iRemaining - ax.MainAfter(rcPadding) - iFixedRemaining);
+            }
+            iMain = Clamp(iMain, ax.MinMain(pControl), ax.MaxMain(pControl));
+        } else {
+            iMain = Clamp(iMain, ax.MinMain(pControl), ax.MaxMain(pControl));
+            iFixedRemaining -= iMain;
+        }
+
+        int iCross = std::max(ax.Cross(sz), 0);
+        if (iCross == 0 && ax.FixedCross(pControl) == 0 && ax.PercentCross(pControl) >= 1) {
+            iCross = ax.PercentCross(pControl) * iAvailCross / 100;
+        }
+        if (iCross == 0) iCross = iAvailCross - iPadCross;
+        iCross = std::max(std::min(iCrossLimit, iCross), ax.MinCross(pControl));
+
+        int iCrossFrom;
+        if (uCrossAlign == uCrossCenter) {
+            int iCenter = (ax.CrossBefore(rc) + ax.CrossAfter(rc)) / 2;
+            if (pCrossBar != nullptr) iCenter += pCrossBar->GetScrollRange() / 2 - pCrossBar->GetScrollPos();
+            iCrossFrom = iCenter - iCross / 2;
+        } else if (uCrossAlign == uCrossEnd) {
+            int iEnd = ax.CrossAfter(rc) - ax.CrossAfter(rcPadding);
+            if (pCrossBar != nullptr) iEnd += pCrossBar->GetScrollRange() - pCrossBar->GetScrollPos();
+            iCrossFrom = iEnd - iCross;
+        } else {
+            iCrossFrom = ax.CrossBefore(rc) + ax.CrossBefore(rcPadding);
+            if (pCrossBar != nullptr) iCrossFrom -= pCrossBar->GetScrollPos();
+        }
+        int iMainFrom = iPos + ax.MainBefore(rcPadding);
+        RECT rcCtrl = ax.Rect(iMainFrom, iMainFrom + iMain, iCrossFrom, iCrossFrom + iCross);
+
+        if (bApply) {
+            pControl->SetPos(rcCtrl, false);
+        } else if (pControl == pTarget) {
+            *pTargetRect = rcCtrl;
+            return true;
+        }
+
+        iPos += iMain + iChildPadding + iPadMain;
+        iMainNeeded += iMain + iPadMain;
+        iRemaining -= iMain + iChildPadding + ax.MainAfter(rcPadding);
+    }
+    iMainNeeded += iGaps;
+
+    if (bApply) {
+        SIZE szNeeded = ax.Size(iMainNeeded, iCrossNeeded);
+        ProcessScrollBar(rc, szNeeded.cx, szNeeded.cy);
+    }
+    return false;
+}
+
+// ---------------------------------------------------------------------------
+// Resize separator
+
+RECT CContainerUI::SeparatorRect(bool bVertical, bool bUseNew) const
+{
+    RECT rc = bUseNew ? m_separator.rcNewPos : m_rcItem;
+    int iSep = ScaleValue(m_separator.iSize);
+    LONG& lFrom = bVertical ? rc.top : rc.left;
+    LONG& lTo = bVertical ? rc.bottom : rc.right;
+    if (iSep >= 0) {
+        lFrom = std::max(lTo - iSep, lFrom);
+    } else {
+        lTo = std::min(lFrom - iSep, lTo);
+    }
+    return rc;
+}
+
+void CContainerUI::StoreSeparatorLength(bool bVertical, int iLength)
+{
+    LONG& lFixed = bVertical ? m_cxyFixed.cy : m_cxyFixed.cx;
+    lFixed = m_pManager ? m_pManager->GetDPIObj()->ScaleBack(iLength) : iLength;
+}
+
+bool CContainerUI::SeparatorEvent(bool bVertical, TEventUI& event)
+{
+    if (m_separator.iSize == 0) return false;
+    RECT rcSep = SeparatorRect(bVertical, false);
+    switch (event.Type) {
+    case UIEVENT_BUTTONDOWN:
+        if (!IsEnabled() || !::PtInRect(&rcSep, event.ptMouse)) return false;
+        m_separator.bDragging = true;
+        m_separator.ptLastMouse = event.ptMouse;
+        m_separator.rcNewPos = m_rcItem;
+        if (!m_separator.bImmMode && m_pManager != nullptr) m_pManager->AddPostPaint(this);
+        return true;
+    case UIEVENT_BUTTONUP: {
+        if (!m_separator.bDragging) return false;
+        m_separator.bDragging = false;
+        m_rcItem = m_separator.rcNewPos;
+        if (!m_separator.bImmMode && m_pManager != nullptr) m_pManager->RemovePostPaint(this);
+        const RECT& rcNew = m_separator.rcNewPos;
+        StoreSeparatorLength(bVertical, bVertical ? rcNew.bottom - rcNew.top : rcNew.right - rcNew.left);
+        NeedParentUpdate();
+        return true;
+    }
+    case UIEVENT_MOUSEMOVE:
+        if (!m_separator.bDragging) return false;
+        DragSeparator(bVertical, event.ptMouse);
+        return true;
+    case UIEVENT_SETCURSOR:
+        if (!IsEnabled() || !::PtInRect(&rcSep, event.ptMouse)) return false;
+        // Size north-south / size west-east.
+        ::SetCursor(::LoadCursorW(nullptr, MAKEINTRESOURCEW(bVertical ? 32645 : 32644)));
+        return true;
+    default:
+        return false;
+    }
+}
+
+void CContainerUI::DragSeparator(bool bVertical, POINT pt)
+{
+    LONG lDelta = bVertical ? pt.y - m_separator.ptLastMouse.y : pt.x - m_separator.ptLastMouse.x;
+    m_separator.ptLastMouse = pt;
+    RECT rc = m_separator.rcNewPos;
+    LONG& lFrom = bVertical ? rc.top : rc.left;
+    LONG& lTo = bVertical ? rc.bottom : rc.right;
+    if (m_separator.iSize >= 0) {
+        lTo += lDelta;
+    } else {
+        lFrom += lDelta;
+    }
+    int iLength = lTo - lFrom;
+    int iMin = bVertical ? GetMinHeight() : GetMinWidth();
+    int iMax = bVertical ? GetMaxHeight() : GetMaxWidth();
+    if (iLength < iMin || iLength > iMax) return;
+
+    RECT rcInvalidate = SeparatorRect(bVertical, true);
+    m_separator.rcNewPos = rc;
+    if (m_separator.bImmMode) {
+        m_rcItem = rc;
+        StoreSeparatorLength(bVertical, iLength);
+        NeedParentUpdate();
+        return;
+    }
+    RECT rcNewThumb = SeparatorRect(bVertical, true);
+    RECT rcOldThumb = SeparatorRect(bVertical, false);
+    ::UnionRect(&rcInvalidate, &rcInvalidate, &rcNewThumb);
+    ::UnionRect(&rcInvalidate, &rcInvalidate, &rcOldThumb);
+    if (m_pManager != nullptr) m_pManager->Invalidate(rcInvalidate);
+}
+
+void CContainerUI::SeparatorPostPaint(bool bVertical, HDC hDC)
+{
+    if (!m_separator.bDragging || m_separator.bImmMode) return;
+    RECT rcSeparator = SeparatorRect(bVertical, true);
+    CRenderEngine::DrawColor(hDC, rcSeparator, 0xAA000000);
+}
+
+// ---------------------------------------------------------------------------
 // Size estimate
 
 SIZE CContainerUI::EstimateSize(SIZE szAvailable)
@@ -777,25 +1103,15 @@ bool CContainerUI::DoPaint(HDC hDC, const RECT& rcPaint, CControlUI* pStopContro
 
 SIZE CContainerUI::GetScrollPos() const
 {
-    SIZE sz = {0, 0};
-    if (m_pVerticalScrollBar != nullptr && m_pVerticalScrollBar->IsVisible()) {
-        sz.cy = m_pVerticalScrollBar->GetScrollPos();
-    }
-    if (m_pHorizontalScrollBar != nullptr && m_pHorizontalScrollBar->IsVisible()) {
-        sz.cx = m_pHorizontalScrollBar->GetScrollPos();
-    }
+    SIZE sz = {BarValue(m_pHorizontalScrollBar, &CScrollBarUI::GetScrollPos),
+               BarValue(m_pVerticalScrollBar, &CScrollBarUI::GetScrollPos)};
     return sz;
 }
 
 SIZE CContainerUI::GetScrollRange() const
 {
-    SIZE sz = {0, 0};
-    if (m_pVerticalScrollBar != nullptr && m_pVerticalScrollBar->IsVisible()) {
-        sz.cy = m_pVerticalScrollBar->GetScrollRange();
-    }
-    if (m_pHorizontalScrollBar != nullptr && m_pHorizontalScrollBar->IsVisible()) {
-        sz.cx = m_pHorizontalScrollBar->GetScrollRange();
-    }
+    SIZE sz = {BarValue(m_pHorizontalScrollBar, &CScrollBarUI::GetScrollRange),
+               BarValue(m_pVerticalScrollBar, &CScrollBarUI::GetScrollRange)};
     return sz;
 }
 
@@ -857,89 +1173,26 @@ int CContainerUI::PageWidth() const
     return rc.right - rc.left;
 }
 
-void CContainerUI::LineUp()
+void CContainerUI::ScrollAlong(bool bVertical, int iDelta)
 {
     SIZE sz = GetScrollPos();
-    sz.cy -= LineStep(m_pVerticalScrollBar);
+    LONG& lPos = bVertical ? sz.cy : sz.cx;
+    lPos += iDelta;
     SetScrollPos(sz);
 }
 
-void CContainerUI::LineDown()
-{
-    SIZE sz = GetScrollPos();
-    sz.cy += LineStep(m_pVerticalScrollBar);
-    SetScrollPos(sz);
-}
-
-void CContainerUI::PageUp()
-{
-    SIZE sz = GetScrollPos();
-    sz.cy -= PageHeight();
-    SetScrollPos(sz);
-}
-
-void CContainerUI::PageDown()
-{
-    SIZE sz = GetScrollPos();
-    sz.cy += PageHeight();
-    SetScrollPos(sz);
-}
-
-void CContainerUI::HomeUp()
-{
-    SIZE sz = GetScrollPos();
-    sz.cy = 0;
-    SetScrollPos(sz);
-}
-
-void CContainerUI::EndDown()
-{
-    SIZE sz = GetScrollPos();
-    sz.cy = GetScrollRange().cy;
-    SetScrollPos(sz);
-}
-
-void CContainerUI::LineLeft()
-{
-    SIZE sz = GetScrollPos();
-    sz.cx -= LineStep(m_pHorizontalScrollBar);
-    SetScrollPos(sz);
-}
-
-void CContainerUI::LineRight()
-{
-    SIZE sz = GetScrollPos();
-    sz.cx += LineStep(m_pHorizontalScrollBar);
-    SetScrollPos(sz);
-}
-
-void CContainerUI::PageLeft()
-{
-    SIZE sz = GetScrollPos();
-    sz.cx -= PageWidth();
-    SetScrollPos(sz);
-}
-
-void CContainerUI::PageRight()
-{
-    SIZE sz = GetScrollPos();
-    sz.cx += PageWidth();
-    SetScrollPos(sz);
-}
-
-void CContainerUI::HomeLeft()
-{
-    SIZE sz = GetScrollPos();
-    sz.cx = 0;
-    SetScrollPos(sz);
-}
-
-void CContainerUI::EndRight()
-{
-    SIZE sz = GetScrollPos();
-    sz.cx = GetScrollRange().cx;
-    SetScrollPos(sz);
-}
+void CContainerUI::LineUp() { ScrollAlong(true, -LineStep(m_pVerticalScrollBar)); }
+void CContainerUI::LineDown() { ScrollAlong(true, LineStep(m_pVerticalScrollBar)); }
+void CContainerUI::PageUp() { ScrollAlong(true, -PageHeight()); }
+void CContainerUI::PageDown() { ScrollAlong(true, PageHeight()); }
+void CContainerUI::HomeUp() { ScrollAlong(true, -GetScrollPos().cy); }
+void CContainerUI::EndDown() { ScrollAlong(true, GetScrollRange().cy - GetScrollPos().cy); }
+void CContainerUI::LineLeft() { ScrollAlong(false, -LineStep(m_pHorizontalScrollBar)); }
+void CContainerUI::LineRight() { ScrollAlong(false, LineStep(m_pHorizontalScrollBar)); }
+void CContainerUI::PageLeft() { ScrollAlong(false, -PageWidth()); }
+void CContainerUI::PageRight() { ScrollAlong(false, PageWidth()); }
+void CContainerUI::HomeLeft() { ScrollAlong(false, -GetScrollPos().cx); }
+void CContainerUI::EndRight() { ScrollAlong(false, GetScrollRange().cx - GetScrollPos().cx); }
 
 void CContainerUI::ApplyScrollBarStyle(CScrollBarUI* pScrollBar, const CUIString& sStyle)
 {
@@ -987,58 +1240,42 @@ void CContainerUI::EnableScrollBar(bool bEnableVertical, bool bEnableHorizontal)
 CScrollBarUI* CContainerUI::GetVerticalScrollBar() const { return m_pVerticalScrollBar; }
 CScrollBarUI* CContainerUI::GetHorizontalScrollBar() const { return m_pHorizontalScrollBar; }
 
+bool CContainerUI::FitScrollBar(CScrollBarUI* pBar, int iExcess, const RECT& rcBar)
+{
+    if (pBar == nullptr) return false;
+    bool bMoved = false;
+    if (iExcess > 0) {
+        if (!pBar->IsVisible()) {
+            pBar->SetVisible(true);
+            pBar->SetScrollRange(iExcess);
+            pBar->SetScrollPos(0);
+            bMoved = true;
+        } else if (pBar->GetScrollRange() != iExcess) {
+            int iOldPos = pBar->GetScrollPos();
+            pBar->SetScrollRange(iExcess);
+            bMoved = pBar->GetScrollPos() != iOldPos;
+        }
+        pBar->SetPos(rcBar, true);
+    } else if (pBar->IsVisible()) {
+        pBar->SetVisible(false);
+        pBar->SetScrollRange(0);
+        pBar->SetScrollPos(0);
+        bMoved = true;
+    }
+    return bMoved;
+}
+
 void CContainerUI::ProcessScrollBar(RECT rc, int cxRequired, int cyRequired)
 {
     bool bRelayout = false;
-
     if (m_pVerticalScrollBar != nullptr) {
-        CScrollBarUI* pBar = m_pVerticalScrollBar;
-        int iExcess = cyRequired - (rc.bottom - rc.top);
-        if (iExcess > 0) {
-            if (!pBar->IsVisible()) {
-                pBar->SetVisible(true);
-                pBar->SetScrollRange(iExcess);
-                pBar->SetScrollPos(0);
-                bRelayout = true;
-            } else if (pBar->GetScrollRange() != iExcess) {
-                int iOldPos = pBar->GetScrollPos();
-                pBar->SetScrollRange(iExcess);
-                if (pBar->GetScrollPos() != iOldPos) bRelayout = true;
-            }
-            RECT rcBar = {rc.right, rc.top, rc.right + pBar->GetFixedWidth(), rc.bottom};
-            pBar->SetPos(rcBar, true);
-        } else if (pBar->IsVisible()) {
-            pBar->SetVisible(false);
-            pBar->SetScrollRange(0);
-            pBar->SetScrollPos(0);
-            bRelayout = true;
-        }
+        RECT rcBar = {rc.right, rc.top, rc.right + m_pVerticalScrollBar->GetFixedWidth(), rc.bottom};
+        bRelayout |= FitScrollBar(m_pVerticalScrollBar, cyRequired - (rc.bottom - rc.top), rcBar);
     }
-
     if (m_pHorizontalScrollBar != nullptr) {
-        CScrollBarUI* pBar = m_pHorizontalScrollBar;
-        int iExcess = cxRequired - (rc.right - rc.left);
-        if (iExcess > 0) {
-            if (!pBar->IsVisible()) {
-                pBar->SetVisible(true);
-                pBar->SetScrollRange(iExcess);
-                pBar->SetScrollPos(0);
-                bRelayout = true;
-            } else if (pBar->GetScrollRange() != iExcess) {
-                int iOldPos = pBar->GetScrollPos();
-                pBar->SetScrollRange(iExcess);
-                if (pBar->GetScrollPos() != iOldPos) bRelayout = true;
-            }
-            RECT rcBar = {rc.left, rc.bottom, rc.right, rc.bottom + pBar->GetFixedHeight()};
-            pBar->SetPos(rcBar, true);
-        } else if (pBar->IsVisible()) {
-            pBar->SetVisible(false);
-            pBar->SetScrollRange(0);
-            pBar->SetScrollPos(0);
-            bRelayout = true;
-        }
+        RECT rcBar = {rc.left, rc.bottom, rc.right, rc.bottom + m_pHorizontalScrollBar->GetFixedHeight()};
+        bRelayout |= FitScrollBar(m_pHorizontalScrollBar, cxRequired - (rc.right - rc.left), rcBar);
     }
-
     if (bRelayout && m_nScrollRelayoutDepth < kMaxScrollRelayout) {
         ++m_nScrollRelayoutDepth;
         SetPos(m_rcItem, true);

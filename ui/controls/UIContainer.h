@@ -128,11 +128,26 @@ protected:
     RECT ClientRect(bool bScaledInset) const;
     RECT StackedChildPos(CControlUI* pControl, const RECT& rcClient) const;
     RECT FloatChildPos(CControlUI* pControl) const;
+    // The two-pass layout of the linear layouts along one axis (vertical: top to
+    // bottom). Applies it, or (bApply false) only reports the rectangle of pTarget.
+    bool LayoutLinear(bool bVertical, const RECT& rcPos, bool bApply, CControlUI* pTarget, RECT* pTargetRect);
+    // Resize separator of the linear layouts: a strip along the bottom (vertical) or
+    // right (horizontal) edge, the top/left one for a negative size, dragged to
+    // change the layout's own fixed height or width.
+    RECT SeparatorRect(bool bVertical, bool bUseNew) const;
+    bool SeparatorEvent(bool bVertical, TEventUI& event);  // true when it consumed the event
+    void SeparatorPostPaint(bool bVertical, HDC hDC);
+    void DragSeparator(bool bVertical, POINT pt);
+    void StoreSeparatorLength(bool bVertical, int iLength);
+
+    // Shows, places or hides one bar for the given excess; true when the content moved.
+    bool FitScrollBar(CScrollBarUI* pBar, int iExcess, const RECT& rcBar);
     void AdoptChild(CControlUI* pControl);
     void DisposeChild(CControlUI* pControl);
     void ApplyScrollBarStyle(CScrollBarUI* pScrollBar, const CUIString& sStyle);
     CScrollBarUI* CreateScrollBar(bool bHorizontal);
     void ScrollBy(int cx, int cy);
+    void ScrollAlong(bool bVertical, int iDelta);
     int LineStep(CScrollBarUI* pBar) const;
     int PageHeight() const;
     int PageWidth() const;
@@ -153,6 +168,16 @@ protected:
     CUIString m_sVerticalScrollBarStyle;
     CUIString m_sHorizontalScrollBarStyle;
     int m_nScrollRelayoutDepth;
+
+    struct TSeparator
+    {
+        int iSize;          // stored unscaled; 0 = no separator
+        bool bImmMode;      // resize while dragging instead of on release
+        bool bDragging;
+        POINT ptLastMouse;
+        RECT rcNewPos;
+    };
+    TSeparator m_separator;
 };
 
 } // namespace Veneer

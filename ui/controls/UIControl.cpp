@@ -115,6 +115,16 @@ LPCTSTR const kScriptNames[] = {
     L"OnPaintBorder",
 };
 
+// Stores a new value; true when it differed (the caller then repaints).
+template <typename T, typename U>
+bool Change(T& field, U value)
+{
+    const T newValue = static_cast<T>(value);
+    if (field == newValue) return false;
+    field = newValue;
+    return true;
+}
+
 bool IsScaleAnimation(UIAnim anim)
 {
     return anim == UIANIM_SCALE_VERTICAL || anim == UIANIM_SCALE_HORIZONTAL || anim == UIANIM_SCALE_SIZE;
@@ -329,18 +339,14 @@ bool CControlUI::IsResourceText() const { return m_bResourceText; }
 
 void CControlUI::SetResourceText(bool bResource)
 {
-    if (m_bResourceText == bResource) return;
-    m_bResourceText = bResource;
-    Invalidate();
+    if (Change(m_bResourceText, bResource)) Invalidate();
 }
 
 int CControlUI::GetResourceID() const { return m_iResourceID; }
 
 void CControlUI::SetResourceID(int resid)
 {
-    if (m_iResourceID == resid) return;
-    m_iResourceID = resid;
-    Invalidate();
+    if (Change(m_iResourceID, resid)) Invalidate();
 }
 
 CLangPackageUI* CControlUI::GetLangPackage() const
@@ -396,27 +402,21 @@ DWORD CControlUI::GetBkColor() const { return m_dwBackColor; }
 
 void CControlUI::SetBkColor(DWORD dwBackColor)
 {
-    if (m_dwBackColor == dwBackColor) return;
-    m_dwBackColor = dwBackColor;
-    Invalidate();
+    if (Change(m_dwBackColor, dwBackColor)) Invalidate();
 }
 
 DWORD CControlUI::GetBkColor2() const { return m_dwBackColor2; }
 
 void CControlUI::SetBkColor2(DWORD dwBackColor)
 {
-    if (m_dwBackColor2 == dwBackColor) return;
-    m_dwBackColor2 = dwBackColor;
-    Invalidate();
+    if (Change(m_dwBackColor2, dwBackColor)) Invalidate();
 }
 
 DWORD CControlUI::GetBkColor3() const { return m_dwBackColor3; }
 
 void CControlUI::SetBkColor3(DWORD dwBackColor)
 {
-    if (m_dwBackColor3 == dwBackColor) return;
-    m_dwBackColor3 = dwBackColor;
-    Invalidate();
+    if (Change(m_dwBackColor3, dwBackColor)) Invalidate();
 }
 
 DWORD CControlUI::GetHotBkColor() const { return m_dwHotBkColor; }
@@ -439,54 +439,42 @@ DWORD CControlUI::GetForeColor() const { return m_dwForeColor; }
 
 void CControlUI::SetForeColor(DWORD dwForeColor)
 {
-    if (m_dwForeColor == dwForeColor) return;
-    m_dwForeColor = dwForeColor;
-    Invalidate();
+    if (Change(m_dwForeColor, dwForeColor)) Invalidate();
 }
 
 bool CControlUI::IsColorHSL() const { return m_bColorHSL; }
 
 void CControlUI::SetColorHSL(bool bColorHSL)
 {
-    if (m_bColorHSL == bColorHSL) return;
-    m_bColorHSL = bColorHSL;
-    Invalidate();
+    if (Change(m_bColorHSL, bColorHSL)) Invalidate();
 }
 
 DWORD CControlUI::GetBorderColor() const { return m_dwBorderColor; }
 
 void CControlUI::SetBorderColor(DWORD dwBorderColor)
 {
-    if (m_dwBorderColor == dwBorderColor) return;
-    m_dwBorderColor = dwBorderColor;
-    Invalidate();
+    if (Change(m_dwBorderColor, dwBorderColor)) Invalidate();
 }
 
 DWORD CControlUI::GetFocusBorderColor() const { return m_dwFocusBorderColor; }
 
 void CControlUI::SetFocusBorderColor(DWORD dwBorderColor)
 {
-    if (m_dwFocusBorderColor == dwBorderColor) return;
-    m_dwFocusBorderColor = dwBorderColor;
-    Invalidate();
+    if (Change(m_dwFocusBorderColor, dwBorderColor)) Invalidate();
 }
 
 DWORD CControlUI::GetHotBorderColor() const { return m_dwHotBorderColor; }
 
 void CControlUI::SetHotBorderColor(DWORD dwColor)
 {
-    if (m_dwHotBorderColor == dwColor) return;
-    m_dwHotBorderColor = dwColor;
-    Invalidate();
+    if (Change(m_dwHotBorderColor, dwColor)) Invalidate();
 }
 
 int CControlUI::GetBorderSize() const { return ScaleValue(m_nBorderSize); }
 
 void CControlUI::SetBorderSize(int nSize)
 {
-    if (m_nBorderSize == nSize) return;
-    m_nBorderSize = nSize;
-    Invalidate();
+    if (Change(m_nBorderSize, nSize)) Invalidate();
 }
 
 RECT CControlUI::GetBorderRectSize() const { return ScaleRect(m_rcBorderSize); }
@@ -711,8 +699,7 @@ int CControlUI::GetMinWidth() const { return ScaleValue(m_cxyMin.cx); }
 
 void CControlUI::SetMinWidth(int cx)
 {
-    if (cx < 0 || m_cxyMin.cx == cx) return;
-    m_cxyMin.cx = cx;
+    if (cx < 0 || !Change(m_cxyMin.cx, cx)) return;
     NeedParentUpdate();
 }
 
@@ -720,8 +707,7 @@ int CControlUI::GetMaxWidth() const { return ScaleValue(m_cxyMax.cx); }
 
 void CControlUI::SetMaxWidth(int cx)
 {
-    if (cx < 0 || m_cxyMax.cx == cx) return;
-    m_cxyMax.cx = cx;
+    if (cx < 0 || !Change(m_cxyMax.cx, cx)) return;
     NeedParentUpdate();
 }
 
@@ -729,8 +715,7 @@ int CControlUI::GetMinHeight() const { return ScaleValue(m_cxyMin.cy); }
 
 void CControlUI::SetMinHeight(int cy)
 {
-    if (cy < 0 || m_cxyMin.cy == cy) return;
-    m_cxyMin.cy = cy;
+    if (cy < 0 || !Change(m_cxyMin.cy, cy)) return;
     NeedParentUpdate();
 }
 
@@ -738,8 +723,7 @@ int CControlUI::GetMaxHeight() const { return ScaleValue(m_cxyMax.cy); }
 
 void CControlUI::SetMaxHeight(int cy)
 {
-    if (cy < 0 || m_cxyMax.cy == cy) return;
-    m_cxyMax.cy = cy;
+    if (cy < 0 || !Change(m_cxyMax.cy, cy)) return;
     NeedParentUpdate();
 }
 
@@ -846,9 +830,7 @@ bool CControlUI::IsEnabled() const { return m_bEnabled; }
 
 void CControlUI::SetEnabled(bool bEnable)
 {
-    if (m_bEnabled == bEnable) return;
-    m_bEnabled = bEnable;
-    Invalidate();
+    if (Change(m_bEnabled, bEnable)) Invalidate();
 }
 
 bool CControlUI::IsMouseEnabled() const { return m_bMouseEnabled; }
@@ -1004,23 +986,22 @@ bool CControlUI::DoPaint(HDC hDC, const RECT& rcPaint, CControlUI* /*pStopContro
     if (cxyRound.cx > 0 || cxyRound.cy > 0) {
         CRenderClip roundClip;
         CRenderClip::GenerateRoundClip(hDC, m_rcPaint, m_rcItem, cxyRound.cx, cxyRound.cy, roundClip);
-        PaintBkColor(hDC);
-        PaintBkImage(hDC);
-        PaintStatusImage(hDC);
-        PaintForeColor(hDC);
-        PaintForeImage(hDC);
-        PaintText(hDC);
-        PaintBorder(hDC);
+        PaintLayers(hDC);
     } else {
-        PaintBkColor(hDC);
-        PaintBkImage(hDC);
-        PaintStatusImage(hDC);
-        PaintForeColor(hDC);
-        PaintForeImage(hDC);
-        PaintText(hDC);
-        PaintBorder(hDC);
+        PaintLayers(hDC);
     }
     return true;
+}
+
+void CControlUI::PaintLayers(HDC hDC)
+{
+    PaintBkColor(hDC);
+    PaintBkImage(hDC);
+    PaintStatusImage(hDC);
+    PaintForeColor(hDC);
+    PaintForeImage(hDC);
+    PaintText(hDC);
+    PaintBorder(hDC);
 }
 
 void CControlUI::PaintBkColor(HDC hDC)

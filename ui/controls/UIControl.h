@@ -315,6 +315,8 @@ protected:
     bool ApplyAttributeListNoStyle(LPCTSTR pstrList);
     void SetScriptHandle(LPCTSTR pstrName, LPCTSTR pstrFunction);
     void InvalidateClipped(RECT rcInvalidate);
+    // The seven layers of DoPaint, in their fixed order.
+    void PaintLayers(HDC hDC);
 
 protected:
     // Fields read by every layout and paint pass come first, so that a pass over a

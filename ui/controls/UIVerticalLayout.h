@@ -29,18 +29,8 @@ public:
     bool CalcPos(CControlUI* pChildControl, RECT& rcPos) override;
     void DoPostPaint(HDC hDC, const RECT& rcPaint) override;
 
+    // The separator strip, at its current place or (bUseNew) where a drag has moved it.
     RECT GetThumbRect(bool bUseNew = false) const;
-
-protected:
-    // Shared by SetPos (bApply) and CalcPos (report the rectangle of pTarget).
-    bool Layout(RECT rc, bool bApply, CControlUI* pTarget, RECT* pTargetRect);
-    void DragSeparator(POINT pt);
-
-    int m_iSepHeight;
-    UINT m_uButtonState;
-    POINT m_ptLastMouse;
-    RECT m_rcNewPos;
-    bool m_bImmMode;
 };
 
 } // namespace Veneer
