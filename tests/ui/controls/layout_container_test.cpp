@@ -362,3 +362,71 @@ TEST(ContainerScrollBar, RemovingTheBarKeepsTheContainerWorking)
     EXPECT_EQ(500, a->GetHeight());
     EXPECT_EQ(0, root->GetScrollRange().cy);
 }
+
+namespace {
+
+TEventUI MouseEvent(int type, int x, int y)
+{
+    TEventUI ev;
+    ev.Type = type;
+    ev.ptMouse.x = x;
+    ev.ptMouse.y = y;
+    return ev;
+}
+
+} // namespace
+
+TEST(LayoutSeparator, DraggingTheStripChangesTheFixedHeight)
+{
+    CVerticalLayoutUI root;
+    CVerticalLayoutUI* pane = new CVerticalLayoutUI();
+    pane->SetAttribute(L"sepheight", L"4");
+    pane->SetFixedHeight(100);
+    pane->SetMinHeight(50);
+    root.Add(pane);
+    root.SetPos(Rc(0, 0, 200, 300), false);
+    ExpectRect(pane->GetThumbRect(), 0, 96, 200, 100);
+
+    TEventUI down = MouseEvent(UIEVENT_BUTTONDOWN, 10, 98);
+    pane->DoEvent(down);
+    TEventUI move = MouseEvent(UIEVENT_MOUSEMOVE, 10, 128);
+    pane->DoEvent(move);
+    EXPECT_EQ(100, pane->GetFixedHeight());  // applied on release only
+    TEventUI tooSmall = MouseEvent(UIEVENT_MOUSEMOVE, 10, 20);
+    pane->DoEvent(tooSmall);                 // would go below the minimum: refused
+    TEventUI up = MouseEvent(UIEVENT_BUTTONUP, 10, 20);
+    pane->DoEvent(up);
+    EXPECT_EQ(130, pane->GetFixedHeight());
+    root.SetPos(root.GetPos(), false);
+    EXPECT_EQ(130, pane->GetHeight());
+
+    // A press outside the strip is not a drag.
+    TEventUI elsewhere = MouseEvent(UIEVENT_BUTTONDOWN, 10, 50);
+    pane->DoEvent(elsewhere);
+    TEventUI move2 = MouseEvent(UIEVENT_MOUSEMOVE, 10, 90);
+    pane->DoEvent(move2);
+    TEventUI up2 = MouseEvent(UIEVENT_BUTTONUP, 10, 90);
+    pane->DoEvent(up2);
+    EXPECT_EQ(130, pane->GetFixedHeight());
+}
+
+TEST(LayoutSeparator, ImmediateModeOnALeftStripResizesWhileDragging)
+{
+    CHorizontalLayoutUI root;
+    CHorizontalLayoutUI* pane = new CHorizontalLayoutUI();
+    pane->SetAttribute(L"sepwidth", L"-5");
+    pane->SetAttribute(L"sepimm", L"true");
+    pane->SetFixedWidth(80);
+    root.Add(pane);
+    root.SetPos(Rc(0, 0, 300, 50), false);
+    ExpectRect(pane->GetThumbRect(), 0, 0, 5, 50);
+
+    TEventUI down = MouseEvent(UIEVENT_BUTTONDOWN, 2, 10);
+    pane->DoEvent(down);
+    TEventUI move = MouseEvent(UIEVENT_MOUSEMOVE, 12, 10);
+    pane->DoEvent(move);
+    EXPECT_EQ(70, pane->GetFixedWidth());  // the left edge moved right by 10
+    TEventUI up = MouseEvent(UIEVENT_BUTTONUP, 12, 10);
+    pane->DoEvent(up);
+    EXPECT_EQ(70, pane->GetFixedWidth());
+}
