@@ -126,15 +126,24 @@ bool CTabLayoutUI::SelectItem(int iIndex)
     return true;
 }
 
+bool CTabLayoutUI::IsInManagerTree() const
+{
+    if (m_pManager == nullptr) return false;
+    const CControlUI* pTop = this;
+    while (pTop->GetParent() != nullptr) pTop = pTop->GetParent();
+    return pTop == m_pManager->GetRoot();
+}
+
 void CTabLayoutUI::SwitchAtOnce(int iIndex)
 {
+    const bool live = IsInManagerTree();
     m_iOldSel = m_iCurSel;
     m_iCurSel = iIndex;
     for (int i = 0; i < GetCount(); ++i) {
         CControlUI* pPage = GetItemAt(i);
         if (i == iIndex) {
             pPage->SetVisible(true);
-            pPage->SetFocus();
+            if (live) pPage->SetFocus();
             SetPos(m_rcItem, true);
             m_pCurPage = pPage;
         } else {
@@ -142,7 +151,7 @@ void CTabLayoutUI::SwitchAtOnce(int iIndex)
         }
     }
     NeedParentUpdate();
-    SendSelectNotifications();
+    if (live) SendSelectNotifications();
 }
 
 void CTabLayoutUI::SendSelectNotifications()

@@ -40,6 +40,10 @@ protected:
     void SendSelectNotifications();
     void SendFormNotifications();
     void SwitchAtOnce(int iIndex);
+    // True once the layout hangs in its manager's tree. Before that (while markup is being built) a
+    // selection only shows its page: focus and notifications would point the manager into a tree it
+    // does not hold, which may yet be deleted without it.
+    bool IsInManagerTree() const;
     RECT ClientArea() const;
     RECT PageRect(CControlUI* pPage, const RECT& rcClient) const;
 

@@ -72,6 +72,29 @@ TEST(TabLayoutMarkup, ShowsTheFirstPageThenTheSelectedId)
     EXPECT_FALSE(other.Manager().FindControl(L"A")->IsVisible());
 }
 
+TEST(TabLayoutMarkup, SelectingWhileBuiltLeavesTheManagerAloneUntilAttached)
+{
+    // A tree built but never attached may be deleted: the manager must hold nothing of it.
+    Host host;
+    CControlUI* orphan = Build(host,
+        L"<Window><TabLayout selectedid=\"1\"><Label name=\"A\"/><Label name=\"B\"/></TabLayout></Window>");
+    ASSERT_NE(nullptr, orphan);
+    EXPECT_EQ(nullptr, host.Manager().GetFocus());
+    EXPECT_EQ(0, host.Count(L"tabselect"));
+    delete orphan;
+
+    CControlUI* root = Build(host,
+        L"<Window><TabLayout name=\"tabs\"><VerticalLayout name=\"P\"/><VerticalLayout name=\"Q\"/>"
+        L"</TabLayout></Window>");
+    ASSERT_NE(nullptr, root);
+    host.Attach(root);
+    auto* tabs = static_cast<CTabLayoutUI*>(root->GetInterface(L"TabLayout"));
+    ASSERT_NE(nullptr, tabs);
+    tabs->SelectItem(1);
+    EXPECT_TRUE(host.Manager().FindControl(L"Q")->IsVisible());
+    EXPECT_EQ(1, host.Count(L"tabselect")) << "once attached, a selection is announced";
+}
+
 TEST(OptionMarkup, GroupAndSelectionComeFromTheMarkup)
 {
     Host host;
