@@ -942,46 +942,44 @@ void CContainerUI::DoEvent(TEventUI& event)
         m_bFocused = false;
         return;
     }
-    if (m_pVerticalScrollBar != nullptr && m_pVerticalScrollBar->IsVisible() && m_pVerticalScrollBar->IsEnabled()) {
-        if (event.Type == UIEVENT_KEYDOWN) {
-            switch (event.chKey) {
-            case VK_DOWN: LineDown(); return;
-            case VK_UP: LineUp(); return;
-            case VK_NEXT: PageDown(); return;
-            case VK_PRIOR: PageUp(); return;
-            case VK_HOME: HomeUp(); return;
-            case VK_END: EndDown(); return;
-            default: break;
-            }
-        } else if (event.Type == UIEVENT_SCROLLWHEEL) {
-            switch (LOWORD(event.wParam)) {
-            case SB_LINEUP: LineUp(); return;
-            case SB_LINEDOWN: LineDown(); return;
-            default: break;
-            }
-        }
-    }
-    if (m_pHorizontalScrollBar != nullptr && m_pHorizontalScrollBar->IsVisible() &&
-        m_pHorizontalScrollBar->IsEnabled()) {
-        if (event.Type == UIEVENT_KEYDOWN) {
-            switch (event.chKey) {
-            case VK_DOWN: LineRight(); return;
-            case VK_UP: LineLeft(); return;
-            case VK_NEXT: PageRight(); return;
-            case VK_PRIOR: PageLeft(); return;
-            case VK_HOME: HomeLeft(); return;
-            case VK_END: EndRight(); return;
-            default: break;
-            }
-        } else if (event.Type == UIEVENT_SCROLLWHEEL) {
-            switch (LOWORD(event.wParam)) {
-            case SB_LINEUP: LineLeft(); return;
-            case SB_LINEDOWN: LineRight(); return;
-            default: break;
-            }
-        }
-    }
+    if (ScrollByInput(true, event) || ScrollByInput(false, event)) return;
     CControlUI::DoEvent(event);
+}
+
+bool CContainerUI::ScrollByInput(bool bVertical, const TEventUI& event)
+{
+    CScrollBarUI* pBar = bVertical ? m_pVerticalScrollBar : m_pHorizontalScrollBar;
+    if (pBar == nullptr || !pBar->IsVisible() || !pBar->IsEnabled()) return false;
+
+    typedef void (CContainerUI::*Step)();
+    // Down, up, page down, page up, home, end; a horizontal bar maps them sideways.
+    static const Step kVertical[6] = {&CContainerUI::LineDown, &CContainerUI::LineUp, &CContainerUI::PageDown,
+                                      &CContainerUI::PageUp,   &CContainerUI::HomeUp, &CContainerUI::EndDown};
+    static const Step kHorizontal[6] = {&CContainerUI::LineRight, &CContainerUI::LineLeft,
+                                        &CContainerUI::PageRight, &CContainerUI::PageLeft,
+                                        &CContainerUI::HomeLeft,  &CContainerUI::EndRight};
+    const Step* steps = bVertical ? kVertical : kHorizontal;
+    int iStep = -1;
+    if (event.Type == UIEVENT_KEYDOWN) {
+        switch (event.chKey) {
+        case VK_DOWN: iStep = 0; break;
+        case VK_UP: iStep = 1; break;
+        case VK_NEXT: iStep = 2; break;
+        case VK_PRIOR: iStep = 3; break;
+        case VK_HOME: iStep = 4; break;
+        case VK_END: iStep = 5; break;
+        default: break;
+        }
+    } else if (event.Type == UIEVENT_SCROLLWHEEL) {
+        switch (LOWORD(event.wParam)) {
+        case SB_LINEUP: iStep = 1; break;
+        case SB_LINEDOWN: iStep = 0; break;
+        default: break;
+        }
+    }
+    if (iStep < 0) return false;
+    (this->*steps[iStep])();
+    return true;
 }
 
 // ---------------------------------------------------------------------------

@@ -148,6 +148,8 @@ protected:
     CScrollBarUI* CreateScrollBar(bool bHorizontal);
     void ScrollBy(int cx, int cy);
     void ScrollAlong(bool bVertical, int iDelta);
+    // Keys and wheel for a visible, enabled bar; true when they scrolled.
+    bool ScrollByInput(bool bVertical, const TEventUI& event);
     int LineStep(CScrollBarUI* pBar) const;
     int PageHeight() const;
     int PageWidth() const;
