@@ -4,11 +4,17 @@ set(PAVONEL_WINEPREFIX "${CMAKE_BINARY_DIR}/wineprefix" CACHE PATH "Wine prefix 
 set(CMAKE_CROSSCOMPILING_EMULATOR "${PROJECT_SOURCE_DIR}/tools/wine-run;--prefix;${PAVONEL_WINEPREFIX}")
 
 # pavonel_add_test(<name> SOURCES <files...> [LIBS <targets...>] [GUI] [TIMEOUT <seconds>] [ARGS <args...>])
-# GUI marks tests that open windows; the runner always provides a display, the label lets you pick them.
+# GUI marks tests that open windows; the runner always provides a display, the label lets you pick them,
+# and they get an entry that ends the process as soon as the verdict is known.
 function(pavonel_add_test name)
   cmake_parse_arguments(T "GUI" "TIMEOUT" "SOURCES;LIBS;ARGS" ${ARGN})
-  add_executable(${name} ${T_SOURCES})
-  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gmock GTest::gtest_main)
+  if(T_GUI)
+    add_executable(${name} ${T_SOURCES} ${PROJECT_SOURCE_DIR}/tests/support/gui_test_main.cpp)
+    target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gmock GTest::gtest)
+  else()
+    add_executable(${name} ${T_SOURCES})
+    target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gmock GTest::gtest_main)
+  endif()
   add_test(NAME ${name} COMMAND ${name} ${T_ARGS})
   if(NOT T_TIMEOUT)
     set(T_TIMEOUT 300)
