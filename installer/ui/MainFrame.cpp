@@ -45,7 +45,7 @@ CMainFrame::CMainFrame() : m_engine(this)
     m_engine.SetInstallState(Start);
     curl_global_init(CURL_GLOBAL_ALL);
     CSettingsStore::WritePlatformSetting();
-    // Synchronous on purpose: the window shows the addresses' outcome from its first paint.
+    // Synchronous by design: the window appears once the addresses are known (the lookup's time-outs bound the wait).
     m_engine.LookupDownloadUrl();
 }
 
