@@ -278,6 +278,15 @@ class Installer:
         """Every page the window has shown, in order (the window logs each one)."""
         return re.findall(r"page shown: (page_\w+)", self.machine.read_log())
 
+    def row(self, window, y, x0, x1, scale=SCALE):
+        """RGB of every screen pixel on one design-pixel row from x0 to x1, grabbed in one picture."""
+        sy = window.y + int(round(y * scale))
+        sx0, sx1 = window.x + int(round(x0 * scale)), window.x + int(round(x1 * scale))
+        out = subprocess.run(["import", "-display", self.env["DISPLAY"], "-window", "root", "-crop",
+                              "%dx1+%d+%d" % (sx1 - sx0, sx0, sy), "-depth", "8", "txt:-"],
+                             stdout=subprocess.PIPE, text=True).stdout
+        return [tuple(int(h[i:i + 2], 16) for i in (0, 2, 4)) for h in re.findall(r"#([0-9A-Fa-f]{6})", out)]
+
     def page(self):
         """The page showing now."""
         shown = self.pages_shown()
