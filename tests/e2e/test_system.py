@@ -6,7 +6,7 @@ import unittest
 
 from e2e_support import ARTIFACTS, InstallerTest, machine, service, setUpModule, tearDownModule  # noqa: F401
 
-LICENCE = "https://127.0.0.1:47543/cn/license-agreement.html"
+LICENCE = "https://127.0.0.1:%d/cn/license-agreement.html" % service.https_port
 
 
 class ShellLinks(InstallerTest):
@@ -46,7 +46,7 @@ class ShellLinks(InstallerTest):
         self.assertPage(app, "page_fail", 60)
         app.click("btn_OfflinePatch")
         opened = self.opened()
-        self.assertTrue(opened and opened[0].startswith("https://127.0.0.1:47543/"), opened)
+        self.assertTrue(opened and opened[0].startswith("https://127.0.0.1:%d/" % service.https_port), opened)
 
     def test_offline_address_that_is_not_http_is_never_opened(self):
         service.scenario(lookup="badscheme", package="404")

@@ -38,8 +38,11 @@ DIALOG_POINTS = {"btn_confirm": (196, 161), "btn_cancel": (312, 161), "btn_Close
 class Service:
     """The stand-in vendor service on the local installer's loopback ports."""
 
-    def __init__(self, package, https_port=47543, http_port=47180):
-        self.package, self.https_port, self.http_port = package, https_port, http_port
+    def __init__(self, package, https_port=None, http_port=None):
+        # The local installer's ports are a build setting; the tests are told them through the environment.
+        self.package = package
+        self.https_port = https_port or int(os.environ.get("PAVONEL_LOCAL_HTTPS_PORT", 47543))
+        self.http_port = http_port or int(os.environ.get("PAVONEL_LOCAL_HTTP_PORT", 47180))
 
     def _ports(self):
         return ["--https-port", str(self.https_port), "--http-port", str(self.http_port)]
