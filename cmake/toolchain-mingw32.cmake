@@ -1,14 +1,3 @@
-# Cross-compiles for 32-bit Windows with Debian's MinGW-w64 (posix threads flavour).
-set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR i686)
+# 32-bit Windows: the product users download.
 set(PAVONEL_MINGW i686-w64-mingw32)
-
-set(CMAKE_C_COMPILER ${PAVONEL_MINGW}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${PAVONEL_MINGW}-g++-posix)
-set(CMAKE_RC_COMPILER ${PAVONEL_MINGW}-windres)
-
-set(CMAKE_FIND_ROOT_PATH /usr/${PAVONEL_MINGW})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+include(${CMAKE_CURRENT_LIST_DIR}/toolchain-mingw.cmake)

@@ -7,12 +7,16 @@ set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 cache_root=${PAVONEL_DEPS_CACHE:-$HOME/.cache/pavonel-deps}
 
+# Both Windows architectures are built on every host; wine32 is installed even where the kernel cannot run
+# 32-bit code (tools/wine-run then skips 32-bit programs), wine64 runs the 64-bit build everywhere.
 packages=(
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-i686-dev
-  cmake make python3 openssl ca-certificates dpkg-dev xz-utils zip unzip
-  wine wine32 xvfb xauth x11-utils xdotool imagemagick fonts-wqy-microhei locales
+  g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
+  cmake make ccache python3 openssl ca-certificates dpkg-dev xz-utils zip unzip
+  wine wine32 wine64 xvfb xauth x11-utils xdotool imagemagick fonts-wqy-microhei locales
   libz-mingw-w64-dev libstb-dev googletest
 )
+arches=(i686 x86_64)
 
 log() { printf '[setup] %s\n' "$*"; }
 
@@ -66,21 +70,28 @@ generate_locales() {
 
 source_version() { apt-cache showsrc "$1" 2>/dev/null | awk '/^Version:/{print $2; exit}'; }
 
+# One prefix per architecture, named after it and after every version that goes into it.
+build_dependencies() {
+  local arch=$1 key prefix
+  key="${arch}_curl-$(source_version curl)_jsoncpp-$(source_version libjsoncpp)_pugixml-$(source_version pugixml)"
+  key+="_nanosvg-$(source_version wxwidgets3.2)_gtest-$(dpkg-query -W -f='${Version}' googletest)"
+  key+="_gcc-$("$arch-w64-mingw32-g++-posix" -dumpversion)"
+  prefix="$cache_root/$(echo "$key" | tr '+~:' '___')"
+  if [ -f "$prefix/.complete" ]; then
+    log "$arch dependencies cached in $prefix"
+  else
+    log "building $arch dependencies into $prefix ($key)"
+    bash "$here/deps/build-deps.sh" "$arch" "$prefix" "$cache_root/sources"
+    echo "$key" > "$prefix/.complete"
+  fi
+  ln -sfn "$prefix" "$cache_root/current-$arch"
+}
+
 main() {
   install_system
   generate_locales
-  local key="curl-$(source_version curl)_jsoncpp-$(source_version libjsoncpp)_pugixml-$(source_version pugixml)"
-  key+="_nanosvg-$(source_version wxwidgets3.2)_gtest-$(dpkg-query -W -f='${Version}' googletest)"
-  key+="_gcc-$(i686-w64-mingw32-g++-posix -dumpversion)"
-  local prefix="$cache_root/$(echo "$key" | tr '+~:' '___')"
-  if [ -f "$prefix/.complete" ]; then
-    log "dependencies cached in $prefix"
-  else
-    log "building dependencies into $prefix ($key)"
-    bash "$here/deps/build-deps.sh" "$prefix"
-    echo "$key" > "$prefix/.complete"
-  fi
-  ln -sfn "$prefix" "$cache_root/current"
+  local arch
+  for arch in "${arches[@]}"; do build_dependencies "$arch"; done
 }
 
 main "$@"

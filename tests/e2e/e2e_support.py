@@ -14,8 +14,9 @@ PACKAGE = os.path.join(BUILD, "tools", "sample-package", "CORVEX_Online.exe")
 PREFIX = os.environ.get("PAVONEL_E2E_PREFIX", os.path.join(BUILD, "e2e-prefix"))
 ARTIFACTS = os.path.join(BUILD, "e2e-artifacts")
 
+driver.require_runnable(EXE)
 service = driver.Service(PACKAGE)
-machine = driver.Machine(PREFIX)
+machine = driver.Machine(PREFIX, driver.pe_arch(EXE))
 
 
 def setUpModule():

@@ -136,17 +136,24 @@ std::wstring TempPath(const wchar_t* name)
     return std::wstring(folder) + name;
 }
 
+// The product is 32-bit: its key lives in the 32-bit registry view, where a 64-bit build must look too.
+const REGSAM kProductView = KEY_WOW64_32KEY;
+
 void DeleteProductKey()
 {
-    RegDeleteTreeW(HKEY_LOCAL_MACHINE, kProductKey);
-    RegDeleteKeyW(HKEY_LOCAL_MACHINE, kProductKey);
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kProductKey, 0, KEY_ALL_ACCESS | kProductView, &key) == ERROR_SUCCESS) {
+        RegDeleteTreeW(key, nullptr);
+        RegCloseKey(key);
+    }
+    RegDeleteKeyExW(HKEY_LOCAL_MACHINE, kProductKey, kProductView, 0);
 }
 
 bool CreateProductKey()
 {
     HKEY key = nullptr;
-    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, kProductKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) !=
-        ERROR_SUCCESS)
+    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, kProductKey, 0, nullptr, 0, KEY_ALL_ACCESS | kProductView, nullptr,
+                        &key, nullptr) != ERROR_SUCCESS)
         return false;
     RegCloseKey(key);
     return true;
@@ -154,10 +161,15 @@ bool CreateProductKey()
 
 bool ReadProductPath(std::wstring& value)
 {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kProductKey, 0, KEY_READ | kProductView, &key) != ERROR_SUCCESS)
+        return false;
     wchar_t buffer[600] = {};
     DWORD size = sizeof(buffer) - sizeof(wchar_t);
     DWORD type = 0;
-    if (RegGetValueW(HKEY_LOCAL_MACHINE, kProductKey, L"Path", RRF_RT_REG_SZ, &type, buffer, &size) != ERROR_SUCCESS)
+    const LONG status = RegGetValueW(key, nullptr, L"Path", RRF_RT_REG_SZ, &type, buffer, &size);
+    RegCloseKey(key);
+    if (status != ERROR_SUCCESS)
         return false;
     value = buffer;
     return true;

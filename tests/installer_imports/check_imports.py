@@ -4,10 +4,13 @@ The installer runs elevated from the user's download folder. The loader resolves
 standard search order, which starts at the executable's folder, except for KnownDLLs, which always come from the
 system folder. So every statically imported DLL must be a KnownDLL on every supported Windows (7 and later); any
 other DLL must be delay-loaded, so that it loads only after the program has limited the search to the system folder.
+The common controls come from the side-by-side assembly the manifest names, which must be of the image's own
+architecture.
 
 usage: check_imports.py --objdump <objdump> [--delayed <dll>]... <exe>...
 """
 import argparse
+import re
 import struct
 import subprocess
 import sys
@@ -45,7 +48,7 @@ def static_imports(tool, exe):
 
 
 class Image:
-    """Just enough of a PE32 file to follow relative virtual addresses."""
+    """Just enough of a PE32 or PE32+ file to follow relative virtual addresses."""
 
     def __init__(self, path):
         with open(path, "rb") as f:
@@ -55,11 +58,19 @@ class Image:
             raise ValueError("%s is not a PE file" % path)
         sections, optional_size = struct.unpack_from("<2xH12xH", self.data, pe + 4)
         optional = pe + 24
-        if struct.unpack_from("<H", self.data, optional)[0] != 0x10B:
-            raise ValueError("%s is not a 32-bit PE file" % path)
-        self.image_base = struct.unpack_from("<I", self.data, optional + 28)[0]
-        directories = struct.unpack_from("<I", self.data, optional + 92)[0]
-        self.directories = [struct.unpack_from("<II", self.data, optional + 96 + 8 * i) for i in range(directories)]
+        self.machine = struct.unpack_from("<H", self.data, pe + 4)[0]
+        magic = struct.unpack_from("<H", self.data, optional)[0]
+        if magic == 0x10B:    # PE32: 4-byte image base after the base of data
+            self.image_base = struct.unpack_from("<I", self.data, optional + 28)[0]
+            directory_table = optional + 92
+        elif magic == 0x20B:  # PE32+: 8-byte image base in place of both, wider stack and heap sizes
+            self.image_base = struct.unpack_from("<Q", self.data, optional + 24)[0]
+            directory_table = optional + 108
+        else:
+            raise ValueError("%s has an unknown optional header (%#x)" % (path, magic))
+        directories = struct.unpack_from("<I", self.data, directory_table)[0]
+        self.directories = [struct.unpack_from("<II", self.data, directory_table + 4 + 8 * i)
+                            for i in range(directories)]
         self.sections = []
         table = optional + optional_size
         for i in range(sections):
@@ -105,8 +116,23 @@ def delay_imports(tool, exe):
     return names
 
 
+# The manifest's architecture per PE machine: a manifest naming another one (or binding the other
+# architecture's common controls) makes Windows refuse to start the program.
+MANIFEST_ARCH = {0x14C: "x86", 0x8664: "amd64"}
+
+
+def manifest_problems(image):
+    """The manifest is stored as plain text in the resources; every architecture it names must be the image's."""
+    expected = MANIFEST_ARCH.get(image.machine)
+    named = re.findall(rb'processorArchitecture="([^"]*)"', image.data)
+    if not named:
+        return ["no manifest naming an architecture found"]
+    return ["the manifest names processorArchitecture %s in a %s image" % (arch.decode(), expected)
+            for arch in named if arch.decode() not in (expected, "*")]
+
+
 def check(tool, exe, delayed):
-    problems = []
+    problems = manifest_problems(Image(exe))
     imports = static_imports(tool, exe)
     lowered = {name.lower() for name in imports}
     if "kernel32.dll" not in lowered:

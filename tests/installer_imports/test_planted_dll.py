@@ -14,12 +14,13 @@ PACKAGE = os.path.join(BUILD, "tools", "sample-package", "CORVEX_Online.exe")
 PLANTED = os.path.join(BUILD, "tests", "installer_imports", "planted")
 PREFIX = os.environ.get("PAVONEL_E2E_PREFIX", os.path.join(BUILD, "e2e-prefix"))
 DLLS = ("crypt32.dll", "bcrypt.dll", "gdiplus.dll")
+driver.require_runnable(EXE)
 
 
 class PlantedDll(unittest.TestCase):
     def setUp(self):
         self.service = driver.Service(PACKAGE)
-        self.machine = driver.Machine(PREFIX)
+        self.machine = driver.Machine(PREFIX, driver.pe_arch(EXE))
         self.service.start()
         self.addCleanup(self.service.stop)
         self.machine.ensure()

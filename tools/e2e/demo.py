@@ -17,7 +17,7 @@ def main():
     build = os.path.abspath(sys.argv[1])
     exe = os.path.join(build, "installer", "local", "Pavonel.exe")
     service = driver.Service(os.path.join(build, "tools", "sample-package", "CORVEX_Online.exe"))
-    machine = driver.Machine(os.path.join(build, "demo-prefix"))
+    machine = driver.Machine(os.path.join(build, "demo-prefix"), driver.pe_arch(exe))
     service.start()
     try:
         machine.ensure()

@@ -7,7 +7,9 @@ import json
 import os
 import re
 import shutil
+import struct
 import subprocess
+import sys
 import time
 import urllib.request
 
@@ -33,6 +35,29 @@ POINTS = {
 }
 # Dialog buttons, in the dialog's own design pixels (400 x 195).
 DIALOG_POINTS = {"btn_confirm": (196, 161), "btn_cancel": (312, 161), "btn_Close": (383, 18)}
+
+
+# What tools/wine-run exits with for a program this host cannot run; CTest reports it as skipped.
+SKIP_CODE = 77
+
+
+def pe_arch(path):
+    """The architecture a Windows executable was built for: "i686" or "x86_64"."""
+    with open(path, "rb") as f:
+        head = f.read(4096)
+    offset = struct.unpack_from("<I", head, 0x3C)[0]
+    if head[:2] != b"MZ" or head[offset:offset + 4] != b"PE\0\0":
+        raise ValueError("%s is not a Windows executable" % path)
+    machine = struct.unpack_from("<H", head, offset + 4)[0]
+    return {0x14C: "i686", 0x8664: "x86_64"}[machine]
+
+
+def require_runnable(exe):
+    """Ends this process as skipped when the host cannot run the executable's architecture."""
+    result = subprocess.run([WINE_RUN, "--can-run", exe], stderr=subprocess.PIPE, text=True)
+    if result.returncode == SKIP_CODE:
+        sys.stderr.write(result.stderr)
+        sys.exit(SKIP_CODE)
 
 
 class Service:
@@ -80,12 +105,14 @@ class Service:
 class Machine:
     """One Wine prefix standing for the user's PC, reset between runs instead of rebuilt."""
 
-    def __init__(self, prefix):
-        self.prefix = os.path.abspath(prefix)
+    def __init__(self, prefix, arch):
+        self.prefix, self.arch = os.path.abspath(prefix), arch
         self.drive_c = os.path.join(self.prefix, "drive_c")
 
     def run(self, *args, env=None, timeout=120):
-        return subprocess.run([WINE_RUN, "--prefix", self.prefix, *args], env=env, timeout=timeout,
+        """Runs one of Wine's own programs (cmd, reg, ...) in this PC's prefix."""
+        return subprocess.run([WINE_RUN, "--prefix", self.prefix, "--arch", self.arch, *args], env=env,
+                              timeout=timeout,
                               stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True, errors="replace")
 
     def display(self):

@@ -8,20 +8,25 @@
 
 namespace Veneer {
 
+// The engine was built with the platform compiler, whose member functions use thiscall on 32-bit x86 and the
+// one x64 convention on 64-bit. Both interfaces must be declared with that convention here too, or every call
+// across them would pass "this" and the arguments in the wrong places.
 #if defined(_M_IX86) || defined(__i386__)
-// The engine was built with the platform compiler, whose member functions use
-// thiscall on 32-bit x86. Both interfaces must be declared with that convention
-// here too, or every call across them would pass "this" in the wrong place.
-static_assert(std::is_same<decltype(&ITextHost::TxGetDC), HDC (__thiscall ITextHost::*)()>::value,
-              "ITextHost methods must use thiscall");
-static_assert(std::is_same<decltype(&ITextHost::TxNotify), HRESULT (__thiscall ITextHost::*)(DWORD, void*)>::value,
-              "ITextHost methods must use thiscall");
-static_assert(std::is_same<decltype(&ITextServices::TxSendMessage),
-                           HRESULT (__thiscall ITextServices::*)(UINT, WPARAM, LPARAM, LRESULT*)>::value,
-              "ITextServices methods must use thiscall");
-static_assert(std::is_same<decltype(&ITextServices::TxSetText), HRESULT (__thiscall ITextServices::*)(LPCWSTR)>::value,
-              "ITextServices methods must use thiscall");
+#define VENEER_TEXT_CALL __thiscall
+#else
+#define VENEER_TEXT_CALL
 #endif
+static_assert(std::is_same<decltype(&ITextHost::TxGetDC), HDC (VENEER_TEXT_CALL ITextHost::*)()>::value,
+              "ITextHost methods must use the platform's member-function convention");
+static_assert(std::is_same<decltype(&ITextHost::TxNotify), HRESULT (VENEER_TEXT_CALL ITextHost::*)(DWORD, void*)>::value,
+              "ITextHost methods must use the platform's member-function convention");
+static_assert(std::is_same<decltype(&ITextServices::TxSendMessage),
+                           HRESULT (VENEER_TEXT_CALL ITextServices::*)(UINT, WPARAM, LPARAM, LRESULT*)>::value,
+              "ITextServices methods must use the platform's member-function convention");
+static_assert(std::is_same<decltype(&ITextServices::TxSetText),
+                           HRESULT (VENEER_TEXT_CALL ITextServices::*)(LPCWSTR)>::value,
+              "ITextServices methods must use the platform's member-function convention");
+#undef VENEER_TEXT_CALL
 
 namespace {
 
