@@ -10,6 +10,8 @@ struct TransferLimits
     long connectTimeoutSec = 0;
     long totalTimeoutSec = 0;
     long stallTimeSec = 0; // ends a transfer that moved no byte for this long
+    long connectTimeoutMs = 0; // when set, replaces connectTimeoutSec
+    long totalTimeoutMs = 0;   // when set, replaces totalTimeoutSec
 };
 
 struct TransferResult
