@@ -61,12 +61,24 @@ class ShellLinks(InstallerTest):
 
 
 class Instances(InstallerTest):
-    def test_second_start_exits_and_the_first_stays(self):
+    def window_state(self, app, *args):
+        from e2e_support import BUILD
+        helper = os.path.join(BUILD, "tests", "e2e", "e2e_window_state.exe")
+        return machine.run(helper, *args, env=app.env, timeout=60).stdout
+
+    def test_second_start_exits_and_restores_the_minimised_first(self):
         first = self.launch()
+        self.assertIn("iconic=1", self.window_state(first, "minimise"))
         second = self.launch_without_window()
         self.assertTrue(second.wait_exit(60), "the second instance kept running")
         self.assertFalse(first.exited())
-        self.assertIsNotNone(first.main_window())
+        deadline = time.time() + 15
+        state = ""
+        while time.time() < deadline and "iconic=0 visible=1" not in state:
+            time.sleep(0.5)
+            state = self.window_state(first)
+        self.assertIn("iconic=0 visible=1", state, "the first window was not restored")
+        self.assertIsNotNone(first.wait_main(10))
 
     def launch_without_window(self):
         from e2e_support import EXE, driver
