@@ -137,12 +137,13 @@ LRESULT CMainFrame::OnSysCommand(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& 
 
 void CMainFrame::LeaveConfirmed()
 {
+    CInstallLog::WriteLine(L"leaving confirmed");
     SetInstallState(UserAbort);
-    // The window goes at once; the abort report runs on its own thread, and the process waits for it (bounded)
-    // on its way out.
-    ::ShowWindow(m_hWnd, SW_HIDE);
+    // The abort report runs on its own thread, and the process waits for it (bounded) on its way out; the
+    // window goes at once instead of hanging on screen while the report runs.
     if (!StartUsageReport())
         ReportUsage();
+    ::ShowWindow(m_hWnd, SW_HIDE);
 }
 
 bool CMainFrame::StartInstall()
