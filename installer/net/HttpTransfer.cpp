@@ -72,14 +72,6 @@ TransferLimits CHttpTransfer::LookupLimits()
     return limits;
 }
 
-TransferLimits CHttpTransfer::ReportLimits()
-{
-    TransferLimits limits;
-    limits.connectTimeoutSec = 2;
-    limits.totalTimeoutSec = 3;
-    return limits;
-}
-
 TransferResult CHttpTransfer::FetchToString(const std::string& url, std::string& body, const TransferLimits& limits)
 {
     body.clear();

@@ -35,8 +35,6 @@ class CHttpTransfer
 public:
     // Lookups (address service, IP service): a few seconds at most, a dead network must not hold up the user.
     static TransferLimits LookupLimits();
-    // Usage events.
-    static TransferLimits ReportLimits();
 
     // GET into memory. Success is the transfer's completion; the HTTP status is reported, not judged.
     static TransferResult FetchToString(const std::string& url, std::string& body, const TransferLimits& limits);

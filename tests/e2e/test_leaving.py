@@ -28,13 +28,6 @@ class Leaving(InstallerTest):
         self.assertDialogGoneAndWindowStays(app)
         self.assertEventsSoon(["INSTALL_START"])
 
-    def unmanaged_windows(self):
-        """Without a window manager, Wine waits up to 2 s for one to acknowledge each hidden managed window;
-        unmanaged windows show what the installer itself takes."""
-        key = "HKCU\\Software\\Wine\\X11 Driver"
-        machine.run("reg", "add", key, "/v", "Managed", "/d", "N", "/f")
-        self.addCleanup(machine.run, "reg", "delete", key, "/v", "Managed", "/f")
-
     def confirm_and_time(self, app):
         """Clicks Yes; returns the seconds until the window was gone and until the process had ended."""
         dialog = app.wait_for(app.dialog_window, 20)

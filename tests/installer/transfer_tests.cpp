@@ -158,7 +158,7 @@ TEST_F(Transfers, PostDeliversTheBodyUnchanged)
 {
     const std::string json = "{\"softType\":\"CORVEX\",\"operateType\":\"INSTALL\",\"ip\":\"\xe4\xb8\xad\"}";
     const TransferResult result =
-        CHttpTransfer::PostJson(standin::HttpsBase() + "/client/userOperating", json, CHttpTransfer::ReportLimits());
+        CHttpTransfer::PostJson(standin::HttpsBase() + "/client/userOperating", json, CHttpTransfer::LookupLimits());
     EXPECT_TRUE(result.Succeeded());
     const std::vector<std::string> events = standin::Events();
     ASSERT_EQ(1u, events.size());
