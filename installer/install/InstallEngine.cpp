@@ -216,7 +216,9 @@ std::wstring CInstallEngine::GetOfflineUrl() const
 
 bool CInstallEngine::StartInstall()
 {
-    if (!WaitForInstall(0) || m_context->IsCancelled())
+    // A run that has just shown its outcome is ending: its thread is given a moment to finish, so that a click
+    // on Reinstall right as the failure page appears starts the new run instead of being lost.
+    if (!WaitForInstall(kRestartWaitMs) || m_context->IsCancelled())
         return false;
     m_context->UpdateProgress(0);
     {

@@ -19,6 +19,7 @@ class CInstallEngine
 public:
     static constexpr DWORD kPackageTimeoutMs = 180000;
     static constexpr DWORD kShutdownWaitMs = 10000;
+    static constexpr DWORD kRestartWaitMs = 2000;
 
     // `view` must stay valid until Shutdown (or the destructor) has returned.
     explicit CInstallEngine(IInstallView* view);
@@ -36,7 +37,8 @@ public:
     std::wstring GetOfflineUrl() const;
 
     // On the UI thread: progress to 0, reads the install-folder text through the view and starts the install
-    // thread. False when an install is already running or no thread could be started.
+    // thread. A previous run's thread is waited for up to kRestartWaitMs (it ends right after showing its
+    // outcome). False when an install still runs, the user is leaving or no thread could be started.
     bool StartInstall();
     // The worker body: runs one install on the calling thread with the text read by the last StartInstall
     // (or, when there was none, reads it now through the view).
@@ -44,8 +46,10 @@ public:
     // True when no install thread runs (any more) after waiting up to `timeoutMs`.
     bool WaitForInstall(DWORD timeoutMs);
 
-    // Ends a running download or package wait, waits for the install thread and detaches the view.
-    // A cancelled run leaves no package file behind and sends no outcome report (the caller reports the abort).
+    // Ends a running download or stops waiting for a running package (which is left to finish: killing it
+    // half-way could leave a broken product), waits for the install thread and detaches the view. A cancelled
+    // run leaves no partial download behind, writes no settings and sends no outcome report (the caller
+    // reports the abort).
     void Shutdown();
 
     int GetInstallState() const;

@@ -3,15 +3,25 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <cwctype>
+
 const wchar_t* const CInstallPaths::kPackageFileName = L"CORVEX_Online.exe";
 const wchar_t* const CInstallPaths::kProductMarker = L"Lumbra";
 
 namespace {
 
+bool StartsWithDriveLetter(const std::wstring& folder)
+{
+    return folder.size() >= 2 && folder[1] == L':' &&
+           ((folder[0] >= L'A' && folder[0] <= L'Z') || (folder[0] >= L'a' && folder[0] <= L'z'));
+}
+
+// A desktop redirected to a share (\\server\share\Desktop) or one the shell cannot name has no drive of its
+// own: the folders then go on the system drive.
 wchar_t DriveLetterOf(const std::wstring& folder)
 {
-    if (!folder.empty())
-        return folder[0];
+    if (StartsWithDriveLetter(folder))
+        return static_cast<wchar_t>(towupper(folder[0]));
     wchar_t system[260] = {};
     GetSystemDirectoryW(system, 260);
     return system[0] != L'\0' ? system[0] : L'C';

@@ -11,9 +11,10 @@ public:
     // The user's desktop folder ("" when the shell cannot say).
     static std::wstring GetDesktopDir();
 
-    // Drive letter of `desktopDir` (the system drive when empty) followed by ":\tarvix".
+    // Drive letter of `desktopDir` (upper case; the system drive when it does not start with a drive letter and
+    // a colon, as an empty or network path does) followed by ":\tarvix".
     static std::wstring DownloadFolderFor(const std::wstring& desktopDir);
-    // Drive letter of `desktopDir` followed by ":\Program Files (x86)\tarvix\Lumbra\".
+    // The same drive followed by ":\Program Files (x86)\tarvix\Lumbra\".
     static std::wstring DefaultInstallDirFor(const std::wstring& desktopDir);
 
     // The folder handed to the package, always ending in a backslash: the chosen text followed by "\" when it

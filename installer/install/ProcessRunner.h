@@ -8,11 +8,11 @@ struct ProcessRunParams
     wchar_t szProgram[260];     // the program, already in double quotes
     wchar_t szParameters[2048]; // its command-line parameters
     DWORD dwTimeoutMs;          // how long to wait; 0 = start only, do not wait
-    HANDLE hCancelEvent;        // optional manual-reset event: once signalled the wait ends like a time-out
+    HANDLE hCancelEvent;        // optional manual-reset event: once signalled the wait ends, the program is left running
 };
 
 // 1 when the program started and either (no wait requested) or (it ended within the time with exit code 0);
-// 0 when it could not start, ended with another code, was still running at the limit or the wait was
-// cancelled (a program still running then is ended). Its standard output and error are discarded, so a
-// talkative program can never block on them.
+// 0 when it could not start, ended with another code, was still running at the limit (it is then ended) or
+// the wait was cancelled (it is then left running). It inherits only the null device as its standard handles,
+// so its output is discarded and a talkative program can never block on it.
 int RunProcessAndWait(const ProcessRunParams* params);

@@ -1,11 +1,38 @@
 #include "installer/net/CurlEasy.h"
 
+#include <atomic>
+
+namespace {
+
+std::atomic<CCurlEasy::OptionObserver> g_observer{nullptr};
+
+} // namespace
+
+CCurlEasy::CCurlEasy() : m_pCurl(curl_easy_init())
+{
+    SetLong(CURLOPT_QUICK_EXIT, 1L);
+}
+
 CCurlEasy::~CCurlEasy()
 {
     if (m_pCurl != nullptr)
         curl_easy_cleanup(m_pCurl);
     if (m_pHeaders != nullptr)
         curl_slist_free_all(m_pHeaders);
+}
+
+void CCurlEasy::SetLong(CURLoption option, long value)
+{
+    if (m_pCurl == nullptr)
+        return;
+    curl_easy_setopt(m_pCurl, option, value);
+    if (OptionObserver observer = g_observer.load())
+        observer(m_pCurl, option, value);
+}
+
+void CCurlEasy::SetOptionObserver(OptionObserver observer)
+{
+    g_observer = observer;
 }
 
 void CCurlEasy::AddHeader(const char* line)

@@ -5,17 +5,27 @@
 class CCurlEasy
 {
 public:
-    CCurlEasy() : m_pCurl(curl_easy_init()) {}
+    // Sees every whole-number option set through SetLong on any handle, on the thread that sets it. Lets a test
+    // read back what a transfer was configured with (libcurl has no way to read an option back).
+    using OptionObserver = void (*)(CURL* curl, CURLoption option, long value);
+
+    // Every handle ends a lookup or a transfer at once when it is given up (CURLOPT_QUICK_EXIT): without it the
+    // threaded resolver waits for a blocked name lookup on time-out and on abort, past every limit.
+    CCurlEasy();
     ~CCurlEasy();
     CCurlEasy(const CCurlEasy&) = delete;
     CCurlEasy& operator=(const CCurlEasy&) = delete;
 
     CURL* Get() const { return m_pCurl; }
     bool IsValid() const { return m_pCurl != nullptr; }
+    void SetLong(CURLoption option, long value);
     // Adds one header line; the list lives as long as the handle.
     void AddHeader(const char* line);
     // HTTP status of the last response (0 when none was received).
     long GetResponseCode() const;
+
+    // Null removes the observer.
+    static void SetOptionObserver(OptionObserver observer);
 
 private:
     CURL* m_pCurl;

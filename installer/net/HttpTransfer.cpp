@@ -14,18 +14,23 @@ size_t DiscardBody(char*, size_t size, size_t count, void*)
     return size * count;
 }
 
-void ApplyLimits(CURL* curl, const TransferLimits& limits)
+void ApplyLimits(CCurlEasy& easy, const TransferLimits& limits)
 {
     if (limits.connectTimeoutSec > 0)
-        curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, limits.connectTimeoutSec);
+        easy.SetLong(CURLOPT_CONNECTTIMEOUT, limits.connectTimeoutSec);
     if (limits.totalTimeoutSec > 0)
-        curl_easy_setopt(curl, CURLOPT_TIMEOUT, limits.totalTimeoutSec);
+        easy.SetLong(CURLOPT_TIMEOUT, limits.totalTimeoutSec);
+    // Finer limits, when given, replace the whole-second ones.
+    if (limits.connectTimeoutMs > 0)
+        easy.SetLong(CURLOPT_CONNECTTIMEOUT_MS, limits.connectTimeoutMs);
+    if (limits.totalTimeoutMs > 0)
+        easy.SetLong(CURLOPT_TIMEOUT_MS, limits.totalTimeoutMs);
     if (limits.stallTimeSec > 0) {
-        curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
-        curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, limits.stallTimeSec);
+        easy.SetLong(CURLOPT_LOW_SPEED_LIMIT, 1L);
+        easy.SetLong(CURLOPT_LOW_SPEED_TIME, limits.stallTimeSec);
     }
     // Worker threads: libcurl must not use signals for its time-outs.
-    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+    easy.SetLong(CURLOPT_NOSIGNAL, 1L);
 }
 
 TransferResult Perform(CCurlEasy& easy, char* errorBuffer)
@@ -67,14 +72,6 @@ TransferLimits CHttpTransfer::LookupLimits()
     return limits;
 }
 
-TransferLimits CHttpTransfer::ReportLimits()
-{
-    TransferLimits limits;
-    limits.connectTimeoutSec = 2;
-    limits.totalTimeoutSec = 3;
-    return limits;
-}
-
 TransferResult CHttpTransfer::FetchToString(const std::string& url, std::string& body, const TransferLimits& limits)
 {
     body.clear();
@@ -85,15 +82,15 @@ TransferResult CHttpTransfer::FetchToString(const std::string& url, std::string&
     CURL* curl = easy.Get();
     curl_easy_setopt(curl, CURLOPT_CUSTOMREQUEST, "GET");
     curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
-    curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
-    curl_easy_setopt(curl, CURLOPT_MAXREDIRS, kMaxRedirects);
+    easy.SetLong(CURLOPT_FOLLOWLOCATION, 1L);
+    easy.SetLong(CURLOPT_MAXREDIRS, kMaxRedirects);
     curl_easy_setopt(curl, CURLOPT_DEFAULT_PROTOCOL, "https");
     curl_easy_setopt(curl, CURLOPT_HTTPHEADER, static_cast<curl_slist*>(nullptr));
     curl_easy_setopt(curl, CURLOPT_POSTFIELDS, "");
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, CurlWriteToString);
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, &body);
     curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, errorBuffer);
-    ApplyLimits(curl, limits);
+    ApplyLimits(easy, limits);
     return Perform(easy, errorBuffer);
 }
 
@@ -106,14 +103,14 @@ TransferResult CHttpTransfer::PostJson(const std::string& url, const std::string
     CURL* curl = easy.Get();
     curl_easy_setopt(curl, CURLOPT_CUSTOMREQUEST, "POST");
     curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
-    curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
-    curl_easy_setopt(curl, CURLOPT_MAXREDIRS, kMaxRedirects);
+    easy.SetLong(CURLOPT_FOLLOWLOCATION, 1L);
+    easy.SetLong(CURLOPT_MAXREDIRS, kMaxRedirects);
     curl_easy_setopt(curl, CURLOPT_DEFAULT_PROTOCOL, "https");
     easy.AddHeader("Content-Type: application/json");
     curl_easy_setopt(curl, CURLOPT_POSTFIELDS, json.c_str());
     // The reply is never read; without a callback libcurl would print it to standard output.
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, DiscardBody);
     curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, errorBuffer);
-    ApplyLimits(curl, limits);
+    ApplyLimits(easy, limits);
     return Perform(easy, errorBuffer);
 }

@@ -10,6 +10,8 @@ struct TransferLimits
     long connectTimeoutSec = 0;
     long totalTimeoutSec = 0;
     long stallTimeSec = 0; // ends a transfer that moved no byte for this long
+    long connectTimeoutMs = 0; // when set, replaces connectTimeoutSec
+    long totalTimeoutMs = 0;   // when set, replaces totalTimeoutSec
 };
 
 struct TransferResult
@@ -33,8 +35,6 @@ class CHttpTransfer
 public:
     // Lookups (address service, IP service): a few seconds at most, a dead network must not hold up the user.
     static TransferLimits LookupLimits();
-    // Usage events.
-    static TransferLimits ReportLimits();
 
     // GET into memory. Success is the transfer's completion; the HTTP status is reported, not judged.
     static TransferResult FetchToString(const std::string& url, std::string& body, const TransferLimits& limits);

@@ -11,6 +11,13 @@
 
 namespace {
 
+// Not a link of any kind: no reparse point, one name only (a hard link shares the data with another name).
+bool IsPlainFile(const BY_HANDLE_FILE_INFORMATION& info)
+{
+    return (info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) == 0 &&
+           info.nNumberOfLinks <= 1;
+}
+
 std::mutex& LogLock()
 {
     static std::mutex lock;
@@ -37,6 +44,17 @@ std::wstring OneLine(const std::wstring& text)
     return line;
 }
 
+// The log sits in a folder the elevated installer shares with whatever ran there before it: a name there may
+// be a link planted to make it write or rename somewhere else. Such a name is never written or moved.
+bool IsPlainFile(const std::wstring& path)
+{
+    CWinHandle file(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS,
+                                nullptr));
+    BY_HANDLE_FILE_INFORMATION info;
+    return file.IsValid() && GetFileInformationByHandle(file.Get(), &info) && IsPlainFile(info);
+}
+
 // Support needs the recent runs, not years of them: past 1 MiB the log starts over, keeping one older file.
 void RotateIfLarge(const std::wstring& path)
 {
@@ -45,7 +63,10 @@ void RotateIfLarge(const std::wstring& path)
         return;
     if (info.nFileSizeHigh == 0 && info.nFileSizeLow < 1024 * 1024)
         return;
-    MoveFileExW(path.c_str(), (path + L".old").c_str(), MOVEFILE_REPLACE_EXISTING);
+    const std::wstring older = path + L".old";
+    if (!IsPlainFile(path) || (GetFileAttributesW(older.c_str()) != INVALID_FILE_ATTRIBUTES && !IsPlainFile(older)))
+        return;
+    MoveFileExW(path.c_str(), older.c_str(), MOVEFILE_REPLACE_EXISTING);
 }
 
 } // namespace
@@ -78,10 +99,13 @@ void CInstallLog::WriteLine(const std::wstring& text)
     std::lock_guard<std::mutex> guard(LogLock());
     const std::wstring path = GetLogPath();
     RotateIfLarge(path);
-    CWinHandle file(CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    CWinHandle file(CreateFileW(path.c_str(), FILE_APPEND_DATA | FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (!file.IsValid())
         return; // the log is a help for support, never a reason to fail
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!GetFileInformationByHandle(file.Get(), &info) || !IsPlainFile(info))
+        return;
     DWORD done = 0;
     WriteFile(file.Get(), line.data(), static_cast<DWORD>(line.size()), &done, nullptr);
 }

@@ -29,6 +29,14 @@ bool ParentIsPlainFolder(const std::wstring& path)
 
 } // namespace
 
+std::wstring CPackageDownload::UpgradeToHttps(const std::wstring& url)
+{
+    const wchar_t plain[] = L"http://";
+    if (url.size() >= 7 && _wcsnicmp(url.c_str(), plain, 7) == 0)
+        return L"https://" + url.substr(7);
+    return url;
+}
+
 CPackageDownload::CPackageDownload(PercentCallback onPercent, HANDLE cancelEvent)
     : m_onPercent(std::move(onPercent)), m_hCancelEvent(cancelEvent)
 {
@@ -136,7 +144,7 @@ bool CPackageDownload::Run(const std::wstring& url, const std::wstring& targetPa
         return false;
     }
     char narrowUrl[520];
-    WideToUtf8(narrowUrl, url.c_str(), sizeof(narrowUrl));
+    WideToUtf8(narrowUrl, UpgradeToHttps(url).c_str(), sizeof(narrowUrl));
     if (!Transfer(narrowUrl))
         return Fail(WasCancelled() ? L"cancelled" : L"transfer failed");
     if (m_result.httpStatus >= 400)
@@ -160,24 +168,28 @@ bool CPackageDownload::Transfer(const std::string& url)
     CURL* curl = easy.Get();
     curl_easy_setopt(curl, CURLOPT_CUSTOMREQUEST, "GET");
     curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
-    curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
-    curl_easy_setopt(curl, CURLOPT_MAXREDIRS, kMaxRedirects);
+    easy.SetLong(CURLOPT_FOLLOWLOCATION, 1L);
+    easy.SetLong(CURLOPT_MAXREDIRS, kMaxRedirects);
     curl_easy_setopt(curl, CURLOPT_DEFAULT_PROTOCOL, "https");
+    // The package is run elevated: it comes over verified TLS only, and no redirect may lead it off TLS.
+    curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "https");
+    curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "https");
+    easy.SetLong(CURLOPT_SSL_VERIFYPEER, 1L);
+    easy.SetLong(CURLOPT_SSL_VERIFYHOST, 2L);
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, CurlWriteToFile);
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, this);
-    curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
-    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, kConnectTimeoutSec);
+    easy.SetLong(CURLOPT_NOPROGRESS, 0L);
+    easy.SetLong(CURLOPT_CONNECTTIMEOUT, kConnectTimeoutSec);
     // An error page must never be stored as the package: the transfer fails on a status of 400 or more.
-    curl_easy_setopt(curl, CURLOPT_FAILONERROR, 1L);
+    easy.SetLong(CURLOPT_FAILONERROR, 1L);
     curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, CurlTransferInfo);
     curl_easy_setopt(curl, CURLOPT_XFERINFODATA, this);
     curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, errorBuffer);
-    // The package is run elevated: peer and host verification stay on (libcurl's defaults).
     // No total limit (a slow line may take long), but a transfer that stalls is given up.
-    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+    easy.SetLong(CURLOPT_NOSIGNAL, 1L);
     if (m_nStallSec > 0) {
-        curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
-        curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, m_nStallSec);
+        easy.SetLong(CURLOPT_LOW_SPEED_LIMIT, 1L);
+        easy.SetLong(CURLOPT_LOW_SPEED_TIME, m_nStallSec);
     }
     m_result.code = static_cast<int>(curl_easy_perform(curl));
     m_result.httpStatus = easy.GetResponseCode();

@@ -28,7 +28,11 @@ public:
     // Seconds without any received byte after which the transfer is given up.
     void SetStallLimit(long seconds) { m_nStallSec = seconds; }
 
-    // Downloads `url` into `targetPath`. `expectedSha256` (hex, any case) is checked when not empty.
+    // An "http://" address becomes "https://": the package never comes over plain HTTP.
+    static std::wstring UpgradeToHttps(const std::wstring& url);
+
+    // Downloads `url` (upgraded to HTTPS; redirects must stay on HTTPS) into `targetPath`. `expectedSha256`
+    // (hex, any case) is checked when not empty.
     // True: the file is complete, checked and held open read-only with writes and deletion denied
     // (until ReleaseFile). False: no file is left behind.
     bool Run(const std::wstring& url, const std::wstring& targetPath, const std::string& expectedSha256);

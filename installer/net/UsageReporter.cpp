@@ -11,6 +11,8 @@
 #include <process.h>
 
 #include <memory>
+#include <mutex>
+#include <vector>
 
 const char* const CUsageReporter::kFallbackIp = "192.168.2.1";
 
@@ -28,6 +30,28 @@ unsigned __stdcall UsageReportThreadProc(void* param)
     if (job)
         CUsageReporter::ReportUsage(job->softType, job->readState);
     return 0;
+}
+
+// Report threads still known to the process, so that leaving can wait for them (bounded) before libcurl's
+// process-wide state goes away. Never destroyed: a thread may still be registered when the runtime ends.
+struct ReportThreads
+{
+    std::mutex lock;
+    std::vector<HANDLE> handles;
+};
+
+ReportThreads& RunningReports()
+{
+    static ReportThreads* threads = new ReportThreads();
+    return *threads;
+}
+
+TransferLimits Within(DWORD budgetMs, DWORD connectMs)
+{
+    TransferLimits limits;
+    limits.totalTimeoutMs = static_cast<long>(budgetMs);
+    limits.connectTimeoutMs = static_cast<long>(connectMs < budgetMs ? connectMs : budgetMs);
+    return limits;
 }
 
 bool ParseObject(const std::string& text, Json::Value& root)
@@ -108,8 +132,12 @@ std::string CUsageReporter::EventUrl()
 
 void CUsageReporter::ReportUsage(const std::string& softType, const StateReader& readState)
 {
+    // The whole report keeps within its budget, so that leaving (which waits for it) stays short: the address
+    // is only a detail of the event, the event gets the larger and guaranteed part.
+    const DWORD started = GetTickCount();
     std::string reply;
-    const TransferResult lookup = CHttpTransfer::FetchToString(IpLookupUrl(), reply, CHttpTransfer::ReportLimits());
+    const TransferResult lookup =
+        CHttpTransfer::FetchToString(IpLookupUrl(), reply, Within(kIpLookupBudgetMs, kIpLookupBudgetMs));
     std::string ip = kFallbackIp;
     if (!lookup.Succeeded() || !ExtractIpText(reply, ip)) {
         ip = kFallbackIp;
@@ -117,7 +145,11 @@ void CUsageReporter::ReportUsage(const std::string& softType, const StateReader&
     }
     const int state = readState ? readState() : 0;
     const std::string body = BuildUsageBody(softType, state, ip);
-    const TransferResult post = CHttpTransfer::PostJson(EventUrl(), body, CHttpTransfer::ReportLimits());
+    const DWORD spent = GetTickCount() - started;
+    DWORD left = spent < kReportBudgetMs ? kReportBudgetMs - spent : 0;
+    if (left < kReportBudgetMs - kIpLookupBudgetMs)
+        left = kReportBudgetMs - kIpLookupBudgetMs;
+    const TransferResult post = CHttpTransfer::PostJson(EventUrl(), body, Within(left, left));
     CInstallLog::Write(L"usage report %ls sent: %ls", Utf8ToWideString(OperateTypeFor(state)).c_str(),
                        post.Describe().c_str());
 }
@@ -125,11 +157,31 @@ void CUsageReporter::ReportUsage(const std::string& softType, const StateReader&
 bool CUsageReporter::StartUsageReport(const std::string& softType, StateReader readState)
 {
     ReportJob* job = new ReportJob{softType, std::move(readState)};
+    ReportThreads& running = RunningReports();
+    std::lock_guard<std::mutex> guard(running.lock);
     const uintptr_t thread = _beginthreadex(nullptr, 0, UsageReportThreadProc, job, 0, nullptr);
     if (thread == 0) {
         delete job;
         return false;
     }
-    CloseHandle(reinterpret_cast<HANDLE>(thread)); // detached: never joined
+    running.handles.push_back(reinterpret_cast<HANDLE>(thread));
     return true;
+}
+
+bool CUsageReporter::WaitForReports(DWORD timeoutMs)
+{
+    const DWORD started = GetTickCount();
+    ReportThreads& running = RunningReports();
+    std::lock_guard<std::mutex> guard(running.lock);
+    std::vector<HANDLE> still;
+    for (HANDLE thread : running.handles) {
+        const DWORD spent = GetTickCount() - started;
+        const DWORD wait = spent < timeoutMs ? timeoutMs - spent : 0;
+        if (WaitForSingleObject(thread, wait) == WAIT_OBJECT_0)
+            CloseHandle(thread);
+        else
+            still.push_back(thread);
+    }
+    running.handles.swap(still);
+    return running.handles.empty();
 }

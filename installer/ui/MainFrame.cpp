@@ -3,6 +3,7 @@
 #include "installer/install/SettingsStore.h"
 #include "installer/net/InstallLog.h"
 #include "installer/net/ServiceHosts.h"
+#include "installer/net/UsageReporter.h"
 #include "installer/ui/MsgWnd.h"
 #include "ui/controls/UIOption.h"
 #include "ui/controls/UIProgress.h"
@@ -36,6 +37,8 @@ int PageIndex(const wchar_t* name)
 const UINT kProgramIcon = 131;
 const int kPerMonitorDpiAware = 2;
 const int kInstallerDpi = 110;
+// Report threads end within their own budget; leaving waits for them a little longer than that at most.
+const DWORD kExitReportWaitMs = CUsageReporter::kReportBudgetMs + 500;
 
 } // namespace
 
@@ -53,7 +56,11 @@ CMainFrame::~CMainFrame()
 {
     // The worker may still be downloading: end it while the view it reports to is whole.
     m_engine.Shutdown();
-    curl_global_cleanup();
+    // A report thread still inside libcurl must not see its global state go away under it.
+    if (CUsageReporter::WaitForReports(kExitReportWaitMs))
+        curl_global_cleanup();
+    else
+        CInstallLog::WriteLine(L"a usage report still runs at exit: libcurl left as it is");
     if (g_pMainFrame == this)
         g_pMainFrame = nullptr;
 }
@@ -93,7 +100,8 @@ LRESULT CMainFrame::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam)
         ShowPage(static_cast<int>(wParam), static_cast<int>(lParam));
         return 0;
     default:
-        return WindowImplBase::HandleMessage(uMsg, wParam, lParam);
+        // Through the frame: it answers a second start's activation and routes menus and right clicks.
+        return CUIFrameWnd::HandleMessage(uMsg, wParam, lParam);
     }
 }
 
@@ -121,11 +129,21 @@ LRESULT CMainFrame::OnSysCommand(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& 
     // The install may finish while the dialog is open: a finished install is no abort.
     if (ConfirmLeave() && GetInstallState() != Installed)
     {
-        SetInstallState(UserAbort);
-        ReportUsage();
+        LeaveConfirmed();
         ::PostQuitMessage(0);
     }
     return 0;
+}
+
+void CMainFrame::LeaveConfirmed()
+{
+    CInstallLog::WriteLine(L"leaving confirmed");
+    SetInstallState(UserAbort);
+    // The abort report runs on its own thread, and the process waits for it (bounded) on its way out; the
+    // window goes at once instead of hanging on screen while the report runs.
+    if (!StartUsageReport())
+        ReportUsage();
+    ::ShowWindow(m_hWnd, SW_HIDE);
 }
 
 bool CMainFrame::StartInstall()
@@ -188,13 +206,21 @@ void CMainFrame::ShowPage(int hidePage, int showPage)
 
 void CMainFrame::BeginInstallPage(LPCWSTR hiddenPage)
 {
-    SetControlVisible(hiddenPage, false);
     if (!m_pm.FindControl(L"page_install"))
+    {
+        SetControlVisible(hiddenPage, false);
         return;
+    }
+    // The install page only ever shows with a run behind it: a refused start leaves the current page.
+    if (!StartInstall())
+    {
+        CInstallLog::WriteLine(L"install not started: a run is still ending or the installer is closing");
+        return;
+    }
+    SetControlVisible(hiddenPage, false);
     SetControlVisible(L"page_install", true);
     if (auto* progress = static_cast<CProgressUI*>(m_pm.FindControl(L"pro_Percent")))
         progress->SetValue(0);
-    StartInstall();
 }
 
 void CMainFrame::OnAgreementToggled()
@@ -253,8 +279,7 @@ void CMainFrame::Notify(TNotifyUI& msg)
     {
         if (ConfirmLeave())
         {
-            SetInstallState(UserAbort);
-            ReportUsage();
+            LeaveConfirmed();
             ::DestroyWindow(m_hWnd);
         }
     }

@@ -39,6 +39,7 @@ private:
     void ShowPage(int hidePage, int showPage);
     void SetControlVisible(LPCWSTR name, bool visible);
     bool ConfirmLeave();
+    void LeaveConfirmed();
     void OnAgreementToggled();
     bool PickInstallFolder();
     void OpenAddress(const std::wstring& address);

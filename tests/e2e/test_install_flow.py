@@ -1,6 +1,9 @@
 """The install as a user goes through it: Install, progress, finished page, Run now; and the failures."""
 import json
 import os
+import shutil
+import subprocess
+import tempfile
 import time
 import unittest
 
@@ -92,6 +95,40 @@ class InstallFlow(InstallerTest):
         self.assertPage(app, "page_fail", 60)
         self.assertEventsSoon(["INSTALL_START", "INSTALL_DOWNLOADSUC"])
         self.assertIsNone(machine.registry_value("HKLM\\Software\\tarvix\\Lumbra", "Path"))
+
+    def test_folder_chosen_in_the_picker_is_where_the_package_installs(self):
+        # Drive D: of the PC, holding a folder Tools.
+        drive = tempfile.mkdtemp(prefix="pavonel-d-")
+        os.mkdir(os.path.join(drive, "Tools"))
+        link = os.path.join(machine.prefix, "dosdevices", "d:")
+        os.symlink(drive, link)
+        self.addCleanup(shutil.rmtree, drive, True)
+        self.addCleanup(os.remove, link)
+        # Drives are enumerated once per Wine session: a new one shows from the next session on.
+        subprocess.run(["wineserver", "-k"], env=dict(os.environ, WINEPREFIX=machine.prefix), stderr=subprocess.DEVNULL)
+
+        app = self.launch()
+        app.click("btn_Alter")
+        picker = app.wait_for(lambda: app._xdo("search", "--onlyvisible", "--name", "Browse for Folder").split(), 20)
+        self.assertTrue(picker, "no folder picker")
+        geometry = app._xdo("getwindowgeometry", "--shell", picker[0])
+        values = dict(line.split("=", 1) for line in geometry.split() if "=" in line)
+        # Focus the tree by its first row (Desktop), then walk it by keyboard, as a person may:
+        # My Computer, open it, down past (C:) to (D:), open it, down to Tools; Enter is OK.
+        app._xdo("mousemove", "--sync", str(int(values["X"]) + 70), str(int(values["Y"]) + 73))
+        time.sleep(0.3)
+        app._xdo("click", "1")
+        for keys in (["type", "My"], ["key", "Right"], ["key", "Down"], ["key", "Down"], ["key", "Right"],
+                     ["key", "Down"], ["key", "Return"]):
+            time.sleep(1.5)
+            app._xdo(*keys)
+        self.assertTrue(app.wait_for(
+            lambda: not app._xdo("search", "--onlyvisible", "--name", "Browse for Folder").split(), 20),
+            "the folder picker stayed")
+        app.click("btn_Install")
+        self.assertPage(app, "page_finished", 90)
+        self.assertIn('/DIR="D:\\Tools\\Lumbra\\"', read_temp("Pavonel-SamplePackage.txt"))
+        self.assertEqual(machine.registry_value("HKLM\\Software\\tarvix\\Lumbra", "Path"), "D:\\Tools\\Lumbra\\")
 
     def test_unticking_the_agreement_disables_install_and_alter(self):
         app = self.launch()

@@ -1,6 +1,8 @@
 """What the installer asks of the system: the browser for its links, one instance, a dead network."""
 import os
+import shutil
 import stat
+import subprocess
 import time
 import unittest
 
@@ -61,12 +63,24 @@ class ShellLinks(InstallerTest):
 
 
 class Instances(InstallerTest):
-    def test_second_start_exits_and_the_first_stays(self):
+    def window_state(self, app, *args):
+        from e2e_support import BUILD
+        helper = os.path.join(BUILD, "tests", "e2e", "e2e_window_state.exe")
+        return machine.run(helper, *args, env=app.env, timeout=60).stdout
+
+    def test_second_start_exits_and_restores_the_minimised_first(self):
         first = self.launch()
+        self.assertIn("iconic=1", self.window_state(first, "minimise"))
         second = self.launch_without_window()
         self.assertTrue(second.wait_exit(60), "the second instance kept running")
         self.assertFalse(first.exited())
-        self.assertIsNotNone(first.main_window())
+        deadline = time.time() + 15
+        state = ""
+        while time.time() < deadline and "iconic=0 visible=1" not in state:
+            time.sleep(0.5)
+            state = self.window_state(first)
+        self.assertIn("iconic=0 visible=1", state, "the first window was not restored")
+        self.assertIsNotNone(first.wait_main(10))
 
     def launch_without_window(self):
         from e2e_support import EXE, driver
@@ -84,6 +98,57 @@ class DeadNetwork(InstallerTest):
         print("window after %.1f s with a silent service" % elapsed)
         self.assertLess(elapsed, 25, "the window took %.1f s" % elapsed)
         self.assertIn("built-in addresses used", machine.read_log())
+
+
+
+# Answers nothing: every name lookup sent to it waits for its time-out.
+SILENT_RESOLVER = """
+import socket, threading, time
+udp = socket.socket(socket.AF_INET, socket.SOCK_DGRAM); udp.bind(("127.0.0.1", 53))
+tcp = socket.socket(); tcp.bind(("127.0.0.1", 53)); tcp.listen(16)
+held = []
+threading.Thread(target=lambda: [held.append(tcp.accept()) for _ in iter(int, 1)], daemon=True).start()
+while True:
+    udp.recvfrom(4096)
+"""
+
+
+class SilentResolver(InstallerTest):
+    """The product build (real host names) in a network namespace whose resolver, on loopback, never answers."""
+
+    def setUp(self):
+        super().setUp()
+        if os.geteuid() != 0 or shutil.which("unshare") is None or shutil.which("ip") is None:
+            self.skipTest("needs root, unshare and ip for a private network namespace")
+        if subprocess.run(["unshare", "-n", "-m", "true"], stderr=subprocess.DEVNULL).returncode != 0:
+            self.skipTest("network namespaces are not available here")
+
+    def test_window_appears_and_leaving_ends_within_seconds(self):
+        from e2e_support import ARTIFACTS, BUILD, driver
+        resolv = os.path.join(ARTIFACTS, "resolv-silent.conf")
+        with open(resolv, "w") as f:
+            f.write("nameserver 127.0.0.1\noptions timeout:5 attempts:3\n")
+        self.unmanaged_windows()
+        app = driver.Installer(machine, os.path.join(BUILD, "installer", "Pavonel.exe"), self.lang)
+        script = ('ip link set lo up && mount --bind "$1" /etc/resolv.conf && { python3 -c "$2" & } && sleep 0.5 && '
+                  'exec "$3" --prefix "$4" "$5"')
+        started = time.time()
+        app.process = subprocess.Popen(["unshare", "-n", "-m", "sh", "-c", script, "sh", resolv, SILENT_RESOLVER,
+                                        driver.WINE_RUN, machine.prefix, app.exe], env=app.env,
+                                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.apps.append(app)
+        self.assertTrue(app.wait_main(60), "the main window did not appear")
+        appeared = time.time() - started
+        time.sleep(1)
+        app.click("btn_Close")
+        self.assertTrue(app.wait_for(app.dialog_window, 20), "no confirmation dialog")
+        clicked = time.time()
+        app.click_dialog("btn_confirm")
+        self.assertTrue(app.wait_exit(30), "the installer did not end")
+        ended = time.time() - clicked
+        print("window after %.1f s, process ended %.1f s after Yes" % (appeared, ended))
+        self.assertLess(appeared, 12, "the lookup waited for the silent resolver")
+        self.assertLess(ended, 4, "leaving waited for the silent resolver")
 
 
 if __name__ == "__main__":

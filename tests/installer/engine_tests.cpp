@@ -10,6 +10,7 @@
 #include "installer/net/TextConvert.h"
 
 #include <gtest/gtest.h>
+#include <tlhelp32.h>
 
 #include <mutex>
 #include <string>
@@ -28,8 +29,23 @@ public:
     }
     void SwitchPage(const wchar_t* hidePage, const wchar_t* showPage) override
     {
+        HANDLE shown = nullptr;
+        {
+            std::lock_guard<std::mutex> guard(m_lock);
+            m_calls.push_back("page " + WideToUtf8String(hidePage) + ">" + WideToUtf8String(showPage));
+            shown = m_pageShown;
+        }
+        if (shown != nullptr) {
+            // The window has the page now and the user may click at once, while the worker is still ending.
+            SetEvent(shown);
+            Sleep(300);
+        }
+    }
+    // `event` is set each time a page is switched (the worker then lingers a little, as a busy machine would).
+    void SignalPages(HANDLE event)
+    {
         std::lock_guard<std::mutex> guard(m_lock);
-        m_calls.push_back("page " + WideToUtf8String(hidePage) + ">" + WideToUtf8String(showPage));
+        m_pageShown = event;
     }
     bool GetInstallDirText(std::wstring& text) override
     {
@@ -71,7 +87,41 @@ private:
     std::vector<std::string> m_calls;
     std::wstring m_dirText;
     bool m_hasDirControl = true;
+    HANDLE m_pageShown = nullptr;
 };
+
+// The package process (the sample package runs under the package's file name).
+std::vector<DWORD> StandInPackages()
+{
+    std::vector<DWORD> found;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE)
+        return found;
+    PROCESSENTRY32W entry = {};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry))
+        if (_wcsicmp(entry.szExeFile, L"CORVEX_Online.exe") == 0)
+            found.push_back(entry.th32ProcessID);
+    CloseHandle(snapshot);
+    return found;
+}
+
+bool StandInPackageRuns()
+{
+    return !StandInPackages().empty();
+}
+
+void EndStandInPackages()
+{
+    for (DWORD id : StandInPackages()) {
+        HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id);
+        if (process != nullptr) {
+            TerminateProcess(process, 1);
+            WaitForSingleObject(process, 5000);
+            CloseHandle(process);
+        }
+    }
+}
 
 std::wstring ReadIni(const wchar_t* section, const wchar_t* key)
 {
@@ -105,6 +155,7 @@ protected:
     void TearDown() override
     {
         SetEnvironmentVariableW(L"PAVONEL_SAMPLE_PACKAGE_MODE", nullptr);
+        EndStandInPackages();
         // Reports of this test still on their way must not land in the next test's record.
         size_t seen = standin::Events().size();
         for (int quiet = 0, round = 0; quiet < 4 && round < 40; ++round) {
@@ -311,6 +362,47 @@ TEST_F(Engine, ReinstallAfterAFailureRunsAgainWithTheSameAddresses)
     EXPECT_EQ(1, standin::RequestCount("/tarvix/getDownUrl")); // the lookup is not repeated
     EXPECT_EQ((std::vector<std::string>{"page_install>page_fail", "page_install>page_finished"}), m_view.Pages());
     ExpectReports({Body("INSTALL_DOWNLOADFAIL"), Body("INSTALL")});
+}
+
+TEST_F(Engine, ReinstallClickedAsTheFailurePageAppearsStartsTheRun)
+{
+    ASSERT_TRUE(standin::SetScenario(R"({"package":"404"})"));
+    CInstallEngine engine(&m_view);
+    engine.LookupDownloadUrl();
+    HANDLE shown = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    m_view.SignalPages(shown);
+    ASSERT_TRUE(engine.StartInstall());
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(shown, 60000));
+    ASSERT_TRUE(standin::SetScenario(R"({"package":"length"})"));
+    EXPECT_TRUE(engine.StartInstall()) << "the click on Reinstall was lost";
+    EXPECT_TRUE(engine.WaitForInstall(120000));
+    m_view.SignalPages(nullptr);
+    CloseHandle(shown);
+    EXPECT_EQ(Installed, engine.GetInstallState());
+    EXPECT_EQ((std::vector<std::string>{"page_install>page_fail", "page_install>page_finished"}), m_view.Pages());
+}
+
+TEST_F(Engine, LeavingWhileThePackageRunsLeavesItToFinishAndWritesNothing)
+{
+    SetEnvironmentVariableW(L"PAVONEL_SAMPLE_PACKAGE_MODE", L"hang");
+    ASSERT_TRUE(standin::CreateProductKey());
+    CInstallEngine engine(&m_view);
+    engine.LookupDownloadUrl();
+    ASSERT_TRUE(engine.StartInstall());
+    for (int i = 0; i < 300 && !StandInPackageRuns(); ++i)
+        Sleep(100);
+    ASSERT_TRUE(StandInPackageRuns()) << "the package never started";
+    engine.SetInstallState(UserAbort);
+    const DWORD start = GetTickCount();
+    engine.Shutdown();
+    EXPECT_LT(GetTickCount() - start, 3000u);
+    EXPECT_TRUE(StandInPackageRuns()) << "the package was killed half-way";
+    EndStandInPackages();
+    std::wstring path;
+    EXPECT_FALSE(standin::ReadProductPath(path)) << "settings were written for a run the user left";
+    EXPECT_EQ(L"<absent>", ReadIni(L"Language", L"LanguageType"));
+    EXPECT_TRUE(m_view.Pages().empty());
+    ExpectReports({}); // only the window's own abort report belongs to this exit
 }
 
 TEST_F(Engine, LeavingDuringTheDownloadEndsItPromptlyAndCleansUp)

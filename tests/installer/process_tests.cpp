@@ -1,5 +1,5 @@
 // Running the package: success only for a run that ends in time with exit code 0; output can never stall it;
-// a run that outlives its limit or is cancelled is ended.
+// a run that outlives its limit is ended; a cancelled wait leaves the package to finish.
 #include "ServiceFixture.h"
 
 #include "installer/install/ProcessRunner.h"
@@ -106,7 +106,7 @@ TEST_F(PackageRun, PackageStillRunningAtTheLimitIsEndedAndFails)
     EXPECT_EQ(0, CountRunningPackages());
 }
 
-TEST_F(PackageRun, CancelEndsTheWaitAndThePackage)
+TEST_F(PackageRun, CancelEndsTheWaitAndLeavesThePackageRunning)
 {
     Mode(L"hang");
     HANDLE cancel = CreateEventW(nullptr, TRUE, FALSE, nullptr);
@@ -118,8 +118,9 @@ TEST_F(PackageRun, CancelEndsTheWaitAndThePackage)
     const DWORD start = GetTickCount();
     EXPECT_EQ(0, RunProcessAndWait(&m_params));
     leaver.join();
-    EXPECT_LT(GetTickCount() - start, 10000u);
-    EXPECT_EQ(0, CountRunningPackages());
+    EXPECT_LT(GetTickCount() - start, 5000u);
+    // Half-way through copying files, killing the package could leave a broken product.
+    EXPECT_EQ(1, CountRunningPackages());
     CloseHandle(cancel);
 }
 

@@ -146,6 +146,20 @@ TEST(InstallFolder, WithoutAChosenFolderTheDesktopDriveDecides)
     EXPECT_EQ(L"E:\\tarvix", CInstallPaths::DownloadFolderFor(L"E:\\Users\\u\\Desktop"));
 }
 
+TEST(InstallFolder, DesktopWithoutADriveLetterUsesTheSystemDrive)
+{
+    wchar_t system[260] = {};
+    ASSERT_GT(GetSystemDirectoryW(system, 260), 0u);
+    const std::wstring drive(1, system[0]);
+    for (const wchar_t* desktop : {L"\\\\server\\share\\Desktop", L"", L"\\\\?\\UNC\\server\\d", L"1:\\x"}) {
+        EXPECT_EQ(drive + L":\\tarvix", CInstallPaths::DownloadFolderFor(desktop)) << desktop;
+        EXPECT_EQ(drive + L":\\Program Files (x86)\\tarvix\\Lumbra\\", CInstallPaths::DeriveInstallDir(desktop, false, L""))
+            << desktop;
+    }
+    EXPECT_EQ(L"E:\\tarvix", CInstallPaths::DownloadFolderFor(L"e:\\Users\\u\\Desktop"));
+    EXPECT_EQ(L"E:\\Program Files (x86)\\tarvix\\Lumbra\\", CInstallPaths::DefaultInstallDirFor(L"e:\\Users"));
+}
+
 TEST(InstallFolder, OverlongChoiceIsCutToTheBuffer)
 {
     const std::wstring chosen = L"D:\\" + std::wstring(300, L'x');
@@ -371,4 +385,25 @@ TEST(SupportLog, LinesAreTimestampedAndTheFileStartsOverPastOneMebibyte)
     EXPECT_LT(info.nFileSizeLow, 200u);
     EXPECT_TRUE(GetFileAttributesExW((path + L".old").c_str(), GetFileExInfoStandard, &info));
     EXPECT_GT(info.nFileSizeLow, 1024u * 1024u);
+}
+
+TEST(SupportLog, LinkPlantedUnderTheLogNameIsNeverWrittenThrough)
+{
+    const std::wstring path = CInstallLog::GetLogPath();
+    const std::wstring victim = path + L".victim";
+    DeleteFileW(path.c_str());
+    DeleteFileW(victim.c_str());
+    HANDLE file = CreateFileW(victim.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, file);
+    DWORD done = 0;
+    WriteFile(file, "victim", 6, &done, nullptr);
+    CloseHandle(file);
+    ASSERT_TRUE(CreateHardLinkW(path.c_str(), victim.c_str(), nullptr));
+
+    CInstallLog::WriteLine(L"must not land in the victim");
+    WIN32_FILE_ATTRIBUTE_DATA info = {};
+    ASSERT_TRUE(GetFileAttributesExW(victim.c_str(), GetFileExInfoStandard, &info));
+    EXPECT_EQ(6u, info.nFileSizeLow);
+    DeleteFileW(path.c_str());
+    DeleteFileW(victim.c_str());
 }

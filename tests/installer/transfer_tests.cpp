@@ -2,16 +2,20 @@
 // progress, checks, clean-up, cancellation and the hold on the finished file.
 #include "ServiceFixture.h"
 
+#include "installer/install/DownloadUrlLookup.h"
+#include "installer/net/CurlEasy.h"
 #include "installer/net/HttpTransfer.h"
 #include "installer/net/PackageDownload.h"
 #include "installer/net/Sha256.h"
 #include "installer/net/TextConvert.h"
+#include "installer/net/UsageReporter.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <cctype>
 #include <cstdlib>
+#include <map>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -37,6 +41,33 @@ std::wstring PackageUrl()
 {
     return Utf8ToWideString(standin::HttpsBase() + "/down/down?path=CORVEX_Online.exe");
 }
+
+// Whole-number options as each handle was configured with them, read back through the handle owner's observer.
+std::mutex g_optionLock;
+std::map<CURL*, std::map<CURLoption, long>> g_options;
+
+void RecordOption(CURL* curl, CURLoption option, long value)
+{
+    std::lock_guard<std::mutex> guard(g_optionLock);
+    g_options[curl][option] = value;
+}
+
+class OptionRecording
+{
+public:
+    OptionRecording()
+    {
+        std::lock_guard<std::mutex> guard(g_optionLock);
+        g_options.clear();
+        CCurlEasy::SetOptionObserver(RecordOption);
+    }
+    ~OptionRecording() { CCurlEasy::SetOptionObserver(nullptr); }
+    std::map<CURL*, std::map<CURLoption, long>> Handles()
+    {
+        std::lock_guard<std::mutex> guard(g_optionLock);
+        return g_options;
+    }
+};
 
 class Transfers : public ::testing::Test
 {
@@ -127,7 +158,7 @@ TEST_F(Transfers, PostDeliversTheBodyUnchanged)
 {
     const std::string json = "{\"softType\":\"CORVEX\",\"operateType\":\"INSTALL\",\"ip\":\"\xe4\xb8\xad\"}";
     const TransferResult result =
-        CHttpTransfer::PostJson(standin::HttpsBase() + "/client/userOperating", json, CHttpTransfer::ReportLimits());
+        CHttpTransfer::PostJson(standin::HttpsBase() + "/client/userOperating", json, CHttpTransfer::LookupLimits());
     EXPECT_TRUE(result.Succeeded());
     const std::vector<std::string> events = standin::Events();
     ASSERT_EQ(1u, events.size());
@@ -183,6 +214,53 @@ TEST_F(Transfers, DownloadFollowsARedirectChain)
     download.ReleaseFile();
     EXPECT_EQ(FileSha256(standin::SamplePackagePath()), FileSha256(m_target));
     EXPECT_EQ(3, standin::RequestCount("/down/hop"));
+}
+
+TEST_F(Transfers, PackageNeverComesOverPlainHttp)
+{
+    // A redirect from HTTPS to HTTP is refused: no file.
+    ASSERT_TRUE(standin::SetScenario(R"({"package":"tohttp"})"));
+    CPackageDownload refused(Recorder(), m_cancel);
+    EXPECT_FALSE(refused.Run(PackageUrl(), m_target, std::string()));
+    EXPECT_FALSE(standin::FileExists(m_target));
+    EXPECT_EQ(0, standin::RequestCount("/down/hop"));
+
+    // An http:// address is asked for over HTTPS (the port below speaks TLS only).
+    ASSERT_TRUE(standin::SetScenario(R"({"package":"length"})"));
+    std::wstring plain = PackageUrl();
+    plain.replace(0, 5, L"HTTP");
+    CPackageDownload upgraded(Recorder(), m_cancel);
+    ASSERT_TRUE(upgraded.Run(plain, m_target, std::string())) << WideToUtf8String(upgraded.GetResult().Describe());
+    upgraded.ReleaseFile();
+    EXPECT_EQ(FileSha256(standin::SamplePackagePath()), FileSha256(m_target));
+}
+
+TEST_F(Transfers, DownloadVerifiesPeerAndHostAndEveryHandleQuitsAtOnce)
+{
+    OptionRecording recording;
+    CPackageDownload download(Recorder(), m_cancel);
+    ASSERT_TRUE(download.Run(PackageUrl(), m_target, std::string()));
+    download.ReleaseFile();
+    int downloads = 0;
+    for (auto& handle : recording.Handles()) {
+        if (handle.second.count(CURLOPT_NOPROGRESS) == 0)
+            continue;
+        ++downloads;
+        EXPECT_EQ(1L, handle.second[CURLOPT_SSL_VERIFYPEER]);
+        EXPECT_EQ(2L, handle.second[CURLOPT_SSL_VERIFYHOST]);
+    }
+    EXPECT_EQ(1, downloads);
+
+    // The lookup, both requests of a report and the download: none may wait for a blocked name lookup.
+    CDownloadUrlLookup::LookupDownloadUrl("CORVEX");
+    CUsageReporter::ReportUsage("CORVEX", []() { return 0; });
+    const auto handles = recording.Handles();
+    EXPECT_GE(handles.size(), 2u); // handles may be allocated again at the same address
+    for (const auto& handle : handles) {
+        auto quick = handle.second.find(CURLOPT_QUICK_EXIT);
+        ASSERT_NE(handle.second.end(), quick);
+        EXPECT_EQ(1L, quick->second);
+    }
 }
 
 TEST_F(Transfers, EndlessRedirectLoopFailsInsteadOfRunningForEver)

@@ -4,7 +4,7 @@
 HTTPS port (self-signed certificate made at start):
   GET  /tarvix/getDownUrl?softType=CORVEX   download-address service
   GET  /down/down?path=<name>               package download host
-  GET  /down/hop?n=<k>&path=<name>          redirect chain towards /down/down
+  GET  /down/hop?n=<k>&path=<name>[&tls=1]  redirect chain towards /down/down (tls=1: every hop on HTTPS)
   POST /client/userOperating                usage events (every body is kept)
   GET  /cn/license-agreement.html           licence page
 Plain HTTP port:
@@ -21,10 +21,11 @@ Scenario keys (also settable at start with --scenario KEY=VALUE):
   lookup:  object | string | state1 | null | notjson | missing | notstring | noscheme | badscheme |
            sha256 | badsha | redirect | long | silent
   online:  path (and query) the lookup's "onlineUrl" points to, default /down/down?path=CORVEX_Online.exe
-  package: length | chunked | 404 | 500 | redirect | loop | stall | cut | big | slow
+  package: length | chunked | 404 | 500 | redirect | tohttp | loop | stall | cut | big | slow
+           (redirect: a chain on HTTPS; tohttp: one redirect to the same package on plain HTTP)
   stall_after / cut_after: bytes sent before stalling / closing;  big_size: bytes of the "big" package
   slow_rate: bytes per second of the "slow" package (served with its length; a reset ends it)
-  events:  up | down          ip: ok | last | noip | down | silent
+  events:  up | down | silent  ip: ok | last | noip | down | silent
 """
 import argparse
 import hashlib
@@ -196,8 +197,11 @@ class Handler(BaseHTTPRequestHandler):
             if url.path == "/down/hop":
                 hops = int(query.get("n", ["1"])[0])
                 name = query.get("path", ["CORVEX_Online.exe"])[0]
-                # Alternate between the two ports so the chain also crosses to another address.
-                if hops > 1:
+                # Alternate between the two ports so the chain also crosses to another address (unless the
+                # chain must stay on TLS, as the package's must).
+                if hops > 1 and "tls" in query:
+                    target = https_base() + "/down/hop?n=%d&tls=1&path=%s" % (hops - 1, name)
+                elif hops > 1:
                     target = "http://127.0.0.1:%d/down/hop?n=%d&path=%s" % (STATE.http_port, hops - 1, name)
                 else:
                     target = https_base() + "/down/down?hopped=1&path=" + name
@@ -209,10 +213,14 @@ class Handler(BaseHTTPRequestHandler):
             if url.path == "/down/down":
                 if "hopped" in query and scenario["package"] == "redirect":
                     scenario["package"] = "length"  # the end of the chain serves the package
+                if scenario["package"] == "tohttp" and not tls:
+                    scenario["package"] = "length"  # the plain-HTTP end of the redirect serves the package
                 return self.package(query.get("path", [""])[0], scenario)
             if url.path == "/client/userOperating" and method == "POST" and tls:
                 if scenario["events"] == "down":
                     return self.drop()
+                if scenario["events"] == "silent":
+                    return self.silent()
                 with STATE.lock:
                     STATE.events.append(request_body.decode("utf-8", "replace"))
                 return self.reply(200, json.dumps({"state": 0, "msg": "ok"}))
@@ -248,7 +256,13 @@ class Handler(BaseHTTPRequestHandler):
             return self.reply(500, "<html><body>500 Internal Server Error</body></html>", "text/html")
         if mode == "redirect":
             self.send_response(302)
-            self.send_header("Location", "/down/hop?n=3&path=" + name)
+            self.send_header("Location", "/down/hop?n=3&tls=1&path=" + name)
+            self.send_header("Content-Length", "0")
+            self.end_headers()
+            return None
+        if mode == "tohttp":
+            self.send_response(302)
+            self.send_header("Location", "http://127.0.0.1:%d/down/down?path=%s" % (STATE.http_port, name))
             self.send_header("Content-Length", "0")
             self.end_headers()
             return None

@@ -1,0 +1,131 @@
+// The real main window, built from the real skin on this program's UI thread and driven through its controls:
+// a second start of the installer brings it back from the taskbar, and an install shows its percentage beside
+// the bar and recovers through Reinstall clicked the moment the failure page appears.
+#include "ServiceFixture.h"
+
+#include "installer/App.h"
+#include "installer/net/TextConvert.h"
+#include "installer/ui/MainFrame.h"
+#include "ui/controls/UIProgress.h"
+#include "ui/core/UIManager.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+using namespace Veneer;
+
+namespace {
+
+// Runs the window's messages, as the installer's loop does, until `done` holds or the time is up.
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs)
+{
+    const DWORD start = GetTickCount();
+    for (;;) {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (!CPaintManagerUI::TranslateMessage(&msg)) {
+                TranslateMessage(&msg);
+                DispatchMessageW(&msg);
+            }
+            if (done())
+                return true;
+        }
+        if (done())
+            return true;
+        if (GetTickCount() - start >= timeoutMs)
+            return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+    }
+}
+
+class MainWindow : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        standin::UseStandInHosts();
+        ASSERT_TRUE(standin::Reset()) << "stand-in vendor service not reachable";
+        g_App.SetSingleApplication(true, L"tarvix Lumbra");
+        g_App.SetResType_ZipResource(L"skin", L"", 130, L"ZIPRES");
+        ASSERT_TRUE(g_App.InitInstance(GetModuleHandleW(nullptr)));
+        g_App.GetMainWnd()->SetApplication(&g_App); // what the message loop's start does
+        PumpUntil([]() { return false; }, 500);
+    }
+
+    void SetUp() override
+    {
+        ASSERT_NE(nullptr, g_pMainFrame);
+        ASSERT_TRUE(standin::Reset());
+    }
+
+    static CControlUI* Control(const wchar_t* name) { return g_pMainFrame->GetManager()->FindControl(name); }
+    static bool Shows(const wchar_t* page) { return Control(page) != nullptr && Control(page)->IsVisible(); }
+    static void Click(const wchar_t* name)
+    {
+        CControlUI* control = Control(name);
+        ASSERT_NE(nullptr, control) << name;
+        g_pMainFrame->GetManager()->SendNotify(control, L"click");
+    }
+    static int PackageSize()
+    {
+        WIN32_FILE_ATTRIBUTE_DATA info = {};
+        GetFileAttributesExW(standin::SamplePackagePath().c_str(), GetFileExInfoStandard, &info);
+        return static_cast<int>(info.nFileSizeLow);
+    }
+};
+
+} // namespace
+
+TEST_F(MainWindow, SecondStartRestoresTheMinimisedWindow)
+{
+    HWND window = g_pMainFrame->GetHWND();
+    ShowWindow(window, SW_MINIMIZE);
+    ASSERT_TRUE(PumpUntil([window]() { return IsIconic(window) != FALSE; }, 5000));
+
+    // Built on the Linux side; Wine shows the root file system as drive Z:.
+    std::wstring program = L"\"Z:" + Utf8ToWideString(PAVONEL_INSTALLER_PATH) + L"\"";
+    for (wchar_t& c : program)
+        if (c == L'/')
+            c = L'\\';
+    std::vector<wchar_t> commandLine(program.begin(), program.end());
+    commandLine.push_back(L'\0');
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION second = {};
+    ASSERT_TRUE(CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &second));
+    CloseHandle(second.hThread);
+    const bool ended = PumpUntil([&second]() { return WaitForSingleObject(second.hProcess, 0) == WAIT_OBJECT_0; },
+                                 60000);
+    if (!ended)
+        TerminateProcess(second.hProcess, 1);
+    CloseHandle(second.hProcess);
+    ASSERT_TRUE(ended) << "the second start kept running";
+
+    EXPECT_TRUE(PumpUntil([window]() { return !IsIconic(window) && IsWindowVisible(window); }, 10000))
+        << "the first window stayed minimised";
+}
+
+TEST_F(MainWindow, DownloadShowsItsPercentBesideTheBarAndReinstallRunsAtOnce)
+{
+    // The package stalls half-way: 45 of the download's 90.
+    const int half = (PackageSize() + 1) / 2;
+    ASSERT_TRUE(standin::SetScenario("{\"package\":\"stall\",\"stall_after\":" + std::to_string(half) + "}"));
+    Click(L"btn_Install");
+    ASSERT_TRUE(Shows(L"page_install"));
+    auto* bar = static_cast<CProgressUI*>(Control(L"pro_Percent"));
+    ASSERT_NE(nullptr, bar);
+    EXPECT_TRUE(PumpUntil([]() { return Control(L"lb_Percent")->GetText() == L"45%"; }, 30000))
+        << "label shows " << WideToUtf8String(Control(L"lb_Percent")->GetText().GetData());
+    EXPECT_EQ(45, bar->GetValue());
+
+    // The service gives up on the stalled reply: the run fails. Reinstall is clicked as the page appears.
+    ASSERT_TRUE(standin::Reset());
+    ASSERT_TRUE(PumpUntil([]() { return Shows(L"page_fail"); }, 60000));
+    Click(L"btn_Reinstall");
+    EXPECT_TRUE(Shows(L"page_install"));
+    EXPECT_FALSE(Shows(L"page_fail"));
+    EXPECT_TRUE(PumpUntil([]() { return Shows(L"page_finished"); }, 90000)) << "the install page had no run behind it";
+}
