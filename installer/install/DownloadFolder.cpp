@@ -46,10 +46,11 @@ std::vector<BYTE> ProcessUser()
     return buffer;
 }
 
-bool IsTrustedSid(PSID sid)
+// CREATOR OWNER in an entry stands for whoever creates a child, and only a (checked) writer can.
+bool IsTrustedSid(PSID sid, bool creatorOwnerToo)
 {
     if (IsWellKnownSid(sid, WinBuiltinAdministratorsSid) || IsWellKnownSid(sid, WinLocalSystemSid) ||
-        IsWellKnownSid(sid, WinCreatorOwnerSid)) // stands for whoever creates a child: only a writer can
+        (creatorOwnerToo && IsWellKnownSid(sid, WinCreatorOwnerSid)))
         return true;
     PSID trustedInstaller = nullptr;
     if (ConvertStringSidToSidW(kTrustedInstallerSid, &trustedInstaller)) {
@@ -128,7 +129,7 @@ bool CDownloadFolder::IsTrustedSecurity(PSECURITY_DESCRIPTOR security, std::wstr
     BOOL defaulted = FALSE;
     if (security == nullptr || !GetSecurityDescriptorOwner(security, &owner, &defaulted) || owner == nullptr)
         return Refuse(why, L"it has no owner");
-    if (!IsTrustedSid(owner))
+    if (!IsTrustedSid(owner, false))
         return Refuse(why, L"it is owned by " + SidText(owner));
     BOOL present = FALSE;
     PACL dacl = nullptr;
@@ -149,7 +150,7 @@ bool CDownloadFolder::IsTrustedSecurity(PSECURITY_DESCRIPTOR security, std::wstr
         // Entries inherited by files and subfolders only (as a drive root gives its users) count as well: a
         // writable child would do as much harm as a writable folder.
         MapGenericMask(&rights, &fileMapping);
-        if ((rights & kChangeRights) != 0 && (sid == nullptr || !IsTrustedSid(sid)))
+        if ((rights & kChangeRights) != 0 && (sid == nullptr || !IsTrustedSid(sid, true)))
             return Refuse(why, SidText(sid) + L" may change it");
     }
     return true;
