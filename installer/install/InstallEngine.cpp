@@ -1,5 +1,6 @@
 #include "installer/install/InstallEngine.h"
 
+#include "installer/install/DownloadFolder.h"
 #include "installer/install/DownloadUrlLookup.h"
 #include "installer/install/IInstallView.h"
 #include "installer/install/InstallPaths.h"
@@ -80,14 +81,6 @@ void EndRun(const std::shared_ptr<InstallContext>& context, int outcome, const w
     context->SwitchPage(L"page_install", showPage);
 }
 
-std::wstring PrepareDownloadTarget(const std::wstring& desktop)
-{
-    const std::wstring folder = CInstallPaths::DownloadFolderFor(desktop);
-    if (!PathIsDirectoryW(folder.c_str()))
-        CreateDirectoryW(folder.c_str(), nullptr);
-    return folder + L"\\" + CInstallPaths::kPackageFileName;
-}
-
 int RunPackage(const std::wstring& target, const std::wstring& installDir, HANDLE cancelEvent)
 {
     ProcessRunParams params = {};
@@ -129,7 +122,12 @@ void RunInstall(const std::shared_ptr<InstallContext>& context)
         return;
 
     const std::wstring desktop = CInstallPaths::GetDesktopDir();
-    const std::wstring target = PrepareDownloadTarget(desktop);
+    CDownloadFolder folder; // held until the run ends, so that nobody can swap it under the package
+    if (!folder.Choose(CInstallPaths::DownloadFolderFor(desktop))) {
+        EndRun(context, DownloadFail, L"page_fail");
+        return;
+    }
+    const std::wstring target = folder.GetPath() + L"\\" + CInstallPaths::kPackageFileName;
     CInstallLog::Write(L"download %ls to %ls", addresses.onlineUrl.c_str(), target.c_str());
     CPackageDownload download([context](int percent) { context->UpdateProgress(percent); },
                               context->cancelEvent.Get());

@@ -1,5 +1,6 @@
 #include "installer/install/SettingsStore.h"
 
+#include "installer/install/DownloadFolder.h"
 #include "installer/net/InstallLog.h"
 #include "installer/net/TextConvert.h"
 
@@ -13,10 +14,15 @@ const wchar_t* const CSettingsStore::kProductKey = L"Software\\tarvix\\Lumbra";
 
 namespace {
 
-std::wstring ConfigFolderForSystemDir(const wchar_t* systemDir)
+std::wstring VendorFolderForSystemDir(const wchar_t* systemDir)
 {
     const wchar_t drive = (systemDir != nullptr && systemDir[0] != L'\0') ? systemDir[0] : L'C';
-    return std::wstring(1, drive) + L":\\tarvix\\Lumbra\\";
+    return std::wstring(1, drive) + L":\\tarvix";
+}
+
+std::wstring ConfigFolderForSystemDir(const wchar_t* systemDir)
+{
+    return VendorFolderForSystemDir(systemDir) + L"\\Lumbra\\";
 }
 
 std::wstring SystemDirectory()
@@ -52,6 +58,10 @@ std::wstring CSettingsStore::ConfigIniPathForSystemDir(const wchar_t* systemDir)
 std::wstring CSettingsStore::GetConfigIniPath()
 {
     const std::wstring system = SystemDirectory();
+    // The settings folder sits in the system drive's download folder. Made here first (on every start), that
+    // folder must get the same protection as when an install run makes it, not the drive root's open
+    // permissions; the settings folder below inherits it (users may read, not change).
+    CDownloadFolder::CreateProtected(VendorFolderForSystemDir(system.c_str()));
     char folder[260];
     WideToUtf8(folder, ConfigFolderForSystemDir(system.c_str()).c_str(), sizeof(folder));
     MakeSureDirectoryPathExists(folder);

@@ -1,7 +1,9 @@
 // The install engine end to end: address lookup, download, silent package run, settings, page switches and
-// progress through the view, the one outcome report per run, and leaving while a download runs.
+// progress through the view, the one outcome report per run, leaving while a download runs, and a download
+// folder that other users may write to.
 #include "ServiceFixture.h"
 
+#include "installer/install/DownloadFolder.h"
 #include "installer/install/IInstallView.h"
 #include "installer/install/InstallEngine.h"
 #include "installer/install/InstallPaths.h"
@@ -10,6 +12,8 @@
 #include "installer/net/TextConvert.h"
 
 #include <gtest/gtest.h>
+#include <aclapi.h>
+#include <sddl.h>
 #include <tlhelp32.h>
 
 #include <mutex>
@@ -245,6 +249,7 @@ TEST_F(Engine, SuccessfulRunInstallsRecordsSettingsAndReportsOnce)
     EXPECT_TRUE(standin::ReadProductPath(path));
     EXPECT_EQ(L"C:\\pavonel-test\\Apps\\Lumbra\\", path);
     EXPECT_EQ(L"1", ReadIni(L"Language", L"LanguageType"));
+    EXPECT_TRUE(standin::FileExists(m_package)) << "the trusted download folder keeps the package";
 
     const std::vector<int> progress = m_view.Progress();
     ASSERT_GE(progress.size(), 2u);
@@ -451,6 +456,67 @@ TEST_F(Engine, SecondStartWhileRunningIsRefused)
     ASSERT_TRUE(engine.StartInstall());
     EXPECT_FALSE(engine.StartInstall());
     engine.Shutdown();
+}
+
+// ---- download folder -----------------------------------------------------------------------------------
+
+namespace {
+
+DWORD SetFolderDacl(const std::wstring& folder, PACL dacl, SECURITY_INFORMATION extra)
+{
+    return SetNamedSecurityInfoW(const_cast<wchar_t*>(folder.c_str()), SE_FILE_OBJECT,
+                                 DACL_SECURITY_INFORMATION | extra, nullptr, nullptr, dacl, nullptr);
+}
+
+} // namespace
+
+TEST_F(Engine, DownloadFolderOthersMayWriteToIsMovedAsideAndWhatTheyLeftIsNeverRun)
+{
+    // Another user got the folder open to everybody and left a program under the package's name.
+    const std::wstring folder = m_package.substr(0, m_package.rfind(L'\\'));
+    CreateDirectoryW(folder.c_str(), nullptr);
+    PSECURITY_DESCRIPTOR raw = nullptr;
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:(A;OICI;FA;;;WD)", SDDL_REVISION_1, &raw,
+                                                                     nullptr));
+    CDownloadFolder::LocalPtr everyone(raw);
+    BOOL present = FALSE, defaulted = FALSE;
+    PACL dacl = nullptr;
+    ASSERT_TRUE(GetSecurityDescriptorDacl(raw, &present, &dacl, &defaulted));
+    ASSERT_EQ(static_cast<DWORD>(ERROR_SUCCESS), SetFolderDacl(folder, dacl, 0));
+    {
+        HANDLE planted = CreateFileW(m_package.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        ASSERT_NE(INVALID_HANDLE_VALUE, planted);
+        DWORD done = 0;
+        WriteFile(planted, "planted", 7, &done, nullptr);
+        CloseHandle(planted);
+    }
+    DeleteFileW(CInstallLog::GetLogPath().c_str());
+
+    CInstallEngine engine(&m_view);
+    engine.LookupDownloadUrl();
+    Install(engine);
+
+    // The folder gets the installer's own protection back before anything else can fail.
+    CDownloadFolder::LocalPtr own = CDownloadFolder::BuildSecurity();
+    ASSERT_TRUE(GetSecurityDescriptorDacl(own.get(), &present, &dacl, &defaulted));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_SUCCESS), SetFolderDacl(folder, dacl, PROTECTED_DACL_SECURITY_INFORMATION));
+    const std::wstring planted = standin::ReadUtf8File(m_package);
+    DeleteFileW(m_package.c_str());
+
+    EXPECT_EQ(Installed, engine.GetInstallState());
+    EXPECT_EQ(L"planted", planted) << "the other user's file was replaced or removed";
+    const std::wstring record = standin::ReadUtf8File(standin::TempPath(L"Pavonel-SamplePackage.txt"));
+    const std::wstring privateRoot = CDownloadFolder::PrivateRoot();
+    const size_t at = record.find(L"\"" + privateRoot + L"\\");
+    ASSERT_NE(std::wstring::npos, at) << "the package did not run from a private folder: " << record.c_str();
+    const size_t end = record.find(L"\\CORVEX_Online.exe\"", at);
+    ASSERT_NE(std::wstring::npos, end) << record.c_str();
+    const std::wstring privateFolder = record.substr(at + 1, end - at - 1);
+    EXPECT_FALSE(standin::FileExists(privateFolder)) << "the private folder was left behind";
+    const std::wstring log = standin::ReadUtf8File(CInstallLog::GetLogPath());
+    EXPECT_NE(std::wstring::npos, log.find(L"download folder " + folder + L" not used: S-1-1-0 may change it"))
+        << log.c_str();
+    EXPECT_NE(std::wstring::npos, log.find(L"moved aside to " + privateFolder)) << log.c_str();
 }
 
 // ---- settings file -------------------------------------------------------------------------------------

@@ -1,5 +1,6 @@
-// Rules that need no network: text conversion, digests, install folders, the settings path, reading the
-// address reply and writing usage bodies.
+// Rules that need no network: text conversion, digests, install folders, what makes a download folder
+// trusted, the settings path, reading the address reply and writing usage bodies.
+#include "installer/install/DownloadFolder.h"
 #include "installer/install/DownloadUrlLookup.h"
 #include "installer/install/InstallPaths.h"
 #include "installer/install/SettingsStore.h"
@@ -11,6 +12,7 @@
 #include <gtest/gtest.h>
 #include <json/json.h>
 #include <windows.h>
+#include <sddl.h>
 
 #include <algorithm>
 #include <memory>
@@ -172,6 +174,112 @@ TEST(SettingsFile, PathFollowsTheSystemDrive)
 {
     EXPECT_EQ(L"D:\\tarvix\\Lumbra\\Configures.ini", CSettingsStore::ConfigIniPathForSystemDir(L"D:\\Windows\\System32"));
     EXPECT_EQ(L"C:\\tarvix\\Lumbra\\Configures.ini", CSettingsStore::ConfigIniPathForSystemDir(L"C:\\WINDOWS\\system32"));
+}
+
+// ---- download folder security ------------------------------------------------------------------------
+
+// What the installer asks for when it makes the folder (the file system of the test host may not keep it).
+TEST(DownloadFolderSecurity, RequestedDaclIsProtectedAndLeavesChangesToAdministratorsAndSystem)
+{
+    CDownloadFolder::LocalPtr security = CDownloadFolder::BuildSecurity();
+    ASSERT_TRUE(security);
+    SECURITY_DESCRIPTOR_CONTROL control = 0;
+    DWORD revision = 0;
+    ASSERT_TRUE(GetSecurityDescriptorControl(security.get(), &control, &revision));
+    EXPECT_NE(0, control & SE_DACL_PROTECTED) << "the drive root's permissions must not flow in";
+    BOOL present = FALSE, defaulted = FALSE;
+    PACL dacl = nullptr;
+    ASSERT_TRUE(GetSecurityDescriptorDacl(security.get(), &present, &dacl, &defaulted));
+    ASSERT_TRUE(present && dacl != nullptr);
+    ACL_SIZE_INFORMATION size = {};
+    ASSERT_TRUE(GetAclInformation(dacl, &size, sizeof(size), AclSizeInformation));
+    ASSERT_EQ(3u, size.AceCount);
+    const ACCESS_MASK writes = FILE_WRITE_DATA | FILE_APPEND_DATA | FILE_WRITE_EA | FILE_WRITE_ATTRIBUTES |
+                               FILE_DELETE_CHILD | DELETE | WRITE_DAC | WRITE_OWNER | GENERIC_WRITE | GENERIC_ALL;
+    int full = 0, readers = 0;
+    for (DWORD i = 0; i < size.AceCount; ++i) {
+        void* raw = nullptr;
+        ASSERT_TRUE(GetAce(dacl, i, &raw));
+        const ACCESS_ALLOWED_ACE* ace = static_cast<const ACCESS_ALLOWED_ACE*>(raw);
+        ASSERT_EQ(ACCESS_ALLOWED_ACE_TYPE, ace->Header.AceType);
+        EXPECT_EQ(OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE, ace->Header.AceFlags) << "entry " << i;
+        PSID sid = const_cast<DWORD*>(&ace->SidStart);
+        if (IsWellKnownSid(sid, WinLocalSystemSid) || IsWellKnownSid(sid, WinBuiltinAdministratorsSid)) {
+            EXPECT_EQ(static_cast<ACCESS_MASK>(FILE_ALL_ACCESS), ace->Mask);
+            ++full;
+        } else {
+            // The product runs as the user and reads its settings below this folder.
+            EXPECT_TRUE(IsWellKnownSid(sid, WinBuiltinUsersSid)) << "entry " << i << " names another SID";
+            EXPECT_EQ(static_cast<ACCESS_MASK>(FILE_GENERIC_READ | FILE_GENERIC_EXECUTE), ace->Mask);
+            EXPECT_EQ(0u, ace->Mask & writes);
+            ++readers;
+        }
+    }
+    EXPECT_EQ(2, full);
+    EXPECT_EQ(1, readers);
+}
+
+TEST(DownloadFolderSecurity, OnlyTrustedOwnersAndWritersAreAccepted)
+{
+    HANDLE token = nullptr;
+    ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token));
+    BYTE buffer[256] = {};
+    DWORD length = 0;
+    ASSERT_TRUE(GetTokenInformation(token, TokenUser, buffer, sizeof(buffer), &length));
+    CloseHandle(token);
+    wchar_t* userText = nullptr;
+    ASSERT_TRUE(ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid, &userText));
+    const std::wstring user = userText;
+    LocalFree(userText);
+    const std::wstring installer = L"S-1-5-80-956008885-3425934469-3193245925-2345789185-1960128530";
+
+    struct Case
+    {
+        std::wstring sddl;
+        const wchar_t* refusal; // part of the reason, or null when the folder is trusted
+    };
+    const Case cases[] = {
+        {L"O:BA" + std::wstring(CDownloadFolder::kSddl), nullptr},
+        {L"O:" + installer + L"D:(A;;FA;;;" + installer + L")(A;;FA;;;SY)(A;;0x1200a9;;;BU)", nullptr},
+        // What a folder made by this process reads back as where permissions follow the file mode.
+        {L"O:" + user + L"D:(A;OICI;FA;;;SY)(A;OICI;FA;;;" + user + L")(A;OICI;FR;;;WD)", nullptr},
+        {L"O:BAD:(A;OICIIO;GA;;;CO)(A;;FA;;;BA)", nullptr},
+        {L"O:BAD:(D;;FA;;;WD)(A;;FA;;;BA)", nullptr},
+        // A folder opened to everybody (as a world-writable folder reads back).
+        {L"O:" + user + L"D:(A;;FA;;;" + user + L")(A;OICI;0x1301ff;;;WD)", L"S-1-1-0 may change it"},
+        {L"O:S-1-5-21-1-2-3-1001D:(A;;FA;;;SY)", L"owned by S-1-5-21-1-2-3-1001"},
+        // A drive root's gift to its users: modify rights inherited by whatever is made inside.
+        {L"O:BAD:(A;;FA;;;BA)(A;OICIIO;SDGRGWGX;;;AU)", L"S-1-5-11 may change it"},
+        {L"O:BAD:(A;;FA;;;BA)(A;;GW;;;BU)", L"S-1-5-32-545"},
+        {L"O:BAD:(A;;FA;;;BA)(A;;0x00100040;;;BU)", L"S-1-5-32-545"}, // delete what is inside
+        {L"O:BAD:(A;;FA;;;BA)(A;;0x00040000;;;BU)", L"S-1-5-32-545"}, // change the permissions
+        {L"D:(A;;FA;;;BA)", L"no owner"},
+    };
+    for (const Case& test : cases) {
+        PSECURITY_DESCRIPTOR raw = nullptr;
+        ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(test.sddl.c_str(), SDDL_REVISION_1, &raw,
+                                                                         nullptr))
+            << WideToUtf8String(test.sddl);
+        CDownloadFolder::LocalPtr security(raw);
+        std::wstring why;
+        const bool trusted = CDownloadFolder::IsTrustedSecurity(raw, &why);
+        EXPECT_EQ(test.refusal == nullptr, trusted) << WideToUtf8String(test.sddl) << ": " << WideToUtf8String(why);
+        if (test.refusal != nullptr) {
+            EXPECT_NE(std::wstring::npos, why.find(test.refusal)) << WideToUtf8String(why);
+        }
+    }
+
+    // No access list at all lets everybody do everything.
+    SECURITY_DESCRIPTOR open = {};
+    ASSERT_TRUE(InitializeSecurityDescriptor(&open, SECURITY_DESCRIPTOR_REVISION));
+    BYTE administrators[SECURITY_MAX_SID_SIZE] = {};
+    DWORD sidSize = sizeof(administrators);
+    ASSERT_TRUE(CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, administrators, &sidSize));
+    ASSERT_TRUE(SetSecurityDescriptorOwner(&open, administrators, FALSE));
+    ASSERT_TRUE(SetSecurityDescriptorDacl(&open, TRUE, nullptr, FALSE));
+    std::wstring why;
+    EXPECT_FALSE(CDownloadFolder::IsTrustedSecurity(&open, &why));
+    EXPECT_NE(std::wstring::npos, why.find(L"no access list")) << WideToUtf8String(why);
 }
 
 // ---- reading the address reply -------------------------------------------------------------------------
