@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "ui/controls/UIControl.h"
+#include "ui/controls/UIOption.h"
 #include "ui/core/UIDrawInfo.h"
 #include "ui/core/UIRender.h"
 
@@ -765,7 +766,13 @@ void CPaintManagerUI::RemoveOptionGroup(LPCTSTR pStrGroupName, CControlUI* pCont
 
 void CPaintManagerUI::RemoveAllOptionGroups()
 {
-    ForEachValue<CStdPtrArray>(m_mOptionGroup, [](LPCTSTR, CStdPtrArray* p) { delete p; });
+    ForEachValue<CStdPtrArray>(m_mOptionGroup, [this](LPCTSTR, CStdPtrArray* p) {
+        for (int i = 0; i < p->GetSize(); ++i) {
+            auto* pOption = static_cast<COptionUI*>(static_cast<CControlUI*>(p->GetAt(i))->GetInterface(L"Option"));
+            if (pOption != nullptr) pOption->ForgetGroupManager(this);
+        }
+        delete p;
+    });
     m_mOptionGroup.RemoveAll();
 }
 
