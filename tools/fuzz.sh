@@ -48,7 +48,7 @@ for target in $targets; do
       tail -5 "$work/$target.log" >&2
       crashes=$((crashes + 1)); next=$((next + 1)); continue
     fi
-    read -r _ n _ exc _ lk _ pk _ state <"$status"
+    read -r _ n _ exc _ lk _ pk _ state < <(tr -d '\r' <"$status")
     crashes=$((crashes + exc)); leaks=$((leaks + lk))
     [ "$pk" -gt "$peakkb" ] && peakkb=$pk
     case $state in

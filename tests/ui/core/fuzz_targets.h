@@ -270,11 +270,14 @@ inline void MutateArchive(Bytes& zip, Rng& rng)
         return;
     }
     // A central-directory field of some entry: sizes, offset, name length.
+    // Compared as distances: the directory offset comes from the (damaged) data, and an
+    // offset near 4 GiB would wrap the sum around on a 32-bit build.
+    auto fits = [&zip](size_t at) { return at < zip.size() && zip.size() - at > 46; };
     size_t entry = dir;
-    for (unsigned skip = rng.Below(7); skip > 0 && entry + 46 < zip.size(); --skip) {
+    for (unsigned skip = rng.Below(7); skip > 0 && fits(entry); --skip) {
         entry += 46 + (zip[entry + 28] | (zip[entry + 29] << 8));
     }
-    if (entry + 46 >= zip.size()) return;
+    if (!fits(entry)) return;
     const size_t offsets[] = {16, 20, 24, 42, 28, 10, 8};
     size_t field = offsets[rng.Below(7)];
     unsigned value = rng.Below(3) == 0 ? 0xFFFFFFFFu : (rng.Below(2) ? rng.Next() : rng.Below(1 << 20));

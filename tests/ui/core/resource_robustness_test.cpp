@@ -548,7 +548,7 @@ TEST(Fuzz, Command)
     const int count = std::atoi(Env("VENEER_FUZZ_COUNT", "1000").c_str());
     const int start = std::atoi(Env("VENEER_FUZZ_START", "0").c_str());
     static ULONGLONG hangMs = std::strtoull(Env("VENEER_FUZZ_HANG_MS", "10000").c_str(), nullptr, 10);
-    SetUnhandledExceptionFilter(&FuzzCrash);
+    if (std::getenv("VENEER_BACKTRACE") == nullptr) SetUnhandledExceptionFilter(&FuzzCrash);
     CloseHandle(CreateThread(nullptr, 0, &Watchdog, &hangMs, 0, nullptr));
 
     const std::vector<Bytes> seeds = target->seeds();
