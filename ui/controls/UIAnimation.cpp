@@ -91,12 +91,15 @@ void CUIAnimation::OnAnimationElapse(int nAnimationID)
     if ((data = FindAnimation(nAnimationID)) == nullptr) return;
 
     if (nCur >= nTotal) {
-        OnAnimationStop(nAnimationID);
-        if ((data = FindAnimation(nAnimationID)) == nullptr) return;
         if (!data->bLoop) {
+            // Ended before the owner hears of it, so the owner may start a new animation
+            // with the same id from its handler and that one runs.
             StopAnimation(nAnimationID);
+            OnAnimationStop(nAnimationID);
             return;
         }
+        OnAnimationStop(nAnimationID);
+        if ((data = FindAnimation(nAnimationID)) == nullptr) return;
         // Next tick starts the next round with frame 0.
         data->nCurFrame = 0;
         return;

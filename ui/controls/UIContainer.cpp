@@ -804,9 +804,12 @@ SIZE CContainerUI::EstimateSize(SIZE szAvailable)
         if (m_bAutoCalcWidth) sz.cx += szChild.cx + rcPadding.left + rcPadding.right;
         if (m_bAutoCalcHeight) sz.cy += szChild.cy + rcPadding.top + rcPadding.bottom;
     }
+    // Children estimate in window pixels, so inset and gaps are scaled to match.
+    const RECT rcInset = GetInset();
+    const int iGap = GetChildPadding();
     int nGaps = m_items.GetSize() > 0 ? m_items.GetSize() - 1 : 0;
-    if (m_bAutoCalcWidth) sz.cx += m_rcInset.left + m_rcInset.right + nGaps * m_iChildPadding;
-    if (m_bAutoCalcHeight) sz.cy += m_rcInset.top + m_rcInset.bottom + nGaps * m_iChildPadding;
+    if (m_bAutoCalcWidth) sz.cx += rcInset.left + rcInset.right + nGaps * iGap;
+    if (m_bAutoCalcHeight) sz.cy += rcInset.top + rcInset.bottom + nGaps * iGap;
     return sz;
 }
 

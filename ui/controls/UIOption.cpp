@@ -26,7 +26,7 @@ COptionUI::COptionUI()
 
 COptionUI::~COptionUI()
 {
-    if (!m_sGroupName.IsEmpty() && m_pManager != nullptr) m_pManager->RemoveOptionGroup(m_sGroupName, this);
+    LeaveGroup();
 }
 
 LPCTSTR COptionUI::GetClass() const
@@ -43,7 +43,26 @@ LPVOID COptionUI::GetInterface(LPCTSTR pstrName)
 void COptionUI::SetManager(CPaintManagerUI* pManager, CControlUI* pParent, bool bInit)
 {
     CButtonUI::SetManager(pManager, pParent, bInit);
-    if (bInit && !m_sGroupName.IsEmpty() && m_pManager != nullptr) m_pManager->AddOptionGroup(m_sGroupName, this);
+    if (bInit) JoinGroup();
+}
+
+void COptionUI::JoinGroup()
+{
+    if (m_sGroupName.IsEmpty() || m_pManager == nullptr) return;
+    if (m_pGroupManager != m_pManager) LeaveGroup();
+    m_pManager->AddOptionGroup(m_sGroupName, this);
+    m_pGroupManager = m_pManager;
+}
+
+void COptionUI::LeaveGroup()
+{
+    if (m_pGroupManager != nullptr && !m_sGroupName.IsEmpty()) m_pGroupManager->RemoveOptionGroup(m_sGroupName, this);
+    m_pGroupManager = nullptr;
+}
+
+void COptionUI::ForgetGroupManager(CPaintManagerUI* pManager)
+{
+    if (m_pGroupManager == pManager) m_pGroupManager = nullptr;
 }
 
 LPCTSTR COptionUI::GetGroup() const
@@ -55,9 +74,9 @@ void COptionUI::SetGroup(LPCTSTR pStrGroupName)
 {
     const CUIString sNew = pStrGroupName != nullptr ? pStrGroupName : L"";
     if (sNew == m_sGroupName) return;
-    if (!m_sGroupName.IsEmpty() && m_pManager != nullptr) m_pManager->RemoveOptionGroup(m_sGroupName, this);
+    LeaveGroup();
     m_sGroupName = sNew;
-    if (!m_sGroupName.IsEmpty() && m_pManager != nullptr) m_pManager->AddOptionGroup(m_sGroupName, this);
+    JoinGroup();
 }
 
 bool COptionUI::IsSelected() const

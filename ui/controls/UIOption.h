@@ -45,6 +45,8 @@ public:
 
     LPCTSTR GetGroup() const;
     void SetGroup(LPCTSTR pStrGroupName = nullptr);
+    // Called by a manager that drops its groups (it is going away): nothing to leave there.
+    void ForgetGroupManager(CPaintManagerUI* pManager);
 
     virtual bool IsSelected() const;
     virtual void Selected(bool bSelected, bool bTriggerEvent = true);
@@ -62,9 +64,14 @@ public:
 protected:
     void BuildSelectedStateImages();
     void SetSelectedFlag(bool bSelected);
+    void JoinGroup();
+    void LeaveGroup();
 
     bool m_bSelected;
     CUIString m_sGroupName;
+    // The manager whose group table holds this option. A tree built with a manager and
+    // then deleted unattached no longer knows its manager, yet must still leave the group.
+    CPaintManagerUI* m_pGroupManager = nullptr;
 
     DWORD m_dwSelectedBkColor;
     DWORD m_dwSelectedTextColor;

@@ -344,8 +344,12 @@ void CRichEditUI::SetText(LPCTSTR pstrText)
         Invalidate();
         return;
     }
+    // The text engine may refuse to replace the selection of a read-only edit, as it refuses
+    // typing; the program's own text must still go in, so read-only is lifted meanwhile.
+    if (m_bReadOnly) m_pTwh->SetReadOnly(false);
     SetSel(0, -1);
     ReplaceSel(m_sText, false);
+    if (m_bReadOnly) m_pTwh->SetReadOnly(true);
     EmptyUndoBuffer();
 }
 

@@ -84,6 +84,10 @@ void CScrollBarUI::SetEnabled(bool bEnable)
 {
     CControlUI::SetEnabled(bEnable);
     if (!IsEnabled()) {
+        // Disabled while held: the auto-repeat ends with the press.
+        KillTimer(kTimerId);
+        m_nScrollRepeatDelay = 0;
+        m_nLastScrollOffset = 0;
         m_uButton1State = 0;
         m_uButton2State = 0;
         m_uThumbState = 0;

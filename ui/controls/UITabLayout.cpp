@@ -57,6 +57,7 @@ bool CTabLayoutUI::Remove(CControlUI* pControl, bool bDoNotDestroy)
     if (!CContainerUI::Remove(pControl, bDoNotDestroy)) return false;
     if (pControl == m_pCurPage) m_pCurPage = nullptr;
     if (pControl == m_pOldPage) m_pOldPage = nullptr;
+    if (bDoNotDestroy) Detach(pControl);
 
     if (m_iCurSel == iIndex) {
         if (GetCount() > 0) {
@@ -70,6 +71,24 @@ bool CTabLayoutUI::Remove(CControlUI* pControl, bool bDoNotDestroy)
         --m_iCurSel;
     }
     return true;
+}
+
+namespace {
+
+CControlUI* CALLBACK ForgetInManager(CControlUI* pControl, LPVOID pData)
+{
+    static_cast<CPaintManagerUI*>(pData)->ReapObjects(pControl);
+    return nullptr;
+}
+
+} // namespace
+
+void CTabLayoutUI::Detach(CControlUI* pPage)
+{
+    // A page the caller keeps belongs to no window any more: the manager forgets every
+    // control of it (focus, hover, capture, names, timers) and the page forgets its layout.
+    if (m_pManager != nullptr) pPage->FindControl(ForgetInManager, m_pManager, UIFIND_ALL);
+    pPage->SetManager(nullptr, nullptr, false);
 }
 
 void CTabLayoutUI::RemoveAll()
@@ -105,7 +124,9 @@ bool CTabLayoutUI::SelectItem(int iIndex)
     if (iIndex == m_iCurSel) return true;
 
     const UIAnim anim = GetAnimation();
-    if (anim == UIANIM_VERTICAL || anim == UIANIM_HORIZONTAL) {
+    // Only a layout in its window's tree slides: the frame timer of a tree that is never
+    // attached would outlive it.
+    if ((anim == UIANIM_VERTICAL || anim == UIANIM_HORIZONTAL) && IsInManagerTree()) {
         const int iOld = m_iCurSel;
         m_nDirection = iIndex > m_iCurSel ? -1 : 1;
         m_iOldSel = m_iCurSel;

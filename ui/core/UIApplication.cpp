@@ -130,8 +130,9 @@ void CUIApplication::InitResource()
         CResourceManager::GetInstance()->LoadResource(L"res.xml", nullptr);
         break;
     case RES_ZIP:
-        // The archive name is taken relative to the resource path.
-        CPaintManagerUI::SetResourceZip(m_sZipFile.GetData(), m_bCacheZip, PasswordOrNull(m_sZipPassword));
+        // The archive lies in the application folder, not inside the skin folder it replaces;
+        // an absolute name stays as it is.
+        CPaintManagerUI::SetResourceZip(ZipPathInAppFolder().GetData(), m_bCacheZip, PasswordOrNull(m_sZipPassword));
         break;
     case RES_RESOURCE:
         CResourceManager::GetInstance()->LoadResource(m_sResName.GetData(), m_sResTypeName.GetData());
@@ -142,6 +143,13 @@ void CUIApplication::InitResource()
     default:
         break;
     }
+}
+
+CUIString CUIApplication::ZipPathInAppFolder() const
+{
+    const CUIString& name = m_sZipFile;
+    const bool absolute = name.GetLength() >= 2 && (name[1] == L':' || (name[0] == L'\\' && name[1] == L'\\'));
+    return absolute || name.IsEmpty() ? name : m_sAppPath + name;
 }
 
 bool CUIApplication::UseSkinArchiveResource()

@@ -76,6 +76,7 @@ protected:
     // Hands the skin archive held in the resource module to the framework;
     // false when the resource is missing or empty.
     bool UseSkinArchiveResource();
+    CUIString ZipPathInAppFolder() const;
 
     CUIAppRegistryKey m_regKey;
     CUIFrameWnd* m_pMainWnd;

@@ -50,6 +50,37 @@ public:
     SourceScope& operator=(const SourceScope&) = delete;
 };
 
+// What the build in progress has spent, from its outermost Create to its end.
+struct BuildBudget
+{
+    int depth = 0;
+    int used = 0;
+    bool exhausted = false;
+};
+
+BuildBudget& Budget()
+{
+    static BuildBudget budget;
+    return budget;
+}
+
+class BudgetScope
+{
+public:
+    BudgetScope()
+    {
+        BuildBudget& b = Budget();
+        if (b.depth++ == 0) {
+            b.used = 0;
+            b.exhausted = false;
+        }
+    }
+    ~BudgetScope() { --Budget().depth; }
+    BudgetScope(const BudgetScope&) = delete;
+    BudgetScope& operator=(const BudgetScope&) = delete;
+    bool IsOutermost() const { return Budget().depth == 1; }
+};
+
 std::wstring SourceKey(const STRINGorID& xml, LPCTSTR type)
 {
     if (!xml.IsId()) return xml.GetString();
@@ -178,6 +209,21 @@ CControlUI* CDialogBuilder::Create(STRINGorID xml, LPCTSTR type, IDialogBuilderC
     return Create(pCallback, pManager, pParent, pPackage);
 }
 
+bool CDialogBuilder::Spend()
+{
+    BuildBudget& b = Budget();
+    if (b.exhausted) return false;
+    if (b.used < MAX_CONTROLS) {
+        ++b.used;
+        return true;
+    }
+    b.exhausted = true;
+    CUIString text;
+    text.Format(L"CDialogBuilder::_Parse Error\r\nThe markup asks for more than %d controls", MAX_CONTROLS);
+    g_pfnReporter(text, L"Create Control Failed");
+    return false;
+}
+
 CControlUI* CDialogBuilder::Create(IDialogBuilderCallback* pCallback, CPaintManagerUI* pManager,
                                    CControlUI* pParent, CLangPackageUI* pPackage)
 {
@@ -192,7 +238,14 @@ CControlUI* CDialogBuilder::Create(IDialogBuilderCallback* pCallback, CPaintMana
             pManager->SetInitWindowParameter(true);
         }
     }
-    return _Parse(root, pParent, pManager, pPackage);
+    BudgetScope budget;
+    CControlUI* pResult = _Parse(root, pParent, pManager, pPackage);
+    if (budget.IsOutermost() && Budget().exhausted) {
+        // A partial tree is no result; what went into a caller's parent stays the parent's.
+        if (pParent == nullptr) delete pResult;
+        return nullptr;
+    }
+    return pResult;
 }
 
 void CDialogBuilder::RegisterResources(const CXmlNodeUI& root, CPaintManagerUI* pm)
@@ -260,7 +313,7 @@ void CDialogBuilder::ParseInclude(const CXmlNodeUI& node, CControlUI* pParent, C
                           : STRINGorID(source.value());
     std::wstring key = SourceKey(xml, byId ? m_sResType.GetData() : nullptr);
     if (IsInProgress(key) || SourcesInProgress().size() >= MAX_INCLUDE_NESTING) return;
-    for (int i = 0; i < count; ++i) {
+    for (int i = 0; i < count && Spend(); ++i) {
         CDialogBuilder builder;
         builder.SetInstance(m_instance);
         if (byId) builder.Create(xml, m_sResType, m_pCallback, pManager, pParent);
@@ -333,6 +386,7 @@ CControlUI* CDialogBuilder::_Parse(const CXmlNodeUI& parent, CControlUI* pParent
             ParseInclude(node, pParent, pManager);
             continue;
         }
+        if (!Spend()) break;
         CUIString cls;
         cls.Format(L"C%sUI", element);
         CControlUI* pControl = CreateByName(node, cls);

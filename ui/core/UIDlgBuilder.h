@@ -32,6 +32,10 @@ public:
     // Deepest element nesting and include nesting that are built; deeper
     // parts of a document are skipped.
     enum { MAX_NESTING = 200, MAX_INCLUDE_NESTING = 16 };
+    // Controls (and Include rounds) one build may make, includes and their counts
+    // together: markup asking for more is refused (reported, and the build yields
+    // nothing) instead of freezing the UI thread.
+    enum { MAX_CONTROLS = 10000 };
 
     CDialogBuilder();
     ~CDialogBuilder();
@@ -64,6 +68,8 @@ private:
     void ParseInclude(const CXmlNodeUI& node, CControlUI* pParent, CPaintManagerUI* pManager);
     CControlUI* CreateByName(const CXmlNodeUI& node, LPCTSTR pstrClass);
     static void ReportUnknown(CLangPackageUI* pPackage, LPCTSTR pstrElement);
+    // Counts one control or Include round against the build's limit; false once it is used up.
+    static bool Spend();
     void ApplyAttributes(const CXmlNodeUI& node, CControlUI* pControl, CPaintManagerUI* pManager);
 
     CXmlDocumentUI m_xml;

@@ -459,9 +459,22 @@ void CPaintManagerUI::SetCapture()
 
 void CPaintManagerUI::ReleaseCapture()
 {
-    ::ReleaseCapture();
+    // Cleared first: the WM_CAPTURECHANGED sent from inside ::ReleaseCapture is then
+    // known to be our own release, not a capture taken away.
     m_bMouseCapture = false;
     m_bDragMode = false;
+    ::ReleaseCapture();
+}
+
+void CPaintManagerUI::CancelClick()
+{
+    CControlUI* pClick = m_pEventClick;
+    m_pEventClick = nullptr;
+    if (m_bMouseCapture) ReleaseCapture();
+    if (pClick == nullptr) return;
+    // Far outside every control: a release there ends the press without a click.
+    const POINT ptNowhere = {-0x7FFF, -0x7FFF};
+    Deliver(pClick, MakeEvent(UIEVENT_BUTTONUP, pClick, ptNowhere, 0, 0, 0));
 }
 
 bool CPaintManagerUI::IsCaptured() const
@@ -1009,7 +1022,16 @@ bool CPaintManagerUI::MessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, LR
         if (m_pFocus != nullptr) SendEvent(m_pFocus, UIEVENT_SETFOCUS, wParam, lParam, 0);
         break;
     case WM_KILLFOCUS:
-        if (IsCaptured()) ReleaseCapture();
+        if (IsCaptured()) CancelClick();
+        break;
+    case WM_CAPTURECHANGED:
+        // Another window took the mouse (Alt+Tab, a menu, a system loop) while a control was
+        // held: its button-up will go elsewhere.
+        if (m_bMouseCapture && reinterpret_cast<HWND>(lParam) != m_hWndPaint) {
+            m_bMouseCapture = false;
+            m_bDragMode = false;
+            CancelClick();
+        }
         break;
     case WM_NOTIFY: {
         auto* lpNMHDR = reinterpret_cast<LPNMHDR>(lParam);

@@ -325,6 +325,9 @@ private:
     void KillFocus(CControlUI* pNewFocus, bool bRemember);
     UINT NextTimerId() const;
     void DoDragOut();
+    // Ends a press whose button-up will never come (capture lost, drag loop, focus gone):
+    // the pressed control hears a release outside itself, so it clears its state unclicked.
+    void CancelClick();
 
     // painting helpers (UIManagerPaint.cpp)
     void OnPaint();

@@ -76,6 +76,8 @@ void CPaintManagerUI::DoDragOut()
     pSource->Release();
     pData->Release();
     m_bDragMode = false;
+    // The drag loop swallowed the button-up: the dragged control must not stay pressed.
+    CancelClick();
 }
 
 }  // namespace Veneer

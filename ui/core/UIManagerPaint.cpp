@@ -49,6 +49,13 @@ FARPROC User32Proc(const char* pstrName)
     return hUser32 != nullptr ? ::GetProcAddress(hUser32, pstrName) : nullptr;
 }
 
+bool BitmapHasSize(HBITMAP hBitmap, int cx, int cy)
+{
+    BITMAP bm = {};
+    if (::GetObjectW(hBitmap, sizeof(bm), &bm) != sizeof(bm)) return false;
+    return bm.bmWidth == cx && (bm.bmHeight == cy || bm.bmHeight == -cy);
+}
+
 PFNUPDATELAYEREDWINDOW UpdateLayeredWindowProc()
 {
     static PFNUPDATELAYEREDWINDOW pfn =
@@ -572,6 +579,12 @@ void CPaintManagerUI::OnPaint()
     ::GetClientRect(m_hWndPaint, &rcClient);
     RECT rcPaint = {0, 0, 0, 0};
     if (!::GetUpdateRect(m_hWndPaint, &rcPaint, FALSE)) return;
+    // The client may have changed size without a layout (updates locked, hidden root): the
+    // off-screen image is cleared and painted by the client size, so it must have that size.
+    if (m_hbmpOffscreen != nullptr &&
+        !BitmapHasSize(m_hbmpOffscreen, rcClient.right - rcClient.left, rcClient.bottom - rcClient.top)) {
+        FreeOffscreen();
+    }
 
     if (m_bFocusNeeded) SetNextTabControl(true);
     SetPainting(true);

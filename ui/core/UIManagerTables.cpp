@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "ui/controls/UIControl.h"
+#include "ui/controls/UIOption.h"
 #include "ui/core/UIDrawInfo.h"
 #include "ui/core/UIRender.h"
 
@@ -306,13 +307,22 @@ HFONT CPaintManagerUI::GetFont(int id)
     return pInfo != nullptr ? pInfo->hFont : nullptr;
 }
 
+// A face name as a font stores it: cut to what a LOGFONT holds, so a long name finds the
+// font it was added under instead of making a new one on every look-up.
+static CUIString StoredFaceName(LPCTSTR pStrFontName)
+{
+    CUIString face(pStrFontName);
+    return face.GetLength() < LF_FACESIZE ? face : face.Left(LF_FACESIZE - 1);
+}
+
 HFONT CPaintManagerUI::GetFont(LPCTSTR pStrFontName, int nSize, bool bBold, bool bUnderline, bool bItalic)
 {
     if (pStrFontName == nullptr) return nullptr;
+    const CUIString face = StoredFaceName(pStrFontName);
     HFONT hFound = nullptr;
     for (const CStdStringPtrMap* pFonts : {&m_ResInfo.m_CustomFonts, &m_SharedResInfo.m_CustomFonts}) {
         ForEachValue<TFontInfo>(*pFonts, [&](LPCTSTR, TFontInfo* p) {
-            if (hFound == nullptr && p->sFontName.CompareNoCase(pStrFontName) == 0 && p->iSize == nSize &&
+            if (hFound == nullptr && p->sFontName.CompareNoCase(face) == 0 && p->iSize == nSize &&
                 p->bBold == bBold && p->bUnderline == bUnderline && p->bItalic == bItalic) {
                 hFound = p->hFont;
             }
@@ -336,10 +346,11 @@ int CPaintManagerUI::GetFontIndex(LPCTSTR pStrFontName, int nSize, bool bBold, b
                                   bool bShared)
 {
     if (pStrFontName == nullptr) return -1;
+    const CUIString face = StoredFaceName(pStrFontName);
     int id = -1;
     ForEachValue<TFontInfo>(bShared ? m_SharedResInfo.m_CustomFonts : m_ResInfo.m_CustomFonts,
                             [&](LPCTSTR, TFontInfo* p) {
-                                if (id < 0 && p->sFontName.CompareNoCase(pStrFontName) == 0 && p->iSize == nSize &&
+                                if (id < 0 && p->sFontName.CompareNoCase(face) == 0 && p->iSize == nSize &&
                                     p->bBold == bBold && p->bUnderline == bUnderline && p->bItalic == bItalic) {
                                     id = p->id;
                                 }
@@ -755,7 +766,13 @@ void CPaintManagerUI::RemoveOptionGroup(LPCTSTR pStrGroupName, CControlUI* pCont
 
 void CPaintManagerUI::RemoveAllOptionGroups()
 {
-    ForEachValue<CStdPtrArray>(m_mOptionGroup, [](LPCTSTR, CStdPtrArray* p) { delete p; });
+    ForEachValue<CStdPtrArray>(m_mOptionGroup, [this](LPCTSTR, CStdPtrArray* p) {
+        for (int i = 0; i < p->GetSize(); ++i) {
+            auto* pOption = static_cast<COptionUI*>(static_cast<CControlUI*>(p->GetAt(i))->GetInterface(L"Option"));
+            if (pOption != nullptr) pOption->ForgetGroupManager(this);
+        }
+        delete p;
+    });
     m_mOptionGroup.RemoveAll();
 }
 

@@ -33,6 +33,11 @@ public:
     // ---- bitmaps and images -----------------------------------------------------
     // 32-bit top-down DIB section; *pBits receives its pixels (may be null when not wanted).
     static HBITMAP CreateARGB32Bitmap(HDC hDC, int cx, int cy, BYTE** pBits);
+    // Largest image the loaders produce: a bigger size (decoded, rasterised or asked for)
+    // is a failed load, never an attempt to allocate it.
+    static const int kMaxImageSide = 16384;
+    static const LONGLONG kMaxImagePixels = 16LL * 1024 * 1024;
+    static bool IsImageSizeAllowed(double cx, double cy);
     // Re-colours every pixel from the image's unadjusted copy (taken on first use).
     // bUseHSL false (or an image not marked for HSL) restores the unadjusted pixels.
     static void AdjustImage(bool bUseHSL, TImageInfo* imageInfo, short H, short S, short L);

@@ -375,6 +375,38 @@ void CHtmlText::OpenTagEffect(TCHAR letter, const CUIString& arg)
     }
 }
 
+namespace {
+
+// What an open tag changes; a closer gives back only these, so tags of different kinds
+// may close in any order ("<c #f00>a<b>b</c>c</b>" leaves "c" bold in the default colour).
+enum : unsigned { kFieldFont = 1, kFieldColor = 2, kFieldLink = 4, kFieldSpacing = 8, kFieldSelected = 16 };
+
+unsigned FieldsOf(TCHAR letter)
+{
+    switch (letter) {
+    case _T('a'): return kFieldFont | kFieldColor | kFieldLink;
+    case _T('b'):
+    case _T('f'):
+    case _T('i'):
+    case _T('u'): return kFieldFont;
+    case _T('c'): return kFieldColor;
+    case _T('p'): return kFieldSpacing;
+    case _T('s'): return kFieldSelected;
+    default: return 0;
+    }
+}
+
+void CopyFields(TextState& to, const TextState& from, unsigned fields)
+{
+    if (fields & kFieldFont) to.font = from.font;
+    if (fields & kFieldColor) to.color = from.color;
+    if (fields & kFieldLink) to.link = from.link;
+    if (fields & kFieldSpacing) to.spacing = from.spacing;
+    if (fields & kFieldSelected) to.selected = from.selected;
+}
+
+} // namespace
+
 void CHtmlText::CloseTagEffect(TCHAR letter)
 {
     size_t i = m_stack.size();
@@ -382,8 +414,18 @@ void CHtmlText::CloseTagEffect(TCHAR letter)
     if (i == 0) return;
     FlushText();
     const int leavingFont = m_state.font;
-    m_state = m_stack[i - 1].saved;
-    m_stack.resize(i - 1);
+    const size_t at = i - 1;
+    unsigned fields = FieldsOf(letter);
+    // Where a later, still open tag changed the same thing, that tag now gives back what
+    // this one found; the rest returns to its value from before this tag.
+    for (size_t j = at + 1; j < m_stack.size() && fields != 0; ++j) {
+        const unsigned shared = fields & FieldsOf(m_stack[j].letter);
+        if (shared == 0) continue;
+        CopyFields(m_stack[j].saved, m_stack[at].saved, shared);
+        fields &= ~shared;
+    }
+    CopyFields(m_state, m_stack[at].saved, fields);
+    m_stack.erase(m_stack.begin() + static_cast<std::ptrdiff_t>(at));
     if (letter == _T('p')) Emit(AtomKind::ParaEnd);
     if (Font(leavingFont).italic && !Font(m_state.font).italic) Emit(AtomKind::ItalicEnd, leavingFont);
 }

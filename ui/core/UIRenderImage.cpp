@@ -6,6 +6,8 @@
 #include <tchar.h>
 
 #include <atomic>
+#include <cmath>
+#include <new>
 #include <memory>
 #include <vector>
 
@@ -66,7 +68,11 @@ TImageInfo* BuildImage(const unsigned char* pRGBA, int width, int height, DWORD 
         }
         pOut[i] = value;
     }
-    TImageInfo* pInfo = new TImageInfo;
+    TImageInfo* pInfo = new (std::nothrow) TImageInfo;
+    if (pInfo == nullptr) {
+        ::DeleteObject(hBitmap);
+        return nullptr;
+    }
     pInfo->hBitmap = hBitmap;
     pInfo->pBits = pDest;
     pInfo->nX = width;
@@ -83,6 +89,35 @@ unsigned int ToSvgColor(DWORD argb)
     return 0xFF000000u | ((argb & 0xFF) << 16) | (argb & 0xFF00) | ((argb >> 16) & 0xFF);
 }
 
+// The raster size and scale of an SVG: its own size, fitted to a requested width, or
+// following the DPI. False when that is not a sane image size; sizes are checked in double
+// before any conversion to int, so huge or non-finite values never overflow.
+bool SvgRasterSize(float svgW, float svgH, int width, int height, CPaintManagerUI* pManager, int& w, int& h,
+                   float& scale)
+{
+    if (!(svgW >= 1.0f && svgH >= 1.0f && std::isfinite(svgW) && std::isfinite(svgH))) return false;
+    if (width > 0 && height > 0) {
+        // Fit to the requested width; the height only enables the fit.
+        scale = static_cast<float>(width) / svgW;
+        const float exactH = scale * svgH;
+        if (!CRenderEngine::IsImageSizeAllowed(width, exactH)) return false;
+        w = width;
+        h = static_cast<int>(exactH);
+        if (exactH != static_cast<float>(h) && h > 0) {
+            scale = static_cast<float>(h) / svgH;
+            w = static_cast<int>(scale * svgW);
+        }
+    } else {
+        if (pManager != nullptr && pManager->GetDPIObj() != nullptr) scale = pManager->GetDPIObj()->GetScale() / 100.0f;
+        if (!CRenderEngine::IsImageSizeAllowed(static_cast<double>(svgW) * scale, static_cast<double>(svgH) * scale)) {
+            return false;
+        }
+        w = static_cast<int>(svgW * scale);
+        h = static_cast<int>(svgH * scale);
+    }
+    return w > 0 && h > 0 && CRenderEngine::IsImageSizeAllowed(w, h);
+}
+
 TImageInfo* LoadSvg(const BYTE* pData, DWORD dwSize, DWORD mask, int width, int height, DWORD fillcolor,
                     CPaintManagerUI* pManager)
 {
@@ -95,28 +130,9 @@ TImageInfo* LoadSvg(const BYTE* pData, DWORD dwSize, DWORD mask, int width, int 
             if (shape->fill.type == NSVG_PAINT_COLOR && shape->fill.color != 0) shape->fill.color = ToSvgColor(fillcolor);
         }
     }
-    const float svgW = svg->width;
-    const float svgH = svg->height;
-    int w = static_cast<int>(svgW);
-    int h = static_cast<int>(svgH);
-    if (w <= 0 || h <= 0) return nullptr;
+    int w = 0, h = 0;
     float scale = 1.0f;
-    if (width > 0 && height > 0) {
-        // Fit to the requested width; the height only enables the fit.
-        scale = static_cast<float>(width) / svgW;
-        w = width;
-        const float exactH = scale * svgH;
-        h = static_cast<int>(exactH);
-        if (exactH != static_cast<float>(h) && h > 0) {
-            scale = static_cast<float>(h) / svgH;
-            w = static_cast<int>(scale * svgW);
-        }
-    } else if (pManager != nullptr && pManager->GetDPIObj() != nullptr) {
-        scale = pManager->GetDPIObj()->GetScale() / 100.0f;
-        w = static_cast<int>(svgW * scale);
-        h = static_cast<int>(svgH * scale);
-    }
-    if (w <= 0 || h <= 0) return nullptr;
+    if (!SvgRasterSize(svg->width, svg->height, width, height, pManager, w, h, scale)) return nullptr;
     std::unique_ptr<NSVGrasterizer, SvgRasterizerFree> rast(nsvgCreateRasterizer());
     if (!rast) return nullptr;
     std::vector<unsigned char> rgba(static_cast<size_t>(w) * static_cast<size_t>(h) * 4, 0);
@@ -369,6 +385,9 @@ HBITMAP CRenderEngine::CreateARGB32Bitmap(HDC hDC, int cx, int cy, BYTE** pBits)
 {
     if (pBits != nullptr) *pBits = nullptr;
     if (cx <= 0 || cy <= 0) return nullptr;
+    // The byte count must fit the header's 32-bit field and the address space.
+    const ULONGLONG bytes = static_cast<ULONGLONG>(cx) * static_cast<ULONGLONG>(cy) * 4;
+    if (bytes > 0x7FFFFFFFull) return nullptr;
     BITMAPINFO bmi = {};
     bmi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
     bmi.bmiHeader.biWidth = cx;
@@ -376,12 +395,19 @@ HBITMAP CRenderEngine::CreateARGB32Bitmap(HDC hDC, int cx, int cy, BYTE** pBits)
     bmi.bmiHeader.biPlanes = 1;
     bmi.bmiHeader.biBitCount = 32;
     bmi.bmiHeader.biCompression = BI_RGB;
-    bmi.bmiHeader.biSizeImage = static_cast<DWORD>(cx) * static_cast<DWORD>(cy) * 4;
+    bmi.bmiHeader.biSizeImage = static_cast<DWORD>(bytes);
     void* pvBits = nullptr;
     HBITMAP hBitmap = ::CreateDIBSection(hDC, &bmi, DIB_RGB_COLORS, &pvBits, nullptr, 0);
     if (hBitmap == nullptr) return nullptr;
     if (pBits != nullptr) *pBits = static_cast<BYTE*>(pvBits);
     return hBitmap;
+}
+
+bool CRenderEngine::IsImageSizeAllowed(double cx, double cy)
+{
+    // Written so NaN fails every comparison and is refused.
+    if (!(cx >= 1.0 && cy >= 1.0 && cx <= kMaxImageSide && cy <= kMaxImageSide)) return false;
+    return cx * cy <= static_cast<double>(kMaxImagePixels);
 }
 
 bool CRenderEngine::KeepSourcePixels(TImageInfo* imageInfo)
@@ -465,10 +491,19 @@ TImageInfo* CRenderEngine::LoadImageFromMemory(const BYTE* pData, DWORD dwSize, 
 {
     if (pData == nullptr || dwSize == 0 || dwSize > 0x7FFFFFFF) return nullptr;
     int x = 0, y = 0, n = 0;
-    std::unique_ptr<unsigned char, StbFree> rgba(
-        stbi_load_from_memory(pData, static_cast<int>(dwSize), &x, &y, &n, 4));
-    if (rgba) return BuildImage(rgba.get(), x, y, mask);
-    return LoadSvg(pData, dwSize, mask, width, height, fillcolor, pManager);
+    // A raster header is believed only after its size passed: a tiny file may claim gigapixels.
+    if (stbi_info_from_memory(pData, static_cast<int>(dwSize), &x, &y, &n)) {
+        if (!IsImageSizeAllowed(x, y)) return nullptr;
+        std::unique_ptr<unsigned char, StbFree> rgba(
+            stbi_load_from_memory(pData, static_cast<int>(dwSize), &x, &y, &n, 4));
+        if (rgba) return BuildImage(rgba.get(), x, y, mask);
+    }
+    // Loading runs inside painting: running out of memory is a failed load, never an exception.
+    try {
+        return LoadSvg(pData, dwSize, mask, width, height, fillcolor, pManager);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
 }
 
 bool CRenderEngine::LoadGifImageFromMemory(const BYTE* pData, DWORD dwSize, CStdPtrArray& frames)
@@ -476,10 +511,14 @@ bool CRenderEngine::LoadGifImageFromMemory(const BYTE* pData, DWORD dwSize, CStd
     if (pData == nullptr || dwSize == 0 || dwSize > 0x7FFFFFFF) return false;
     int* pDelays = nullptr;
     int x = 0, y = 0, z = 0, comp = 0;
+    int x0 = 0, y0 = 0, n0 = 0;
+    if (!stbi_info_from_memory(pData, static_cast<int>(dwSize), &x0, &y0, &n0) || !IsImageSizeAllowed(x0, y0)) {
+        return false;
+    }
     std::unique_ptr<unsigned char, StbFree> pixels(
         stbi_load_gif_from_memory(pData, static_cast<int>(dwSize), &pDelays, &x, &y, &z, &comp, 4));
     std::unique_ptr<int, void (*)(int*)> delays(pDelays, [](int* p) { stbi_image_free(p); });
-    if (!pixels || x <= 0 || y <= 0 || z <= 0) return false;
+    if (!pixels || x <= 0 || y <= 0 || z <= 0 || !IsImageSizeAllowed(x, y)) return false;
     const size_t frameBytes = static_cast<size_t>(x) * static_cast<size_t>(y) * 4;
     for (int i = 0; i < z; ++i) {
         TImageInfo* pFrame = BuildImage(pixels.get() + frameBytes * i, x, y, 0);
@@ -514,7 +553,8 @@ void CRenderEngine::DrawImage(HDC hDC, HBITMAP hBitmap, const RECT& rc, const RE
     ::SetBrushOrgEx(hDC, 0, 0, &oldOrigin);
 
     const bool bBlend = bAlpha || uFade < 255;
-    const bool bPlainCopy = !bBlend && Width(rc) == Width(rcBmpPart) && Height(rc) == Height(rcBmpPart) &&
+    // With no corners the middle cell is the whole picture, so a hole leaves nothing to copy.
+    const bool bPlainCopy = !bBlend && !hole && Width(rc) == Width(rcBmpPart) && Height(rc) == Height(rcBmpPart) &&
                             IsAllZero(rcCorners);
     if (bPlainCopy) {
         RECT rcTemp;

@@ -128,9 +128,10 @@ static CResourceManager::ReadStatus ReadZipEntry(LPCTSTR name, DWORD nMaxSize, s
     int index = -1;
     ZIPENTRY ze;
     if (CUIZip::FindZipItem(zip.Get(), entryName, true, &index, &ze) != ZR_OK) return CResourceManager::ReadNotInZip;
+    if (ze.unc_size <= 0) return ze.unc_size == 0 ? CResourceManager::ReadEmpty : CResourceManager::ReadTooLarge;
     DWORD size = static_cast<DWORD>(ze.unc_size);
-    if (size == 0) return CResourceManager::ReadEmpty;
-    if (nMaxSize != 0 && size > nMaxSize) return CResourceManager::ReadTooLarge;
+    const DWORD limit = nMaxSize != 0 ? nMaxSize : CUIZip::kMaxSize;
+    if (size > limit) return CResourceManager::ReadTooLarge;
     try {
         data.resize(size);
     } catch (const std::bad_alloc&) {

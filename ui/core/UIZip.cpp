@@ -478,7 +478,7 @@ void CUIZip::CheckPlausible(Entry& e, DWORD base) const
     bool sizesAgree = false;
     if (e.method == kMethodStored) sizesAgree = payload == e.uncSize;
     else if (e.method == kMethodDeflated) sizesAgree = e.uncSize <= (payload + 1) * kMaxDeflateRatio;
-    e.plausible = fits && sizesAgree;
+    e.plausible = fits && sizesAgree && e.uncSize <= kMaxSize;
 }
 
 ZRESULT CUIZip::ReadDirectory()
@@ -486,6 +486,7 @@ ZRESULT CUIZip::ReadDirectory()
     DWORD dirOffset = 0, dirSize = 0, count = 0, base = 0;
     if (!ReadEndRecord(dirOffset, dirSize, count, base)) return ZR_CORRUPT;
     m_base = base;
+    if (dirSize > kMaxSize) return ZR_CORRUPT;
     std::vector<BYTE> dir(dirSize);
     if (dirSize > 0 && !m_source->ReadAt(static_cast<ULONGLONG>(base) + dirOffset, dir.data(), dirSize)) {
         return ZR_READ;

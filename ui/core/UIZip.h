@@ -78,6 +78,10 @@ public:
     // Removes what would let a name leave its base folder (see above).
     static std::wstring CleanEntryName(const std::wstring& name);
 
+    // Largest entry or directory the reader handles: sizes are reported as long, and a
+    // bigger buffer cannot be had in a 32-bit process anyway.
+    static const DWORD kMaxSize = 0x7FFFFFFF;
+
     int GetCount() const { return static_cast<int>(m_entries.size()); }
     ZRESULT GetItem(int index, ZIPENTRY* ze) const;
     ZRESULT Find(LPCTSTR name, bool ignoreCase, int* index, ZIPENTRY* ze) const;

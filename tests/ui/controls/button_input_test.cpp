@@ -86,6 +86,30 @@ TEST(ButtonClick, DisablingClearsEveryStateBit)
     EXPECT_EQ(0, w.host.Count(L"click"));
 }
 
+TEST(ButtonClick, LostCaptureEndsThePressWithoutAClick)
+{
+    ButtonWindow w;
+    w.host.Down(50, 20);
+    ASSERT_NE(0u, w.button->GetButtonState() & UISTATE_PUSHED);
+    // Another window takes the mouse (Alt+Tab while held): the button-up goes there.
+    ::ReleaseCapture();
+    EXPECT_EQ(0u, w.button->GetButtonState() & (UISTATE_PUSHED | UISTATE_CAPTURED));
+    EXPECT_FALSE(w.host.Manager().IsCaptured());
+    w.host.Move(60, 25, MK_LBUTTON);
+    EXPECT_EQ(0u, w.button->GetButtonState() & UISTATE_PUSHED) << "moves no longer press it";
+    w.host.Up(60, 25);
+    EXPECT_EQ(0, w.host.Count(L"click"));
+    w.host.Click(50, 20);
+    EXPECT_EQ(1, w.host.Count(L"click")) << "the next press works as ever";
+
+    // Losing the keyboard focus while held ends the press the same way.
+    w.host.Down(50, 20);
+    w.host.Send(WM_KILLFOCUS);
+    EXPECT_EQ(0u, w.button->GetButtonState() & (UISTATE_PUSHED | UISTATE_CAPTURED));
+    w.host.Up(50, 20);
+    EXPECT_EQ(1, w.host.Count(L"click"));
+}
+
 TEST(ButtonKeyboard, SpaceAndReturnClickAFocusedButton)
 {
     ButtonWindow w;

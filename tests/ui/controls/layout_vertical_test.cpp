@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "control_test_support.h"
+#include "ui/core/UIDPI.h"
+#include "ui/core/UIManager.h"
 
 using namespace Veneer;
 using ctl_test::Child;
@@ -252,6 +254,25 @@ TEST(VerticalLayoutEstimate, AutoCalcHeightAddsChildrenInsetAndPadding)
     // 20+1+2 + 30 + inset 7 + two gaps (all three children count) = 70; width not auto.
     EXPECT_EQ(70, sz.cy);
     EXPECT_EQ(0, sz.cx);
+}
+
+TEST(VerticalLayoutEstimate, AtAScaledDpiInsetAndGapsAreScaledLikeTheChildren)
+{
+    CPaintManagerUI pm;
+    pm.GetDPIObj()->SetScale(110);
+    const int scale = pm.GetDPIObj()->GetScale();
+    ASSERT_EQ(115, scale);
+    auto scaled = [scale](int n) { return ::MulDiv(n, scale, 100); };
+    CVerticalLayoutUI layout;
+    layout.SetAutoCalcHeight(true);
+    layout.SetInset(Rc(4, 8, 4, 12));
+    layout.SetChildPadding(20);
+    Child(layout, 40, 20);
+    Child(layout, 40, 30);
+    layout.SetManager(&pm, nullptr, false);
+    SIZE sz = layout.EstimateSize(SIZE{500, 500});
+    EXPECT_EQ(scaled(20) + scaled(30) + scaled(8) + scaled(12) + scaled(20), sz.cy);
+    layout.SetManager(nullptr, nullptr, false);
 }
 
 TEST(VerticalLayoutEstimate, WithoutAutoCalcTheFixedSizeIsReported)

@@ -4,6 +4,7 @@
 #include "tests/ui/controls/controls_test_host.h"
 #include "ui/controls/UICheckBox.h"
 #include "ui/controls/UIOption.h"
+#include "ui/core/UIDlgBuilder.h"
 
 using namespace Veneer;
 using controls_test::Canvas;
@@ -76,6 +77,43 @@ TEST(OptionGroup, LeavingTheGroupEndsTheCoupling)
     w.host.Click(50, 60);
     EXPECT_TRUE(w.first->IsSelected()) << "an option of another group must not deselect it";
     EXPECT_TRUE(w.second->IsSelected());
+}
+
+TEST(OptionGroup, OptionsLeaveTheGroupOfTheManagerTheyWereBuiltWith)
+{
+    const wchar_t* markup = L"<Window><VerticalLayout><Option group=\"built\"/><Option group=\"built\"/>"
+                            L"</VerticalLayout></Window>";
+    Host host;
+    {
+        // Built for the window, then deleted before it was ever attached.
+        CDialogBuilder builder;
+        CControlUI* tree = builder.Create(markup, nullptr, nullptr, &host.Manager());
+        ASSERT_NE(nullptr, tree);
+        ASSERT_NE(nullptr, host.Manager().GetOptionGroup(L"built"));
+        delete tree;
+        EXPECT_EQ(nullptr, host.Manager().GetOptionGroup(L"built"));
+    }
+    {
+        // Attached later to another window: it moves to that window's group.
+        Host other;
+        CDialogBuilder builder;
+        CControlUI* tree = builder.Create(markup, nullptr, nullptr, &host.Manager());
+        ASSERT_NE(nullptr, tree);
+        other.Attach(tree);
+        EXPECT_EQ(nullptr, host.Manager().GetOptionGroup(L"built"));
+        ASSERT_NE(nullptr, other.Manager().GetOptionGroup(L"built"));
+        EXPECT_EQ(2, other.Manager().GetOptionGroup(L"built")->GetSize());
+    }
+    // A built tree that outlives its manager deletes cleanly.
+    COptionUI* orphan = nullptr;
+    {
+        CPaintManagerUI windowless;
+        CDialogBuilder builder;
+        orphan = static_cast<COptionUI*>(builder.Create(L"<Window><Option group=\"g\"/></Window>", nullptr, nullptr,
+                                                        &windowless));
+        ASSERT_NE(nullptr, orphan);
+    }
+    delete orphan;
 }
 
 TEST(OptionUngrouped, EachClickTogglesAndReportsBeforeClick)

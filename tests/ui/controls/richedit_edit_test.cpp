@@ -203,6 +203,24 @@ TEST(RichEditReadOnly, ClickInAReadOnlyEditSendsClick)
     EXPECT_TRUE(w.edit->IsFocused());
 }
 
+TEST(RichEditReadOnly, SetTextReplacesTheTextOfAnInitialisedReadOnlyEdit)
+{
+    // As the installer sets the chosen folder into its read-only folder field.
+    EditWindow w({{L"readonly", L"true"}, {L"text", L"C:\\Program Files\\Lumbra"}});
+    ASSERT_TRUE(w.edit->IsReadOnly());
+    ASSERT_STREQ(L"C:\\Program Files\\Lumbra", w.edit->GetText().GetData());
+    w.edit->SetText(L"D:\\Games\\Lumbra");
+    EXPECT_STREQ(L"D:\\Games\\Lumbra", w.edit->GetText().GetData());
+    EXPECT_TRUE(w.edit->IsReadOnly());
+    EXPECT_FALSE(w.edit->CanUndo());
+    w.edit->SetText(L"");
+    EXPECT_STREQ(L"", w.edit->GetText().GetData());
+    // Still closed to typing.
+    w.edit->SetFocus();
+    w.Type(L"x");
+    EXPECT_STREQ(L"", w.edit->GetText().GetData());
+}
+
 TEST(RichEditText, SetTextBeforeAndAfterInitialisationLeavesNothingToUndo)
 {
     Host host;

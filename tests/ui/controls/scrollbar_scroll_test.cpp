@@ -227,3 +227,31 @@ TEST(ScrollingList, DraggingTheThumbScrollsProportionally)
     w.host.Layout();
     EXPECT_EQ(-w.Pos(), w.first->GetY());
 }
+
+TEST(ScrollingList, AutoRepeatEndsWhenCaptureIsLostOrTheBarIsDisabled)
+{
+    ListWindow w;
+    CScrollBarUI* bar = w.list->GetVerticalScrollBar();
+    const RECT rcDown = bar->GetButton2Rect();
+    const int x = (rcDown.left + rcDown.right) / 2;
+    const int y = (rcDown.top + rcDown.bottom) / 2;
+    w.host.Down(x, y);
+    const int oneStep = w.Pos();
+    Host::PumpFor(700);
+    EXPECT_GT(w.Pos(), oneStep) << "held, the arrow repeats";
+
+    // Another window takes the mouse while the arrow is held.
+    ::ReleaseCapture();
+    int stopped = w.Pos();
+    Host::PumpFor(500);
+    EXPECT_EQ(stopped, w.Pos());
+
+    // Held on the track, then the bar is disabled.
+    const RECT rcThumb = bar->GetThumbRect();
+    w.host.Down(x, rcThumb.bottom + 5);
+    bar->SetEnabled(false);
+    stopped = w.Pos();
+    Host::PumpFor(500);
+    EXPECT_EQ(stopped, w.Pos());
+    w.host.Up(x, rcThumb.bottom + 5);
+}

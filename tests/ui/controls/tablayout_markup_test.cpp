@@ -95,6 +95,25 @@ TEST(TabLayoutMarkup, SelectingWhileBuiltLeavesTheManagerAloneUntilAttached)
     EXPECT_EQ(1, host.Count(L"tabselect")) << "once attached, a selection is announced";
 }
 
+TEST(TabLayoutMarkup, ASlidingLayoutBuiltButNeverAttachedLeavesNoTimer)
+{
+    Host host;
+    CControlUI* orphan = Build(host,
+        L"<Window><TabLayout animation=\"horizontal\" framecount=\"4\" framedelay=\"10\" selectedid=\"1\">"
+        L"<Label name=\"A\"/><Label name=\"B\"/></TabLayout></Window>");
+    ASSERT_NE(nullptr, orphan);
+    auto* tabs = static_cast<CTabLayoutUI*>(orphan->GetInterface(L"TabLayout"));
+    ASSERT_NE(nullptr, tabs);
+    // Shown at once rather than slid in: no frame timer runs for a tree outside the window.
+    EXPECT_EQ(1, tabs->GetCurSel());
+    EXPECT_TRUE(tabs->GetItemAt(1)->IsVisible());
+    EXPECT_FALSE(tabs->GetItemAt(0)->IsVisible());
+    EXPECT_FALSE(tabs->IsAnimationRunning(9992));
+    delete orphan;
+    Host::PumpFor(200);
+    EXPECT_EQ(0, host.Count(L"tabselect"));
+}
+
 TEST(OptionMarkup, GroupAndSelectionComeFromTheMarkup)
 {
     Host host;

@@ -131,6 +131,32 @@ TEST(TabLayoutRemove, RemovingAPageTheCallerKeepsLeavesItAlive)
     delete page;
 }
 
+TEST(TabLayoutRemove, AKeptPageBelongsToNoWindowAnyMore)
+{
+    TabWindow w;
+    w.tabs->SelectItem(2);
+    CControlUI* page = w.pages[2];
+    auto* child = new CControlUI();
+    child->SetAttribute(L"name", L"inner");
+    static_cast<CContainerUI*>(page->GetInterface(L"Container"))->Add(child);
+    w.host.Layout();
+    w.host.Manager().SetFocus(child);
+    ASSERT_EQ(child, w.host.Manager().GetFocus());
+
+    EXPECT_TRUE(w.tabs->Remove(page, true));
+    EXPECT_EQ(nullptr, page->GetParent());
+    EXPECT_EQ(nullptr, page->GetManager());
+    EXPECT_EQ(nullptr, child->GetManager());
+    EXPECT_EQ(nullptr, w.host.Manager().FindControl(L"C"));
+    EXPECT_EQ(nullptr, w.host.Manager().FindControl(L"inner"));
+    EXPECT_EQ(nullptr, w.host.Manager().GetFocus());
+    delete page;
+    // The window goes on without the page.
+    w.host.Click(100, 100);
+    w.host.Layout();
+    EXPECT_EQ(0, w.tabs->GetCurSel());
+}
+
 TEST(TabLayoutRemove, RemoveAllLeavesNoCurrentPage)
 {
     TabWindow w;
@@ -166,4 +192,44 @@ TEST(TabLayoutSlide, SlideEndsOnTheNewPageAtRest)
     EXPECT_FALSE(w.pages[0]->IsVisible());
     EXPECT_EQ(0, w.pages[1]->GetX());
     EXPECT_EQ(400, w.pages[1]->GetWidth());
+}
+
+namespace {
+
+// Selects another page from the notification that ends a slide.
+struct ReselectOnce : INotifyUI
+{
+    CTabLayoutUI* tabs = nullptr;
+    int target = -1;
+    void Notify(TNotifyUI& msg) override
+    {
+        if (msg.sType != L"tabselect" || target < 0) return;
+        const int index = target;
+        target = -1;
+        tabs->SelectItem(index);
+    }
+};
+
+} // namespace
+
+TEST(TabLayoutSlide, SelectingFromTheEndOfASlideRunsTheNewSlide)
+{
+    TabWindow w;
+    w.tabs->SetAttribute(L"animation", L"horizontal");
+    w.tabs->SetFrameCount(4);
+    w.tabs->SetFrameDelay(10);
+    ReselectOnce reselect;
+    reselect.tabs = w.tabs;
+    reselect.target = 2;
+    w.host.Manager().AddNotifier(&reselect);
+    EXPECT_TRUE(w.tabs->SelectItem(1));
+    Host::PumpFor(600);
+    w.host.Layout();
+    w.host.Manager().RemoveNotifier(&reselect);
+    EXPECT_EQ(2, w.host.Count(L"tabselect"));
+    EXPECT_EQ(2, w.tabs->GetCurSel());
+    EXPECT_TRUE(w.pages[2]->IsVisible());
+    EXPECT_FALSE(w.pages[1]->IsVisible());
+    EXPECT_EQ(0, w.pages[2]->GetX());
+    EXPECT_EQ(400, w.pages[2]->GetWidth());
 }

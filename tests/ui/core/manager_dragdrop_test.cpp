@@ -124,6 +124,31 @@ TEST_F(DropTest, DataWithoutAnAcceptedFormatIsNotAllowed)
     pTarget->Release();
 }
 
+TEST_F(DropTest, DraggingAControlOutEndsItsPressWhenTheDragLoopReturns)
+{
+    std::vector<EventRecord> log;
+    auto* dragged = new RecordingControl(L"dragged", &log);
+    dragged->SetDragEnable(true);
+    root->Add(dragged);
+    wnd->m_pm.NeedUpdate();
+    ::UpdateWindow(wnd->m_hWnd);
+    ManagedWindow::Pump();
+    const RECT rc = dragged->GetPos();
+    const int x = rc.left + 5, y = rc.top + 5;
+    ::SendMessageW(wnd->m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+    ASSERT_TRUE(wnd->m_pm.IsCaptured());
+    // Starts the system drag loop; no button is really down, so the loop ends at once and
+    // the button-up it swallowed never arrives.
+    ::SendMessageW(wnd->m_hWnd, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(x + 20, y + 10));
+    EXPECT_FALSE(wnd->m_pm.IsCaptured());
+    int ups = 0;
+    for (const EventRecord& r : log) ups += r.type == UIEVENT_BUTTONUP ? 1 : 0;
+    EXPECT_EQ(1, ups) << "the press is ended";
+    log.clear();
+    ::SendMessageW(wnd->m_hWnd, WM_MOUSEMOVE, 0, MAKELPARAM(10, 10));
+    for (const EventRecord& r : log) EXPECT_NE(UIEVENT_MOUSEMOVE, r.type) << "moves elsewhere no longer reach it";
+}
+
 TEST(DataObject, HandsOutCopiesOfABitmapAndEnumeratesItsFormats)
 {
     HDC hDC = ::GetDC(nullptr);

@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "manager_test_support.h"
 #include "ui/core/UIDPI.h"
 #include "ui/core/UIDrawInfo.h"
+#include "ui/core/UIRender.h"
 
 using namespace Veneer;
 using namespace pm_test;
@@ -218,6 +220,30 @@ TEST_F(PaintTest, LayeredWindowMakesGdiContentOpaqueAndLeavesTheRestTransparent)
     EXPECT_EQ(0x00000000u, px[50 * 300 + 250]);
 }
 
+TEST_F(PaintTest, LayeredWindowGrownWithoutALayoutPaintsIntoAnImageOfTheNewSize)
+{
+    a->m_crFill = RGB(255, 0, 0);
+    wnd->m_pm.AttachDialog(root);
+    wnd->m_pm.SetLayered(true);
+    ::ShowWindow(wnd->m_hWnd, SW_SHOWNORMAL);
+    Repaint();
+    Repaint();
+    // Updates locked: the paint runs without a layout after the client grew a lot.
+    wnd->m_pm.LockUpdate(true);
+    ::SetWindowPos(wnd->m_hWnd, nullptr, 0, 0, 1200, 900, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    Repaint();
+    RECT rc;
+    ::GetClientRect(wnd->m_hWnd, &rc);
+    BITMAP bm = {};
+    ASSERT_EQ(static_cast<int>(sizeof(bm)), ::GetObjectW(wnd->m_pm.GetPaintOffscreenBitmap(), sizeof(bm), &bm));
+    EXPECT_EQ(rc.right, bm.bmWidth);
+    EXPECT_EQ(rc.bottom, std::abs(bm.bmHeight));
+    std::vector<DWORD> px = ReadPixels(wnd->m_pm.GetPaintOffscreenBitmap(), rc.right, rc.bottom);
+    EXPECT_EQ(0xFFFF0000u, px[50 * rc.right + 50]) << "the tree is still painted at its old place";
+    EXPECT_EQ(0u, px[static_cast<size_t>(rc.bottom - 1) * rc.right + rc.right - 1]);
+    wnd->m_pm.LockUpdate(false);
+}
+
 TEST_F(PaintTest, AnOrdinaryWindowCopiesGdiContentWithoutAlphaFixUp)
 {
     a->m_crFill = RGB(0, 0, 255);
@@ -419,6 +445,29 @@ TEST_F(TablesTest, AddingAFontWithAnExistingIdReplacesIt)
     EXPECT_EQ(-1, pm.GetFontIndex(L"Arial", 12, false, false, false));
     EXPECT_EQ(h2, pm.GetFont(L"arial", 20, true, false, true));
     EXPECT_EQ(nullptr, pm.GetFont(L"Arial", 21, true, false, true));
+}
+
+TEST_F(TablesTest, LongFaceNamesFindTheFontTheyWereAddedUnder)
+{
+    // Longer than a LOGFONT face holds: stored cut to 31 characters.
+    const wchar_t* face = L"A Face Name Far Longer Than Thirty-One Characters";
+    HFONT h = pm.AddFont(40, face, 12, false, false, false);
+    ASSERT_NE(nullptr, h);
+    EXPECT_EQ(31, pm.GetFontInfo(40)->sFontName.GetLength());
+    EXPECT_EQ(h, pm.GetFont(face, 12, false, false, false));
+    EXPECT_EQ(40, pm.GetFontIndex(face, 12, false, false, false));
+
+    // Markup text naming that face reuses the font however often it is drawn.
+    HDC hDC = ::CreateCompatibleDC(nullptr);
+    const DWORD before = pm.GetCustomFontCount();
+    for (int i = 0; i < 3; ++i) {
+        RECT rc = {0, 0, 200, 40};
+        int nLinks = 0;
+        CRenderEngine::DrawHtmlText(hDC, &pm, rc, L"<f AnotherFaceNameFarLongerThanThirtyOneCharacters 13>x</f>",
+                                    0xFF000000, nullptr, nullptr, nLinks, -1, DT_SINGLELINE);
+    }
+    EXPECT_EQ(before + 1, pm.GetCustomFontCount());
+    ::DeleteDC(hDC);
 }
 
 TEST_F(TablesTest, UnknownFontIdsGiveTheDefaultFont)

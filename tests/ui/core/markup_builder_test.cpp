@@ -275,6 +275,25 @@ TEST_F(Builder, IncludeCyclesEnd)
     EXPECT_EQ(parent.GetCount(), 5);
 }
 
+TEST_F(Builder, OneBuildMakesAtMostTheControlLimit)
+{
+    dir.Write(L"leaf.xml", "<Window><Label/><Label/></Window>");
+    dir.Write(L"many.xml", "<Window><Label/><Include source=\"leaf.xml\" count=\"100000000\"/></Window>");
+    CControlUI* root = Build(L"<Window><HorizontalLayout><Include source=\"many.xml\" count=\"100000000\"/>"
+                             L"</HorizontalLayout></Window>");
+    EXPECT_EQ(root, nullptr);
+    ASSERT_EQ(g_reports.size(), 1u);
+    EXPECT_NE(g_reports[0].find(L"10000 controls"), std::wstring::npos) << g_reports[0];
+
+    // The limit is per build: the next one starts afresh.
+    g_reports.clear();
+    root = Build(L"<Window><HorizontalLayout><Include source=\"leaf.xml\" count=\"3\"/></HorizontalLayout></Window>");
+    ASSERT_NE(root, nullptr);
+    EXPECT_EQ(static_cast<IContainerUI*>(root->GetInterface(L"IContainer"))->GetCount(), 6);
+    EXPECT_TRUE(g_reports.empty());
+    delete root;
+}
+
 TEST_F(Builder, CreationOrderFactoryPluginsCallback)
 {
     CPaintManagerUI::GetPlugins()->Add(reinterpret_cast<LPVOID>(&PluginCreate));

@@ -145,6 +145,20 @@ TEST_F(RenderHtml, ClosingTagRestoresTheFont)
         for (int xx = x + 1; xx < 300; ++xx) ASSERT_EQ(plain.Rgb(xx, yy), html.Rgb(xx, yy)) << xx << "," << yy;
 }
 
+TEST_F(RenderHtml, MisnestedClosersGiveBackOnlyTheirOwnKind)
+{
+    // The colour closes inside the bold: the last "W" is bold in the default colour.
+    Canvas html(300, 30), plain(300, 30);
+    Html(html, L"<c #FF0000>W<b>W</c>W</b>W", RECT{0, 0, 300, 30});
+    const int x = Width(L"W", 1) + Width(L"W", 2);
+    EXPECT_TRUE(HasPixel(html, RECT{0, 0, x, 30}, IsRed));
+    EXPECT_FALSE(HasPixel(html, RECT{x + 1, 0, 300, 30}, IsRed));
+    Plain(plain, L"W", RECT{x, 0, 300, 30}, 2);
+    Plain(plain, L"W", RECT{x + Width(L"W", 2), 0, 300, 30}, 1);
+    for (int yy = 0; yy < 30; ++yy)
+        for (int xx = x + 1; xx < 300; ++xx) ASSERT_EQ(plain.Rgb(xx, yy), html.Rgb(xx, yy)) << xx << "," << yy;
+}
+
 TEST_F(RenderHtml, ColourTagColoursItsTextAndItsCloserRestores)
 {
     Canvas canvas(200, 30);

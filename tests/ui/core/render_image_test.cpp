@@ -314,6 +314,41 @@ TEST(RenderDecode, SvgIsRasterisedAtItsOwnOrTheRequestedSize)
     EXPECT_EQ(0xFFFF0000u, PixelOf(fitted.get(), 47, 47));
 }
 
+TEST(RenderDecode, HugeSizesAreAFailedLoadNotACrash)
+{
+    // From the file: 32768 squared is 2^32 bytes (0 in 32 bits), one more overflows the heap.
+    EXPECT_FALSE(FromText(SquareSvg(32768, 32768, "#ff0000")));
+    EXPECT_FALSE(FromText(SquareSvg(32769, 32768, "#ff0000")));
+    EXPECT_FALSE(FromText(SquareSvg(20000, 20000, "#ff0000")));
+    EXPECT_FALSE(FromText("<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"1e30\" height=\"1e30\"></svg>"));
+    // From the descriptor's width and height.
+    EXPECT_FALSE(FromText(SquareSvg(24, 24, "#ff0000"), 20000, 20000));
+    EXPECT_FALSE(FromText(SquareSvg(1, 40000, "#ff0000"), 24, 24));
+    // A huge source fitted down to a small size is fine.
+    ImagePtr small = FromText(SquareSvg(30000, 30000, "#ff0000"), 16, 16);
+    ASSERT_TRUE(small);
+    EXPECT_EQ(16, small->nX);
+
+    // A raster header claiming 60000 x 60000 pixels over a few bytes of data.
+    std::vector<BYTE> png = MakePng(1, 1, std::vector<DWORD>(1, 0xFFFF0000));
+    ASSERT_TRUE(FromBytes(png));
+    png[16] = 0;
+    png[17] = 0;
+    png[18] = 0xEA;
+    png[19] = 0x60;
+    png[20] = 0;
+    png[21] = 0;
+    png[22] = 0xEA;
+    png[23] = 0x60;
+    EXPECT_FALSE(FromBytes(png));
+}
+
+TEST_F(RenderImage, HugeSizeFromTheWindowScaleIsRefused)
+{
+    m_pm.GetDPIObj()->SetScale(192);
+    EXPECT_FALSE(FromText(SquareSvg(10000, 10, "#ff0000"), 0, 0, 0, &m_pm));
+}
+
 TEST(RenderDecode, SvgFitsToTheWidthAndKeepsWholePixels)
 {
     // 50/24 would give a height of 20.8: the scale is taken from the whole height 20 instead.
@@ -459,6 +494,16 @@ TEST(RenderNineGrid, HoleLeavesTheMiddleUntouched)
     EXPECT_EQ(0xFFFFFFu, canvas.Rgb(5, 5));
     EXPECT_EQ(kTop & 0xFFFFFF, canvas.Rgb(150, 2));
     EXPECT_EQ(kLeft & 0xFFFFFF, canvas.Rgb(2, 30));
+}
+
+TEST(RenderNineGrid, HoleAppliesToTheOneToOneCopyToo)
+{
+    // Without corners the middle cell is the whole picture: a hole draws nothing at all.
+    ImagePtr image = FromBytes(SolidPng(20, 20, 0xFF0000FF));
+    Canvas canvas(20, 20);
+    CRenderEngine::DrawImage(canvas.dc(), image->hBitmap, RECT{0, 0, 20, 20}, RECT{0, 0, 20, 20},
+                             RECT{0, 0, 20, 20}, RECT{0, 0, 0, 0}, false, 255, true);
+    EXPECT_EQ(0, canvas.CountNot(0xFFFFFF));
 }
 
 TEST(RenderNineGrid, CellsOutsideThePaintRectangleAreSkipped)

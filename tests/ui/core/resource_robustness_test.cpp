@@ -3,18 +3,27 @@
 // failure or a (partial) result: no crash, no endless loop, no allocation
 // beyond what the input can honestly claim.
 //
+// Besides, every parser and decoder of fuzz_targets.h gets a short run here, and
+// each input saved by the fuzz command (tools/fuzz.sh) under fuzz_regressions/<target>/
+// is fed again. The same program is that command's driver: with VENEER_FUZZ_TARGET
+// set, the test Fuzz.Command runs many inputs of one target (see tools/fuzz.sh).
+//
 // Every case is derived from (seed, iteration) alone. A failing or crashing
 // iteration is printed; set VENEER_REPLAY=<iteration> to run only that one.
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <objidl.h>
+#include <gdiplus.h>
 #include <psapi.h>
 
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "tests/ui/core/fuzz_targets.h"
 #include "tests/ui/core/resource_test_zip.h"
 #include "ui/controls/UIContainer.h"
 #include "ui/controls/UIControl.h"
@@ -28,6 +37,9 @@
 #include "ui/core/UIZip.h"
 
 using namespace Veneer;
+using fuzz::BaseArchive;
+using fuzz::MutateArchive;
+using fuzz::Rng;
 using restest::Bytes;
 using restest::ZipWriter;
 
@@ -47,8 +59,9 @@ int g_iteration = -1;
 
 LONG WINAPI ReportCrash(EXCEPTION_POINTERS* info)
 {
-    std::fprintf(stderr, "\nCRASH 0x%08lX in %s at iteration %d (replay with VENEER_REPLAY=%d)\n",
-                 info->ExceptionRecord->ExceptionCode, g_suite, g_iteration, g_iteration);
+    std::fprintf(stderr, "\nCRASH 0x%08lX at %p (thread %lu) in %s at iteration %d (replay with VENEER_REPLAY=%d)\n",
+                 info->ExceptionRecord->ExceptionCode, info->ExceptionRecord->ExceptionAddress, GetCurrentThreadId(),
+                 g_suite, g_iteration, g_iteration);
     std::fflush(stderr);
     return EXCEPTION_EXECUTE_HANDLER;
 }
@@ -65,123 +78,13 @@ bool Selected(int i)
     return only < 0 || only == i;
 }
 
-// Small deterministic generator (xorshift).
-class Rng
-{
-public:
-    Rng(unsigned seed, int iteration) : m_x(seed * 2654435761u ^ (static_cast<unsigned>(iteration) * 40503u + 1)) { Next(); }
-    unsigned Next()
-    {
-        m_x ^= m_x << 13;
-        m_x ^= m_x >> 17;
-        m_x ^= m_x << 5;
-        return m_x;
-    }
-    unsigned Below(unsigned n) { return n == 0 ? 0 : Next() % n; }
-
-private:
-    unsigned m_x;
-};
-
 size_t PrivateBytes()
 {
+    // Wine leaves PrivateUsage at 0; its commit charge is the same figure there.
     PROCESS_MEMORY_COUNTERS_EX pmc = {};
     pmc.cb = sizeof(pmc);
     K32GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&pmc), sizeof(pmc));
-    return pmc.PrivateUsage;
-}
-
-void Put32(Bytes& b, size_t at, unsigned v)
-{
-    for (int i = 0; i < 4 && at + i < b.size(); ++i) b[at + i] = static_cast<unsigned char>(v >> (8 * i));
-}
-
-template <class Seq>
-void Mutate(Seq& data, Rng& rng)
-{
-    if (data.empty()) return;
-    switch (rng.Below(6)) {
-    case 0:   // flip a few bytes
-        for (unsigned n = 1 + rng.Below(8); n > 0; --n) data[rng.Below(data.size())] ^= static_cast<char>(1 + rng.Below(255));
-        break;
-    case 1:   // truncate
-        data.resize(rng.Below(data.size()));
-        break;
-    case 2: {   // drop a slice
-        size_t at = rng.Below(data.size());
-        size_t len = std::min<size_t>(data.size() - at, 1 + rng.Below(64));
-        data.erase(data.begin() + at, data.begin() + at + len);
-        break;
-    }
-    case 3: {   // duplicate a slice somewhere else
-        size_t at = rng.Below(data.size());
-        size_t len = std::min<size_t>(data.size() - at, 1 + rng.Below(200));
-        Seq slice(data.begin() + at, data.begin() + at + len);
-        data.insert(data.begin() + rng.Below(data.size()), slice.begin(), slice.end());
-        break;
-    }
-    case 4:   // random bytes
-        for (unsigned n = 1 + rng.Below(16); n > 0; --n) data[rng.Below(data.size())] = static_cast<char>(rng.Next());
-        break;
-    default:   // bit rot spread over the whole input
-        for (size_t i = rng.Below(97); i < data.size(); i += 97 + rng.Below(300)) data[i] ^= 0x20;
-        break;
-    }
-}
-
-Bytes BaseArchive()
-{
-    ZipWriter w;
-    w.Add("Lang/", Bytes(), ZipWriter::Stored);
-    w.Add("MainFrame.xml", "<Window size=\"600,400\"><VerticalLayout><Label text=\"a\"/></VerticalLayout></Window>");
-    w.Add("Lang/English/MainFrame.lng", "<Language><Text id=\"1\" text=\"Lumbra\"/></Language>", ZipWriter::Stored);
-    w.Add("noise.bin", restest::NoiseBytes(20000, 9), ZipWriter::Deflated);
-    std::string text;
-    for (int i = 0; i < 400; ++i) text += "<Label name=\"n" + std::to_string(i) + "\"/>";
-    w.Add("big.xml", text, ZipWriter::Deflated);
-    w.Add("secret.xml", "<Window/>", ZipWriter::Deflated, "pw");
-    w.Add("../../evil.txt", "evil", ZipWriter::Stored);
-    return w.Build();
-}
-
-// Zip-specific damage: headers and the fields readers trust most.
-void MutateArchive(Bytes& zip, Rng& rng)
-{
-    if (zip.size() < 30) return;
-    unsigned kind = rng.Below(4);
-    if (kind == 0) {
-        Mutate(zip, rng);
-        return;
-    }
-    // Find the central directory from the end record.
-    size_t eocd = zip.size() - 22;
-    size_t dir = zip[eocd + 16] | (zip[eocd + 17] << 8) | (zip[eocd + 18] << 16) | (static_cast<size_t>(zip[eocd + 19]) << 24);
-    if (kind == 1) {   // an end-record field
-        const size_t fields[] = {eocd + 8, eocd + 10, eocd + 12, eocd + 16};
-        size_t at = fields[rng.Below(4)];
-        if (at == eocd + 8 || at == eocd + 10) {
-            zip[at] = static_cast<unsigned char>(rng.Next());
-            zip[at + 1] = static_cast<unsigned char>(rng.Next());
-        } else {
-            Put32(zip, at, rng.Below(2) ? rng.Next() : 0xFFFFFFF0u + rng.Below(16));
-        }
-        return;
-    }
-    // A central-directory field of some entry: sizes, offset, name length.
-    size_t entry = dir;
-    for (unsigned skip = rng.Below(7); skip > 0 && entry + 46 < zip.size(); --skip) {
-        entry += 46 + (zip[entry + 28] | (zip[entry + 29] << 8));
-    }
-    if (entry + 46 >= zip.size()) return;
-    const size_t offsets[] = {16, 20, 24, 42, 28, 10, 8};
-    size_t field = offsets[rng.Below(7)];
-    unsigned value = rng.Below(3) == 0 ? 0xFFFFFFFFu : (rng.Below(2) ? rng.Next() : rng.Below(1 << 20));
-    if (field == 28 || field == 10 || field == 8) {
-        zip[entry + field] = static_cast<unsigned char>(value);
-        zip[entry + field + 1] = static_cast<unsigned char>(value >> 8);
-    } else {
-        Put32(zip, entry + field, value);
-    }
+    return pmc.PrivateUsage != 0 ? pmc.PrivateUsage : pmc.PagefileUsage;
 }
 
 // Walks everything a reader could ask of the archive.
@@ -224,60 +127,11 @@ void ExerciseArchive(const Bytes& zip, int iteration)
     EXPECT_EQ(CUIZip::CloseZip(hz), ZR_OK);
 }
 
-const char kBaseMarkup[] =
-    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-    "<Window size=\"600,400\" caption=\"0,0,0,400\" showshadow=\"true\" shadowsize=\"5\" shadowcorner=\"5,5,5,5\" "
-    "shadowcolor=\"0xcccccc\" shadowsharpness=\"150\" shadowdarkness=\"122\" roundcorner=\"4,4\">\n"
-    "  <Font id=\"0\" name=\"Arial\" size=\"14\" default=\"true\"/>\n"
-    "  <Font id=\"1\" name=\"Arial\" size=\"23\"/>\n"
-    "  <Style name=\"st\" value=\"normalimage=&quot;file='a.png' source='0,14,14,28'&quot; textcolor=&quot;#FFB9B9B9&quot;\" "
-    "shared=\"false\"/>\n"
-    "  <Default name=\"Label\" value=\"height=&quot;20&quot;\"/>\n"
-    "  <Image name=\"\"/>\n"
-    "  <VerticalLayout childalign=\"center\">\n"
-    "    <VerticalLayout name=\"page_home\" bkimage=\"file='page_home.png' source='0,0,600,400' corner='5,5,5,5'\">\n"
-    "      <Control height=\"20\"/>\n"
-    "      <HorizontalLayout height=\"14\" inset=\"0,0,20,0\"><Control/>"
-    "<Button name=\"btn_Close\" width=\"14\" height=\"14\" normalimage=\"file='btn_close.png' source='0,0,14,14'\"/>"
-    "</HorizontalLayout>\n"
-    "      <HorizontalLayout height=\"37\"><Label name=\"lb_AppName\" font=\"2\" textcolor=\"0x444444\" "
-    "autocalcwidth=\"true\" resourceid=\"1\" text=\"Lumbra\"/></HorizontalLayout>\n"
-    "      <Option name=\"opt_User\" style=\"st\" selected=\"true\" height=\"14\" align=\"left\" "
-    "textpadding=\"18,0,0,0\" resourceid=\"3\" text=\"agree\"/>\n"
-    "      <Text name=\"t\" text=\"x{\\n}y\" showhtml=\"true\"/>\n"
-    "      <CheckBox name=\"c\" text=\"check\"/>\n"
-    "      <Progress name=\"pro_Percent\" height=\"10\" mouse=\"false\" vaule=\"33\" value=\"33\"/>\n"
-    "      <TabLayout name=\"maintab\" selectedid=\"1\"><Label/><Label/></TabLayout>\n"
-    "      <Include source=\"part.xml\" count=\"2\"/>\n"
-    "      <Include source=\"self.xml\" count=\"3\"/>\n"
-    "    </VerticalLayout>\n"
-    "  </VerticalLayout>\n"
-    "</Window>\n";
-
-// Fragments that a mutation splices in to reach the builder's branches.
-const char* const kSplices[] = {
-    "<Include source=\"self.xml\" count=\"3\"/>", "<Include source=\"part.xml\" count=\"-4\"/>",
-    "<Include count=\"2\"/>",                      "<Bogus name=\"x\"><Label/></Bogus>",
-    "</VerticalLayout>",                           "<VerticalLayout>",
-    "<Font id=\"7\" size=\"-100000\"/>",           "<Font name=\"x\" default=\"true\"/>",
-    "<Style name=\"st\" value=\"st=&quot;st&quot;\"/>", "<Label style=\"st\" style=\"st\" pos=\"-1,-1,-1\"/>",
-    "<Window size=\"99999999,-5\"/>",              "<!--",
-    "<![CDATA[",                                   "&quot;&amp;&#0;&#x110000;",
-    "<Script>x</Script>",                          "<Import fontfile=\"missing.ttf\"/>",
-    "<Default name=\"Button\" value=\"&quot;\"/>", "<Label text=\"" "\xE4\xB8\xAD\xFF\xFE" "\"/>",
-};
-
 void MutateMarkup(std::string& text, Rng& rng)
 {
-    unsigned rounds = 1 + rng.Below(3);
-    for (unsigned i = 0; i < rounds; ++i) {
-        if (rng.Below(3) == 0) {
-            const char* splice = kSplices[rng.Below(sizeof(kSplices) / sizeof(kSplices[0]))];
-            text.insert(rng.Below(static_cast<unsigned>(text.size() + 1)), splice);
-        } else {
-            Mutate(text, rng);
-        }
-    }
+    Bytes bytes(text.begin(), text.end());
+    fuzz::MutateMarkup(bytes, rng);
+    text.assign(bytes.begin(), bytes.end());
 }
 
 struct WindowHolder
@@ -298,7 +152,7 @@ protected:
     void SetUp() override
     {
         // While replaying, a crash goes to the debugger for a backtrace.
-        if (ReplayIteration() < 0) SetUnhandledExceptionFilter(&ReportCrash);
+        if (ReplayIteration() < 0 && std::getenv("VENEER_BACKTRACE") == nullptr) SetUnhandledExceptionFilter(&ReportCrash);
         CPaintManagerUI::SetInstance(GetModuleHandleW(nullptr));
         CPaintManagerUI::SetResourceZip(L"", true);
         CPaintManagerUI::SetResourcePath(dir.Path().c_str());
@@ -315,6 +169,133 @@ protected:
 };
 
 } // namespace
+
+// ---- every parser and decoder ----------------------------------------------------------------
+
+Bytes fuzz::EncodedJpeg()
+{
+    Gdiplus::GdiplusStartupInput startup;
+    ULONG_PTR token = 0;
+    if (Gdiplus::GdiplusStartup(&token, &startup, nullptr) != Gdiplus::Ok) return Bytes();
+    Bytes out;
+    {
+        UINT count = 0, size = 0;
+        Gdiplus::GetImageEncodersSize(&count, &size);
+        std::vector<BYTE> buffer(size);
+        auto* codecs = reinterpret_cast<Gdiplus::ImageCodecInfo*>(buffer.data());
+        const Gdiplus::ImageCodecInfo* jpeg = nullptr;
+        if (size > 0 && Gdiplus::GetImageEncoders(count, size, codecs) == Gdiplus::Ok) {
+            for (UINT i = 0; i < count; ++i) {
+                if (wcscmp(codecs[i].MimeType, L"image/jpeg") == 0) jpeg = &codecs[i];
+            }
+        }
+        Gdiplus::Bitmap bitmap(24, 16, PixelFormat24bppRGB);
+        for (int y = 0; y < 16; ++y)
+            for (int x = 0; x < 24; ++x) bitmap.SetPixel(x, y, Gdiplus::Color(255, x * 10, y * 15, 128));
+        IStream* stream = nullptr;
+        if (jpeg != nullptr && SUCCEEDED(CreateStreamOnHGlobal(nullptr, TRUE, &stream)) &&
+            bitmap.Save(stream, &jpeg->Clsid, nullptr) == Gdiplus::Ok) {
+            STATSTG stat = {};
+            LARGE_INTEGER zero = {};
+            if (SUCCEEDED(stream->Stat(&stat, STATFLAG_NONAME)) && SUCCEEDED(stream->Seek(zero, STREAM_SEEK_SET, nullptr))) {
+                out.resize(static_cast<size_t>(stat.cbSize.QuadPart));
+                ULONG read = 0;
+                stream->Read(out.data(), static_cast<ULONG>(out.size()), &read);
+                out.resize(read);
+            }
+        }
+        if (stream != nullptr) stream->Release();
+    }
+    Gdiplus::GdiplusShutdown(token);
+    return out;
+}
+
+namespace {
+
+// Inputs of the short run in CI per target; the markup builder is far slower than the rest.
+int ShortRunCount(const fuzz::Target& target)
+{
+    return std::string(target.name) == "markup" ? 300 : 2000;
+}
+
+std::wstring RegressionsDir()
+{
+#ifdef FUZZ_REGRESSIONS_DIR
+    std::wstring dir = FUZZ_REGRESSIONS_DIR;
+    for (wchar_t& c : dir) if (c == L'/') c = L'\\';
+    return dir + L"\\";
+#else
+    return std::wstring();
+#endif
+}
+
+std::vector<std::wstring> FilesIn(const std::wstring& dir)
+{
+    std::vector<std::wstring> files;
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW((dir + L"*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return files;
+    do {
+        if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) files.push_back(dir + data.cFileName);
+    } while (FindNextFileW(find, &data));
+    FindClose(find);
+    return files;
+}
+
+} // namespace
+
+TEST_F(Robustness, EveryParserAndDecoderSurvivesAShortMutationRun)
+{
+    for (const fuzz::Target& target : fuzz::Targets()) {
+        g_suite = target.name;
+        const std::vector<Bytes> seeds = target.seeds();
+        ASSERT_FALSE(seeds.empty()) << target.name;
+        for (const Bytes& seed : seeds) target.run(seed);
+        const int count = ShortRunCount(target);
+        int thrown = 0;
+        for (int i = 0; i < count; ++i) {
+            if (!Selected(i)) continue;
+            g_iteration = i;
+            const Bytes input = fuzz::MakeInput(target, seeds, target.seed, i);
+            try {
+                target.run(input);
+            } catch (const std::exception& e) {
+                ++thrown;
+                if (!target.knownToThrow) ADD_FAILURE() << target.name << " iteration " << i << " threw " << e.what();
+            } catch (...) {
+                ++thrown;
+                if (!target.knownToThrow) ADD_FAILURE() << target.name << " iteration " << i << " threw";
+            }
+        }
+        if (thrown > 0 && target.knownToThrow) {
+            std::printf("KNOWN DEFECT: %s let %d of %d inputs throw\n", target.name, thrown, count);
+        }
+    }
+}
+
+TEST_F(Robustness, InputsThatOnceFailedAreHandled)
+{
+    // fuzz_regressions/<target>/<file>: what the fuzz command saved, each fed alone.
+    const std::wstring root = RegressionsDir();
+    ASSERT_FALSE(root.empty());
+    int replayed = 0;
+    for (const fuzz::Target& target : fuzz::Targets()) {
+        std::wstring name(target.name, target.name + strlen(target.name));
+        for (const std::wstring& file : FilesIn(root + name + L"\\")) {
+            Bytes input;
+            ASSERT_TRUE(fuzz::ReadFileBytes(file, input));
+            g_suite = target.name;
+            try {
+                target.run(input);
+            } catch (...) {
+                if (target.knownToThrow) std::printf("KNOWN DEFECT: %s still throws on a saved input\n", target.name);
+                else ADD_FAILURE() << target.name << " threw on a saved input";
+            }
+            ++replayed;
+        }
+    }
+    EXPECT_GT(replayed, 0) << "the saved inputs were not found";
+}
 
 TEST_F(Robustness, CorruptedArchivesInMemory)
 {
@@ -378,7 +359,7 @@ TEST_F(Robustness, CorruptedMarkupThroughTheBuilder)
         if (!Selected(i)) continue;
         g_iteration = i;
         Rng rng(kMarkupSeed, i);
-        std::string markup = kBaseMarkup;
+        std::string markup = fuzz::kBaseMarkup;
         MutateMarkup(markup, rng);
         dir.Write(L"MainFrame.xml", markup);
         if (ReplayIteration() >= 0) std::fprintf(stderr, "markup:\n%s\n", markup.c_str());
@@ -396,9 +377,18 @@ TEST_F(Robustness, CorruptedMarkupThroughTheBuilder)
             builder.Create(wide.c_str(), nullptr, nullptr, &pm, parent);
             root = parent;
         } else {
+            const int reportsBefore = g_reports;
             root = builder.Create(L"MainFrame.xml", nullptr, nullptr, &pm);
             if (root == nullptr) {
-                EXPECT_STRNE(builder.GetLastErrorMessage(), L"") << "iteration " << i;
+                // The reader's description, the builder's report of markup asking too much,
+                // or a document with nothing below its root.
+                bool childElement = false;
+                CXmlNodeUI top = builder.GetMarkup()->document_element();
+                for (CXmlNodeUI c = top.first_child(); !c.empty(); c = c.next_sibling()) {
+                    childElement = childElement || c.type() == node_element_ui;
+                }
+                EXPECT_TRUE(*builder.GetLastErrorMessage() != 0 || g_reports > reportsBefore || !childElement)
+                    << "iteration " << i;
             }
         }
         if (root != nullptr) {
@@ -426,7 +416,7 @@ TEST_F(Robustness, CorruptedLanguageFiles)
         g_iteration = i;
         Rng rng(kLangSeed, i);
         std::string text = base;
-        for (unsigned n = 1 + rng.Below(3); n > 0; --n) Mutate(text, rng);
+        for (unsigned n = 1 + rng.Below(3); n > 0; --n) fuzz::Mutate(text, rng);
         if (i % 2 == 0) {
             dir.Write(L"Lang\\X\\MainFrame.lng", text);
             dir.Write(L"Lang\\X\\StringTable.lng", text);
@@ -448,4 +438,157 @@ TEST_F(Robustness, CorruptedLanguageFiles)
         }
     }
     CLangManagerUI::SetLanguage(L"", L"");
+}
+
+// ---- the fuzz command's driver -------------------------------------------------------------
+
+namespace {
+
+std::string Env(const char* name, const char* fallback = "")
+{
+    const char* v = std::getenv(name);
+    return v != nullptr ? v : fallback;
+}
+
+// What the driver shares with its crash filter and watchdog.
+struct FuzzRun
+{
+    const fuzz::Target* target = nullptr;
+    unsigned seed = 0;
+    std::string outDir, statusFile;
+    std::atomic<int> iteration{-1};
+    std::atomic<ULONGLONG> inputStart{0};
+    const Bytes* input = nullptr;
+    int exceptions = 0;
+    int leaks = 0;
+};
+
+FuzzRun g_run;
+
+size_t PeakKb()
+{
+    PROCESS_MEMORY_COUNTERS pmc = {};
+    pmc.cb = sizeof(pmc);
+    K32GetProcessMemoryInfo(GetCurrentProcess(), &pmc, sizeof(pmc));
+    return pmc.PeakPagefileUsage / 1024;
+}
+
+void SaveInput(const char* why)
+{
+    if (g_run.outDir.empty() || g_run.input == nullptr) return;
+    char path[MAX_PATH];
+    std::snprintf(path, sizeof(path), "%s\\%s-%08x-%d.bin", g_run.outDir.c_str(), g_run.target->name, g_run.seed,
+                  g_run.iteration.load());
+    FILE* f = std::fopen(path, "wb");
+    if (f == nullptr) return;
+    std::fwrite(g_run.input->data(), 1, g_run.input->size(), f);
+    std::fclose(f);
+    std::fprintf(stderr, "fuzz %s: %s at iteration %d, input saved to %s\n", g_run.target->name, why,
+                 g_run.iteration.load(), path);
+}
+
+// One line the fuzz command reads after every run of this program.
+void WriteStatus(int next, const char* state)
+{
+    if (g_run.statusFile.empty()) return;
+    FILE* f = std::fopen(g_run.statusFile.c_str(), "w");
+    if (f == nullptr) return;
+    std::fprintf(f, "next %d exceptions %d leaks %d peakkb %u state %s\n", next, g_run.exceptions, g_run.leaks,
+                 static_cast<unsigned>(PeakKb()), state);
+    std::fclose(f);
+}
+
+LONG WINAPI FuzzCrash(EXCEPTION_POINTERS* info)
+{
+    std::fprintf(stderr, "fuzz %s: exception 0x%08lX\n", g_run.target->name, info->ExceptionRecord->ExceptionCode);
+    SaveInput("crash");
+    WriteStatus(g_run.iteration + 1, "crash");
+    std::fflush(stderr);
+    TerminateProcess(GetCurrentProcess(), 2);
+    return EXCEPTION_EXECUTE_HANDLER;
+}
+
+DWORD WINAPI Watchdog(LPVOID param)
+{
+    const ULONGLONG limit = *static_cast<ULONGLONG*>(param);
+    for (;;) {
+        Sleep(200);
+        const ULONGLONG start = g_run.inputStart;
+        if (start != 0 && GetTickCount64() - start > limit) {
+            SaveInput("hang");
+            WriteStatus(g_run.iteration + 1, "hang");
+            std::fflush(stderr);
+            TerminateProcess(GetCurrentProcess(), 3);
+        }
+    }
+}
+
+} // namespace
+
+// Runs only when the fuzz command sets VENEER_FUZZ_TARGET; see tools/fuzz.sh.
+TEST(Fuzz, Command)
+{
+    const std::string name = Env("VENEER_FUZZ_TARGET");
+    if (name.empty()) GTEST_SKIP() << "set by tools/fuzz.sh";
+    const fuzz::Target* target = fuzz::FindTarget(name);
+    ASSERT_NE(target, nullptr) << "unknown target " << name;
+    g_run.target = target;
+    g_run.seed = static_cast<unsigned>(std::strtoul(Env("VENEER_FUZZ_SEED", "0").c_str(), nullptr, 0));
+    if (g_run.seed == 0) g_run.seed = target->seed;
+    g_run.outDir = Env("VENEER_FUZZ_OUT");
+    g_run.statusFile = Env("VENEER_FUZZ_STATUS");
+    fuzz::Environment::Get();
+    const std::string replay = Env("VENEER_FUZZ_REPLAY_FILE");
+    if (!replay.empty()) {
+        // One saved input alone, with the ordinary crash report.
+        Bytes input;
+        std::wstring wide(replay.begin(), replay.end());
+        ASSERT_TRUE(fuzz::ReadFileBytes(wide, input)) << replay;
+        target->run(input);
+        return;
+    }
+    const int count = std::atoi(Env("VENEER_FUZZ_COUNT", "1000").c_str());
+    const int start = std::atoi(Env("VENEER_FUZZ_START", "0").c_str());
+    static ULONGLONG hangMs = std::strtoull(Env("VENEER_FUZZ_HANG_MS", "10000").c_str(), nullptr, 10);
+    if (std::getenv("VENEER_BACKTRACE") == nullptr) SetUnhandledExceptionFilter(&FuzzCrash);
+    CloseHandle(CreateThread(nullptr, 0, &Watchdog, &hangMs, 0, nullptr));
+
+    const std::vector<Bytes> seeds = target->seeds();
+    const int warmUp = start + std::min(1000, std::max(1, (count - start) / 10));
+    size_t baseline = 0, flagged = 0, lastPeakKb = PeakKb();
+    for (int i = start; i < count; ++i) {
+        const Bytes input = fuzz::MakeInput(*target, seeds, g_run.seed, i);
+        g_run.input = &input;
+        g_run.iteration = i;
+        g_run.inputStart = GetTickCount64();
+        try {
+            target->run(input);
+        } catch (...) {
+            ++g_run.exceptions;
+            SaveInput("uncaught exception");
+        }
+        g_run.inputStart = 0;
+        // Names the input behind a jump of the peak, so a big allocation can be looked at.
+        const size_t peak = PeakKb();
+        if (peak > lastPeakKb + 64 * 1024) {
+            std::fprintf(stderr, "fuzz %s: peak %u MB after iteration %d\n", target->name,
+                         static_cast<unsigned>(peak >> 10), i);
+            SaveInput("peak jump");
+        }
+        lastPeakKb = peak;
+        g_run.input = nullptr;
+        // Memory that keeps growing after the warm-up, 16 MB per 5000 inputs, counts as a leak.
+        if (i + 1 == warmUp) baseline = flagged = PrivateBytes();
+        if (baseline != 0 && (i + 1 - warmUp) % 5000 == 0) {
+            const size_t now = PrivateBytes();
+            if (now > flagged + 16u * 1024 * 1024) {
+                ++g_run.leaks;
+                flagged = now;
+                std::fprintf(stderr, "fuzz %s: private memory grew to %u MB by iteration %d\n", target->name,
+                             static_cast<unsigned>(now >> 20), i);
+            }
+        }
+        if ((i + 1) % 1000 == 0) WriteStatus(i + 1, "running");
+    }
+    WriteStatus(count, "done");
 }

@@ -5,6 +5,8 @@
 #include "tests/ui/core/resource_test_zip.h"
 #include "ui/core/UIZip.h"
 
+#include <winioctl.h>
+
 using namespace Veneer;
 using restest::Bytes;
 using restest::ZipWriter;
@@ -304,6 +306,48 @@ TEST(ZipDamage, DamagedArchivesFailCleanly)
         EXPECT_EQ(CUIZip::FindZipItem(hz, L"a.txt", false, &index, &ze), ZR_CORRUPT);
         CUIZip::CloseZip(hz);
     }
+}
+
+TEST(ZipDamage, SizesBeyondTheLargestSupportedAreRefused)
+{
+    // About 2 MB of incompressible data passes the deflate ratio check for a claim of 2 GiB.
+    ZipWriter w;
+    w.Add("big.bin", restest::NoiseBytes(2100 * 1000, 7), ZipWriter::Deflated);
+    Bytes image = w.Build();
+    const size_t dir = image.size() - 22 - 46 - 7;
+    image[dir + 24] = 0x00;
+    image[dir + 25] = 0x00;
+    image[dir + 26] = 0x00;
+    image[dir + 27] = 0x80;
+    ZRESULT r;
+    HZIP hz = CUIZip::OpenZip(image.data(), static_cast<unsigned>(image.size()), nullptr, &r);
+    ASSERT_NE(hz, nullptr);
+    int index;
+    ZIPENTRY ze;
+    EXPECT_EQ(CUIZip::FindZipItem(hz, L"big.bin", false, &index, &ze), ZR_CORRUPT);
+    CUIZip::CloseZip(hz);
+
+    // An archive file over 2 GiB (sparse: nothing is written but its end record) whose
+    // directory claims more than 2 GiB.
+    wchar_t dirPath[MAX_PATH], path[MAX_PATH];
+    ASSERT_NE(GetTempPathW(MAX_PATH, dirPath), 0u);
+    ASSERT_NE(GetTempFileNameW(dirPath, L"zip", 0, path), 0u);
+    HANDLE file = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    DWORD done = 0;
+    DeviceIoControl(file, FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &done, nullptr);
+    const LONGLONG dirBytes = 0x80000100LL;
+    LARGE_INTEGER at;
+    at.QuadPart = dirBytes;
+    ASSERT_TRUE(SetFilePointerEx(file, at, nullptr, FILE_BEGIN));
+    BYTE end[22] = {0x50, 0x4b, 0x05, 0x06};
+    end[8] = end[10] = 1;
+    end[12] = 0x00, end[13] = 0x01, end[14] = 0x00, end[15] = 0x80;   // directory size, offset 0
+    ASSERT_TRUE(WriteFile(file, end, sizeof(end), &done, nullptr));
+    CloseHandle(file);
+    EXPECT_EQ(CUIZip::OpenZip(path, nullptr, &r), nullptr);
+    EXPECT_EQ(r, ZR_CORRUPT);
+    DeleteFileW(path);
 }
 
 TEST(ZipDamage, UnknownMethodsAndDisagreeingStoredSizesAreRefused)

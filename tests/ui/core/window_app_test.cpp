@@ -8,6 +8,8 @@
 #include "tests/ui/core/window_test_support.h"
 #include "ui/core/UIAppRegistryKey.h"
 #include "ui/core/UIApplication.h"
+#include "ui/core/UIManager.h"
+#include "ui/core/UIResourceManager.h"
 
 using namespace Veneer;
 using window_test::MarkupFrame;
@@ -264,6 +266,39 @@ TEST(ApplicationLifecycle, SkinArchiveFromTheProgramsResourcesFeedsItsWindows)
     EXPECT_NE(pFrame->Find(L"from_zip"), nullptr);
     EXPECT_EQ(window_test::HitTestAt(hWnd, 100, 10), HTCAPTION);
     EXPECT_EQ(app.ExitInstance(), 0);
+}
+
+TEST(ApplicationLifecycle, SkinArchiveFileIsLookedForInTheApplicationFolder)
+{
+    // The same archive as the resource one, written next to the program.
+    HMODULE hModule = ::GetModuleHandleW(nullptr);
+    HRSRC hResource = ::FindResourceW(hModule, MAKEINTRESOURCEW(130), L"ZIPRES");
+    ASSERT_NE(hResource, nullptr);
+    const void* pData = ::LockResource(::LoadResource(hModule, hResource));
+    const DWORD dwSize = ::SizeofResource(hModule, hResource);
+    const std::wstring name = UniqueName(L"veneer-skin") + L".zip";
+    const std::wstring path = std::wstring(CPaintManagerUI::GetInstancePath().GetData()) + name;
+    HANDLE hFile = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(hFile, INVALID_HANDLE_VALUE);
+    DWORD dwWritten = 0;
+    ::WriteFile(hFile, pData, dwSize, &dwWritten, nullptr);
+    ::CloseHandle(hFile);
+    {
+        TestApp app;
+        app.SetResType_ZIP(L"skin", name.c_str(), true, L"");
+        ASSERT_TRUE(app.InitInstance(hModule));
+        EXPECT_EQ(CPaintManagerUI::GetResourcePath(), CUIString(app.GetAppPath()) + L"skin\\");
+        EXPECT_EQ(CResourceManager::GetArchivePath(), CUIString(path.c_str()));
+        EXPECT_NE(CPaintManagerUI::GetResourceZipHandle(), nullptr);
+        CResourceManager::GetInstance()->LoadResource(L"res.xml", nullptr);
+        MarkupFrame* pFrame = new MarkupFrame(L"main");
+        app.SetMainWnd(pFrame);
+        ASSERT_NE(pFrame->CreateAt(90, 90, 220, 140), nullptr);
+        EXPECT_NE(pFrame->Find(L"from_zip"), nullptr);
+        EXPECT_EQ(app.ExitInstance(), 0);
+    }
+    CPaintManagerUI::SetResourceZip(L"", false);
+    EXPECT_TRUE(::DeleteFileW(path.c_str()));
 }
 
 TEST(ApplicationLifecycle, WithoutSingleInstanceNoGuardIsCreated)
