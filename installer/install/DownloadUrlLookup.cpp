@@ -2,6 +2,7 @@
 
 #include "installer/net/HttpTransfer.h"
 #include "installer/net/InstallLog.h"
+#include "installer/net/JsonReply.h"
 #include "installer/net/ServiceHosts.h"
 #include "installer/net/TextConvert.h"
 
@@ -11,15 +12,6 @@
 #include <memory>
 
 namespace {
-
-bool ParseJson(const std::string& text, Json::Value& root)
-{
-    Json::CharReaderBuilder builder;
-    builder["allowComments"] = true;
-    std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
-    std::string errors;
-    return reader->parse(text.data(), text.data() + text.size(), &root, &errors);
-}
 
 std::wstring LowerAscii(std::wstring text)
 {
@@ -125,7 +117,7 @@ bool CDownloadUrlLookup::ParseReply(const std::string& body, DownloadAddresses& 
     out.sha256.clear();
     try {
         Json::Value reply;
-        if (!ParseJson(body, reply) || !reply.isObject() || reply["state"].asInt() != 0)
+        if (!CJsonReply::Parse(body, reply) || !reply.isObject() || reply["state"].asInt() != 0)
             return false;
         const Json::Value& data = reply["data"];
         if (data.isNull())
@@ -139,7 +131,7 @@ bool CDownloadUrlLookup::ParseReply(const std::string& body, DownloadAddresses& 
             text = Json::writeString(writer, data);
         }
         Json::Value addresses;
-        if (text.empty() || !ParseJson(text, addresses) || !addresses.isObject())
+        if (text.empty() || !CJsonReply::Parse(text, addresses) || !addresses.isObject())
             return false;
         out.onlineUrl = AddressFrom(addresses, "onlineUrl", FallbackOnlineUrl());
         out.offlineUrl = AddressFrom(addresses, "offlineUrl", FallbackOfflineUrl());

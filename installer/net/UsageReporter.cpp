@@ -2,6 +2,7 @@
 
 #include "installer/net/HttpTransfer.h"
 #include "installer/net/InstallLog.h"
+#include "installer/net/JsonReply.h"
 #include "installer/net/ServiceHosts.h"
 #include "installer/net/TextConvert.h"
 
@@ -54,14 +55,6 @@ TransferLimits Within(DWORD budgetMs, DWORD connectMs)
     return limits;
 }
 
-bool ParseObject(const std::string& text, Json::Value& root)
-{
-    Json::CharReaderBuilder builder;
-    std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
-    std::string errors;
-    return reader->parse(text.data(), text.data() + text.size(), &root, &errors) && root.isObject();
-}
-
 // An address is digits, hex digits, dots and colons (IPv4 or IPv6); anything else is not sent.
 bool LooksLikeAddress(const std::string& text)
 {
@@ -92,12 +85,12 @@ const char* CUsageReporter::OperateTypeFor(int state)
 bool CUsageReporter::ExtractIpText(const std::string& reply, std::string& ip)
 {
     Json::Value root;
-    if (!ParseObject(reply, root)) {
+    if (!CJsonReply::ParseObject(reply, root)) {
         // Some services wrap the object (a callback name, a trailing comment): try the outermost braces.
         const size_t open = reply.find('{');
         const size_t close = reply.rfind('}');
         if (open == std::string::npos || close == std::string::npos || close < open ||
-            !ParseObject(reply.substr(open, close - open + 1), root))
+            !CJsonReply::ParseObject(reply.substr(open, close - open + 1), root))
             return false;
     }
     const Json::Value& member = root["ip"];

@@ -780,26 +780,23 @@ struct Target
     void (*mutate)(Bytes&, Rng&);
     void (*run)(const Bytes&);
     unsigned seed;
-    // The reply readers belong to the installer, whose JSON reader still lets the parser's
-    // nesting-limit exception out (deeply nested input): counted, reported, not yet fixed here.
-    bool knownToThrow;
 };
 
 inline const std::vector<Target>& Targets()
 {
     static const std::vector<Target> targets = {
-        {"zip", ZipSeeds, MutateZip, RunZip, 0x5EED0101, false},
-        {"markup", MarkupSeeds, MutateMarkup, RunMarkup, 0x5EED0102, false},
-        {"language", LanguageSeeds, MutateLanguage, RunLanguage, 0x5EED0103, false},
-        {"descriptor", DescriptorSeeds, MutateDescriptor, RunDescriptor, 0x5EED0104, false},
-        {"html", HtmlSeeds, MutateHtml, RunHtml, 0x5EED0105, false},
-        {"png", PngSeeds, MutateImage, RunImage, 0x5EED0106, false},
-        {"jpeg", JpegSeeds, MutateImage, RunImage, 0x5EED0107, false},
-        {"gif", GifSeeds, MutateImage, RunImage, 0x5EED0108, false},
-        {"bmp", BmpSeeds, MutateImage, RunImage, 0x5EED0109, false},
-        {"svg", SvgSeeds, MutateSvg, RunSvg, 0x5EED010A, false},
-        {"download-reply", DownloadReplySeeds, MutateJson, RunDownloadReply, 0x5EED010B, true},
-        {"ip-reply", IpReplySeeds, MutateJson, RunIpReply, 0x5EED010C, true},
+        {"zip", ZipSeeds, MutateZip, RunZip, 0x5EED0101},
+        {"markup", MarkupSeeds, MutateMarkup, RunMarkup, 0x5EED0102},
+        {"language", LanguageSeeds, MutateLanguage, RunLanguage, 0x5EED0103},
+        {"descriptor", DescriptorSeeds, MutateDescriptor, RunDescriptor, 0x5EED0104},
+        {"html", HtmlSeeds, MutateHtml, RunHtml, 0x5EED0105},
+        {"png", PngSeeds, MutateImage, RunImage, 0x5EED0106},
+        {"jpeg", JpegSeeds, MutateImage, RunImage, 0x5EED0107},
+        {"gif", GifSeeds, MutateImage, RunImage, 0x5EED0108},
+        {"bmp", BmpSeeds, MutateImage, RunImage, 0x5EED0109},
+        {"svg", SvgSeeds, MutateSvg, RunSvg, 0x5EED010A},
+        {"download-reply", DownloadReplySeeds, MutateJson, RunDownloadReply, 0x5EED010B},
+        {"ip-reply", IpReplySeeds, MutateJson, RunIpReply, 0x5EED010C},
     };
     return targets;
 }
