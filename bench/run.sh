@@ -20,8 +20,6 @@ log=$build/bench-run.log
 : >"$log"
 
 cache() { sed -n "s/^$1:[A-Z]*=//p" "$build/CMakeCache.txt"; }
-test_https=$(cache PAVONEL_TEST_HTTPS_PORT)
-test_http=$(cache PAVONEL_TEST_HTTP_PORT)
 local_https=$(cache PAVONEL_LOCAL_HTTPS_PORT)
 local_http=$(cache PAVONEL_LOCAL_HTTP_PORT)
 strip_tool=$(cache CMAKE_STRIP)
@@ -71,10 +69,13 @@ emit() {
 # field <text> <regex with one group>: the first match's group.
 field() { sed -n -E "s/$2/\1/p" <<<"$1" | head -n1; }
 
-# ---- download: the download profile against a bare libcurl loop, same package, same server ----
+# ---- download: the download profile against a bare libcurl loop, same package, same fast HTTPS server ----
+# (the server's port: the one after the local installer's plain HTTP port, which this build owns)
+file_port=$((local_http + 1))
 out=
-if start_service "$test_https" "$test_http"; then
-    out=$(wine "$build/tests/installer/bench_download.exe" "$download_bytes")
+if python3 "$root/bench/file_server.py" --port "$file_port" --size "$download_bytes" --background >>"$log" 2>&1; then
+    out=$(wine "$build/tests/installer/bench_download.exe" "$download_bytes" "https://127.0.0.1:$file_port/package.exe")
+    python3 "$root/bench/file_server.py" --port "$file_port" --stop >>"$log" 2>&1
 fi
 emit download-throughput "$(field "$out" '^download profile *: *([0-9.]+) MB\/s.*')" MB/s \
     "$(field "$out" '^bare libcurl loop *: *([0-9.]+) MB\/s.*')" MB/s '>=' 0.95
