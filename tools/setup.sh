@@ -76,6 +76,8 @@ build_dependencies() {
   key="${arch}_curl-$(source_version curl)_jsoncpp-$(source_version libjsoncpp)_pugixml-$(source_version pugixml)"
   key+="_nanosvg-$(source_version wxwidgets3.2)_gtest-$(dpkg-query -W -f='${Version}' googletest)"
   key+="_gcc-$("$arch-w64-mingw32-g++-posix" -dumpversion)"
+  # Build flags and features of build-deps.sh: a change there must not reuse libraries built the old way.
+  key+="_flags-sections-curlmin1"
   prefix="$cache_root/$(echo "$key" | tr '+~:' '___')"
   if [ -f "$prefix/.complete" ]; then
     log "$arch dependencies cached in $prefix"

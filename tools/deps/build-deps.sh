@@ -27,13 +27,18 @@ unpack() { # unpack the upstream tarball of a source package, print its folder
   tar tf "${tarballs[-1]}" | sed -n '1s@/.*@@p'
 }
 
+# One section per function and datum: a program linked with --gc-sections (the release build) then keeps only
+# what it calls, not whole objects. Changing these flags or the features below changes the cache key in setup.sh.
+section_flags="-ffunction-sections -fdata-sections"
+
 # Every library is configured in a fresh folder of this run: a build folder left inside a shared source tree
 # (such as the system's googletest sources) would carry another architecture's settings into this one.
 cmake_build() { # name, source folder, then extra cmake arguments
   local name=$1 src=$2; shift 2
   local log=$work/$name.log
   { cmake -S "$src" -B "$work/build-$name" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
-      -DCMAKE_INSTALL_PREFIX="$prefix" -DBUILD_SHARED_LIBS=OFF "$@" &&
+      -DCMAKE_INSTALL_PREFIX="$prefix" -DBUILD_SHARED_LIBS=OFF "-DCMAKE_C_FLAGS=$section_flags" \
+      "-DCMAKE_CXX_FLAGS=$section_flags" "$@" &&
     cmake --build "$work/build-$name" -j"$jobs" &&
     cmake --install "$work/build-$name"; } >"$log" 2>&1 || { tail -n 40 "$log"; exit 1; }
 }
@@ -41,7 +46,10 @@ cmake_build() { # name, source folder, then extra cmake arguments
 echo "[deps $arch] curl"
 cmake_build curl "$(unpack curl)" -DCURL_USE_SCHANNEL=ON -DCURL_USE_OPENSSL=OFF -DHTTP_ONLY=ON -DCURL_ZLIB=OFF \
   -DBUILD_CURL_EXE=OFF -DBUILD_TESTING=OFF -DCURL_USE_LIBSSH2=OFF -DUSE_LIBIDN2=OFF -DENABLE_MANUAL=OFF \
-  -DCURL_DISABLE_LDAP=ON -DCURL_BROTLI=OFF -DCURL_ZSTD=OFF -DUSE_NGHTTP2=OFF -DCURL_CA_PATH=none -DCURL_CA_BUNDLE=none
+  -DCURL_DISABLE_LDAP=ON -DCURL_BROTLI=OFF -DCURL_ZSTD=OFF -DUSE_NGHTTP2=OFF -DCURL_CA_PATH=none -DCURL_CA_BUNDLE=none \
+  -DCURL_DISABLE_COOKIES=ON -DCURL_DISABLE_MIME=ON -DCURL_DISABLE_NETRC=ON -DCURL_DISABLE_ALTSVC=ON \
+  -DCURL_DISABLE_HSTS=ON -DCURL_DISABLE_DOH=ON -DCURL_DISABLE_GETOPTIONS=ON -DCURL_DISABLE_PROGRESS_METER=ON \
+  -DCURL_DISABLE_HEADERS_API=ON
 
 echo "[deps $arch] jsoncpp"
 cmake_build jsoncpp "$(unpack libjsoncpp)" -DJSONCPP_WITH_TESTS=OFF -DJSONCPP_WITH_POST_BUILD_UNITTEST=OFF \

@@ -402,6 +402,9 @@ private:
     RECT m_rcLayeredInset = {0, 0, 0, 0};
     bool m_bLayeredChanged = false;
     RECT m_rcLayeredUpdate = {0, 0, 0, 0};
+    // What changed in the off-screen frame since it was last painted: an uncovered window is blitted from the
+    // frame, and only changed rectangles are painted again.
+    RECT m_rcFrameDirty = {0, 0, 0, 0};
     TDrawInfo* m_pLayeredDrawInfo = nullptr;
 
     CShadowUI* m_pShadow = nullptr;

@@ -514,6 +514,7 @@ void CPaintManagerUI::Invalidate()
     RECT rcClient = {0, 0, 0, 0};
     ::GetClientRect(m_hWndPaint, &rcClient);
     ::UnionRect(&m_rcLayeredUpdate, &m_rcLayeredUpdate, &rcClient);
+    ::UnionRect(&m_rcFrameDirty, &m_rcFrameDirty, &rcClient);
     ::InvalidateRect(m_hWndPaint, nullptr, FALSE);
 }
 
@@ -527,6 +528,7 @@ void CPaintManagerUI::Invalidate(RECT& rcItem)
     if (rc.right < rc.left) rc.right = rc.left;
     if (rc.bottom < rc.top) rc.bottom = rc.top;
     ::UnionRect(&m_rcLayeredUpdate, &m_rcLayeredUpdate, &rc);
+    ::UnionRect(&m_rcFrameDirty, &m_rcFrameDirty, &rc);
     ::InvalidateRect(m_hWndPaint, &rc, FALSE);
 }
 
@@ -633,7 +635,16 @@ void CPaintManagerUI::OnPaint()
         const int cx = rcClient.right - rcClient.left;
         const int cy = rcClient.bottom - rcClient.top;
         if (m_hDcOffscreen == nullptr) m_hDcOffscreen = ::CreateCompatibleDC(m_hDcPaint);
-        if (m_hbmpOffscreen == nullptr) m_hbmpOffscreen = CreateTopDownARGB(m_hDcPaint, cx, cy, &m_pOffscreenBits);
+        // A new frame holds nothing yet: all of it is painted.
+        if (m_hbmpOffscreen == nullptr) {
+            m_hbmpOffscreen = CreateTopDownARGB(m_hDcPaint, cx, cy, &m_pOffscreenBits);
+            m_rcFrameDirty = rcClient;
+        }
+        // Layered windows present the whole frame each time: they paint what was asked, as before. Otherwise
+        // only the changed part of the frame is painted again; the rest of the update comes from the frame.
+        RECT rcRender = rcPaint;
+        if (!m_bLayered) ::IntersectRect(&rcRender, &m_rcFrameDirty, &rcClient);
+        ::SetRectEmpty(&m_rcFrameDirty);
         HDC hPaintDC = ::BeginPaint(m_hWndPaint, &ps);
         if (m_hDcOffscreen == nullptr || m_hbmpOffscreen == nullptr || m_pOffscreenBits == nullptr) {
             // No memory for the off-screen image: paint straight into the window this time.
@@ -645,16 +656,21 @@ void CPaintManagerUI::OnPaint()
                 CSelectGuard select(m_hDcOffscreen, m_hbmpOffscreen);
                 int iSave = ::SaveDC(m_hDcOffscreen);
                 const RECT rcBits = ClipToBitmap(rcPaint, cx, cy);
+                // Controls may draw beyond the rectangle they are asked for; outside it the frame is kept.
+                if (!m_bLayered)
+                    ::IntersectClipRect(m_hDcOffscreen, rcRender.left, rcRender.top, rcRender.right, rcRender.bottom);
                 if (m_bLayered) {
                     for (LONG y = rcBits.top; y < rcBits.bottom; ++y) {
                         std::memset(m_pOffscreenBits + (static_cast<size_t>(y) * cx + rcBits.left) * 4, 0,
                                     static_cast<size_t>(rcBits.right - rcBits.left) * 4);
                     }
                 }
-                m_pRoot->Paint(m_hDcOffscreen, rcPaint, nullptr);
-                if (m_bLayered) PaintLayeredNativeWindows(rcPaint);
-                for (int i = 0; i < m_aPostPaintControls.GetSize(); ++i) {
-                    static_cast<CControlUI*>(m_aPostPaintControls.GetAt(i))->DoPostPaint(m_hDcOffscreen, rcPaint);
+                if (!::IsRectEmpty(&rcRender)) {
+                    m_pRoot->Paint(m_hDcOffscreen, rcRender, nullptr);
+                    if (m_bLayered) PaintLayeredNativeWindows(rcRender);
+                    for (int i = 0; i < m_aPostPaintControls.GetSize(); ++i) {
+                        static_cast<CControlUI*>(m_aPostPaintControls.GetAt(i))->DoPostPaint(m_hDcOffscreen, rcRender);
+                    }
                 }
                 ::RestoreDC(m_hDcOffscreen, iSave);
                 if (m_bLayered) {

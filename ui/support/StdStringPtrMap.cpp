@@ -44,6 +44,7 @@ void CStdStringPtrMap::RemoveAll()
         }
         m_aT[i] = nullptr;
     }
+    m_index.clear();
     m_nCount = 0;
 }
 
@@ -64,14 +65,10 @@ int CStdStringPtrMap::GetBucketIndex(LPCTSTR key) const
     return static_cast<int>(HashKey(key) % static_cast<UINT>(m_nBuckets));
 }
 
-CStdStringPtrMap::TITEM* CStdStringPtrMap::FindItem(LPCTSTR key, int iBucket) const
+CStdStringPtrMap::TITEM* CStdStringPtrMap::FindItem(LPCTSTR key, int) const
 {
-    for (TITEM* pItem = m_aT[iBucket]; pItem != nullptr; pItem = pItem->pNext)
-    {
-        if (pItem->Key == key)
-            return pItem;
-    }
-    return nullptr;
+    auto it = m_index.find(std::wstring_view(key));
+    return it == m_index.end() ? nullptr : it->second;
 }
 
 void CStdStringPtrMap::Unlink(TITEM* pItem, int iBucket) const
@@ -120,6 +117,15 @@ bool CStdStringPtrMap::Insert(LPCTSTR key, LPVOID pData)
     TITEM* pItem = new (std::nothrow) TITEM{CUIString(key), pData, nullptr, nullptr};
     if (pItem == nullptr)
         return false;
+    try
+    {
+        m_index.emplace(std::wstring_view(pItem->Key.GetData(), static_cast<size_t>(pItem->Key.GetLength())), pItem);
+    }
+    catch (const std::bad_alloc&)
+    {
+        delete pItem;
+        return false;
+    }
     LinkFront(pItem, iBucket);
     ++m_nCount;
     return true;
@@ -149,6 +155,7 @@ bool CStdStringPtrMap::Remove(LPCTSTR key)
     if (pItem == nullptr)
         return false;
     Unlink(pItem, iBucket);
+    m_index.erase(std::wstring_view(pItem->Key.GetData(), static_cast<size_t>(pItem->Key.GetLength())));
     delete pItem;
     --m_nCount;
     return true;

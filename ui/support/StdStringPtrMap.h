@@ -3,6 +3,9 @@
 #include <windows.h>
 #include "ui/support/UIString.h"
 
+#include <string_view>
+#include <unordered_map>
+
 namespace Veneer {
 
 // String-keyed hash table of pointers that it does not own. Keys compare
@@ -11,6 +14,11 @@ namespace Veneer {
 // so that names looked up often are found first. Enumeration (GetAt) walks
 // the buckets in order and each bucket from its front. Null keys are never
 // stored or found.
+//
+// The buckets keep their order for enumeration and move-to-front, but a few
+// dozen buckets hold chains of thousands of names in a large window: finding
+// a key goes through a private index beside them, so a look-up costs the same
+// at 100,000 names as at 100.
 class CStdStringPtrMap
 {
 public:
@@ -56,6 +64,8 @@ private:
     void Unlink(TITEM* pItem, int iBucket) const;
     void LinkFront(TITEM* pItem, int iBucket) const;
 
+    // Each entry's key, viewing the entry's own key storage (entries never move).
+    std::unordered_map<std::wstring_view, TITEM*> m_index;
     TITEM** m_aT;
     int m_nBuckets;
     int m_nCount;

@@ -214,15 +214,17 @@ void operator delete(void* p, size_t) noexcept
     free(p);
 }
 
-int main()
+// Optional argument: a divisor of the tree sizes (bench/run.sh --quick runs small trees).
+int main(int argc, char** argv)
 {
+    const int divisor = argc > 1 ? std::max(1, atoi(argv[1])) : 1;
     printf("Layout and full paint of generated trees (groups of rows of %d x %d px labels)\n", kLabelWidth,
            kLabelHeight);
     for (int pass = 0; pass < 2; ++pass) {
         bool bDecorated = pass == 0;
-        Figures small = Measure(990, false, bDecorated);
-        Measure(9900, false, bDecorated);
-        Figures large = Measure(99000, !bDecorated, bDecorated);
+        Figures small = Measure(990 / divisor, false, bDecorated);
+        Measure(9900 / divisor, false, bDecorated);
+        Figures large = Measure(99000 / divisor, !bDecorated, bDecorated);
         printf("%s: time per control at %d vs %d controls: layout x%.2f, paint x%.2f (goal: within x1.5)\n",
                bDecorated ? "labels" : "plain", large.nControls, small.nControls,
                large.layoutPerControlUs / small.layoutPerControlUs, large.paintPerControlUs / small.paintPerControlUs);

@@ -148,6 +148,47 @@ TEST_F(PaintTest, APaintWhileUpdatesAreLockedPaintsWithoutLayout)
     EXPECT_FALSE(wnd->m_pm.IsUpdateNeeded());
 }
 
+TEST_F(PaintTest, AnUncoveredWindowComesFromTheFrameAndAChangePaintsOnlyWhatChanged)
+{
+    a->m_crFill = RGB(200, 0, 0);
+    b->m_crFill = RGB(0, 200, 0);
+    c->m_crFill = RGB(0, 0, 200);
+    wnd->AttachAndShow(root);
+    ManagedWindow::Pump();
+    const int paints[3] = {a->m_nPaints, b->m_nPaints, c->m_nPaints};
+    ASSERT_GT(paints[0], 0);
+
+    // The system asks for the whole window again (as when it is uncovered): nothing changed, nothing is painted.
+    ::InvalidateRect(wnd->m_hWnd, nullptr, FALSE);
+    ::UpdateWindow(wnd->m_hWnd);
+    ManagedWindow::Pump();
+    EXPECT_EQ(paints[0], a->m_nPaints);
+    EXPECT_EQ(paints[1], b->m_nPaints);
+    EXPECT_EQ(paints[2], c->m_nPaints);
+    RECT rcUpdate = {};
+    EXPECT_FALSE(::GetUpdateRect(wnd->m_hWnd, &rcUpdate, FALSE)) << "the request is answered from the frame";
+
+    // One control changes: it alone is painted, and the frame shows it beside the others as they were.
+    b->m_crFill = RGB(200, 200, 0);
+    b->Invalidate();
+    ::UpdateWindow(wnd->m_hWnd);
+    ManagedWindow::Pump();
+    EXPECT_EQ(paints[0], a->m_nPaints);
+    EXPECT_EQ(paints[1] + 1, b->m_nPaints);
+    EXPECT_EQ(paints[2], c->m_nPaints);
+    const std::vector<DWORD> pixels = ReadPixels(wnd->m_pm.GetPaintOffscreenBitmap(), 300, 200);
+    EXPECT_EQ(0xC80000u, pixels[100 * 300 + 50] & 0xFFFFFFu);
+    EXPECT_EQ(0xC8C800u, pixels[100 * 300 + 150] & 0xFFFFFFu);
+    EXPECT_EQ(0x0000C8u, pixels[100 * 300 + 250] & 0xFFFFFFu);
+
+    // A layout change paints the whole window again.
+    root->NeedUpdate();
+    ::UpdateWindow(wnd->m_hWnd);
+    ManagedWindow::Pump();
+    EXPECT_EQ(paints[0] + 1, a->m_nPaints);
+    EXPECT_EQ(paints[2] + 1, c->m_nPaints);
+}
+
 TEST_F(PaintTest, InvalidationRectanglesAreClampedToTheClientOrigin)
 {
     wnd->AttachAndShow(root);

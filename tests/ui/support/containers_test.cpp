@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "ui/support/StdPtrArray.h"
 #include "ui/support/StdStringPtrMap.h"
@@ -270,6 +271,38 @@ TEST(StringPtrMap, Resize_empties_and_changes_the_bucket_count)
     EXPECT_EQ(1, tiny.GetBucketCount());
     EXPECT_TRUE(tiny.Insert(L"x", &a));
     EXPECT_EQ(&a, tiny.Find(L"x"));
+}
+
+TEST(StringPtrMap, Long_chains_stay_exact_through_removal_reinsertion_and_resize)
+{
+    // 20,000 names in 83 buckets: chains of about 240 that share hashes modulo 83.
+    CStdStringPtrMap map;
+    const int n = 20000;
+    std::vector<int> v(n);
+    for (int i = 0; i < n; ++i)
+        ASSERT_TRUE(map.Insert((L"lbl" + std::to_wstring(i)).c_str(), &v[i]));
+    for (int i = 0; i < n; i += 3)
+        ASSERT_TRUE(map.Remove((L"lbl" + std::to_wstring(i)).c_str()));
+    for (int i = 0; i < n; ++i)
+        ASSERT_EQ(i % 3 == 0 ? nullptr : &v[i], map.Find((L"lbl" + std::to_wstring(i)).c_str())) << i;
+    // A removed name can come back with other data; prefixes of stored names are not found.
+    int back = 0;
+    EXPECT_TRUE(map.Insert(L"lbl0", &back));
+    EXPECT_EQ(&back, map.Find(L"lbl0"));
+    EXPECT_EQ(nullptr, map.Find(L"lbl"));
+    // Enumeration still reaches each stored name exactly once, in bucket order.
+    int lastBucket = -1;
+    for (int i = 0; i < map.GetSize(); ++i)
+    {
+        const int bucket = map.GetBucketIndex(map.GetAt(i));
+        ASSERT_GE(bucket, lastBucket);
+        lastBucket = bucket;
+    }
+    map.Resize(5);
+    EXPECT_EQ(nullptr, map.Find(L"lbl1"));
+    EXPECT_TRUE(map.Insert(L"lbl1", &v[1]));
+    EXPECT_EQ(&v[1], map.Find(L"lbl1"));
+    EXPECT_EQ(1, map.GetSize());
 }
 
 TEST(StringOrId, Small_values_are_resource_ids)

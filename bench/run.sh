@@ -1,0 +1,162 @@
+#!/usr/bin/env bash
+# One table of performance figures, each against its floor measured in the same run:
+#   bash bench/run.sh [--quick] [build-dir]
+# Builds what it needs, runs every benchmark under Wine and prints one line per figure
+#   bench <name>: <value> <unit>, floor <value> <unit>, ratio <r>, goal <g>, <pass|miss>
+# then a one-line summary. --quick uses small sizes (CI runs it so the table keeps working; its timings mean
+# nothing). Exits non-zero only when a figure could not be measured, never because a goal was missed.
+set -uo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+quick=0
+build=
+for arg in "$@"; do
+    case $arg in
+    --quick) quick=1 ;;
+    *) build=$arg ;;
+    esac
+done
+build=$(cd "${build:-$root/build}" && pwd) || exit 2
+log=$build/bench-run.log
+: >"$log"
+
+cache() { sed -n "s/^$1:[A-Z]*=//p" "$build/CMakeCache.txt"; }
+local_https=$(cache PAVONEL_LOCAL_HTTPS_PORT)
+local_http=$(cache PAVONEL_LOCAL_HTTP_PORT)
+strip_tool=$(cache CMAKE_STRIP)
+service=$root/tools/vendor-service/vendor_service.py
+
+if [ $quick = 1 ]; then
+    download_bytes=$((16 * 1024 * 1024)) layout_scale=10 startup_runs=1
+else
+    download_bytes=$((200 * 1024 * 1024)) layout_scale=1 startup_runs=5
+fi
+
+targets=(bench_download bench_render bench_layout bench_manager_routing bench_support bench_resource bench_startup
+    bench_bare_window PavonelLocal Pavonel pavonel_sample_package)
+if ! cmake --build "$build" -j2 --target "${targets[@]}" >>"$log" 2>&1; then
+    echo "bench: build failed (see $log)"
+    exit 2
+fi
+
+wine() { "$root/tools/wine-run" --prefix "$build/wineprefix" "$@" 2>>"$log" | tr -d '\r' | tee -a "$log"; }
+winpath() { printf 'Z:%s' "${1//\//\\}"; }
+services=()
+stop_services() { for port in "${services[@]}"; do python3 "$service" --http-port "$port" --stop >/dev/null 2>&1; done; }
+trap stop_services EXIT
+start_service() { # https-port http-port
+    python3 "$service" --https-port "$1" --http-port "$2" --background --replace \
+        --package "$build/tools/sample-package/CORVEX_Online.exe" >>"$log" 2>&1 && services+=("$2")
+}
+
+passed=0 missed=0 failed=0
+# emit <name> <value> <unit> <floor> <floor unit> <<=|>=> <goal>: ratio is value/floor (value itself when the
+# floor is 0, for counts whose floor is none at all).
+emit() {
+    if [ -z "$2" ] || [ -z "$4" ]; then
+        echo "bench $1: not measured (see $log)"
+        failed=$((failed + 1))
+        return
+    fi
+    local line
+    line=$(awk -v n="$1" -v v="$2" -v u="$3" -v f="$4" -v fu="$5" -v op="$6" -v g="$7" 'BEGIN {
+        r = (f + 0 != 0) ? v / f : v + 0
+        ok = (op == "<=") ? (r <= g + 0) : (r >= g + 0)
+        printf "bench %s: %s %s, floor %s %s, ratio %.3g, goal %s%s, %s\n", n, v, u, f, fu, r, op, g, ok ? "pass" : "miss"
+    }')
+    echo "$line"
+    case $line in *", pass") passed=$((passed + 1)) ;; *) missed=$((missed + 1)) ;; esac
+}
+# field <text> <regex with one group>: the first match's group.
+field() { sed -n -E "s/$2/\1/p" <<<"$1" | head -n1; }
+
+# ---- download: the download profile against a bare libcurl loop, same package, same fast HTTPS server ----
+# (the server's port: the one after the local installer's plain HTTP port, which this build owns)
+file_port=$((local_http + 1))
+out=
+if python3 "$root/bench/file_server.py" --port "$file_port" --size "$download_bytes" --background >>"$log" 2>&1; then
+    out=$(wine "$build/tests/installer/bench_download.exe" "$download_bytes" "https://127.0.0.1:$file_port/package.exe")
+    python3 "$root/bench/file_server.py" --port "$file_port" --stop >>"$log" 2>&1
+fi
+emit download-throughput "$(field "$out" '^download profile *: *([0-9.]+) MB\/s.*')" MB/s \
+    "$(field "$out" '^bare libcurl loop *: *([0-9.]+) MB\/s.*')" MB/s '>=' 0.95
+
+# ---- repaint: the full window through the paint manager against one BitBlt of the same frame ----
+out=$(wine "$build/tests/ui/core/bench_render.exe")
+emit repaint-full-window "$(field "$out" '^ *repaint \(WM_PAINT\), average *([0-9.]+) ms')" ms \
+    "$(field "$out" '^ *BitBlt of 690x460 to the window, average *([0-9.]+) ms')" ms '<=' 5
+emit repaint-render-engine "$(field "$out" '^ *repaint, average *([0-9.]+) ms')" ms \
+    "$(field "$out" '^ *BitBlt of the finished picture, average *([0-9.]+) ms')" ms '<=' 5
+emit repaint-progress-step "$(field "$out" '^ *progress step repaint, average *([0-9.]+) ms')" ms \
+    "$(field "$out" '^ *BitBlt of the progress area, average *([0-9.]+) ms')" ms '<=' 2
+
+# ---- start-up to first paint: the installer (service answering on loopback) against a bare window ----
+out=
+if start_service "$local_https" "$local_http"; then
+    out=$(wine "$build/bench/bench_startup.exe" "$startup_runs" "$(winpath "$build/bench/bench_bare_window.exe")" \
+        "$(winpath "$build/installer/local/Pavonel.exe")")
+fi
+bare=$(field "$out" '^startup .*bench_bare_window\.exe: median ([0-9.]+) ms.*')
+installer=$(field "$out" '^startup .*Pavonel\.exe: median ([0-9.]+) ms.*')
+emit startup-first-paint "$installer" ms "$bare" ms '<=' 1.1
+extra=
+[ -n "$installer" ] && [ -n "$bare" ] && extra=$(awk -v a="$installer" -v b="$bare" 'BEGIN { printf "%.1f", a - b }')
+emit startup-own-work "$extra" ms 100 ms '<=' 1
+
+# ---- no growth with work: per-control cost at the largest tree against the smallest ----
+out=$(wine "$build/tests/ui/controls/bench_layout.exe" "$layout_scale")
+per_control() { # <kind> <first|last> <column>
+    grep "^$1 " <<<"$out" | awk -v which="$2" -v col="$3" '
+        { match($0, /([0-9]+) controls/); n = substr($0, RSTART, RLENGTH) + 0
+          if (col == "attach") { match($0, /attach +[0-9.]+/); split(substr($0, RSTART, RLENGTH), a, / +/); v = a[2] * 1000 / n }
+          else { match($0, col " +[0-9.]+ ms \\([0-9.]+"); s = substr($0, RSTART, RLENGTH); sub(/.*\(/, "", s); v = s }
+          values[++count] = v }
+        END { if (count) printf "%.4f", which == "first" ? values[1] : values[count] }'
+}
+for kind in labels plain; do
+    for what in attach layout paint; do
+        emit "$what-per-control-$kind-largest-vs-smallest" "$(per_control $kind last $what)" us \
+            "$(per_control $kind first $what)" us '<=' 1.5
+    done
+done
+emit name-lookup-largest-tree "$(field "$out" '.*name look-ups in a tree of [0-9]+ controls: [0-9.]+ ms \(([0-9.]+) us\/look-up.*')" us 1 us '<=' 1
+emit mouse-move-largest-tree "$(field "$out" '.*mouse moves routed: [0-9.]+ ms \(([0-9.]+) us\/message.*')" us 5 us '<=' 1
+
+# ---- routing allocations: heap allocations per routed message once warm (floor: none) ----
+out=$(wine "$build/tests/ui/core/bench_manager_routing.exe")
+emit routing-allocations "$(awk '/allocations\/msg/ { v = $(NF - 1); if (v > m) m = v } END { if (NR) printf "%.4f", m + 0 }' <<<"$out")" \
+    allocs/msg 0 allocs/msg '<=' 0
+
+# ---- name map: a look-up among 1,000 names against the same look-up of one hot name ----
+out=$(wine "$build/tests/ui/support/bench_support.exe")
+emit name-map-1000-keys "$(field "$out" '^CStdStringPtrMap Find, 1000 keys.* ([0-9.]+) ns\/op')" ns \
+    "$(field "$out" '^CStdStringPtrMap Find, one hot key.* ([0-9.]+) ns\/op')" ns '<=' 2
+
+# ---- resource reads: an image read from the cached skin archive against opening the archive per read ----
+out=$(wine "$build/tests/ui/core/bench_resource.exe")
+emit resource-image-read "$(field "$out" '^image read, cached archive: *([0-9.]+) us.*')" us \
+    "$(field "$out" '^image read, archive per read: *([0-9.]+) us.*')" us '<=' 1
+
+# ---- size: the stripped installer users download, against the size budget ----
+size_of() { # <exe>: megabytes of a stripped copy
+    local copy=$build/bench-stripped.exe
+    cp "$1" "$copy" && "$strip_tool" "$copy" && awk -v b="$(stat -c %s "$copy")" 'BEGIN { printf "%.3f", b / 1e6 }'
+    rm -f "$copy"
+}
+release=
+if [ $quick = 0 ]; then
+    # The release preset of the same architecture, built beside this folder.
+    preset=mingw-release
+    [ "$(cache CMAKE_SYSTEM_PROCESSOR)" = x86_64 ] && preset=mingw64-release
+    release=$root/build-release
+    [ $preset = mingw64-release ] && release=$root/build-x86_64-release
+    (cd "$root" && cmake --preset "$preset" >>"$log" 2>&1 && cmake --build "$release" -j2 --target Pavonel >>"$log" 2>&1) ||
+        release=
+fi
+if [ -n "$release" ] && [ -f "$release/installer/Pavonel.exe" ]; then
+    emit size-release-exe "$(size_of "$release/installer/Pavonel.exe")" MB 1.5 MB '<=' 1
+else
+    emit size-stripped-exe "$(size_of "$build/installer/Pavonel.exe")" MB 1.5 MB '<=' 1
+fi
+
+echo "bench summary: $passed pass, $missed miss, $failed not measured$([ $quick = 1 ] && echo ' (quick: small sizes, timings not meaningful)')"
+[ $failed = 0 ]
