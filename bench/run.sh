@@ -23,6 +23,10 @@ cache() { sed -n "s/^$1:[A-Z]*=//p" "$build/CMakeCache.txt"; }
 local_https=$(cache PAVONEL_LOCAL_HTTPS_PORT)
 local_http=$(cache PAVONEL_LOCAL_HTTP_PORT)
 strip_tool=$(cache CMAKE_STRIP)
+# A build this host cannot run (32-bit where the kernel runs 64-bit code only) has no figures: skipped, as its
+# tests are.
+case $strip_tool in *x86_64*) arch=x86_64 ;; *) arch=i686 ;; esac
+"$root/tools/wine-run" --can-run --arch "$arch" || exit 77
 service=$root/tools/vendor-service/vendor_service.py
 
 if [ $quick = 1 ]; then
