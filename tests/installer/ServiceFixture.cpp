@@ -99,6 +99,23 @@ int RequestCount(const std::string& path)
     return stats.isObject() && stats[path].isInt() ? stats[path].asInt() : 0;
 }
 
+std::vector<PackageTransfer> PackageTransfers()
+{
+    std::vector<PackageTransfer> transfers;
+    const Json::Value list = GetJson("/control/transfers");
+    if (list.isArray())
+        for (const Json::Value& item : list) {
+            PackageTransfer transfer;
+            transfer.range = item["range"].asString();
+            transfer.ifRange = item["if_range"].asString();
+            transfer.status = item["status"].asInt();
+            transfer.start = item["start"].asInt64();
+            transfer.sent = item["sent"].asInt64();
+            transfers.push_back(transfer);
+        }
+    return transfers;
+}
+
 std::wstring SamplePackagePath()
 {
     // Built on the Linux side; Wine shows the root file system as drive Z:.

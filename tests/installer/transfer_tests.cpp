@@ -45,11 +45,14 @@ std::wstring PackageUrl()
 // Whole-number options as each handle was configured with them, read back through the handle owner's observer.
 std::mutex g_optionLock;
 std::map<CURL*, std::map<CURLoption, long>> g_options;
+std::vector<long> g_quickExits; // one entry per handle made (the option is the first one each handle sets)
 
 void RecordOption(CURL* curl, CURLoption option, long value)
 {
     std::lock_guard<std::mutex> guard(g_optionLock);
     g_options[curl][option] = value;
+    if (option == CURLOPT_QUICK_EXIT)
+        g_quickExits.push_back(value);
 }
 
 class OptionRecording
@@ -59,6 +62,7 @@ public:
     {
         std::lock_guard<std::mutex> guard(g_optionLock);
         g_options.clear();
+        g_quickExits.clear();
         CCurlEasy::SetOptionObserver(RecordOption);
     }
     ~OptionRecording() { CCurlEasy::SetOptionObserver(nullptr); }
@@ -66,6 +70,11 @@ public:
     {
         std::lock_guard<std::mutex> guard(g_optionLock);
         return g_options;
+    }
+    std::vector<long> QuickExits()
+    {
+        std::lock_guard<std::mutex> guard(g_optionLock);
+        return g_quickExits;
     }
 };
 
@@ -254,13 +263,10 @@ TEST_F(Transfers, DownloadVerifiesPeerAndHostAndEveryHandleQuitsAtOnce)
     // The lookup, both requests of a report and the download: none may wait for a blocked name lookup.
     CDownloadUrlLookup::LookupDownloadUrl("CORVEX");
     CUsageReporter::ReportUsage("CORVEX", []() { return 0; });
-    const auto handles = recording.Handles();
-    EXPECT_GE(handles.size(), 2u); // handles may be allocated again at the same address
-    for (const auto& handle : handles) {
-        auto quick = handle.second.find(CURLOPT_QUICK_EXIT);
-        ASSERT_NE(handle.second.end(), quick);
-        EXPECT_EQ(1L, quick->second);
-    }
+    const std::vector<long> quickExits = recording.QuickExits();
+    EXPECT_EQ(4u, quickExits.size()); // download, lookup, IP lookup, post
+    for (long quick : quickExits)
+        EXPECT_EQ(1L, quick);
 }
 
 TEST_F(Transfers, EndlessRedirectLoopFailsInsteadOfRunningForEver)
@@ -279,30 +285,180 @@ TEST_F(Transfers, ErrorPageIsNeverKeptAsThePackage)
     for (const char* status : {"404", "500"}) {
         ASSERT_TRUE(standin::SetScenario(std::string("{\"package\":\"") + status + "\"}"));
         CPackageDownload download(Recorder(), m_cancel);
+        download.SetRetryPause(50);
         EXPECT_FALSE(download.Run(PackageUrl(), m_target, std::string())) << status;
         EXPECT_EQ(std::atol(status), download.GetResult().httpStatus);
         EXPECT_FALSE(standin::FileExists(m_target)) << status;
     }
 }
 
-TEST_F(Transfers, TruncatedOrStalledTransferLeavesNoFile)
+TEST_F(Transfers, TruncatedOrStalledTransferLeavesNoFileOnceTheRetriesAreUsedUp)
 {
+    // Every reply breaks off after 100000 bytes; each retry resumes, so four attempts bring 400000 bytes.
     ASSERT_TRUE(standin::SetScenario(R"({"package":"cut","cut_after":100000})"));
     {
         CPackageDownload download(Recorder(), m_cancel);
+        download.SetRetryPause(50);
         EXPECT_FALSE(download.Run(PackageUrl(), m_target, std::string()));
-        EXPECT_NE(0, download.GetResult().code);
+        EXPECT_TRUE(download.GetResult().code == 18 || download.GetResult().code == 56); // cut short
+        EXPECT_EQ(4, download.GetAttempts());
+        EXPECT_EQ(FailureConnection, download.GetFailureKind());
         EXPECT_FALSE(standin::FileExists(m_target));
+        const auto transfers = standin::PackageTransfers();
+        ASSERT_EQ(4u, transfers.size());
+        EXPECT_EQ("bytes=300000-", transfers[3].range);
     }
+    ASSERT_TRUE(standin::Reset());
     ASSERT_TRUE(standin::SetScenario(R"({"package":"stall","stall_after":100000})"));
     {
+        // A stall is given up and tried again from where it stopped; the user leaving ends the second one.
         CPackageDownload download(Recorder(), m_cancel);
         download.SetStallLimit(2);
+        download.SetRetryPause(50);
+        std::thread leaver([this]() {
+            for (int i = 0; i < 300 && standin::PackageTransfers().size() < 2; ++i)
+                Sleep(100);
+            SetEvent(m_cancel);
+        });
         const DWORD start = GetTickCount();
         EXPECT_FALSE(download.Run(PackageUrl(), m_target, std::string()));
-        EXPECT_EQ(28, download.GetResult().code); // given up as stalled
-        EXPECT_LT(GetTickCount() - start, 15000u);
+        leaver.join();
+        EXPECT_LT(GetTickCount() - start, 20000u);
+        EXPECT_EQ(2, download.GetAttempts());
         EXPECT_FALSE(standin::FileExists(m_target));
+        const auto transfers = standin::PackageTransfers();
+        ASSERT_EQ(2u, transfers.size());
+        EXPECT_EQ("bytes=100000-", transfers[1].range);
+    }
+    standin::Reset();
+}
+
+TEST_F(Transfers, DroppedConnectionsResumeWithoutFetchingAnyByteTwice)
+{
+    const std::string digest = FileSha256(standin::SamplePackagePath());
+    ASSERT_TRUE(standin::SetScenario(R"({"drop_after":300000,"drop_times":2})"));
+    CPackageDownload download(Recorder(), m_cancel);
+    download.SetRetryPause(50);
+    ASSERT_TRUE(download.Run(PackageUrl(), m_target, digest)) << WideToUtf8String(download.GetFailure());
+    download.ReleaseFile();
+    EXPECT_EQ(digest, FileSha256(m_target));
+    EXPECT_EQ(3, download.GetAttempts());
+
+    const auto transfers = standin::PackageTransfers();
+    ASSERT_EQ(3u, transfers.size());
+    EXPECT_EQ("", transfers[0].range);
+    EXPECT_EQ(300000, transfers[0].sent);
+    EXPECT_EQ("bytes=300000-", transfers[1].range);
+    EXPECT_EQ("\"pkg-1\"", transfers[1].ifRange);
+    EXPECT_EQ(206, transfers[1].status);
+    EXPECT_EQ(300000, transfers[1].sent);
+    EXPECT_EQ("bytes=600000-", transfers[2].range);
+    EXPECT_EQ(600000, transfers[2].start);
+    EXPECT_EQ(download.GetBytes(), transfers[0].sent + transfers[1].sent + transfers[2].sent);
+
+    const std::vector<int> percents = Percents();
+    ASSERT_FALSE(percents.empty());
+    EXPECT_EQ(90, percents.back());
+    for (size_t i = 1; i < percents.size(); ++i)
+        EXPECT_LT(percents[i - 1], percents[i]) << "the bar never runs backwards on a resume";
+}
+
+TEST_F(Transfers, ReplyThatCannotContinueTheFileStartsOverFromZero)
+{
+    const std::string digest = FileSha256(standin::SamplePackagePath());
+    struct Case
+    {
+        const char* scenario;
+        const char* why;
+        size_t transfers;       // requests the download needs
+        bool secondAsksRange;   // whether the retry may ask for the rest
+        int secondStatus;       // what the service answers it
+    };
+    const Case cases[] = {
+        {R"({"ranges":"ignore"})", "range ignored: the 200 reply is taken from byte 0", 2, true, 200},
+        {R"({"ranges":"none"})", "ranges not announced: no range asked", 2, false, 200},
+        {R"({"etag":"change"})", "new version: If-Range gets the whole file", 2, true, 200},
+        {R"({"etag":"change","ranges":"blind"})", "206 of another version is refused", 3, true, 206},
+        {R"({"ranges":"wrongstart"})", "206 at the wrong byte is refused", 3, true, 206},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.why);
+        ASSERT_TRUE(standin::Reset());
+        ASSERT_TRUE(standin::SetScenario(c.scenario));
+        ASSERT_TRUE(standin::SetScenario(R"({"drop_after":300000})"));
+        {
+            std::lock_guard<std::mutex> guard(m_lock);
+            m_percents.clear();
+        }
+        CPackageDownload download(Recorder(), m_cancel);
+        download.SetRetryPause(50);
+        ASSERT_TRUE(download.Run(PackageUrl(), m_target, digest)) << WideToUtf8String(download.GetFailure());
+        download.ReleaseFile();
+        EXPECT_EQ(digest, FileSha256(m_target));
+        const auto transfers = standin::PackageTransfers();
+        ASSERT_EQ(c.transfers, transfers.size());
+        EXPECT_EQ(c.secondAsksRange, !transfers[1].range.empty());
+        EXPECT_EQ(c.secondStatus, transfers[1].status);
+        EXPECT_TRUE(transfers.back().start == 0) << "the file that was kept came whole from byte 0";
+        const std::vector<int> percents = Percents();
+        for (size_t i = 1; i < percents.size(); ++i)
+            EXPECT_LT(percents[i - 1], percents[i]);
+    }
+    standin::Reset();
+}
+
+TEST_F(Transfers, ServerErrorsAreRetriedClientErrorsAreNot)
+{
+    {
+        ASSERT_TRUE(standin::SetScenario(R"({"fail_status":503,"fail_times":1})"));
+        CPackageDownload download(Recorder(), m_cancel);
+        download.SetRetryPause(50);
+        ASSERT_TRUE(download.Run(PackageUrl(), m_target, std::string()));
+        download.ReleaseFile();
+        EXPECT_EQ(2, download.GetAttempts());
+        EXPECT_EQ(FileSha256(standin::SamplePackagePath()), FileSha256(m_target));
+    }
+    for (int status : {404, 403}) {
+        ASSERT_TRUE(standin::Reset());
+        ASSERT_TRUE(standin::SetScenario("{\"fail_status\":" + std::to_string(status) + ",\"fail_times\":1}"));
+        CPackageDownload download(Recorder(), m_cancel);
+        download.SetRetryPause(50);
+        EXPECT_FALSE(download.Run(PackageUrl(), m_target, std::string())) << status;
+        EXPECT_EQ(1, download.GetAttempts()) << status;
+        EXPECT_EQ(1u, standin::PackageTransfers().size()) << status;
+        EXPECT_EQ(FailureServerRefused, download.GetFailureKind());
+    }
+    {
+        // A service that keeps failing: the first try and three more, with growing pauses, then the end.
+        ASSERT_TRUE(standin::Reset());
+        ASSERT_TRUE(standin::SetScenario(R"({"fail_status":503,"fail_times":10})"));
+        CPackageDownload download(Recorder(), m_cancel);
+        download.SetRetryPause(200);
+        const DWORD start = GetTickCount();
+        EXPECT_FALSE(download.Run(PackageUrl(), m_target, std::string()));
+        EXPECT_GE(GetTickCount() - start, 200u + 400u + 800u);
+        EXPECT_EQ(4u, standin::PackageTransfers().size());
+        EXPECT_EQ(503, download.GetResult().httpStatus);
+        EXPECT_EQ(FailureServerRefused, download.GetFailureKind());
+        EXPECT_FALSE(standin::FileExists(m_target));
+    }
+    {
+        // Leaving during a pause ends it at once.
+        ASSERT_TRUE(standin::Reset());
+        ASSERT_TRUE(standin::SetScenario(R"({"fail_status":503,"fail_times":10})"));
+        CPackageDownload download(Recorder(), m_cancel);
+        download.SetRetryPause(20000);
+        std::thread leaver([this]() {
+            Sleep(700);
+            SetEvent(m_cancel);
+        });
+        const DWORD start = GetTickCount();
+        EXPECT_FALSE(download.Run(PackageUrl(), m_target, std::string()));
+        leaver.join();
+        EXPECT_LT(GetTickCount() - start, 3000u);
+        EXPECT_TRUE(download.WasCancelled());
+        EXPECT_EQ(FailureNone, download.GetFailureKind());
+        EXPECT_EQ(1u, standin::PackageTransfers().size());
     }
     standin::Reset();
 }
