@@ -21,7 +21,8 @@ Scenario keys (also settable at start with --scenario KEY=VALUE):
   lookup:  object | string | state1 | null | notjson | missing | notstring | noscheme | badscheme |
            sha256 | badsha | redirect | long | silent
   online:  path (and query) the lookup's "onlineUrl" points to, default /down/down?path=CORVEX_Online.exe
-  package: length | chunked | 404 | 500 | redirect | tohttp | loop | stall | cut | big | slow
+  package: length | chunked | 404 | 500 | redirect | tohttp | loop | stall | cut | big | slow | corrupt
+           (corrupt: the package with its first byte changed, so its published digest no longer matches)
            (redirect: a chain on HTTPS; tohttp: one redirect to the same package on plain HTTP)
   stall_after / cut_after: bytes sent before stalling / closing;  big_size: bytes of the "big" package
   slow_rate: bytes per second of the "slow" package (served with its length; a reset ends it)
@@ -334,6 +335,8 @@ class Handler(BaseHTTPRequestHandler):
     def package_body(self, scenario):
         data = STATE.package_bytes()
         mode = scenario["package"]
+        if mode == "corrupt":
+            data = bytes([data[0] ^ 0xFF]) + data[1:]
         with STATE.lock:
             number = len(STATE.transfers) + 1
             entry = {"range": self.headers.get("Range") or "", "if_range": self.headers.get("If-Range") or "",
