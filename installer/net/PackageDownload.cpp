@@ -301,6 +301,7 @@ bool CPackageDownload::Transfer(const std::string& url, long long resumeFrom)
     CURL* curl = easy.Get();
     curl_easy_setopt(curl, CURLOPT_CUSTOMREQUEST, "GET");
     curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
+    easy.UseSystemProxy(url);
     easy.SetLong(CURLOPT_FOLLOWLOCATION, 1L);
     easy.SetLong(CURLOPT_MAXREDIRS, kMaxRedirects);
     curl_easy_setopt(curl, CURLOPT_DEFAULT_PROTOCOL, "https");

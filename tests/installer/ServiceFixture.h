@@ -33,6 +33,9 @@ struct PackageTransfer
     long long sent = 0;  // body bytes sent
 };
 std::vector<PackageTransfer> PackageTransfers();
+// What the proxy stand-in carried ("CONNECT 127.0.0.1:<port>", "GET http://..."), in order.
+std::vector<std::string> Proxied();
+std::string ProxyAddress(); // "127.0.0.1:<port>"
 
 // The sample package built beside the tests, as a Windows path.
 std::wstring SamplePackagePath();

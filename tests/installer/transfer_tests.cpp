@@ -6,7 +6,9 @@
 #include "installer/net/CurlEasy.h"
 #include "installer/net/HttpTransfer.h"
 #include "installer/net/PackageDownload.h"
+#include "installer/net/InstallLog.h"
 #include "installer/net/Sha256.h"
+#include "installer/net/SystemProxy.h"
 #include "installer/net/TextConvert.h"
 #include "installer/net/UsageReporter.h"
 
@@ -578,4 +580,143 @@ TEST_F(Transfers, UnwritableTargetFailsWithoutTransfer)
     CPackageDownload download(Recorder(), m_cancel);
     EXPECT_FALSE(download.Run(PackageUrl(), L"C:\\no-such-folder-pavonel\\x\\pkg.exe", std::string()));
     EXPECT_FALSE(download.GetFailure().empty());
+}
+
+// ---- the system's proxy ----------------------------------------------------------------------------------
+
+namespace {
+
+const wchar_t kConnections[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\Connections";
+
+// The current user's Internet settings as the control panel stores them: a header (magic 0x46, counter,
+// flags: 1 direct, 2 fixed proxy, 4 script, 8 detect), then proxy, bypass list and script address.
+class InternetSettings
+{
+public:
+    InternetSettings()
+    {
+        HKEY key = nullptr;
+        if (RegOpenKeyExW(HKEY_CURRENT_USER, kConnections, 0, KEY_READ, &key) == ERROR_SUCCESS) {
+            DWORD size = 0;
+            if (RegQueryValueExW(key, L"DefaultConnectionSettings", nullptr, nullptr, nullptr, &size) == ERROR_SUCCESS) {
+                m_saved.resize(size);
+                m_hadValue = RegQueryValueExW(key, L"DefaultConnectionSettings", nullptr, nullptr, m_saved.data(),
+                                              &size) == ERROR_SUCCESS;
+            }
+            RegCloseKey(key);
+        }
+    }
+    ~InternetSettings()
+    {
+        HKEY key = nullptr;
+        if (RegCreateKeyExW(HKEY_CURRENT_USER, kConnections, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) !=
+            ERROR_SUCCESS)
+            return;
+        if (m_hadValue)
+            RegSetValueExW(key, L"DefaultConnectionSettings", 0, REG_BINARY, m_saved.data(),
+                           static_cast<DWORD>(m_saved.size()));
+        else
+            RegDeleteValueW(key, L"DefaultConnectionSettings");
+        RegCloseKey(key);
+    }
+    bool Set(DWORD flags, const std::string& proxy, const std::string& bypass)
+    {
+        std::vector<BYTE> data;
+        auto addDword = [&data](DWORD value) {
+            for (int i = 0; i < 4; ++i)
+                data.push_back(static_cast<BYTE>(value >> (8 * i)));
+        };
+        auto addText = [&](const std::string& text) {
+            addDword(static_cast<DWORD>(text.size()));
+            data.insert(data.end(), text.begin(), text.end());
+        };
+        addDword(0x46);
+        addDword(++m_counter);
+        addDword(flags);
+        addText(proxy);
+        addText(bypass);
+        addText(std::string());
+        data.resize(data.size() + 32, 0);
+        HKEY key = nullptr;
+        if (RegCreateKeyExW(HKEY_CURRENT_USER, kConnections, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) !=
+            ERROR_SUCCESS)
+            return false;
+        const bool written = RegSetValueExW(key, L"DefaultConnectionSettings", 0, REG_BINARY, data.data(),
+                                            static_cast<DWORD>(data.size())) == ERROR_SUCCESS;
+        RegCloseKey(key);
+        return written;
+    }
+
+private:
+    std::vector<BYTE> m_saved;
+    bool m_hadValue = false;
+    DWORD m_counter = 100;
+};
+
+bool Carried(const std::vector<std::string>& carried, const std::string& prefix)
+{
+    for (const std::string& item : carried)
+        if (item.compare(0, prefix.size(), prefix) == 0)
+            return true;
+    return false;
+}
+
+} // namespace
+
+TEST(ProxyRules, BypassListAndProxyListAreReadAsWindowsWritesThem)
+{
+    EXPECT_TRUE(CSystemProxy::Bypassed(L"intranet", L"<local>"));
+    EXPECT_FALSE(CSystemProxy::Bypassed(L"dl.tarvix.com", L"<local>"));
+    EXPECT_TRUE(CSystemProxy::Bypassed(L"DL.Tarvix.com", L"*.tarvix.com;10.*"));
+    EXPECT_TRUE(CSystemProxy::Bypassed(L"10.1.2.3", L"*.tarvix.com; 10.*"));
+    EXPECT_FALSE(CSystemProxy::Bypassed(L"tarvix.com.evil.net", L"*.tarvix.com"));
+    EXPECT_EQ(L"p:8080", CSystemProxy::PickProxy(L"p:8080", L"https"));
+    EXPECT_EQ(L"s:3128", CSystemProxy::PickProxy(L"http=h:80;https=s:3128", L"https"));
+    EXPECT_EQ(L"h:80", CSystemProxy::PickProxy(L"http=h:80;https=s:3128", L"http"));
+    EXPECT_EQ(L"a:1", CSystemProxy::PickProxy(L"PROXY a:1; DIRECT", L"https"));
+    EXPECT_EQ(L"", CSystemProxy::PickProxy(L"DIRECT", L"https"));
+}
+
+TEST_F(Transfers, EveryTransferTakesTheSystemProxyUnlessBypassedOrNoneIsSet)
+{
+    InternetSettings settings;
+    const std::string proxy = standin::ProxyAddress();
+    auto allFour = [this]() {
+        CDownloadUrlLookup::LookupDownloadUrl("CORVEX");
+        CUsageReporter::ReportUsage("CORVEX", []() { return 0; });
+        CPackageDownload download(Recorder(), m_cancel);
+        const bool ok = download.Run(PackageUrl(), m_target, std::string());
+        download.ReleaseFile();
+        return ok;
+    };
+    const std::string https = "CONNECT " + standin::HttpsBase().substr(8);
+    const std::string ipLookup = "GET " + standin::HttpBase() + "/ipJson.jsp";
+
+    ASSERT_TRUE(settings.Set(3, proxy, "<local>"));
+    ASSERT_TRUE(standin::Reset());
+    EXPECT_EQ("http://" + proxy, CSystemProxy::ProxyFor(WideToUtf8String(PackageUrl())));
+    ASSERT_TRUE(allFour());
+    std::vector<std::string> carried = standin::Proxied();
+    // Lookup, report post and download tunnel to the HTTPS port; the IP lookup is asked of the proxy.
+    int tunnels = 0;
+    for (const std::string& item : carried)
+        tunnels += item == https ? 1 : 0;
+    EXPECT_GE(tunnels, 3);
+    EXPECT_TRUE(Carried(carried, ipLookup));
+    EXPECT_EQ(1u, standin::Events().size());
+    EXPECT_NE(std::wstring::npos,
+              standin::ReadUtf8File(CInstallLog::GetLogPath()).find(L": http://" + Utf8ToWideString(proxy)));
+
+    ASSERT_TRUE(settings.Set(3, proxy, "127.0.0.*"));
+    ASSERT_TRUE(standin::Reset());
+    ASSERT_TRUE(allFour());
+    carried = standin::Proxied();
+    EXPECT_FALSE(Carried(carried, https)) << "the bypass entry must skip the proxy";
+    EXPECT_FALSE(Carried(carried, ipLookup));
+
+    ASSERT_TRUE(settings.Set(1, std::string(), std::string()));
+    ASSERT_TRUE(standin::Reset());
+    EXPECT_EQ("", CSystemProxy::ProxyFor(WideToUtf8String(PackageUrl())));
+    ASSERT_TRUE(allFour());
+    EXPECT_TRUE(standin::Proxied().empty()) << "no proxy set: none is used";
 }

@@ -35,6 +35,8 @@ Scenario keys (also settable at start with --scenario KEY=VALUE):
   drop_after / drop_times: the first drop_times package replies close after drop_after body bytes (0: never)
   fail_status / fail_times: the first fail_times package requests are answered with fail_status (0: never)
   lookup_fail: the first lookup_fail address lookups are answered with 503
+  GET /control/proxied: JSON list of what the proxy stand-in (--proxy-port) carried: "CONNECT host:port" or
+      "GET http://..." (the proxy asks for no credentials and reaches 127.0.0.1 only)
   GET /control/transfers: JSON list, one entry per package request: range asked, status, start, bytes sent
 """
 import argparse
@@ -93,6 +95,7 @@ class State:
             self.events = []
             self.stats = {}
             self.transfers = []  # one entry per package request
+            self.proxied = []    # what the proxy stand-in carried
             self.drops_done = 0
             self.generation += 1
 
@@ -424,6 +427,9 @@ class Handler(BaseHTTPRequestHandler):
         if path == "/control/events":
             with STATE.lock:
                 return self.reply(200, json.dumps(STATE.events))
+        if path == "/control/proxied":
+            with STATE.lock:
+                return self.reply(200, json.dumps(STATE.proxied))
         if path == "/control/transfers":
             with STATE.lock:
                 return self.reply(200, json.dumps(STATE.transfers))
@@ -435,6 +441,81 @@ class Handler(BaseHTTPRequestHandler):
             threading.Thread(target=shutdown_all, daemon=True).start()
             return None
         return self.reply(404, "{}")
+
+
+class ProxyHandler(BaseHTTPRequestHandler):
+    """A plain HTTP proxy on loopback: CONNECT tunnels (HTTPS) and absolute-form requests (plain HTTP)."""
+    protocol_version = "HTTP/1.1"
+
+    def log_message(self, fmt, *args):
+        pass
+
+    def note(self, text):
+        with STATE.lock:
+            STATE.proxied.append(text)
+
+    def do_CONNECT(self):
+        host, _, port = self.path.rpartition(":")
+        self.note("CONNECT " + self.path)
+        if host not in ("127.0.0.1", "localhost"):
+            self.send_error(403)
+            return
+        try:
+            upstream = socket.create_connection((host, int(port)), timeout=30)
+        except OSError:
+            self.send_error(502)
+            return
+        self.send_response(200, "Connection established")
+        self.end_headers()
+        self.close_connection = True
+        self.tunnel(self.connection, upstream)
+
+    @staticmethod
+    def tunnel(client, upstream):
+        import selectors
+        selector = selectors.DefaultSelector()
+        selector.register(client, selectors.EVENT_READ, upstream)
+        selector.register(upstream, selectors.EVENT_READ, client)
+        try:
+            while True:
+                events = selector.select(timeout=120)
+                if not events:
+                    return
+                for key, _ in events:
+                    data = key.fileobj.recv(65536)
+                    if not data:
+                        return
+                    key.data.sendall(data)
+        except OSError:
+            return
+        finally:
+            upstream.close()
+
+    def forward(self):
+        url = urlsplit(self.path)
+        self.note("%s %s" % (self.command, self.path))
+        if url.hostname not in ("127.0.0.1", "localhost") or url.scheme != "http":
+            self.send_error(403)
+            return
+        import http.client
+        length = int(self.headers.get("Content-Length") or 0)
+        body = self.rfile.read(length) if length else None
+        connection = http.client.HTTPConnection(url.hostname, url.port or 80, timeout=30)
+        target = url.path + ("?" + url.query if url.query else "")
+        headers = {k: v for k, v in self.headers.items() if k.lower() not in ("proxy-connection", "connection")}
+        connection.request(self.command, target, body=body, headers=headers)
+        answer = connection.getresponse()
+        payload = answer.read()
+        self.send_response(answer.status)
+        for name, value in answer.getheaders():
+            if name.lower() not in ("transfer-encoding", "connection", "content-length"):
+                self.send_header(name, value)
+        self.send_header("Content-Length", str(len(payload)))
+        self.end_headers()
+        self.wfile.write(payload)
+
+    do_GET = forward
+    do_POST = forward
 
 
 SERVERS = []
@@ -534,6 +615,7 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--https-port", type=int, default=47443)
     parser.add_argument("--http-port", type=int, default=47080)
+    parser.add_argument("--proxy-port", type=int, default=0, help="also run the proxy stand-in on this port")
     parser.add_argument("--package", required=False, help="file served as CORVEX_Online.exe")
     parser.add_argument("--scenario", action="append", metavar="KEY=VALUE", help="initial scenario entries")
     parser.add_argument("--background", action="store_true", help="detach; return once the ports answer")
@@ -580,6 +662,10 @@ def main():
     https = TlsServer(("127.0.0.1", args.https_port), Handler, context)
     http = PlainServer(("127.0.0.1", args.http_port), Handler)
     SERVERS.extend([https, http])
+    if args.proxy_port:
+        proxy = PlainServer(("127.0.0.1", args.proxy_port), ProxyHandler)
+        SERVERS.append(proxy)
+        threading.Thread(target=proxy.serve_forever, daemon=True).start()
     signal.signal(signal.SIGTERM, lambda *_: threading.Thread(target=shutdown_all, daemon=True).start())
     threading.Thread(target=https.serve_forever, daemon=True).start()
     threading.Thread(target=idle_watch, daemon=True).start()
