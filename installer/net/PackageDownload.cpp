@@ -272,7 +272,8 @@ bool CPackageDownload::Run(const std::wstring& url, const std::wstring& targetPa
         if (attempt > CRetryPolicy::kMaxRetries)
             return Fail(m_result.code == CURLE_HTTP_RETURNED_ERROR ? L"HTTP error status, retries used up"
                                                                    : L"transfer failed, retries used up",
-                        CRetryPolicy::KindOf(m_result.code));
+                        // a server whose replies never continue the file is refusing, not the disk failing
+                        m_bRestartWanted ? FailureServerRefused : CRetryPolicy::KindOf(m_result.code));
         if (!WaitBeforeRetry(attempt))
             return Fail(L"cancelled", FailureNone);
     }
