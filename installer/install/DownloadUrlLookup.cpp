@@ -3,6 +3,7 @@
 #include "installer/net/HttpTransfer.h"
 #include "installer/net/InstallLog.h"
 #include "installer/net/JsonReply.h"
+#include "installer/net/RetryPolicy.h"
 #include "installer/net/ServiceHosts.h"
 #include "installer/net/TextConvert.h"
 
@@ -12,6 +13,8 @@
 #include <memory>
 
 namespace {
+
+const DWORD kLookupRetryPauseMs = 300;
 
 std::wstring LowerAscii(std::wstring text)
 {
@@ -151,7 +154,16 @@ DownloadAddresses CDownloadUrlLookup::LookupDownloadUrl(const std::string& softT
 {
     const std::string url = LookupUrl(softType);
     std::string body;
-    const TransferResult transfer = CHttpTransfer::FetchToString(url, body, CHttpTransfer::LookupLimits());
+    TransferResult transfer = CHttpTransfer::FetchToString(url, body, CHttpTransfer::LookupLimits());
+    // One quick second try for a blip (reset, refused, a 5xx): the window waits for the lookup, so a time-out,
+    // which has used up the lookup's whole limit already, is not tried again.
+    const bool blip = transfer.Succeeded() ? transfer.httpStatus >= 500
+                                           : transfer.code != 28 && CRetryPolicy::IsTransient(transfer.code, 0);
+    if (blip) {
+        CInstallLog::Write(L"address lookup: %ls, trying once more", transfer.Describe().c_str());
+        Sleep(kLookupRetryPauseMs);
+        transfer = CHttpTransfer::FetchToString(url, body, CHttpTransfer::LookupLimits());
+    }
     DownloadAddresses addresses;
     const bool fromService = transfer.Succeeded() && ParseReply(body, addresses);
     if (!fromService) {

@@ -3,6 +3,8 @@
 // own thread: an implementation must hand them to the UI thread (for example by posting a message) and keep
 // their order; it must never touch a control from the calling thread. GetInstallDirText is only called on the
 // thread that calls CInstallEngine::StartInstall (the UI thread).
+#include "installer/net/FailureKind.h"
+
 #include <string>
 
 class IInstallView
@@ -15,6 +17,9 @@ public:
 
     // Hides the page control named `hidePage` and shows `showPage` ("page_install", "page_finished", "page_fail").
     virtual void SwitchPage(const wchar_t* hidePage, const wchar_t* showPage) = 0;
+
+    // Why the run failed, called just before the failure page is shown.
+    virtual void ShowFailureReason(FailureKind kind) = 0;
 
     // Text of "edit_Installdir"; false when the control does not exist.
     virtual bool GetInstallDirText(std::wstring& text) = 0;

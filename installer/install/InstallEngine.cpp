@@ -8,6 +8,7 @@
 #include "installer/install/SettingsStore.h"
 #include "installer/net/InstallLog.h"
 #include "installer/net/PackageDownload.h"
+#include "installer/net/RetryPolicy.h"
 #include "installer/net/TextConvert.h"
 #include "installer/net/UsageReporter.h"
 
@@ -26,6 +27,8 @@ struct InstallContext
     std::atomic<int> state{Start};
     CWinHandle cancelEvent{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
     std::atomic<long> stallLimitSec{CPackageDownload::kDefaultStallSec};
+    std::atomic<DWORD> retryPauseMs{CRetryPolicy::kFirstPauseMs};
+    std::atomic<int> failureKind{FailureNone};
 
     std::mutex lock; // guards everything below
     IInstallView* view = nullptr;
@@ -54,6 +57,14 @@ struct InstallContext
             view->UpdateProgress(percent);
     }
 
+    void ShowFailureReason(FailureKind kind)
+    {
+        failureKind = kind;
+        std::lock_guard<std::mutex> guard(lock);
+        if (view != nullptr)
+            view->ShowFailureReason(kind);
+    }
+
     void SwitchPage(const wchar_t* hidePage, const wchar_t* showPage)
     {
         std::lock_guard<std::mutex> guard(lock);
@@ -72,13 +83,15 @@ void StartReport(const std::shared_ptr<InstallContext>& context)
     CUsageReporter::StartUsageReport(kSoftType, [keep]() { return keep->state.load(); });
 }
 
-void EndRun(const std::shared_ptr<InstallContext>& context, int outcome, const wchar_t* showPage)
+void EndRun(const std::shared_ptr<InstallContext>& context, int outcome, FailureKind why)
 {
     if (!context->SetOutcome(outcome))
         return;
-    CInstallLog::Write(L"install run ended: %ls", Utf8ToWideString(CUsageReporter::OperateTypeFor(outcome)).c_str());
+    CInstallLog::Write(L"install run ended: %ls (reason %d)",
+                       Utf8ToWideString(CUsageReporter::OperateTypeFor(outcome)).c_str(), static_cast<int>(why));
     StartReport(context);
-    context->SwitchPage(L"page_install", showPage);
+    context->ShowFailureReason(why);
+    context->SwitchPage(L"page_install", L"page_fail");
 }
 
 int RunPackage(const std::wstring& target, const std::wstring& installDir, HANDLE cancelEvent)
@@ -120,6 +133,7 @@ void RunInstall(const std::shared_ptr<InstallContext>& context)
     }
     if (context->IsCancelled())
         return;
+    context->failureKind = FailureNone;
 
     const std::wstring desktop = CInstallPaths::GetDesktopDir();
     CDownloadFolder folder; // held until the run ends, so that nobody can swap it under the package
@@ -132,6 +146,7 @@ void RunInstall(const std::shared_ptr<InstallContext>& context)
     CPackageDownload download([context](int percent) { context->UpdateProgress(percent); },
                               context->cancelEvent.Get());
     download.SetStallLimit(context->stallLimitSec.load());
+    download.SetRetryPause(context->retryPauseMs.load());
     const bool downloaded = download.Run(addresses.onlineUrl, target, addresses.sha256);
     CInstallLog::Write(L"download %ls: %ls, %lld bytes%ls%ls", downloaded ? L"succeeded" : L"failed",
                        download.GetResult().Describe().c_str(), download.GetBytes(),
@@ -141,7 +156,8 @@ void RunInstall(const std::shared_ptr<InstallContext>& context)
         return;
     }
     if (!downloaded) {
-        EndRun(context, DownloadFail, L"page_fail");
+        EndRun(context, DownloadFail,
+               download.GetFailureKind() == FailureNone ? FailureConnection : download.GetFailureKind());
         return;
     }
 
@@ -157,7 +173,7 @@ void RunInstall(const std::shared_ptr<InstallContext>& context)
     } else if (context->IsCancelled()) {
         CInstallLog::WriteLine(L"install run cancelled while the package ran");
     } else {
-        EndRun(context, DownloadSuc, L"page_fail");
+        EndRun(context, DownloadSuc, FailurePackage);
     }
 }
 
@@ -310,4 +326,14 @@ void CInstallEngine::ReportUsage()
 void CInstallEngine::SetDownloadStallLimit(long seconds)
 {
     m_context->stallLimitSec = seconds;
+}
+
+void CInstallEngine::SetDownloadRetryPause(DWORD firstPauseMs)
+{
+    m_context->retryPauseMs = firstPauseMs;
+}
+
+FailureKind CInstallEngine::GetFailureKind() const
+{
+    return static_cast<FailureKind>(m_context->failureKind.load());
 }

@@ -3,6 +3,7 @@
 // silent package run, settings) and the usage reports. The main window owns one engine and implements
 // IInstallView for it; the engine never touches a control itself.
 #include "installer/install/InstallState.h"
+#include "installer/net/FailureKind.h"
 #include "installer/net/WinHandle.h"
 
 #include <winsock2.h> // ahead of windows.h for code that also includes libcurl
@@ -65,6 +66,10 @@ public:
 
     // Seconds without data after which a download is given up (default 30).
     void SetDownloadStallLimit(long seconds);
+    // Pause before a download's first retry (default 1000 ms; the next ones double it).
+    void SetDownloadRetryPause(DWORD firstPauseMs);
+    // Why the last run failed (FailureNone while running, after a success or a cancel).
+    FailureKind GetFailureKind() const;
 
 private:
     std::shared_ptr<InstallContext> m_context;

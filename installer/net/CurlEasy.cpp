@@ -1,5 +1,9 @@
 #include "installer/net/CurlEasy.h"
 
+#include "installer/net/InstallLog.h"
+#include "installer/net/SystemProxy.h"
+#include "installer/net/TextConvert.h"
+
 #include <atomic>
 
 namespace {
@@ -50,4 +54,20 @@ long CCurlEasy::GetResponseCode() const
     if (m_pCurl != nullptr)
         curl_easy_getinfo(m_pCurl, CURLINFO_RESPONSE_CODE, &code);
     return code;
+}
+
+void CCurlEasy::UseSystemProxy(const std::string& url)
+{
+    if (m_pCurl == nullptr)
+        return;
+    const std::string proxy = CSystemProxy::ProxyFor(url);
+    curl_easy_setopt(m_pCurl, CURLOPT_PROXY, proxy.c_str()); // "" is a direct connection
+    if (!proxy.empty()) {
+        // Negotiate or NTLM through SSPI with the user's own logon: no password is asked, kept or logged.
+        SetLong(CURLOPT_PROXYAUTH, static_cast<long>(CURLAUTH_NEGOTIATE | CURLAUTH_NTLM));
+        curl_easy_setopt(m_pCurl, CURLOPT_PROXYUSERPWD, ":");
+    }
+    const size_t query = url.find('?');
+    CInstallLog::Write(L"proxy for %ls: %ls", Utf8ToWideString(url.substr(0, query)).c_str(),
+                       proxy.empty() ? L"none" : Utf8ToWideString(proxy).c_str());
 }

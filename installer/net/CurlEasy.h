@@ -2,6 +2,8 @@
 // Owner of one libcurl easy handle and of the header list attached to it.
 #include <curl/curl.h>
 
+#include <string>
+
 class CCurlEasy
 {
 public:
@@ -21,6 +23,9 @@ public:
     void SetLong(CURLoption option, long value);
     // Adds one header line; the list lives as long as the handle.
     void AddHeader(const char* line);
+    // Sends the transfer of `url` through the proxy the system settings give for it (none: direct, whatever
+    // the environment says), authenticating to it as the signed-in user; the log says which.
+    void UseSystemProxy(const std::string& url);
     // HTTP status of the last response (0 when none was received).
     long GetResponseCode() const;
 

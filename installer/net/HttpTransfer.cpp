@@ -82,6 +82,7 @@ TransferResult CHttpTransfer::FetchToString(const std::string& url, std::string&
     CURL* curl = easy.Get();
     curl_easy_setopt(curl, CURLOPT_CUSTOMREQUEST, "GET");
     curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
+    easy.UseSystemProxy(url);
     easy.SetLong(CURLOPT_FOLLOWLOCATION, 1L);
     easy.SetLong(CURLOPT_MAXREDIRS, kMaxRedirects);
     curl_easy_setopt(curl, CURLOPT_DEFAULT_PROTOCOL, "https");
@@ -103,6 +104,7 @@ TransferResult CHttpTransfer::PostJson(const std::string& url, const std::string
     CURL* curl = easy.Get();
     curl_easy_setopt(curl, CURLOPT_CUSTOMREQUEST, "POST");
     curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
+    easy.UseSystemProxy(url);
     easy.SetLong(CURLOPT_FOLLOWLOCATION, 1L);
     easy.SetLong(CURLOPT_MAXREDIRS, kMaxRedirects);
     curl_easy_setopt(curl, CURLOPT_DEFAULT_PROTOCOL, "https");

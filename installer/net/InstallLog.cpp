@@ -69,7 +69,32 @@ void RotateIfLarge(const std::wstring& path)
     MoveFileExW(path.c_str(), older.c_str(), MOVEFILE_REPLACE_EXISTING);
 }
 
+std::wstring& CopyPath()
+{
+    static std::wstring path;
+    return path;
+}
+
+void AppendTo(const std::wstring& path, const std::string& line)
+{
+    CWinHandle file(CreateFileW(path.c_str(), FILE_APPEND_DATA | FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!file.IsValid())
+        return; // the log is a help for support, never a reason to fail
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!GetFileInformationByHandle(file.Get(), &info) || !IsPlainFile(info))
+        return;
+    DWORD done = 0;
+    WriteFile(file.Get(), line.data(), static_cast<DWORD>(line.size()), &done, nullptr);
+}
+
 } // namespace
+
+void CInstallLog::SetCopyPath(const std::wstring& path)
+{
+    std::lock_guard<std::mutex> guard(LogLock());
+    CopyPath() = path;
+}
 
 std::wstring CInstallLog::GetLogPath()
 {
@@ -99,13 +124,7 @@ void CInstallLog::WriteLine(const std::wstring& text)
     std::lock_guard<std::mutex> guard(LogLock());
     const std::wstring path = GetLogPath();
     RotateIfLarge(path);
-    CWinHandle file(CreateFileW(path.c_str(), FILE_APPEND_DATA | FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-    if (!file.IsValid())
-        return; // the log is a help for support, never a reason to fail
-    BY_HANDLE_FILE_INFORMATION info;
-    if (!GetFileInformationByHandle(file.Get(), &info) || !IsPlainFile(info))
-        return;
-    DWORD done = 0;
-    WriteFile(file.Get(), line.data(), static_cast<DWORD>(line.size()), &done, nullptr);
+    AppendTo(path, line);
+    if (!CopyPath().empty())
+        AppendTo(CopyPath(), line);
 }

@@ -12,4 +12,7 @@ public:
     // Appends one line; printf-style wide format. Safe from any thread.
     static void Write(const wchar_t* format, ...);
     static void WriteLine(const std::wstring& text);
+
+    // Every later line also goes to `path` (an administrator's choice, "" ends it); no rotation there.
+    static void SetCopyPath(const std::wstring& path);
 };

@@ -1,6 +1,8 @@
 #include "installer/net/PackageDownload.h"
 
 #include "installer/net/CurlEasy.h"
+#include "installer/net/InstallLog.h"
+#include "installer/net/RetryPolicy.h"
 #include "installer/net/TextConvert.h"
 
 #include <curl/curl.h>
@@ -67,9 +69,12 @@ int CPackageDownload::CurlDownloadProgress(void* clientp, double dltotal, double
             return 1; // end the transfer now
     }
     if (dltotal > 0) {
-        int percent = static_cast<int>(dlnow / (dltotal / 90.0));
+        // A resumed transfer counts only the missing bytes: the bytes already on disk come first. A restart
+        // from zero holds the bar where it was until the new transfer passes it: it never runs backwards.
+        const double base = static_cast<double>(self->m_nProgressBase);
+        int percent = static_cast<int>((base + dlnow) / ((base + dltotal) / 90.0));
         percent = std::max(0, std::min(90, percent));
-        if (percent != self->m_nLastPercent) {
+        if (percent > self->m_nLastPercent) {
             self->m_nLastPercent = percent;
             if (self->m_onPercent)
                 self->m_onPercent(percent);
@@ -90,12 +95,16 @@ size_t CPackageDownload::CurlWriteToFile(char* data, size_t size, size_t count, 
 {
     CPackageDownload* self = static_cast<CPackageDownload*>(userdata);
     const size_t bytes = size * count;
+    if (!self->m_bBodyStarted && !self->BeginBody())
+        return 0; // this reply cannot continue the file: the transfer ends, the next one starts over
     const char* cursor = data;
     size_t left = bytes;
     while (left > 0) {
         DWORD written = 0;
-        if (!WriteFile(self->m_hWriteFile.Get(), cursor, static_cast<DWORD>(left), &written, nullptr) || written == 0)
+        if (!WriteFile(self->m_hWriteFile.Get(), cursor, static_cast<DWORD>(left), &written, nullptr) || written == 0) {
+            self->m_dwWriteError = GetLastError();
             return 0; // libcurl ends the transfer with a write error
+        }
         cursor += written;
         left -= written;
     }
@@ -105,9 +114,111 @@ size_t CPackageDownload::CurlWriteToFile(char* data, size_t size, size_t count, 
     return bytes;
 }
 
-bool CPackageDownload::Fail(const wchar_t* why)
+size_t CPackageDownload::CurlHeader(char* data, size_t size, size_t count, void* userdata)
+{
+    const size_t bytes = size * count;
+    static_cast<CPackageDownload*>(userdata)->m_response.AddLine(data, bytes);
+    return bytes;
+}
+
+bool CPackageDownload::BeginBody()
+{
+    m_bBodyStarted = true;
+    const long status = m_response.Status();
+    if (m_nResumeFrom > 0 && status == 206) {
+        if (m_response.RangeStart() != m_nResumeFrom) {
+            CInstallLog::Write(L"download: the server resumed at byte %lld instead of %lld, starting over",
+                               m_response.RangeStart(), m_nResumeFrom);
+            m_bRestartWanted = true;
+            return false;
+        }
+        if (m_response.Validator() != m_strValidator) {
+            CInstallLog::WriteLine(L"download: the file changed on the server, starting over");
+            m_bRestartWanted = true;
+            return false;
+        }
+        m_nProgressBase = m_nResumeFrom;
+        return true;
+    }
+    if (status == 206 && m_response.RangeStart() != 0) {
+        m_bRestartWanted = true; // a part nobody asked for
+        return false;
+    }
+    if (m_nResumeFrom > 0) {
+        // The range was not granted (ignored, or the file changed): this reply is the whole file.
+        CInstallLog::Write(L"download: the server sent the whole file (HTTP %ld), starting over from byte 0", status);
+        if (!Restart())
+            return false;
+    }
+    m_nProgressBase = 0;
+    m_strValidator = m_response.Validator();
+    m_bRangesOk = m_response.AcceptsByteRanges();
+    return true;
+}
+
+bool CPackageDownload::Restart()
+{
+    LARGE_INTEGER zero = {};
+    if (!SetFilePointerEx(m_hWriteFile.Get(), zero, nullptr, FILE_BEGIN) || !SetEndOfFile(m_hWriteFile.Get())) {
+        m_dwWriteError = GetLastError();
+        return false;
+    }
+    m_nBytes = 0;
+    m_hash.Reset();
+    return true;
+}
+
+bool CPackageDownload::WaitBeforeRetry(int retry)
+{
+    const DWORD pause = CRetryPolicy::PauseBefore(retry, m_dwFirstPauseMs);
+    if (m_hCancelEvent == nullptr) {
+        Sleep(pause);
+        return true;
+    }
+    return WaitForSingleObject(m_hCancelEvent, pause) == WAIT_TIMEOUT;
+}
+
+CPackageDownload::AttemptEnd CPackageDownload::Attempt(const std::string& url, int attempt)
+{
+    // Only bytes of a reply that named its version and takes ranges are continued; anything else starts over.
+    const bool resume = m_nBytes > 0 && m_bRangesOk && !m_strValidator.empty();
+    if (!resume && m_nBytes > 0 && !Restart()) {
+        Fail(L"the partial file could not be rewound", FailureDisk);
+        return AttemptEnd::Stop;
+    }
+    m_nAttempts = attempt;
+    const long long from = resume ? m_nBytes : 0;
+    const bool done = Transfer(url, from);
+    CInstallLog::Write(L"download attempt %d from byte %lld: %ls, %lld bytes on disk", attempt, from,
+                       m_result.Describe().c_str(), m_nBytes);
+    if (done)
+        return AttemptEnd::Done;
+    if (WasCancelled()) {
+        Fail(L"cancelled", FailureNone);
+        return AttemptEnd::Stop;
+    }
+    if (m_bRestartWanted || (resume && m_result.httpStatus == 416)) {
+        m_strValidator.clear(); // the next attempt starts from byte 0
+        return AttemptEnd::Retry;
+    }
+    if (m_result.code == CURLE_WRITE_ERROR) {
+        Fail(m_dwWriteError == ERROR_DISK_FULL || m_dwWriteError == ERROR_HANDLE_DISK_FULL ? L"the disk is full"
+                                                                                            : L"the file could not be written",
+             FailureDisk);
+        return AttemptEnd::Stop;
+    }
+    if (!CRetryPolicy::IsTransient(m_result.code, m_result.httpStatus)) {
+        Fail(m_result.code == CURLE_HTTP_RETURNED_ERROR ? L"HTTP error status" : L"transfer failed",
+             CRetryPolicy::KindOf(m_result.code));
+        return AttemptEnd::Stop;
+    }
+    return AttemptEnd::Retry;
+}
+
+bool CPackageDownload::Fail(const wchar_t* why, FailureKind kind)
 {
     m_strFailure = why;
+    m_nFailureKind = kind;
     m_hWriteFile.Close();
     m_hHeldFile.Close();
     if (!m_strTarget.empty())
@@ -119,9 +230,14 @@ bool CPackageDownload::Run(const std::wstring& url, const std::wstring& targetPa
 {
     m_strTarget = targetPath;
     m_strFailure.clear();
+    m_nFailureKind = FailureNone;
     m_strSha256.clear();
     m_result = TransferResult();
     m_nBytes = 0;
+    m_nAttempts = 0;
+    m_strValidator.clear();
+    m_bRangesOk = false;
+    m_dwWriteError = 0;
     m_nLastPercent = 0; // the window shows 0 when a run starts: only a change is passed on
     m_dwLastCancelCheck = GetTickCount() - 1000;
     m_hash.Reset();
@@ -132,6 +248,7 @@ bool CPackageDownload::Run(const std::wstring& url, const std::wstring& targetPa
     // write or delete it while it is being written.
     if (!ParentIsPlainFolder(targetPath)) {
         m_strFailure = L"the download folder is missing or a link";
+        m_nFailureKind = FailureDisk;
         m_strTarget.clear();
         return false;
     }
@@ -140,27 +257,44 @@ bool CPackageDownload::Run(const std::wstring& url, const std::wstring& targetPa
                                    FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!m_hWriteFile.IsValid()) {
         m_strFailure = L"cannot create the target file";
+        m_nFailureKind = FailureDisk;
         m_strTarget.clear(); // nothing of ours to remove
         return false;
     }
     char narrowUrl[520];
     WideToUtf8(narrowUrl, UpgradeToHttps(url).c_str(), sizeof(narrowUrl));
-    if (!Transfer(narrowUrl))
-        return Fail(WasCancelled() ? L"cancelled" : L"transfer failed");
-    if (m_result.httpStatus >= 400)
-        return Fail(L"HTTP error status");
+    for (int attempt = 1;; ++attempt) {
+        const AttemptEnd end = Attempt(narrowUrl, attempt);
+        if (end == AttemptEnd::Done)
+            break;
+        if (end == AttemptEnd::Stop)
+            return false;
+        if (attempt > CRetryPolicy::kMaxRetries)
+            return Fail(m_result.code == CURLE_HTTP_RETURNED_ERROR ? L"HTTP error status, retries used up"
+                                                                   : L"transfer failed, retries used up",
+                        // a server whose replies never continue the file is refusing, not the disk failing
+                        m_bRestartWanted ? FailureServerRefused : CRetryPolicy::KindOf(m_result.code));
+        if (!WaitBeforeRetry(attempt))
+            return Fail(L"cancelled", FailureNone);
+    }
     if (m_bHashing) {
         m_strSha256 = m_hash.FinishHex();
         if (LowerCase(expectedSha256) != m_strSha256)
-            return Fail(L"SHA-256 differs from the published digest");
+            return Fail(L"SHA-256 differs from the published digest", FailureDamaged);
     }
     if (!Hold())
-        return Fail(L"file could not be locked after download");
+        return Fail(L"file could not be locked after download", FailureDamaged);
     return true;
 }
 
-bool CPackageDownload::Transfer(const std::string& url)
+bool CPackageDownload::Transfer(const std::string& url, long long resumeFrom)
 {
+    m_nResumeFrom = resumeFrom;
+    m_nProgressBase = resumeFrom;
+    m_bBodyStarted = false;
+    m_bRestartWanted = false;
+    m_response = CResponseHeaders();
+    m_result = TransferResult();
     CCurlEasy easy;
     if (!easy.IsValid())
         return false;
@@ -168,6 +302,7 @@ bool CPackageDownload::Transfer(const std::string& url)
     CURL* curl = easy.Get();
     curl_easy_setopt(curl, CURLOPT_CUSTOMREQUEST, "GET");
     curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
+    easy.UseSystemProxy(url);
     easy.SetLong(CURLOPT_FOLLOWLOCATION, 1L);
     easy.SetLong(CURLOPT_MAXREDIRS, kMaxRedirects);
     curl_easy_setopt(curl, CURLOPT_DEFAULT_PROTOCOL, "https");
@@ -185,6 +320,14 @@ bool CPackageDownload::Transfer(const std::string& url)
     curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, CurlTransferInfo);
     curl_easy_setopt(curl, CURLOPT_XFERINFODATA, this);
     curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, errorBuffer);
+    curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, CurlHeader);
+    curl_easy_setopt(curl, CURLOPT_HEADERDATA, this);
+    if (resumeFrom > 0) {
+        // The server sends the rest only while the file is the one the first bytes came from; else the whole.
+        const std::string range = std::to_string(resumeFrom) + "-";
+        curl_easy_setopt(curl, CURLOPT_RANGE, range.c_str());
+        easy.AddHeader(("If-Range: " + m_strValidator).c_str());
+    }
     // No total limit (a slow line may take long), but a transfer that stalls is given up.
     easy.SetLong(CURLOPT_NOSIGNAL, 1L);
     if (m_nStallSec > 0) {

@@ -1,7 +1,9 @@
 #pragma once
 // The download-into-a-file profile: fetches the installer package with progress, checks it and keeps it
 // locked against writing and deletion until the caller has started it.
+#include "installer/net/FailureKind.h"
 #include "installer/net/HttpTransfer.h"
+#include "installer/net/ResponseHeaders.h"
 #include "installer/net/Sha256.h"
 #include "installer/net/WinHandle.h"
 
@@ -27,12 +29,15 @@ public:
 
     // Seconds without any received byte after which the transfer is given up.
     void SetStallLimit(long seconds) { m_nStallSec = seconds; }
+    // Pause before the first retry (then twice, four times that); a cancel ends a pause at once.
+    void SetRetryPause(DWORD firstPauseMs) { m_dwFirstPauseMs = firstPauseMs; }
 
     // An "http://" address becomes "https://": the package never comes over plain HTTP.
     static std::wstring UpgradeToHttps(const std::wstring& url);
 
     // Downloads `url` (upgraded to HTTPS; redirects must stay on HTTPS) into `targetPath`. `expectedSha256`
-    // (hex, any case) is checked when not empty.
+    // (hex, any case) is checked when not empty. A transient failure is tried again (CRetryPolicy); when the
+    // server takes byte ranges, a retry asks only for the bytes still missing, provided the file is unchanged.
     // True: the file is complete, checked and held open read-only with writes and deletion denied
     // (until ReleaseFile). False: no file is left behind.
     bool Run(const std::wstring& url, const std::wstring& targetPath, const std::string& expectedSha256);
@@ -47,16 +52,27 @@ public:
     bool WasCancelled() const;
     // Why a Run failed, for the log ("transfer", "http status", "digest mismatch", ...). Empty on success.
     const std::wstring& GetFailure() const { return m_strFailure; }
+    // The same for the user; FailureNone on success or cancel.
+    FailureKind GetFailureKind() const { return m_nFailureKind; }
+    // Transfers made by the last Run (1 when the first one succeeded).
+    int GetAttempts() const { return m_nAttempts; }
 
     // libcurl callbacks (classic double-valued progress): the progress callback answers "abort" once cancelled.
     static int CurlDownloadProgress(void* clientp, double dltotal, double dlnow, double ultotal, double ulnow);
     static int CurlTransferInfo(void* clientp, long long dltotal, long long dlnow, long long ultotal, long long ulnow);
     static size_t CurlWriteToFile(char* data, size_t size, size_t count, void* userdata);
+    static size_t CurlHeader(char* data, size_t size, size_t count, void* userdata);
 
 private:
-    bool Transfer(const std::string& url);
+    enum class AttemptEnd { Done, Retry, Stop };
+
+    AttemptEnd Attempt(const std::string& url, int attempt);
+    bool Transfer(const std::string& url, long long resumeFrom);
+    bool BeginBody();
+    bool Restart();
+    bool WaitBeforeRetry(int retry);
     bool Hold();
-    bool Fail(const wchar_t* why);
+    bool Fail(const wchar_t* why, FailureKind kind);
 
     PercentCallback m_onPercent;
     HANDLE m_hCancelEvent;
@@ -64,7 +80,19 @@ private:
     std::wstring m_strTarget;
     CWinHandle m_hWriteFile;
     CWinHandle m_hHeldFile;
+    DWORD m_dwFirstPauseMs = 1000;
     int m_nLastPercent = 0;
+    int m_nAttempts = 0;
+    // Resuming: the validator and range support of the reply the file's bytes came from, the offset asked for
+    // by the running transfer, and its reply as far as it has arrived.
+    std::string m_strValidator;
+    bool m_bRangesOk = false;
+    long long m_nResumeFrom = 0;
+    long long m_nProgressBase = 0; // bytes already on disk when the running transfer's body began
+    bool m_bBodyStarted = false;
+    bool m_bRestartWanted = false;
+    DWORD m_dwWriteError = 0;
+    CResponseHeaders m_response;
     DWORD m_dwLastCancelCheck = 0;
     long long m_nBytes = 0;
     bool m_bHashing = false; // only when a digest was published
@@ -72,4 +100,5 @@ private:
     std::string m_strSha256;
     TransferResult m_result;
     std::wstring m_strFailure;
+    FailureKind m_nFailureKind = FailureNone;
 };

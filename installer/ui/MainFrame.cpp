@@ -22,6 +22,15 @@ namespace {
 // Worker-to-window messages; the framework keeps WM_APP + 1 for itself.
 const UINT kMsgProgress = WM_APP + 0x40;
 const UINT kMsgSwitchPage = WM_APP + 0x41;
+const UINT kMsgFailureReason = WM_APP + 0x42;
+
+// The failure page's reason line: string-table text 1 + kind; the log line: text 7 followed by the path.
+const int kFailureTextBase = 1;
+const int kLogLabelText = 7;
+const wchar_t* const kFailureFallbacks[] = {
+    L"", L"No connection to the download server.", L"The download server refused the request.",
+    L"The download was damaged: its checksum does not match.", L"The disk is full or cannot be written.",
+    L"The package reported an error."};
 
 const wchar_t* const kPages[] = {L"page_home", L"page_install", L"page_finished", L"page_fail"};
 const int kPageCount = sizeof(kPages) / sizeof(kPages[0]);
@@ -99,6 +108,9 @@ LRESULT CMainFrame::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam)
     case kMsgSwitchPage:
         ShowPage(static_cast<int>(wParam), static_cast<int>(lParam));
         return 0;
+    case kMsgFailureReason:
+        ShowReasonLine(static_cast<int>(wParam));
+        return 0;
     default:
         // Through the frame: it answers a second start's activation and routes menus and right clicks.
         return CUIFrameWnd::HandleMessage(uMsg, wParam, lParam);
@@ -160,6 +172,27 @@ void CMainFrame::SwitchPage(const wchar_t* hidePage, const wchar_t* showPage)
 {
     ::PostMessageW(m_hWnd, kMsgSwitchPage, static_cast<WPARAM>(PageIndex(hidePage)),
                    static_cast<LPARAM>(PageIndex(showPage)));
+}
+
+void CMainFrame::ShowFailureReason(FailureKind kind)
+{
+    ::PostMessageW(m_hWnd, kMsgFailureReason, static_cast<WPARAM>(kind), 0);
+}
+
+void CMainFrame::ShowReasonLine(int kind)
+{
+    const int count = static_cast<int>(sizeof(kFailureFallbacks) / sizeof(kFailureFallbacks[0]));
+    if (kind <= FailureNone || kind >= count)
+        return;
+    if (CControlUI* reason = m_pm.FindControl(L"lb_FailReason"))
+        reason->SetText(CLangManagerUI::GetString(kFailureTextBase + kind, kFailureFallbacks[kind]));
+    if (CControlUI* log = m_pm.FindControl(L"lb_FailLog"))
+    {
+        CUIString text = CLangManagerUI::GetString(kLogLabelText, L"Log: ");
+        text += CInstallLog::GetLogPath().c_str();
+        log->SetText(text);
+    }
+    CInstallLog::Write(L"failure reason shown: %d", kind);
 }
 
 bool CMainFrame::GetInstallDirText(std::wstring& text)

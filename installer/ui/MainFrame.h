@@ -28,6 +28,7 @@ public:
     // The view side of the engine: called on the install thread, carried out on the UI thread.
     void UpdateProgress(int percent) override;
     void SwitchPage(const wchar_t* hidePage, const wchar_t* showPage) override;
+    void ShowFailureReason(FailureKind kind) override;
     bool GetInstallDirText(std::wstring& text) override;
 
 protected:
@@ -37,6 +38,7 @@ protected:
 private:
     void ShowProgress(int percent);
     void ShowPage(int hidePage, int showPage);
+    void ShowReasonLine(int kind);
     void SetControlVisible(LPCWSTR name, bool visible);
     bool ConfirmLeave();
     void LeaveConfirmed();

@@ -99,6 +99,38 @@ int RequestCount(const std::string& path)
     return stats.isObject() && stats[path].isInt() ? stats[path].asInt() : 0;
 }
 
+std::vector<std::string> Proxied()
+{
+    std::vector<std::string> carried;
+    const Json::Value list = GetJson("/control/proxied");
+    if (list.isArray())
+        for (const Json::Value& item : list)
+            carried.push_back(item.asString());
+    return carried;
+}
+
+std::string ProxyAddress()
+{
+    return "127.0.0.1:" + std::to_string(PAVONEL_TEST_PROXY_PORT);
+}
+
+std::vector<PackageTransfer> PackageTransfers()
+{
+    std::vector<PackageTransfer> transfers;
+    const Json::Value list = GetJson("/control/transfers");
+    if (list.isArray())
+        for (const Json::Value& item : list) {
+            PackageTransfer transfer;
+            transfer.range = item["range"].asString();
+            transfer.ifRange = item["if_range"].asString();
+            transfer.status = item["status"].asInt();
+            transfer.start = item["start"].asInt64();
+            transfer.sent = item["sent"].asInt64();
+            transfers.push_back(transfer);
+        }
+    return transfers;
+}
+
 std::wstring SamplePackagePath()
 {
     // Built on the Linux side; Wine shows the root file system as drive Z:.

@@ -23,6 +23,20 @@ std::vector<std::string> WaitForEvents(size_t count, DWORD timeoutMs);
 // Request count of one path ("/down/down", ...).
 int RequestCount(const std::string& path);
 
+// One package request as the service saw it.
+struct PackageTransfer
+{
+    std::string range;   // "Range" asked for ("" when none)
+    std::string ifRange; // "If-Range" sent with it
+    int status = 0;      // status answered
+    long long start = 0; // first byte sent
+    long long sent = 0;  // body bytes sent
+};
+std::vector<PackageTransfer> PackageTransfers();
+// What the proxy stand-in carried ("CONNECT 127.0.0.1:<port>", "GET http://..."), in order.
+std::vector<std::string> Proxied();
+std::string ProxyAddress(); // "127.0.0.1:<port>"
+
 // The sample package built beside the tests, as a Windows path.
 std::wstring SamplePackagePath();
 

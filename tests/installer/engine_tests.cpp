@@ -51,6 +51,11 @@ public:
         std::lock_guard<std::mutex> guard(m_lock);
         m_pageShown = event;
     }
+    void ShowFailureReason(FailureKind kind) override
+    {
+        std::lock_guard<std::mutex> guard(m_lock);
+        m_calls.push_back("reason " + std::to_string(static_cast<int>(kind)));
+    }
     bool GetInstallDirText(std::wstring& text) override
     {
         std::lock_guard<std::mutex> guard(m_lock);
@@ -221,6 +226,27 @@ TEST_F(Engine, UnusableRepliesGiveTheBuiltInAddresses)
     }
 }
 
+TEST_F(Engine, LookupTriesOnceMoreAfterABlipButNotTwice)
+{
+    const std::wstring fromService =
+        Utf8ToWideString(standin::HttpsBase() + "/down/down?path=CORVEX_Online.exe&from=service");
+    ASSERT_TRUE(standin::SetScenario(R"({"lookup_fail":1})"));
+    {
+        CInstallEngine engine(&m_view);
+        engine.LookupDownloadUrl();
+        EXPECT_EQ(fromService, engine.GetOnlineUrl());
+        EXPECT_EQ(2, standin::RequestCount("/tarvix/getDownUrl"));
+    }
+    ASSERT_TRUE(standin::Reset());
+    ASSERT_TRUE(standin::SetScenario(R"({"online":"/down/down?path=CORVEX_Online.exe&from=service","lookup_fail":5})"));
+    {
+        CInstallEngine engine(&m_view);
+        engine.LookupDownloadUrl();
+        EXPECT_EQ(Utf8ToWideString(standin::HttpsBase() + "/down/down?path=CORVEX_Online.exe"), engine.GetOnlineUrl());
+        EXPECT_EQ(2, standin::RequestCount("/tarvix/getDownUrl"));
+    }
+}
+
 TEST_F(Engine, SilentLookupServiceHoldsTheStartForOnlyAFewSeconds)
 {
     ASSERT_TRUE(standin::SetScenario(R"({"lookup":"silent"})"));
@@ -305,6 +331,7 @@ TEST_F(Engine, FailingPackageEndsOnTheFailurePageWithoutSettings)
     Install(engine);
     EXPECT_EQ(DownloadSuc, engine.GetInstallState());
     EXPECT_EQ(std::vector<std::string>{"page_install>page_fail"}, m_view.Pages());
+    EXPECT_EQ(FailurePackage, engine.GetFailureKind());
     std::wstring path;
     EXPECT_FALSE(standin::ReadProductPath(path));
     EXPECT_EQ(L"<absent>", ReadIni(L"Language", L"LanguageType"));
@@ -315,10 +342,16 @@ TEST_F(Engine, ErrorPageDownloadFailsAndLeavesNoPackage)
 {
     ASSERT_TRUE(standin::SetScenario(R"({"package":"500"})"));
     CInstallEngine engine(&m_view);
+    engine.SetDownloadRetryPause(50);
     engine.LookupDownloadUrl();
     Install(engine);
     EXPECT_EQ(DownloadFail, engine.GetInstallState());
-    EXPECT_EQ(std::vector<std::string>{"page_install>page_fail"}, m_view.Pages());
+    // The reason reaches the window before the failure page does.
+    const std::vector<std::string> calls = m_view.Calls();
+    ASSERT_GE(calls.size(), 2u);
+    EXPECT_EQ("reason 2", calls[calls.size() - 2]); // the server refused
+    EXPECT_EQ("page page_install>page_fail", calls.back());
+    EXPECT_EQ(4, standin::RequestCount("/down/down")); // a 5xx is tried again three times
     EXPECT_FALSE(standin::FileExists(m_package));
     EXPECT_FALSE(standin::FileExists(standin::TempPath(L"Pavonel-SamplePackage.txt"))); // nothing was run
     ExpectReports({Body("INSTALL_DOWNLOADFAIL")});
@@ -339,6 +372,8 @@ TEST_F(Engine, PublishedDigestDecidesWhetherThePackageRuns)
         engine.LookupDownloadUrl();
         Install(engine);
         EXPECT_EQ(DownloadFail, engine.GetInstallState());
+        EXPECT_EQ(FailureDamaged, engine.GetFailureKind());
+        EXPECT_EQ(2, standin::RequestCount("/down/down")); // one per run: a damaged download is not fetched again
         EXPECT_FALSE(standin::FileExists(m_package));
     }
 }

@@ -1,10 +1,13 @@
 // Rules that need no network: text conversion, digests, install folders, what makes a download folder
-// trusted, the settings path, reading the address reply and writing usage bodies.
+// trusted, the settings path, the command line, reading the address reply and writing usage bodies.
+#include "installer/install/CommandLine.h"
 #include "installer/install/DownloadFolder.h"
 #include "installer/install/DownloadUrlLookup.h"
 #include "installer/install/InstallPaths.h"
 #include "installer/install/SettingsStore.h"
 #include "installer/net/InstallLog.h"
+#include "installer/net/ResponseHeaders.h"
+#include "installer/net/RetryPolicy.h"
 #include "installer/net/Sha256.h"
 #include "installer/net/TextConvert.h"
 #include "installer/net/UsageReporter.h"
@@ -514,4 +517,68 @@ TEST(SupportLog, LinkPlantedUnderTheLogNameIsNeverWrittenThrough)
     EXPECT_EQ(6u, info.nFileSizeLow);
     DeleteFileW(path.c_str());
     DeleteFileW(victim.c_str());
+}
+
+// ---- switches for administrators -------------------------------------------------------------------------
+
+TEST(CommandLine, SwitchesAreReadAsAnAdministratorWritesThem)
+{
+    const CCommandLine none = CCommandLine::Parse(L"");
+    EXPECT_TRUE(none.IsValid());
+    EXPECT_FALSE(none.HasSwitches());
+
+    // /D= takes the rest of the line, spaces included, quoted or not; case does not matter.
+    for (const wchar_t* line : {L"/S /LOG=C:\\logs\\lumbra.log /D=C:\\My Apps\\Tools ",
+                                L"/s \"/LOG=C:\\logs\\lumbra.log\" \"/D=C:\\My Apps\\Tools\"",
+                                L"  /S   /log=\"C:\\logs\\lumbra.log\"   /d=\"C:\\My Apps\\Tools\""}) {
+        const CCommandLine parsed = CCommandLine::Parse(line);
+        EXPECT_TRUE(parsed.IsValid()) << WideToUtf8String(parsed.GetError());
+        EXPECT_TRUE(parsed.IsSilent());
+        EXPECT_EQ(L"C:\\My Apps\\Tools", parsed.GetFolder());
+        EXPECT_EQ(L"C:\\logs\\lumbra.log", parsed.GetLogFile());
+    }
+    EXPECT_TRUE(CCommandLine::Parse(L"/?").WantsUsage());
+    EXPECT_EQ(L"\\\\server\\share", CCommandLine::Parse(L"/S /D=\\\\server\\share").GetFolder());
+}
+
+TEST(CommandLine, WhatCannotBeMeantIsRefused)
+{
+    for (const wchar_t* line : {L"/X", L"/S /FORCE", L"/S /D=Apps", L"/S /D=", L"/D=C:\\Apps", L"/S /LOG=x.log",
+                                L"/S extra"}) {
+        const CCommandLine parsed = CCommandLine::Parse(line);
+        EXPECT_FALSE(parsed.IsValid()) << WideToUtf8String(line);
+        EXPECT_FALSE(parsed.GetError().empty());
+    }
+}
+
+// ---- retries and resuming ------------------------------------------------------------------------------
+
+TEST(RetryRules, TransientFailuresOnlyAreTriedAgainWithGrowingPauses)
+{
+    for (int code : {6, 7, 18, 28, 52, 56})
+        EXPECT_TRUE(CRetryPolicy::IsTransient(code, 0)) << code;
+    for (long status : {408L, 429L, 500L, 503L})
+        EXPECT_TRUE(CRetryPolicy::IsTransient(22, status)) << status;
+    for (long status : {400L, 403L, 404L, 416L})
+        EXPECT_FALSE(CRetryPolicy::IsTransient(22, status)) << status;
+    for (int code : {1, 23, 42, 47, 60})
+        EXPECT_FALSE(CRetryPolicy::IsTransient(code, 0)) << code; // protocol, disk, cancel, redirects, certificate
+    EXPECT_EQ(1000u, CRetryPolicy::PauseBefore(1, 1000));
+    EXPECT_EQ(2000u, CRetryPolicy::PauseBefore(2, 1000));
+    EXPECT_EQ(4000u, CRetryPolicy::PauseBefore(3, 1000));
+}
+
+TEST(RetryRules, ResumeHeadersAreReadFromTheLastReplyOnly)
+{
+    CResponseHeaders headers;
+    const char* lines[] = {"HTTP/1.1 302 Found\r\n", "ETag: \"old\"\r\n", "Accept-Ranges: bytes\r\n", "\r\n",
+                           "HTTP/1.1 206 Partial Content\r\n", "content-range: bytes 300000-900886/900887\r\n",
+                           "Last-Modified: Tue, 01 Dec 2026 10:00:00 GMT\r\n", "ETag: W/\"weak\"\r\n", "\r\n"};
+    for (const char* line : lines)
+        headers.AddLine(line, strlen(line));
+    EXPECT_EQ(206, headers.Status());
+    EXPECT_FALSE(headers.AcceptsByteRanges()); // said by the redirect, not by this reply
+    EXPECT_EQ(300000, headers.RangeStart());
+    // A weak ETag cannot name a version for a range: the date does.
+    EXPECT_EQ("Tue, 01 Dec 2026 10:00:00 GMT", headers.Validator());
 }

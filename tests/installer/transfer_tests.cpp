@@ -6,7 +6,9 @@
 #include "installer/net/CurlEasy.h"
 #include "installer/net/HttpTransfer.h"
 #include "installer/net/PackageDownload.h"
+#include "installer/net/InstallLog.h"
 #include "installer/net/Sha256.h"
+#include "installer/net/SystemProxy.h"
 #include "installer/net/TextConvert.h"
 #include "installer/net/UsageReporter.h"
 
@@ -296,30 +298,180 @@ TEST_F(Transfers, ErrorPageIsNeverKeptAsThePackage)
     for (const char* status : {"404", "500"}) {
         ASSERT_TRUE(standin::SetScenario(std::string("{\"package\":\"") + status + "\"}"));
         CPackageDownload download(Recorder(), m_cancel);
+        download.SetRetryPause(50);
         EXPECT_FALSE(download.Run(PackageUrl(), m_target, std::string())) << status;
         EXPECT_EQ(std::atol(status), download.GetResult().httpStatus);
         EXPECT_FALSE(standin::FileExists(m_target)) << status;
     }
 }
 
-TEST_F(Transfers, TruncatedOrStalledTransferLeavesNoFile)
+TEST_F(Transfers, TruncatedOrStalledTransferLeavesNoFileOnceTheRetriesAreUsedUp)
 {
+    // Every reply breaks off after 100000 bytes; each retry resumes, so four attempts bring 400000 bytes.
     ASSERT_TRUE(standin::SetScenario(R"({"package":"cut","cut_after":100000})"));
     {
         CPackageDownload download(Recorder(), m_cancel);
+        download.SetRetryPause(50);
         EXPECT_FALSE(download.Run(PackageUrl(), m_target, std::string()));
-        EXPECT_NE(0, download.GetResult().code);
+        EXPECT_TRUE(download.GetResult().code == 18 || download.GetResult().code == 56); // cut short
+        EXPECT_EQ(4, download.GetAttempts());
+        EXPECT_EQ(FailureConnection, download.GetFailureKind());
         EXPECT_FALSE(standin::FileExists(m_target));
+        const auto transfers = standin::PackageTransfers();
+        ASSERT_EQ(4u, transfers.size());
+        EXPECT_EQ("bytes=300000-", transfers[3].range);
     }
+    ASSERT_TRUE(standin::Reset());
     ASSERT_TRUE(standin::SetScenario(R"({"package":"stall","stall_after":100000})"));
     {
+        // A stall is given up and tried again from where it stopped; the user leaving ends the second one.
         CPackageDownload download(Recorder(), m_cancel);
         download.SetStallLimit(2);
+        download.SetRetryPause(50);
+        std::thread leaver([this]() {
+            for (int i = 0; i < 300 && standin::PackageTransfers().size() < 2; ++i)
+                Sleep(100);
+            SetEvent(m_cancel);
+        });
         const DWORD start = GetTickCount();
         EXPECT_FALSE(download.Run(PackageUrl(), m_target, std::string()));
-        EXPECT_EQ(28, download.GetResult().code); // given up as stalled
-        EXPECT_LT(GetTickCount() - start, 15000u);
+        leaver.join();
+        EXPECT_LT(GetTickCount() - start, 20000u);
+        EXPECT_EQ(2, download.GetAttempts());
         EXPECT_FALSE(standin::FileExists(m_target));
+        const auto transfers = standin::PackageTransfers();
+        ASSERT_EQ(2u, transfers.size());
+        EXPECT_EQ("bytes=100000-", transfers[1].range);
+    }
+    standin::Reset();
+}
+
+TEST_F(Transfers, DroppedConnectionsResumeWithoutFetchingAnyByteTwice)
+{
+    const std::string digest = FileSha256(standin::SamplePackagePath());
+    ASSERT_TRUE(standin::SetScenario(R"({"drop_after":300000,"drop_times":2})"));
+    CPackageDownload download(Recorder(), m_cancel);
+    download.SetRetryPause(50);
+    ASSERT_TRUE(download.Run(PackageUrl(), m_target, digest)) << WideToUtf8String(download.GetFailure());
+    download.ReleaseFile();
+    EXPECT_EQ(digest, FileSha256(m_target));
+    EXPECT_EQ(3, download.GetAttempts());
+
+    const auto transfers = standin::PackageTransfers();
+    ASSERT_EQ(3u, transfers.size());
+    EXPECT_EQ("", transfers[0].range);
+    EXPECT_EQ(300000, transfers[0].sent);
+    EXPECT_EQ("bytes=300000-", transfers[1].range);
+    EXPECT_EQ("\"pkg-1\"", transfers[1].ifRange);
+    EXPECT_EQ(206, transfers[1].status);
+    EXPECT_EQ(300000, transfers[1].sent);
+    EXPECT_EQ("bytes=600000-", transfers[2].range);
+    EXPECT_EQ(600000, transfers[2].start);
+    EXPECT_EQ(download.GetBytes(), transfers[0].sent + transfers[1].sent + transfers[2].sent);
+
+    const std::vector<int> percents = Percents();
+    ASSERT_FALSE(percents.empty());
+    EXPECT_EQ(90, percents.back());
+    for (size_t i = 1; i < percents.size(); ++i)
+        EXPECT_LT(percents[i - 1], percents[i]) << "the bar never runs backwards on a resume";
+}
+
+TEST_F(Transfers, ReplyThatCannotContinueTheFileStartsOverFromZero)
+{
+    const std::string digest = FileSha256(standin::SamplePackagePath());
+    struct Case
+    {
+        const char* scenario;
+        const char* why;
+        size_t transfers;       // requests the download needs
+        bool secondAsksRange;   // whether the retry may ask for the rest
+        int secondStatus;       // what the service answers it
+    };
+    const Case cases[] = {
+        {R"({"ranges":"ignore"})", "range ignored: the 200 reply is taken from byte 0", 2, true, 200},
+        {R"({"ranges":"none"})", "ranges not announced: no range asked", 2, false, 200},
+        {R"({"etag":"change"})", "new version: If-Range gets the whole file", 2, true, 200},
+        {R"({"etag":"change","ranges":"blind"})", "206 of another version is refused", 3, true, 206},
+        {R"({"ranges":"wrongstart"})", "206 at the wrong byte is refused", 3, true, 206},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.why);
+        ASSERT_TRUE(standin::Reset());
+        ASSERT_TRUE(standin::SetScenario(c.scenario));
+        ASSERT_TRUE(standin::SetScenario(R"({"drop_after":300000})"));
+        {
+            std::lock_guard<std::mutex> guard(m_lock);
+            m_percents.clear();
+        }
+        CPackageDownload download(Recorder(), m_cancel);
+        download.SetRetryPause(50);
+        ASSERT_TRUE(download.Run(PackageUrl(), m_target, digest)) << WideToUtf8String(download.GetFailure());
+        download.ReleaseFile();
+        EXPECT_EQ(digest, FileSha256(m_target));
+        const auto transfers = standin::PackageTransfers();
+        ASSERT_EQ(c.transfers, transfers.size());
+        EXPECT_EQ(c.secondAsksRange, !transfers[1].range.empty());
+        EXPECT_EQ(c.secondStatus, transfers[1].status);
+        EXPECT_TRUE(transfers.back().start == 0) << "the file that was kept came whole from byte 0";
+        const std::vector<int> percents = Percents();
+        for (size_t i = 1; i < percents.size(); ++i)
+            EXPECT_LT(percents[i - 1], percents[i]);
+    }
+    standin::Reset();
+}
+
+TEST_F(Transfers, ServerErrorsAreRetriedClientErrorsAreNot)
+{
+    {
+        ASSERT_TRUE(standin::SetScenario(R"({"fail_status":503,"fail_times":1})"));
+        CPackageDownload download(Recorder(), m_cancel);
+        download.SetRetryPause(50);
+        ASSERT_TRUE(download.Run(PackageUrl(), m_target, std::string()));
+        download.ReleaseFile();
+        EXPECT_EQ(2, download.GetAttempts());
+        EXPECT_EQ(FileSha256(standin::SamplePackagePath()), FileSha256(m_target));
+    }
+    for (int status : {404, 403}) {
+        ASSERT_TRUE(standin::Reset());
+        ASSERT_TRUE(standin::SetScenario("{\"fail_status\":" + std::to_string(status) + ",\"fail_times\":1}"));
+        CPackageDownload download(Recorder(), m_cancel);
+        download.SetRetryPause(50);
+        EXPECT_FALSE(download.Run(PackageUrl(), m_target, std::string())) << status;
+        EXPECT_EQ(1, download.GetAttempts()) << status;
+        EXPECT_EQ(1u, standin::PackageTransfers().size()) << status;
+        EXPECT_EQ(FailureServerRefused, download.GetFailureKind());
+    }
+    {
+        // A service that keeps failing: the first try and three more, with growing pauses, then the end.
+        ASSERT_TRUE(standin::Reset());
+        ASSERT_TRUE(standin::SetScenario(R"({"fail_status":503,"fail_times":10})"));
+        CPackageDownload download(Recorder(), m_cancel);
+        download.SetRetryPause(200);
+        const DWORD start = GetTickCount();
+        EXPECT_FALSE(download.Run(PackageUrl(), m_target, std::string()));
+        EXPECT_GE(GetTickCount() - start, 200u + 400u + 800u);
+        EXPECT_EQ(4u, standin::PackageTransfers().size());
+        EXPECT_EQ(503, download.GetResult().httpStatus);
+        EXPECT_EQ(FailureServerRefused, download.GetFailureKind());
+        EXPECT_FALSE(standin::FileExists(m_target));
+    }
+    {
+        // Leaving during a pause ends it at once.
+        ASSERT_TRUE(standin::Reset());
+        ASSERT_TRUE(standin::SetScenario(R"({"fail_status":503,"fail_times":10})"));
+        CPackageDownload download(Recorder(), m_cancel);
+        download.SetRetryPause(20000);
+        std::thread leaver([this]() {
+            Sleep(700);
+            SetEvent(m_cancel);
+        });
+        const DWORD start = GetTickCount();
+        EXPECT_FALSE(download.Run(PackageUrl(), m_target, std::string()));
+        leaver.join();
+        EXPECT_LT(GetTickCount() - start, 3000u);
+        EXPECT_TRUE(download.WasCancelled());
+        EXPECT_EQ(FailureNone, download.GetFailureKind());
+        EXPECT_EQ(1u, standin::PackageTransfers().size());
     }
     standin::Reset();
 }
@@ -439,4 +591,143 @@ TEST_F(Transfers, UnwritableTargetFailsWithoutTransfer)
     CPackageDownload download(Recorder(), m_cancel);
     EXPECT_FALSE(download.Run(PackageUrl(), L"C:\\no-such-folder-pavonel\\x\\pkg.exe", std::string()));
     EXPECT_FALSE(download.GetFailure().empty());
+}
+
+// ---- the system's proxy ----------------------------------------------------------------------------------
+
+namespace {
+
+const wchar_t kConnections[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\Connections";
+
+// The current user's Internet settings as the control panel stores them: a header (magic 0x46, counter,
+// flags: 1 direct, 2 fixed proxy, 4 script, 8 detect), then proxy, bypass list and script address.
+class InternetSettings
+{
+public:
+    InternetSettings()
+    {
+        HKEY key = nullptr;
+        if (RegOpenKeyExW(HKEY_CURRENT_USER, kConnections, 0, KEY_READ, &key) == ERROR_SUCCESS) {
+            DWORD size = 0;
+            if (RegQueryValueExW(key, L"DefaultConnectionSettings", nullptr, nullptr, nullptr, &size) == ERROR_SUCCESS) {
+                m_saved.resize(size);
+                m_hadValue = RegQueryValueExW(key, L"DefaultConnectionSettings", nullptr, nullptr, m_saved.data(),
+                                              &size) == ERROR_SUCCESS;
+            }
+            RegCloseKey(key);
+        }
+    }
+    ~InternetSettings()
+    {
+        HKEY key = nullptr;
+        if (RegCreateKeyExW(HKEY_CURRENT_USER, kConnections, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) !=
+            ERROR_SUCCESS)
+            return;
+        if (m_hadValue)
+            RegSetValueExW(key, L"DefaultConnectionSettings", 0, REG_BINARY, m_saved.data(),
+                           static_cast<DWORD>(m_saved.size()));
+        else
+            RegDeleteValueW(key, L"DefaultConnectionSettings");
+        RegCloseKey(key);
+    }
+    bool Set(DWORD flags, const std::string& proxy, const std::string& bypass)
+    {
+        std::vector<BYTE> data;
+        auto addDword = [&data](DWORD value) {
+            for (int i = 0; i < 4; ++i)
+                data.push_back(static_cast<BYTE>(value >> (8 * i)));
+        };
+        auto addText = [&](const std::string& text) {
+            addDword(static_cast<DWORD>(text.size()));
+            data.insert(data.end(), text.begin(), text.end());
+        };
+        addDword(0x46);
+        addDword(++m_counter);
+        addDword(flags);
+        addText(proxy);
+        addText(bypass);
+        addText(std::string());
+        data.resize(data.size() + 32, 0);
+        HKEY key = nullptr;
+        if (RegCreateKeyExW(HKEY_CURRENT_USER, kConnections, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) !=
+            ERROR_SUCCESS)
+            return false;
+        const bool written = RegSetValueExW(key, L"DefaultConnectionSettings", 0, REG_BINARY, data.data(),
+                                            static_cast<DWORD>(data.size())) == ERROR_SUCCESS;
+        RegCloseKey(key);
+        return written;
+    }
+
+private:
+    std::vector<BYTE> m_saved;
+    bool m_hadValue = false;
+    DWORD m_counter = 100;
+};
+
+bool Carried(const std::vector<std::string>& carried, const std::string& prefix)
+{
+    for (const std::string& item : carried)
+        if (item.compare(0, prefix.size(), prefix) == 0)
+            return true;
+    return false;
+}
+
+} // namespace
+
+TEST(ProxyRules, BypassListAndProxyListAreReadAsWindowsWritesThem)
+{
+    EXPECT_TRUE(CSystemProxy::Bypassed(L"intranet", L"<local>"));
+    EXPECT_FALSE(CSystemProxy::Bypassed(L"dl.tarvix.com", L"<local>"));
+    EXPECT_TRUE(CSystemProxy::Bypassed(L"DL.Tarvix.com", L"*.tarvix.com;10.*"));
+    EXPECT_TRUE(CSystemProxy::Bypassed(L"10.1.2.3", L"*.tarvix.com; 10.*"));
+    EXPECT_FALSE(CSystemProxy::Bypassed(L"tarvix.com.evil.net", L"*.tarvix.com"));
+    EXPECT_EQ(L"p:8080", CSystemProxy::PickProxy(L"p:8080", L"https"));
+    EXPECT_EQ(L"s:3128", CSystemProxy::PickProxy(L"http=h:80;https=s:3128", L"https"));
+    EXPECT_EQ(L"h:80", CSystemProxy::PickProxy(L"http=h:80;https=s:3128", L"http"));
+    EXPECT_EQ(L"a:1", CSystemProxy::PickProxy(L"PROXY a:1; DIRECT", L"https"));
+    EXPECT_EQ(L"", CSystemProxy::PickProxy(L"DIRECT", L"https"));
+}
+
+TEST_F(Transfers, EveryTransferTakesTheSystemProxyUnlessBypassedOrNoneIsSet)
+{
+    InternetSettings settings;
+    const std::string proxy = standin::ProxyAddress();
+    auto allFour = [this]() {
+        CDownloadUrlLookup::LookupDownloadUrl("CORVEX");
+        CUsageReporter::ReportUsage("CORVEX", []() { return 0; });
+        CPackageDownload download(Recorder(), m_cancel);
+        const bool ok = download.Run(PackageUrl(), m_target, std::string());
+        download.ReleaseFile();
+        return ok;
+    };
+    const std::string https = "CONNECT " + standin::HttpsBase().substr(8);
+    const std::string ipLookup = "GET " + standin::HttpBase() + "/ipJson.jsp";
+
+    ASSERT_TRUE(settings.Set(3, proxy, "<local>"));
+    ASSERT_TRUE(standin::Reset());
+    EXPECT_EQ("http://" + proxy, CSystemProxy::ProxyFor(WideToUtf8String(PackageUrl())));
+    ASSERT_TRUE(allFour());
+    std::vector<std::string> carried = standin::Proxied();
+    // Lookup, report post and download tunnel to the HTTPS port; the IP lookup is asked of the proxy.
+    int tunnels = 0;
+    for (const std::string& item : carried)
+        tunnels += item == https ? 1 : 0;
+    EXPECT_GE(tunnels, 3);
+    EXPECT_TRUE(Carried(carried, ipLookup));
+    EXPECT_EQ(1u, standin::Events().size());
+    EXPECT_NE(std::wstring::npos,
+              standin::ReadUtf8File(CInstallLog::GetLogPath()).find(L": http://" + Utf8ToWideString(proxy)));
+
+    ASSERT_TRUE(settings.Set(3, proxy, "127.0.0.*"));
+    ASSERT_TRUE(standin::Reset());
+    ASSERT_TRUE(allFour());
+    carried = standin::Proxied();
+    EXPECT_FALSE(Carried(carried, https)) << "the bypass entry must skip the proxy";
+    EXPECT_FALSE(Carried(carried, ipLookup));
+
+    ASSERT_TRUE(settings.Set(1, std::string(), std::string()));
+    ASSERT_TRUE(standin::Reset());
+    EXPECT_EQ("", CSystemProxy::ProxyFor(WideToUtf8String(PackageUrl())));
+    ASSERT_TRUE(allFour());
+    EXPECT_TRUE(standin::Proxied().empty()) << "no proxy set: none is used";
 }

@@ -121,9 +121,12 @@ TEST_F(MainWindow, DownloadShowsItsPercentBesideTheBarAndReinstallRunsAtOnce)
         << "label shows " << WideToUtf8String(Control(L"lb_Percent")->GetText().GetData());
     EXPECT_EQ(45, bar->GetValue());
 
-    // The service gives up on the stalled reply: the run fails. Reinstall is clicked as the page appears.
+    // The service gives up on the stalled reply, and refuses the retry: the run fails. Reinstall is clicked
+    // as the page appears.
     ASSERT_TRUE(standin::Reset());
+    ASSERT_TRUE(standin::SetScenario(R"({"fail_status":404,"fail_times":10})"));
     ASSERT_TRUE(PumpUntil([]() { return Shows(L"page_fail"); }, 60000));
+    ASSERT_TRUE(standin::SetScenario(R"({"fail_status":0})"));
     Click(L"btn_Reinstall");
     EXPECT_TRUE(Shows(L"page_install"));
     EXPECT_FALSE(Shows(L"page_fail"));

@@ -21,11 +21,23 @@ Scenario keys (also settable at start with --scenario KEY=VALUE):
   lookup:  object | string | state1 | null | notjson | missing | notstring | noscheme | badscheme |
            sha256 | badsha | redirect | long | silent
   online:  path (and query) the lookup's "onlineUrl" points to, default /down/down?path=CORVEX_Online.exe
-  package: length | chunked | 404 | 500 | redirect | tohttp | loop | stall | cut | big | slow
+  package: length | chunked | 404 | 500 | redirect | tohttp | loop | stall | cut | big | slow | corrupt
+           (corrupt: the package with its first byte changed, so its published digest no longer matches)
            (redirect: a chain on HTTPS; tohttp: one redirect to the same package on plain HTTP)
   stall_after / cut_after: bytes sent before stalling / closing;  big_size: bytes of the "big" package
   slow_rate: bytes per second of the "slow" package (served with its length; a reset ends it)
   events:  up | down | silent  ip: ok | last | noip | down | silent
+  ranges:  honour | ignore | none | wrongstart | blind   (the package's answer to "Range"; honour: "Accept-Ranges"
+           and 206, or the whole file with 200 when "If-Range" names another version; ignore: announced, but
+           always 200; none: not announced, always 200; wrongstart: 206 starting 1000 bytes early; blind: 206
+           whatever "If-Range" says)
+  etag:    fixed | change | none   (change: a new ETag on every package request; none: Last-Modified only)
+  drop_after / drop_times: the first drop_times package replies close after drop_after body bytes (0: never)
+  fail_status / fail_times: the first fail_times package requests are answered with fail_status (0: never)
+  lookup_fail: the first lookup_fail address lookups are answered with 503
+  GET /control/proxied: JSON list of what the proxy stand-in (--proxy-port) carried: "CONNECT host:port" or
+      "GET http://..." (the proxy asks for no credentials and reaches 127.0.0.1 only)
+  GET /control/transfers: JSON list, one entry per package request: range asked, status, start, bytes sent
 """
 import argparse
 import hashlib
@@ -52,7 +64,15 @@ DEFAULT_SCENARIO = {
     "slow_rate": 300000,
     "events": "up",
     "ip": "ok",
+    "ranges": "honour",
+    "etag": "fixed",
+    "drop_after": 0,
+    "drop_times": 1,
+    "fail_status": 0,
+    "fail_times": 1,
+    "lookup_fail": 0,
 }
+LAST_MODIFIED = "Tue, 01 Dec 2026 10:00:00 GMT"
 PUBLIC_IP = "203.0.113.7"
 IDLE_EXIT_SECONDS = 1800  # the service never outlives its users by long
 
@@ -74,6 +94,9 @@ class State:
                 self.scenario.update(initial)
             self.events = []
             self.stats = {}
+            self.transfers = []  # one entry per package request
+            self.proxied = []    # what the proxy stand-in carried
+            self.drops_done = 0
             self.generation += 1
 
     def package_bytes(self):
@@ -193,6 +216,8 @@ class Handler(BaseHTTPRequestHandler):
             if url.path == "/tarvix/getDownUrl" and tls:
                 if scenario["lookup"] == "silent":
                     return self.silent()
+                if STATE.stats.get(url.path, 0) <= int(scenario["lookup_fail"]):
+                    return self.reply(503, "<html><body>Service unavailable</body></html>", "text/html")
                 return self.reply(200, lookup_reply(scenario["lookup"]))
             if url.path == "/down/hop":
                 hops = int(query.get("n", ["1"])[0])
@@ -274,41 +299,104 @@ class Handler(BaseHTTPRequestHandler):
             return None
         if mode == "big":
             return self.big_package(int(scenario["big_size"]))
+        return self.package_body(scenario)
+
+    def package_reply(self, scenario, number, data):
+        """Status, start offset and headers of one package reply, after the scenario's handling of Range."""
+        etag_mode = scenario["etag"]
+        headers = [("Content-Type", "application/octet-stream")]
+        validator = None
+        if etag_mode == "change":
+            validator = '"pkg-%d"' % number
+        elif etag_mode == "fixed":
+            validator = '"pkg-1"'
+        if validator:
+            headers.append(("ETag", validator))
+        headers.append(("Last-Modified", LAST_MODIFIED))
+        ranges = scenario["ranges"]
+        if ranges != "none":
+            headers.append(("Accept-Ranges", "bytes"))
+        asked = self.headers.get("Range") or ""
+        start = 0
+        if asked.startswith("bytes=") and asked.endswith("-") and ranges in ("honour", "wrongstart", "blind"):
+            try:
+                start = int(asked[len("bytes="):-1])
+            except ValueError:
+                start = 0
+            if_range = self.headers.get("If-Range")
+            current = validator or LAST_MODIFIED
+            if ranges == "honour" and if_range is not None and if_range != current:
+                start = 0  # another version: the whole file
+            elif ranges == "wrongstart":
+                start = max(0, start - 1000)
+            if start >= len(data) and start > 0:
+                return 416, 0, headers + [("Content-Range", "bytes */%d" % len(data))]
+            if start > 0 or ranges != "honour":
+                return 206, start, headers + [("Content-Range", "bytes %d-%d/%d" % (start, len(data) - 1, len(data)))]
+        return 200, 0, headers
+
+    def package_body(self, scenario):
         data = STATE.package_bytes()
-        self.send_response(200)
-        self.send_header("Content-Type", "application/octet-stream")
+        mode = scenario["package"]
+        if mode == "corrupt":
+            data = bytes([data[0] ^ 0xFF]) + data[1:]
+        with STATE.lock:
+            number = len(STATE.transfers) + 1
+            entry = {"range": self.headers.get("Range") or "", "if_range": self.headers.get("If-Range") or "",
+                     "status": 0, "start": 0, "sent": 0}
+            STATE.transfers.append(entry)
+            failing = int(scenario["fail_status"]) > 0 and number <= int(scenario["fail_times"])
+            dropping = int(scenario["drop_after"]) > 0 and STATE.drops_done < int(scenario["drop_times"])
+            if dropping:
+                STATE.drops_done += 1
+        if failing:
+            entry["status"] = int(scenario["fail_status"])
+            return self.reply(entry["status"], "<html><body>Service unavailable</body></html>", "text/html")
+        status, start, headers = self.package_reply(scenario, number, data)
+        entry["status"], entry["start"] = status, start
+        self.send_response(status)
+        for name, value in headers:
+            self.send_header(name, value)
+        if status == 416:
+            self.send_header("Content-Length", "0")
+            self.end_headers()
+            return None
+        body = data[start:]
         if mode == "chunked":
             self.send_header("Transfer-Encoding", "chunked")
             self.end_headers()
-            for start in range(0, len(data), 16384):
-                piece = data[start:start + 16384]
+            for offset in range(0, len(body), 16384):
+                piece = body[offset:offset + 16384]
                 self.wfile.write(b"%x\r\n" % len(piece) + piece + b"\r\n")
+                entry["sent"] += len(piece)
             self.wfile.write(b"0\r\n\r\n")
             return None
-        self.send_header("Content-Length", str(len(data)))
+        self.send_header("Content-Length", str(len(body)))
         self.end_headers()
+        if dropping:
+            return self.send_counted(entry, body[:int(scenario["drop_after"])], then=self.drop)
         if mode == "stall":
-            self.wfile.write(data[:int(scenario["stall_after"])])
-            self.wfile.flush()
-            return self.silent()
+            return self.send_counted(entry, body[:int(scenario["stall_after"])], then=self.silent)
         if mode == "slow":
-            return self.throttled(data, max(1, int(scenario["slow_rate"])))
+            return self.throttled(body, max(1, int(scenario["slow_rate"])), entry)
         if mode == "cut":
-            self.wfile.write(data[:int(scenario["cut_after"])])
-            self.wfile.flush()
-            return self.drop()
-        self.wfile.write(data)
-        return None
+            return self.send_counted(entry, body[:int(scenario["cut_after"])], then=self.drop)
+        return self.send_counted(entry, body)
 
-    def throttled(self, data, rate):
+    def send_counted(self, entry, piece, then=None):
+        self.wfile.write(piece)
+        self.wfile.flush()
+        entry["sent"] += len(piece)
+        return then() if then else None
+
+    def throttled(self, data, rate, entry):
         """Sends `data` at about `rate` bytes per second; a reset or a scenario change ends it early."""
         generation = STATE.generation
         piece = max(1, rate // 10)
         for start in range(0, len(data), piece):
             if STATE.generation != generation:
                 return self.drop()
-            self.wfile.write(data[start:start + piece])
-            self.wfile.flush()
+            self.send_counted(entry, data[start:start + piece])
             time.sleep(0.1)
         return None
 
@@ -339,6 +427,12 @@ class Handler(BaseHTTPRequestHandler):
         if path == "/control/events":
             with STATE.lock:
                 return self.reply(200, json.dumps(STATE.events))
+        if path == "/control/proxied":
+            with STATE.lock:
+                return self.reply(200, json.dumps(STATE.proxied))
+        if path == "/control/transfers":
+            with STATE.lock:
+                return self.reply(200, json.dumps(STATE.transfers))
         if path == "/control/stats":
             with STATE.lock:
                 return self.reply(200, json.dumps(STATE.stats))
@@ -347,6 +441,81 @@ class Handler(BaseHTTPRequestHandler):
             threading.Thread(target=shutdown_all, daemon=True).start()
             return None
         return self.reply(404, "{}")
+
+
+class ProxyHandler(BaseHTTPRequestHandler):
+    """A plain HTTP proxy on loopback: CONNECT tunnels (HTTPS) and absolute-form requests (plain HTTP)."""
+    protocol_version = "HTTP/1.1"
+
+    def log_message(self, fmt, *args):
+        pass
+
+    def note(self, text):
+        with STATE.lock:
+            STATE.proxied.append(text)
+
+    def do_CONNECT(self):
+        host, _, port = self.path.rpartition(":")
+        self.note("CONNECT " + self.path)
+        if host not in ("127.0.0.1", "localhost"):
+            self.send_error(403)
+            return
+        try:
+            upstream = socket.create_connection((host, int(port)), timeout=30)
+        except OSError:
+            self.send_error(502)
+            return
+        self.send_response(200, "Connection established")
+        self.end_headers()
+        self.close_connection = True
+        self.tunnel(self.connection, upstream)
+
+    @staticmethod
+    def tunnel(client, upstream):
+        import selectors
+        selector = selectors.DefaultSelector()
+        selector.register(client, selectors.EVENT_READ, upstream)
+        selector.register(upstream, selectors.EVENT_READ, client)
+        try:
+            while True:
+                events = selector.select(timeout=120)
+                if not events:
+                    return
+                for key, _ in events:
+                    data = key.fileobj.recv(65536)
+                    if not data:
+                        return
+                    key.data.sendall(data)
+        except OSError:
+            return
+        finally:
+            upstream.close()
+
+    def forward(self):
+        url = urlsplit(self.path)
+        self.note("%s %s" % (self.command, self.path))
+        if url.hostname not in ("127.0.0.1", "localhost") or url.scheme != "http":
+            self.send_error(403)
+            return
+        import http.client
+        length = int(self.headers.get("Content-Length") or 0)
+        body = self.rfile.read(length) if length else None
+        connection = http.client.HTTPConnection(url.hostname, url.port or 80, timeout=30)
+        target = url.path + ("?" + url.query if url.query else "")
+        headers = {k: v for k, v in self.headers.items() if k.lower() not in ("proxy-connection", "connection")}
+        connection.request(self.command, target, body=body, headers=headers)
+        answer = connection.getresponse()
+        payload = answer.read()
+        self.send_response(answer.status)
+        for name, value in answer.getheaders():
+            if name.lower() not in ("transfer-encoding", "connection", "content-length"):
+                self.send_header(name, value)
+        self.send_header("Content-Length", str(len(payload)))
+        self.end_headers()
+        self.wfile.write(payload)
+
+    do_GET = forward
+    do_POST = forward
 
 
 SERVERS = []
@@ -446,6 +615,7 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--https-port", type=int, default=47443)
     parser.add_argument("--http-port", type=int, default=47080)
+    parser.add_argument("--proxy-port", type=int, default=0, help="also run the proxy stand-in on this port")
     parser.add_argument("--package", required=False, help="file served as CORVEX_Online.exe")
     parser.add_argument("--scenario", action="append", metavar="KEY=VALUE", help="initial scenario entries")
     parser.add_argument("--background", action="store_true", help="detach; return once the ports answer")
@@ -492,6 +662,10 @@ def main():
     https = TlsServer(("127.0.0.1", args.https_port), Handler, context)
     http = PlainServer(("127.0.0.1", args.http_port), Handler)
     SERVERS.extend([https, http])
+    if args.proxy_port:
+        proxy = PlainServer(("127.0.0.1", args.proxy_port), ProxyHandler)
+        SERVERS.append(proxy)
+        threading.Thread(target=proxy.serve_forever, daemon=True).start()
     signal.signal(signal.SIGTERM, lambda *_: threading.Thread(target=shutdown_all, daemon=True).start())
     threading.Thread(target=https.serve_forever, daemon=True).start()
     threading.Thread(target=idle_watch, daemon=True).start()

@@ -100,6 +100,11 @@ TEST_F(InstallerSkin, MainWindowBuildsWithEnglishTexts)
     // Attribute names the framework does not know stay as custom attributes.
     EXPECT_STREQ(pm.FindControl(L"btn_Install")->GetCustomAttribute(L"corser"), L"hand");
     EXPECT_STREQ(CLangManagerUI::GetString(1), L"Select the folder directory from below:");
+    // The failure page's reason line and log line take their texts at run time, from the string table.
+    EXPECT_EQ(Text(L"lb_FailReason"), L"");
+    EXPECT_EQ(Text(L"lb_FailLog"), L"");
+    EXPECT_STREQ(CLangManagerUI::GetString(2), L"No connection to the download server.");
+    EXPECT_STREQ(CLangManagerUI::GetString(6), L"The package reported an error.");
 }
 
 TEST_F(InstallerSkin, MainWindowSwitchesToChinese)
@@ -111,6 +116,7 @@ TEST_F(InstallerSkin, MainWindowSwitchesToChinese)
     EXPECT_EQ(Text(L"lb_Fail"), L"\x5B89\x88C5\x5931\x8D25");
     EXPECT_EQ(Text(L"lb_Percent"), L"0%");
     EXPECT_STREQ(CLangManagerUI::GetString(1), L"\x4ECE\x4E0B\x9762\x9009\x6587\x4EF6\x5939\x76EE\x5F55:");
+    EXPECT_STREQ(CLangManagerUI::GetString(5), L"\x78C1\x76D8\x5DF2\x6EE1\x6216\x65E0\x6CD5\x5199\x5165\x3002");
     CLangManagerUI::SetLanguage(L"Lang\\English", L"en");
 }
 
