@@ -138,7 +138,7 @@ void RunInstall(const std::shared_ptr<InstallContext>& context)
     const std::wstring desktop = CInstallPaths::GetDesktopDir();
     CDownloadFolder folder; // held until the run ends, so that nobody can swap it under the package
     if (!folder.Choose(CInstallPaths::DownloadFolderFor(desktop))) {
-        EndRun(context, DownloadFail, L"page_fail");
+        EndRun(context, DownloadFail, FailureDisk); // no folder the package could safely be written to
         return;
     }
     const std::wstring target = folder.GetPath() + L"\\" + CInstallPaths::kPackageFileName;
