@@ -15,6 +15,7 @@ public:
     LPCTSTR GetClass() const override;
     LPVOID GetInterface(LPCTSTR pstrName) override;
     UINT GetControlFlags() const override;
+    DWORD GetAccessibleRole() const override;
 
     void SetText(LPCTSTR pstrText) override;
 

@@ -347,6 +347,7 @@ void CRichEditUI::SetText(LPCTSTR pstrText)
     SetSel(0, -1);
     ReplaceSel(m_sText, false);
     EmptyUndoBuffer();
+    if (m_pManager != nullptr) m_pManager->NotifyAccessibleEvent(EVENT_OBJECT_VALUECHANGE, this);
 }
 
 bool CRichEditUI::IsModify() const

@@ -145,6 +145,7 @@ CPaintManagerUI::CPaintManagerUI()
 
 CPaintManagerUI::~CPaintManagerUI()
 {
+    ReleaseAccessible();
     delete m_pLangManager;
     m_pLangManager = nullptr;
 
@@ -643,6 +644,7 @@ void CPaintManagerUI::OnPaint()
                 for (int i = 0; i < m_aPostPaintControls.GetSize(); ++i) {
                     static_cast<CControlUI*>(m_aPostPaintControls.GetAt(i))->DoPostPaint(m_hDcOffscreen, rcPaint);
                 }
+                PaintFocusIndicator(m_hDcOffscreen, rcPaint);
                 ::RestoreDC(m_hDcOffscreen, iSave);
                 if (m_bLayered) {
                     if (m_pLayeredDrawInfo == nullptr || m_pLayeredDrawInfo->sDrawString.IsEmpty()) {
@@ -670,6 +672,7 @@ void CPaintManagerUI::OnPaint()
         for (int i = 0; i < m_aPostPaintControls.GetSize(); ++i) {
             static_cast<CControlUI*>(m_aPostPaintControls.GetAt(i))->DoPostPaint(hPaintDC, rcPaint);
         }
+        PaintFocusIndicator(hPaintDC, rcPaint);
         ::RestoreDC(hPaintDC, iSave);
     }
     ::EndPaint(m_hWndPaint, &ps);
