@@ -233,7 +233,9 @@ TEST(AccessibleTree, DefaultActionsActAsClicksFromTheMessageLoop)
     EXPECT_EQ(1, w.HostWindow().Count(L"link"));
     ASSERT_EQ(1, w.HostWindow().Count(L"click"));
     for (const controls_test::Note& note : w.HostWindow().m_notes) {
-        if (note.type == L"click") EXPECT_EQ(w.Find(L"close"), note.sender);
+        if (note.type == L"click") {
+            EXPECT_EQ(w.Find(L"close"), note.sender);
+        }
     }
 }
 
@@ -324,4 +326,47 @@ TEST(FocusIndicator, HiddenUntilTheKeyboardIsUsedThenDrawnInsideTheControl)
     w.HostWindow().Send(WM_UPDATEUISTATE, MAKEWPARAM(UIS_SET, UISF_HIDEFOCUS));
     EXPECT_FALSE(pm.IsFocusIndicatorShown());
     EXPECT_EQ(plain, edgePixels());
+}
+
+TEST(HighContrast, TextTakesTheSystemColoursInsteadOfTheSkins)
+{
+    HIGHCONTRASTW before = {};
+    before.cbSize = sizeof(before);
+    ::SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof(before), &before, 0);
+    auto redPixels = [](Host& host, const RECT& rc, COLORREF* pOther) {
+        host.Layout();
+        int red = 0;
+        HDC hDC = ::GetDC(host.Handle());
+        for (LONG y = rc.top; y < rc.bottom; ++y) {
+            for (LONG x = rc.left; x < rc.right; ++x) {
+                const COLORREF cr = ::GetPixel(hDC, x, y);
+                if (cr == RGB(255, 0, 0)) ++red;
+                else if (cr == ::GetSysColor(COLOR_WINDOWTEXT) && pOther != nullptr) *pOther = cr;
+            }
+        }
+        ::ReleaseDC(host.Handle(), hDC);
+        return red;
+    };
+    Host host(200, 60);
+    CDialogBuilder builder;
+    host.Attach(builder.Create(L"<Window><Font id=\"0\" name=\"Arial\" size=\"30\" bold=\"true\" default=\"true\"/>"
+                               L"<VerticalLayout bkcolor=\"#FF00FF00\"><Label name=\"l\" text=\"HHHH\" "
+                               L"textcolor=\"#FFFF0000\"/></VerticalLayout></Window>",
+                               nullptr, nullptr, &host.Manager()));
+    const RECT rc = host.Manager().FindControl(L"l")->GetPos();
+    ASSERT_GT(redPixels(host, rc, nullptr), 0);  // the skin's red text
+
+    HIGHCONTRASTW on = before;
+    on.dwFlags |= HCF_HIGHCONTRASTON;
+    ::SystemParametersInfoW(SPI_SETHIGHCONTRAST, sizeof(on), &on, 0);
+    struct Restore
+    {
+        HIGHCONTRASTW hc;
+        ~Restore() { ::SystemParametersInfoW(SPI_SETHIGHCONTRAST, sizeof(hc), &hc, 0); }
+    } restore{before};
+    if (!CPaintManagerUI::IsHighContrast()) GTEST_SKIP() << "the system cannot switch to high contrast";
+    host.Send(WM_SETTINGCHANGE, SPI_SETHIGHCONTRAST);
+    COLORREF text = CLR_INVALID;
+    EXPECT_EQ(0, redPixels(host, rc, &text));
+    EXPECT_EQ(::GetSysColor(COLOR_WINDOWTEXT), text);
 }
