@@ -94,6 +94,21 @@ class ScreenReader(InstallerTest):
             (STATICTEXT, "Simple to use, easy to use"), (PUSHBUTTON, "Run now")])
         self.assertEqual(finished[3][4], "Press")
 
+    def test_reader_opens_and_answers_the_exit_dialog(self):
+        app = self.launch()
+        reader = Reader(app)
+        # The close button's action opens a modal dialog: the reader's call still returns at once.
+        started = time.time()
+        self.assertTrue(reader.do("Close"))
+        self.assertLess(time.time() - started, 30)
+        self.assertTrue(app.wait_for(app.dialog_window, 20), "no confirmation dialog")
+        self.assertTree(reader, [
+            (STATICTEXT, "Tips"), (PUSHBUTTON, "Close"), (STATICTEXT, "Are you sure to exit?"),
+            (PUSHBUTTON, "YES"), (PUSHBUTTON, "NO")], window="MsgWnd")
+        self.assertTrue(reader.do("NO", window="MsgWnd"))
+        self.assertTrue(app.wait_for(lambda: app.dialog_window() is None, 10), "the dialog stayed")
+        self.assertFalse(app.exited())
+
     def test_reader_reads_the_chinese_home_page(self):
         app = self.launch(lang="zh_CN.UTF-8")
         self.assertTree(Reader(app), [
