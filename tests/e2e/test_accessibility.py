@@ -148,6 +148,7 @@ class ScreenReader(InstallerTest):
         app._xdo("key", "shift+Tab")
         time.sleep(2)
         watcher.kill()
+        watcher.wait(10)
         pump.join(10)
         focus = [line.split("\t", 1)[1] for line in lines if line.startswith("focus\t")]
         self.assertEqual(focus[-4:], ["I have read and agree", "<User License Agreement>", "Install to:",

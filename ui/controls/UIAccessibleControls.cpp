@@ -2,6 +2,7 @@
 // object of the window (ui/core/UIAccessible) asks these of every control it exposes.
 #include <windows.h>
 #include <oleacc.h>
+#include <wchar.h>
 
 #include "ui/controls/UIButton.h"
 #include "ui/controls/UICheckBox.h"
@@ -76,6 +77,30 @@ bool CControlUI::DoAccessibleDefaultAction()
 }
 
 // ---- label and text -------------------------------------------------------------------------------------
+
+CUIString CLabelUI::GetAccessibleName() const
+{
+    CUIString sName = CControlUI::GetAccessibleName();
+    if (!m_bShowHtml || GetCustomAttribute(kAccessibleName) != nullptr) return sName;
+    // Tags are "<x ...>", "</x>", "{x ...}" or "{/x}" with a lower-case letter x; everything else is shown.
+    CUIString sPlain;
+    LPCTSTR p = sName.GetData();
+    while (*p != L'\0') {
+        const wchar_t closer = *p == L'<' ? L'>' : (*p == L'{' ? L'}' : L'\0');
+        const wchar_t next = closer != L'\0' ? p[1] : L'\0';
+        if (next == L'/' || (next >= L'a' && next <= L'z')) {
+            LPCTSTR pEnd = wcschr(p + 1, closer);
+            if (pEnd != nullptr) {
+                p = pEnd + 1;
+                continue;
+            }
+        }
+        const wchar_t ch[2] = {*p, L'\0'};
+        sPlain += ch;
+        ++p;
+    }
+    return sPlain;
+}
 
 DWORD CLabelUI::GetAccessibleRole() const
 {

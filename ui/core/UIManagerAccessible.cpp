@@ -127,7 +127,7 @@ void CPaintManagerUI::ShowFocusIndicator(bool bShow)
 
 void CPaintManagerUI::PaintFocusIndicator(HDC hDC, const RECT& rcPaint)
 {
-    if (m_pFocus == nullptr || !m_pFocus->IsVisible() || !IsFocusIndicatorShown()) return;
+    if (m_pFocus == nullptr || !m_pFocus->IsVisible() || !m_pFocus->IsEnabled() || !IsFocusIndicatorShown()) return;
     RECT rc = m_pFocus->GetPos();
     const int inset = m_pDPI != nullptr ? m_pDPI->Scale(2) : 2;
     ::InflateRect(&rc, -inset, -inset);
