@@ -3,7 +3,8 @@
 //
 //   screen_reader tree <window class>          one line per child: id, role, state (hex), name, value, action
 //   screen_reader do <window class> <name>     the default action of the child of that name
-//   screen_reader events <seconds>            one line per focus change in the installer: "focus", name
+//   screen_reader events <seconds>            one line per focus change in the installer ("focus", name)
+//                                             and per dialog shown ("dialog", window class)
 #include <windows.h>
 #include <oleacc.h>
 #include <shellapi.h>
@@ -96,8 +97,14 @@ int DoDefaultAction(const wchar_t* windowClass, const wchar_t* name)
     return hr == S_OK ? 0 : 1;
 }
 
-void CALLBACK OnFocus(HWINEVENTHOOK, DWORD, HWND hWnd, LONG idObject, LONG idChild, DWORD, DWORD)
+void CALLBACK OnFocus(HWINEVENTHOOK, DWORD event, HWND hWnd, LONG idObject, LONG idChild, DWORD, DWORD)
 {
+    if (event == EVENT_SYSTEM_DIALOGSTART) {
+        wchar_t className[64] = L"";
+        ::GetClassNameW(hWnd, className, 64);
+        PrintUtf8(std::wstring(L"dialog\t") + className + L"\n");
+        return;
+    }
     IAccessible* acc = nullptr;
     VARIANT child;
     ::VariantInit(&child);
@@ -121,7 +128,9 @@ int WatchFocus(DWORD seconds)
     if (pid == 0) return 2;
     HWINEVENTHOOK hook = ::SetWinEventHook(EVENT_OBJECT_FOCUS, EVENT_OBJECT_FOCUS, nullptr, OnFocus, pid, 0,
                                            WINEVENT_OUTOFCONTEXT);
-    if (hook == nullptr) return 2;
+    HWINEVENTHOOK dialogHook = ::SetWinEventHook(EVENT_SYSTEM_DIALOGSTART, EVENT_SYSTEM_DIALOGSTART, nullptr, OnFocus,
+                                                 pid, 0, WINEVENT_OUTOFCONTEXT);
+    if (hook == nullptr || dialogHook == nullptr) return 2;
     std::printf("watching\n");
     std::fflush(stdout);
     const DWORD end = ::GetTickCount() + seconds * 1000;
@@ -131,6 +140,7 @@ int WatchFocus(DWORD seconds)
         ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
     }
     ::UnhookWinEvent(hook);
+    ::UnhookWinEvent(dialogHook);
     return 0;
 }
 

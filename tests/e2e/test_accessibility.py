@@ -127,9 +127,8 @@ class ScreenReader(InstallerTest):
         self.assertEqual(len(progress), 1, rows)
         self.assertRegex(progress[0][3], r"^\d{1,3}%$")
 
-    def test_focus_events_follow_tab(self):
+    def test_focus_and_dialog_events_follow_the_keys(self):
         app = self.launch()
-        reader = Reader(app)
         lines = []
         watcher = subprocess.Popen([WINE_RUN, "--prefix", machine.prefix, "--arch", machine.arch, READER,
                                     "events", "25"], env=app.env, stdout=subprocess.PIPE,
@@ -146,14 +145,25 @@ class ScreenReader(InstallerTest):
             app._xdo("key", "Tab")
             time.sleep(0.5)
         app._xdo("key", "shift+Tab")
+        time.sleep(0.5)
+        # Back to the close button; Space opens the exit dialog, which a reader hears of, then Esc.
+        for _ in range(3):
+            app._xdo("key", "shift+Tab")
+            time.sleep(0.5)
+        app._xdo("key", "space")
+        self.assertTrue(app.wait_for(app.dialog_window, 20), "no confirmation dialog")
+        time.sleep(1)
+        app._xdo("key", "Escape")
         time.sleep(2)
         watcher.kill()
         watcher.wait(10)
         pump.join(10)
+        watcher.stdout.close()
         focus = [line.split("\t", 1)[1] for line in lines if line.startswith("focus\t")]
-        self.assertEqual(focus[-4:], ["I have read and agree", "<User License Agreement>", "Install to:",
-                                      "<User License Agreement>"])
-        del reader
+        self.assertEqual(focus[:7], ["I have read and agree", "<User License Agreement>", "Install to:",
+                                     "<User License Agreement>", "I have read and agree", "Install Now", "Close"],
+                         lines)
+        self.assertIn("dialog\tMsgWnd", lines)
 
 
 def focus_window(app):
