@@ -23,6 +23,7 @@ namespace {
 const UINT kMsgProgress = WM_APP + 0x40;
 const UINT kMsgSwitchPage = WM_APP + 0x41;
 const UINT kMsgFailureReason = WM_APP + 0x42;
+const UINT kMsgFocusDefault = WM_APP + 0x43;
 
 // The failure page's reason line: string-table text 1 + kind; the log line: text 7 followed by the path.
 const int kFailureTextBase = 1;
@@ -110,6 +111,9 @@ LRESULT CMainFrame::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam)
         return 0;
     case kMsgFailureReason:
         ShowReasonLine(static_cast<int>(wParam));
+        return 0;
+    case kMsgFocusDefault:
+        FocusDefaultButton();
         return 0;
     default:
         // Through the frame: it answers a second start's activation and routes menus and right clicks.
@@ -235,6 +239,42 @@ void CMainFrame::ShowPage(int hidePage, int showPage)
         SetControlVisible(kPages[hidePage], false);
     if (showPage >= 0 && showPage < kPageCount)
         SetControlVisible(kPages[showPage], true);
+    FocusNewPage();
+}
+
+void CMainFrame::FocusDefaultButton()
+{
+    // As in a standard dialog the default button starts with the focus, so that Enter installs and the
+    // first Tab moves on from there. The framework's own first focus (the first control in tab order) is
+    // given in the paints after the first layout: those run first.
+    for (int i = 0; i < 3; ++i)
+        ::UpdateWindow(m_hWnd);
+    if (CControlUI* install = m_pm.FindControl(L"btn_Install"))
+        install->SetFocus();
+}
+
+void CMainFrame::FocusNewPage()
+{
+    // The keyboard focus went with the hidden page: the new page's first control takes it, which also
+    // tells a screen reader where the user now is.
+    if (!m_pm.GetFocus())
+        m_pm.SetNextTabControl(true);
+}
+
+LRESULT CMainFrame::ResponseDefaultKeyEvent(WPARAM wParam)
+{
+    if (wParam != VK_RETURN)
+        return 1;
+    // A focused button answers Enter itself; on the agreement box Enter is the page's default action.
+    CControlUI* focus = m_pm.GetFocus();
+    if (focus && focus->GetInterface(L"Button") && !focus->GetInterface(L"Option"))
+        return 1;
+    CControlUI* home = m_pm.FindControl(L"page_home");
+    CControlUI* install = m_pm.FindControl(L"btn_Install");
+    if (!home || !home->IsVisible() || !install)
+        return 1;
+    install->Activate();  // does nothing while the agreement is not ticked (the button is disabled)
+    return 0;
 }
 
 void CMainFrame::BeginInstallPage(LPCWSTR hiddenPage)
@@ -254,6 +294,7 @@ void CMainFrame::BeginInstallPage(LPCWSTR hiddenPage)
     SetControlVisible(L"page_install", true);
     if (auto* progress = static_cast<CProgressUI*>(m_pm.FindControl(L"pro_Percent")))
         progress->SetValue(0);
+    FocusNewPage();
 }
 
 void CMainFrame::OnAgreementToggled()
@@ -302,6 +343,8 @@ void CMainFrame::RunProduct()
 
 void CMainFrame::Notify(TNotifyUI& msg)
 {
+    if (msg.sType == L"windowinit")
+        ::PostMessageW(m_hWnd, kMsgFocusDefault, 0, 0);
     if (msg.sType != L"click")
     {
         WindowImplBase::Notify(msg);

@@ -18,6 +18,8 @@ public:
     LRESULT OnSysCommand(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled) override;
     void InitWindow() override;
     void Notify(Veneer::TNotifyUI& msg) override;
+    // Enter on the home page starts the install, as the page's default button.
+    LRESULT ResponseDefaultKeyEvent(WPARAM wParam) override;
 
     int GetInstallState() const { return m_engine.GetInstallState(); }
     void SetInstallState(int state) { m_engine.SetInstallState(state); }
@@ -47,6 +49,8 @@ private:
     void OpenAddress(const std::wstring& address);
     void RunProduct();
     void BeginInstallPage(LPCWSTR hiddenPage);
+    void FocusNewPage();
+    void FocusDefaultButton();
 
     CInstallEngine m_engine;
 };

@@ -50,6 +50,16 @@ void CMsgWnd::InitWindow()
         m_pm.GetLangManager()->ReloadLanguage();
         ::InvalidateRect(m_hWnd, nullptr, TRUE);
     }
+    // Screen readers announce a dialog (title, then its text) on this event.
+    ::NotifyWinEvent(EVENT_SYSTEM_DIALOGSTART, m_hWnd, OBJID_WINDOW, CHILDID_SELF);
+}
+
+LRESULT CMsgWnd::ResponseDefaultKeyEvent(WPARAM wParam)
+{
+    if (wParam != VK_ESCAPE)
+        return 1;
+    Close(0);
+    return 0;
 }
 
 void CMsgWnd::Notify(TNotifyUI& msg)

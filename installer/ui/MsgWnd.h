@@ -12,6 +12,8 @@ public:
     LRESULT HandleCustomMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled) override;
     void InitWindow() override;
     void Notify(Veneer::TNotifyUI& msg) override;
+    // Esc answers "no", as in every Windows dialog.
+    LRESULT ResponseDefaultKeyEvent(WPARAM wParam) override;
 
     void SetTitle(LPCWSTR text);
     void SetMsg(LPCWSTR text);

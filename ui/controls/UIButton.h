@@ -29,6 +29,10 @@ public:
     UINT GetControlFlags() const override;
 
     bool Activate() override;
+    DWORD GetAccessibleRole() const override;
+    DWORD GetAccessibleState() const override;
+    CUIString GetAccessibleDefaultAction() const override;
+    bool DoAccessibleDefaultAction() override;
     void SetEnabled(bool bEnable = true) override;
     void DoEvent(TEventUI& event) override;
 

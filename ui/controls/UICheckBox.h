@@ -16,6 +16,7 @@ public:
     LPVOID GetInterface(LPCTSTR pstrName) override;
 
     void Selected(bool bSelected, bool bTriggerEvent = true) override;
+    DWORD GetAccessibleRole() const override;
     void DoEvent(TEventUI& event) override;
     void SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue) override;
 

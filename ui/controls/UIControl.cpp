@@ -310,6 +310,7 @@ void CControlUI::SetText(LPCTSTR pstrText)
     if (m_sText == sText) return;
     m_sText = sText;
     Invalidate();
+    if (m_pManager != nullptr) m_pManager->NotifyAccessibleEvent(EVENT_OBJECT_NAMECHANGE, this);
 }
 
 int CControlUI::GetTextN() const
@@ -818,6 +819,7 @@ void CControlUI::SetVisible(bool bVisible)
     m_bFocused = false;
     if (!bVisible && m_pManager != nullptr && m_pManager->GetFocus() == this) m_pManager->SetFocus(nullptr);
     if (IsVisible() != bWasVisible) NeedParentUpdate();
+    if (IsVisible() != bWasVisible && m_pManager != nullptr) m_pManager->NotifyAccessibleVisibility(this, IsVisible());
 }
 
 void CControlUI::SetInternVisible(bool bVisible)
@@ -830,7 +832,9 @@ bool CControlUI::IsEnabled() const { return m_bEnabled; }
 
 void CControlUI::SetEnabled(bool bEnable)
 {
-    if (Change(m_bEnabled, bEnable)) Invalidate();
+    if (!Change(m_bEnabled, bEnable)) return;
+    Invalidate();
+    if (m_pManager != nullptr) m_pManager->NotifyAccessibleEvent(EVENT_OBJECT_STATECHANGE, this);
 }
 
 bool CControlUI::IsMouseEnabled() const { return m_bMouseEnabled; }

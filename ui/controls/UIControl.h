@@ -203,6 +203,17 @@ public:
 
     virtual bool OnEnableResponseDefaultKeyEvent(WPARAM wParam);
 
+    // What a screen reader is told about the control (MSAA). A role of 0 leaves the control out of the
+    // accessible tree (its children are still walked), which suits layouts and spacers.
+    virtual CUIString GetAccessibleName() const;
+    virtual void SetAccessibleName(LPCTSTR pstrName);
+    virtual DWORD GetAccessibleRole() const;
+    virtual DWORD GetAccessibleState() const;
+    virtual CUIString GetAccessibleValue() const;
+    virtual CUIString GetAccessibleDefaultAction() const;
+    // Carries out the default action as a click would; false when the control cannot act now.
+    virtual bool DoAccessibleDefaultAction();
+
     virtual void SetPaneVisible(bool bVisible = true);
     virtual bool IsPaneVisible() const;
     virtual void SetAnimation(UIAnim animType);

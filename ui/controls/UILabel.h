@@ -15,6 +15,9 @@ public:
     LPCTSTR GetClass() const override;
     LPVOID GetInterface(LPCTSTR pstrName) override;
     UINT GetControlFlags() const override;
+    DWORD GetAccessibleRole() const override;
+    // Inline markup (showhtml) is read as the plain text it shows.
+    CUIString GetAccessibleName() const override;
 
     void SetText(LPCTSTR pstrText) override;
 

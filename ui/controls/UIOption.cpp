@@ -93,6 +93,7 @@ void COptionUI::SetSelectedFlag(bool bSelected)
     m_bSelected = bSelected;
     if (m_bSelected) m_uButtonState |= UISTATE_SELECTED;
     else m_uButtonState &= ~UISTATE_SELECTED;
+    if (m_pManager != nullptr) m_pManager->NotifyAccessibleEvent(EVENT_OBJECT_STATECHANGE, this);
 }
 
 void COptionUI::Selected(bool bSelected, bool bTriggerEvent)

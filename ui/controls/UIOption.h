@@ -19,6 +19,9 @@ public:
     void SetManager(CPaintManagerUI* pManager, CControlUI* pParent, bool bInit = true) override;
 
     bool Activate() override;
+    DWORD GetAccessibleRole() const override;
+    DWORD GetAccessibleState() const override;
+    CUIString GetAccessibleDefaultAction() const override;
     void SetEnabled(bool bEnable = true) override;
 
     LPCTSTR GetSelectedImage();

@@ -104,9 +104,13 @@ void CProgressUI::SetValue(int nValue)
 {
     // Values outside the range are refused, not clamped.
     if (nValue == m_nValue || nValue < m_nMin || nValue > m_nMax) return;
+    const int iOldPercent = GetPercent();
     m_nValue = nValue;
     Invalidate();
     UpdateText();
+    if (m_pManager != nullptr && GetPercent() != iOldPercent) {
+        m_pManager->NotifyAccessibleEvent(EVENT_OBJECT_VALUECHANGE, this);
+    }
 }
 
 void CProgressUI::UpdateText()

@@ -27,6 +27,11 @@ public:
     void SetMaxValue(int nMax);
     int GetValue() const;
     void SetValue(int nValue);
+    DWORD GetAccessibleRole() const override;
+    DWORD GetAccessibleState() const override;
+    CUIString GetAccessibleValue() const override;
+    // The whole percent a screen reader is told; moves by at most one value-change event per percent.
+    int GetPercent() const;
 
     void SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue) override;
     void PaintForeColor(HDC hDC) override;

@@ -351,6 +351,7 @@ void CRichEditUI::SetText(LPCTSTR pstrText)
     ReplaceSel(m_sText, false);
     if (m_bReadOnly) m_pTwh->SetReadOnly(true);
     EmptyUndoBuffer();
+    if (m_pManager != nullptr) m_pManager->NotifyAccessibleEvent(EVENT_OBJECT_VALUECHANGE, this);
 }
 
 bool CRichEditUI::IsModify() const

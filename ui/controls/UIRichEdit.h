@@ -26,6 +26,11 @@ public:
     LPCTSTR GetClass() const override;
     LPVOID GetInterface(LPCTSTR pstrName) override;
     UINT GetControlFlags() const override;
+    DWORD GetAccessibleRole() const override;
+    DWORD GetAccessibleState() const override;
+    CUIString GetAccessibleValue() const override;
+    // Named, as standard edit fields are, by the label placed before it unless the markup names it.
+    CUIString GetAccessibleName() const override;
 
     void SetEnabled(bool bEnabled = true) override;
     bool IsMultiLine();

@@ -22,6 +22,8 @@ public:
     CUIString* GetLinkContent(int iIndex);
     int GetLinkCount() const { return m_nLinks; }
     RECT GetLinkRect(int iIndex) const;
+    // Follows a link as a click on it would (the "link" notification); false when the text cannot act.
+    bool ActivateLink(int iIndex);
 
     void DoEvent(TEventUI& event) override;
     SIZE EstimateSize(SIZE szAvailable) override;

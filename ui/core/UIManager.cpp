@@ -402,12 +402,16 @@ void CPaintManagerUI::SetFocus(CControlUI* pControl)
         ::SetFocus(m_hWndPaint);
     }
     if (pControl == m_pFocus) return;
+    CControlUI* pOldFocus = m_pFocus;
     KillFocus(pControl, true);
-    if (pControl == nullptr) return;
-    if (pControl->GetManager() != this || !pControl->IsVisible() || !pControl->IsEnabled()) return;
+    if (pControl == nullptr || pControl->GetManager() != this || !pControl->IsVisible() || !pControl->IsEnabled()) {
+        FocusMoved(pOldFocus, nullptr);
+        return;
+    }
     m_pFocus = pControl;
     SendEvent(pControl, UIEVENT_SETFOCUS, 0, 0, 0);
     SendNotify(pControl, L"setfocus");
+    FocusMoved(pOldFocus, pControl);
 }
 
 void CPaintManagerUI::SetFocusNeeded(CControlUI* pControl)
@@ -813,6 +817,7 @@ bool CPaintManagerUI::PreMessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam,
         static_cast<IMessageFilterUI*>(m_aPreMessageFilters.GetAt(i))->MessageHandler(uMsg, wParam, lParam, bHandled);
         if (bHandled) return true;
     }
+    NoteKeyboardNavigation(uMsg, wParam);
     switch (uMsg) {
     case WM_KEYDOWN:
         if (wParam == VK_TAB) {
@@ -888,6 +893,8 @@ bool CPaintManagerUI::MessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, LR
             break;
         }
     }
+
+    if (HandleAccessibleMessage(uMsg, wParam, lParam, lRes)) return true;
 
     switch (uMsg) {
     case WM_UI_ASYNC:

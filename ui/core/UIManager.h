@@ -20,6 +20,7 @@ typedef tagTDrawInfo TDrawInfo;
 class CShadowUI;
 class CLangManagerUI;
 class CDropTargetUI;
+class CUIAccessible;
 
 class CPaintManagerUI {
 public:
@@ -280,6 +281,20 @@ public:
     // Dropped data from the window's OLE drop target.
     virtual HRESULT OnDrop(FORMATETC* pFmtEtc, STGMEDIUM& medium, DWORD* pdwEffect);
 
+    // ---- accessibility (UIManagerAccessible.cpp) -------------------------------------
+    // Raises a WinEvent about a control (or one link of a text) for screen readers and other listeners.
+    void NotifyAccessibleEvent(DWORD dwEvent, CControlUI* pControl, int iLink = -1);
+    // A control became visible or hidden: a shown or hidden object, or a layout whose children changed.
+    void NotifyAccessibleVisibility(CControlUI* pControl, bool bVisible);
+    // Queues a control's default action (or a link's) to run from the message loop.
+    bool PostAccessibleAction(CControlUI* pControl, int iLink);
+    // The focus indicator follows the keyboard-cue rule: hidden until the keyboard is used in the window,
+    // unless the system is set to show keyboard cues always.
+    bool IsFocusIndicatorShown() const;
+    void ShowFocusIndicator(bool bShow = true);
+    // System high-contrast mode: text and focus indicator in system colours.
+    static bool IsHighContrast();
+
     // Resource location state (defined in UIManagerResource.cpp).
     static HINSTANCE m_hInstance;
     static HINSTANCE m_hResourceInstance;
@@ -328,6 +343,13 @@ private:
     // Ends a press whose button-up will never come (capture lost, drag loop, focus gone):
     // the pressed control hears a release outside itself, so it clears its state unclicked.
     void CancelClick();
+
+    // accessibility helpers (UIManagerAccessible.cpp)
+    bool HandleAccessibleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lRes);
+    void NoteKeyboardNavigation(UINT uMsg, WPARAM wParam);
+    void PaintFocusIndicator(HDC hDC, const RECT& rcPaint);
+    void FocusMoved(CControlUI* pOld, CControlUI* pNew);
+    void ReleaseAccessible();
 
     // painting helpers (UIManagerPaint.cpp)
     void OnPaint();
@@ -441,6 +463,10 @@ private:
     int m_iMouseLeaveDepth = 0;
 
     TResInfo m_ResInfo;
+
+    // accessibility state
+    CUIAccessible* m_pAccessible = nullptr;
+    int m_iFocusCues = -1;  // -1: not decided yet (the system setting), 0 hidden, 1 shown
 };
 
 }  // namespace Veneer

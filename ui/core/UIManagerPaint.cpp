@@ -152,6 +152,7 @@ CPaintManagerUI::CPaintManagerUI()
 
 CPaintManagerUI::~CPaintManagerUI()
 {
+    ReleaseAccessible();
     delete m_pLangManager;
     m_pLangManager = nullptr;
 
@@ -672,6 +673,7 @@ void CPaintManagerUI::OnPaint()
                         static_cast<CControlUI*>(m_aPostPaintControls.GetAt(i))->DoPostPaint(m_hDcOffscreen, rcRender);
                     }
                 }
+                PaintFocusIndicator(m_hDcOffscreen, rcPaint);
                 ::RestoreDC(m_hDcOffscreen, iSave);
                 if (m_bLayered) {
                     if (m_pLayeredDrawInfo == nullptr || m_pLayeredDrawInfo->sDrawString.IsEmpty()) {
@@ -699,6 +701,7 @@ void CPaintManagerUI::OnPaint()
         for (int i = 0; i < m_aPostPaintControls.GetSize(); ++i) {
             static_cast<CControlUI*>(m_aPostPaintControls.GetAt(i))->DoPostPaint(hPaintDC, rcPaint);
         }
+        PaintFocusIndicator(hPaintDC, rcPaint);
         ::RestoreDC(hPaintDC, iSave);
     }
     ::EndPaint(m_hWndPaint, &ps);

@@ -85,6 +85,10 @@ public:
 
     // ---- fills, lines, frames --------------------------------------------------
     static void DrawColor(HDC hDC, const RECT& rc, DWORD color);
+    // In the system's high-contrast mode text is drawn in the user's colours whatever the skin says: the
+    // text colour becomes the system's window text colour over a fill of the window colour (so that the
+    // text stays readable on any skin image). Returns the colour to draw with.
+    static DWORD HighContrastText(HDC hDC, const RECT& rc, DWORD dwTextColor, UINT uStyle);
     static void DrawGradient(HDC hDC, const RECT& rc, DWORD dwFirst, DWORD dwSecond, bool bVertical, int nSteps);
     static void DrawLine(HDC hDC, const RECT& rc, int nSize, DWORD dwPenColor, int nStyle = PS_SOLID);
     static void DrawRect(HDC hDC, const RECT& rc, int nSize, DWORD dwPenColor, int nStyle = PS_SOLID);

@@ -753,6 +753,7 @@ void CRenderEngine::DrawHtmlText(HDC hDC, CPaintManagerUI* pManager, RECT& rc, L
     const bool bDraw = (uStyle & DT_CALCRECT) == 0;
     CRenderClip clip;
     if (bDraw) CRenderClip::GenerateClip(hDC, rc, clip);
+    dwTextColor = HighContrastText(hDC, rc, dwTextColor, uStyle);
 
     RECT rcLayout = rc;
     const UINT alignBits = DT_CENTER | DT_RIGHT | DT_VCENTER | DT_BOTTOM;

@@ -339,10 +339,22 @@ void CRenderEngine::DrawRoundRect(HDC hDC, const RECT& rc, int nSize, int width,
     ::RoundRect(hDC, rc.left, rc.top, rc.right, rc.bottom, width, height);
 }
 
+DWORD CRenderEngine::HighContrastText(HDC hDC, const RECT& rc, DWORD dwTextColor, UINT uStyle)
+{
+    if ((uStyle & DT_CALCRECT) != 0 || !CPaintManagerUI::IsHighContrast()) return dwTextColor;
+    auto argb = [](COLORREF cr) {
+        return 0xFF000000 | (static_cast<DWORD>(GetRValue(cr)) << 16) | (static_cast<DWORD>(GetGValue(cr)) << 8) |
+               GetBValue(cr);
+    };
+    DrawColor(hDC, rc, argb(::GetSysColor(COLOR_WINDOW)));
+    return argb(::GetSysColor(COLOR_WINDOWTEXT));
+}
+
 void CRenderEngine::DrawText(HDC hDC, CPaintManagerUI* pManager, RECT& rc, LPCTSTR pstrText, DWORD dwTextColor,
                              int iFont, UINT uStyle)
 {
     if (hDC == nullptr || pManager == nullptr || pstrText == nullptr || *pstrText == 0) return;
+    dwTextColor = HighContrastText(hDC, rc, dwTextColor, uStyle);
     if (pManager->IsLayered() || pManager->IsUseGdiplusText()) {
         DrawTextGdiplus(hDC, pManager, rc, pstrText, dwTextColor, iFont, uStyle);
     } else {
