@@ -8,17 +8,12 @@ set(CMAKE_CROSSCOMPILING_EMULATOR "${PROJECT_SOURCE_DIR}/tools/wine-run;--prefix
 set(PAVONEL_SKIP_CODE 77)
 
 # pavonel_add_test(<name> SOURCES <files...> [LIBS <targets...>] [GUI] [TIMEOUT <seconds>] [ARGS <args...>])
-# GUI marks tests that open windows; the runner always provides a display, the label lets you pick them,
-# and they get an entry that ends the process as soon as the verdict is known.
+# GUI marks tests that open windows; the runner always provides a display, the label lets you pick them.
+# Every test program gets an entry that ends the process as soon as the verdict is known.
 function(pavonel_add_test name)
   cmake_parse_arguments(T "GUI" "TIMEOUT" "SOURCES;LIBS;ARGS" ${ARGN})
-  if(T_GUI)
-    add_executable(${name} ${T_SOURCES} ${PROJECT_SOURCE_DIR}/tests/support/gui_test_main.cpp)
-    target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gmock GTest::gtest)
-  else()
-    add_executable(${name} ${T_SOURCES})
-    target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gmock GTest::gtest_main)
-  endif()
+  add_executable(${name} ${T_SOURCES} ${PROJECT_SOURCE_DIR}/tests/support/test_main.cpp)
+  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gmock GTest::gtest)
   add_test(NAME ${name} COMMAND ${name} ${T_ARGS})
   if(NOT T_TIMEOUT)
     set(T_TIMEOUT 300)

@@ -10,6 +10,7 @@
 #include "installer/install/SettingsStore.h"
 #include "installer/net/InstallLog.h"
 #include "installer/net/TextConvert.h"
+#include "installer/net/UsageReporter.h"
 
 #include <gtest/gtest.h>
 #include <aclapi.h>
@@ -165,14 +166,9 @@ protected:
     {
         SetEnvironmentVariableW(L"PAVONEL_SAMPLE_PACKAGE_MODE", nullptr);
         EndStandInPackages();
-        // Reports of this test still on their way must not land in the next test's record.
-        size_t seen = standin::Events().size();
-        for (int quiet = 0, round = 0; quiet < 4 && round < 40; ++round) {
-            Sleep(250);
-            const size_t now = standin::Events().size();
-            quiet = now == seen ? quiet + 1 : 0;
-            seen = now;
-        }
+        // Reports of this test still on their way must not land in the next test's record, nor be cut off
+        // inside libcurl when the program ends.
+        EXPECT_TRUE(CUsageReporter::WaitForReports(10000));
         standin::Reset();
     }
 

@@ -1,5 +1,6 @@
-// Entry of the test programs that open windows. The verdict is final once the tests have run, so the
-// program reports it and ends at once: nothing left in the window system's tear-down can hold up a run.
+// Entry of every test program. The verdict is final once the tests have run, so the program reports it and
+// ends at once: nothing left in the window system's or the network libraries' tear-down (a thread of a
+// finished test still inside a DLL, a window's last messages) can hold up a run that has already passed.
 #include <gtest/gtest.h>
 
 #include <windows.h>
