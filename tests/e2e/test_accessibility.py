@@ -17,13 +17,6 @@ UNAVAILABLE, FOCUSED, CHECKED, READONLY, FOCUSABLE = 0x1, 0x4, 0x10, 0x40, 0x100
 DEFAULT_DIR = "C:\\Program Files (x86)\\tarvix\\Lumbra"
 
 
-def read_temp(name):
-    try:
-        with open(os.path.join(machine.temp_dir(), name), encoding="utf-8", errors="replace") as f:
-            return f.read()
-    except OSError:
-        return ""
-
 
 class Reader:
     """The stand-in screen reader, run in the installer's prefix as a separate process."""
@@ -190,9 +183,9 @@ class KeyboardOnly(InstallerTest):
         self.key(app, "Return")  # Run now has the focus on the finished page
         self.assertTrue(app.wait_exit(20), "the window stayed after Run now")
         deadline = time.time() + 10
-        while time.time() < deadline and "ran" not in read_temp("Pavonel-AppRun.txt"):
+        while time.time() < deadline and "ran" not in machine.read_temp("Pavonel-AppRun.txt"):
             time.sleep(0.3)
-        self.assertIn("AppRun.exe", read_temp("Pavonel-AppRun.txt"))
+        self.assertIn("AppRun.exe", machine.read_temp("Pavonel-AppRun.txt"))
         self.assertEventsSoon(["INSTALL_START", "INSTALL"])
 
     def test_unticked_agreement_blocks_enter(self):

@@ -12,13 +12,6 @@ from e2e_support import InstallerTest, machine, service, setUpModule, tearDownMo
 INSTALL_DIR = "C:\\Program Files (x86)\\tarvix\\Lumbra\\"
 
 
-def read_temp(name):
-    try:
-        with open(os.path.join(machine.temp_dir(), name), encoding="utf-8", errors="replace") as f:
-            return f.read()
-    except OSError:
-        return ""
-
 
 def read_ini(path):
     with open(path, "rb") as f:
@@ -52,7 +45,8 @@ class InstallFlow(InstallerTest):
         self.assertLess(max(fills), 0.95, "the download alone must not fill the bar: %s" % fills)
 
         self.assertTrue(os.path.isfile(machine.path("C:\\tarvix\\CORVEX_Online.exe")))
-        self.assertIn('/VERYSILENT /SP- /NORESTART /DIR="%s"' % INSTALL_DIR, read_temp("Pavonel-SamplePackage.txt"))
+        self.assertIn('/VERYSILENT /SP- /NORESTART /DIR="%s"' % INSTALL_DIR,
+                      machine.read_temp("Pavonel-SamplePackage.txt"))
         ini = read_ini(machine.path("C:\\tarvix\\Lumbra\\Configures.ini"))
         self.assertRegex(ini.replace("\r", ""), r"\[Platform\]\nPlatform=\n")
         self.assertRegex(ini.replace("\r", ""), r"\[Language\]\nLanguageType=1\n")
@@ -69,9 +63,9 @@ class InstallFlow(InstallerTest):
         app.click("btn_Run")
         self.assertTrue(app.wait_exit(20), "the window stayed after Run now")
         deadline = time.time() + 10
-        while time.time() < deadline and "ran" not in read_temp("Pavonel-AppRun.txt"):
+        while time.time() < deadline and "ran" not in machine.read_temp("Pavonel-AppRun.txt"):
             time.sleep(0.3)
-        record = read_temp("Pavonel-AppRun.txt")
+        record = machine.read_temp("Pavonel-AppRun.txt")
         self.assertIn("AppRun.exe", record)
         self.assertIn(" in C:\\Program Files (x86)\\tarvix\\Lumbra", record)
 
@@ -127,7 +121,7 @@ class InstallFlow(InstallerTest):
             "the folder picker stayed")
         app.click("btn_Install")
         self.assertPage(app, "page_finished", 90)
-        self.assertIn('/DIR="D:\\Tools\\Lumbra\\"', read_temp("Pavonel-SamplePackage.txt"))
+        self.assertIn('/DIR="D:\\Tools\\Lumbra\\"', machine.read_temp("Pavonel-SamplePackage.txt"))
         self.assertEqual(machine.registry_value("HKLM\\Software\\tarvix\\Lumbra", "Path"), "D:\\Tools\\Lumbra\\")
 
     def test_unticking_the_agreement_disables_install_and_alter(self):

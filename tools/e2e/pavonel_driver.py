@@ -134,12 +134,16 @@ class Machine:
     def log_path(self):
         return os.path.join(self.temp_dir(), "Pavonel-install.log")
 
-    def read_log(self):
+    def read_temp(self, name):
+        """A file the installer or the sample package left in the user's temporary folder ("" if none)."""
         try:
-            with open(self.log_path(), encoding="utf-8", errors="replace") as f:
+            with open(os.path.join(self.temp_dir(), name), encoding="utf-8", errors="replace") as f:
                 return f.read()
         except OSError:
             return ""
+
+    def read_log(self):
+        return self.read_temp("Pavonel-install.log")
 
     def path(self, windows_path):
         """Linux path of a C:\\ path in the prefix."""
