@@ -155,13 +155,18 @@ inline bool ReadFileBytes(const std::wstring& path, Bytes& out)
     return ok;
 }
 
+// A folder the build names with forward slashes, as Windows writes it, with a trailing backslash.
+inline std::wstring WindowsFolder(std::wstring dir)
+{
+    for (wchar_t& c : dir) if (c == L'/') c = L'\\';
+    return dir + L"\\";
+}
+
 // The real skin shipped with the installer, when the build knows where it is.
 inline std::wstring SkinDir()
 {
 #ifdef SKIN_SOURCE_DIR
-    std::wstring dir = SKIN_SOURCE_DIR;
-    for (wchar_t& c : dir) if (c == L'/') c = L'\\';
-    return dir + L"\\";
+    return WindowsFolder(SKIN_SOURCE_DIR);
 #else
     return std::wstring();
 #endif

@@ -221,9 +221,7 @@ int ShortRunCount(const fuzz::Target& target)
 std::wstring RegressionsDir()
 {
 #ifdef FUZZ_REGRESSIONS_DIR
-    std::wstring dir = FUZZ_REGRESSIONS_DIR;
-    for (wchar_t& c : dir) if (c == L'/') c = L'\\';
-    return dir + L"\\";
+    return fuzz::WindowsFolder(FUZZ_REGRESSIONS_DIR);
 #else
     return std::wstring();
 #endif
