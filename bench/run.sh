@@ -92,6 +92,12 @@ emit repaint-render-engine "$(field "$out" '^ *repaint, average *([0-9.]+) ms')"
     "$(field "$out" '^ *BitBlt of the finished picture, average *([0-9.]+) ms')" ms '<=' 5
 emit repaint-progress-step "$(field "$out" '^ *progress step repaint, average *([0-9.]+) ms')" ms \
     "$(field "$out" '^ *BitBlt of the progress area, average *([0-9.]+) ms')" ms '<=' 2
+# The same two against a window procedure that only blits the finished frame: under Wine BeginPaint, EndPaint
+# and presenting the window cost far more than the BitBlt itself, and no paint can cost less than they do.
+emit repaint-full-window-vs-bare-paint "$(field "$out" '^ *repaint \(WM_PAINT\), average *([0-9.]+) ms')" ms \
+    "$(field "$out" '^ *bare WM_PAINT of one BitBlt, average *([0-9.]+) ms')" ms '<=' 2
+emit repaint-progress-step-vs-bare-paint "$(field "$out" '^ *progress step repaint, average *([0-9.]+) ms')" ms \
+    "$(field "$out" '^ *bare WM_PAINT of the progress area, average *([0-9.]+) ms')" ms '<=' 2
 
 # ---- start-up to first paint: the installer (service answering on loopback) against a bare window ----
 out=

@@ -6,6 +6,7 @@
 #include "ui/core/UIDPI.h"
 #include "ui/core/UIManager.h"
 #include "ui/core/UIRender.h"
+#include "ui/core/UIScaledImageCache.h"
 
 namespace Veneer {
 
@@ -71,6 +72,7 @@ tagTImageInfo::~tagTImageInfo()
 
 void tagTImageInfo::Release()
 {
+    pScaled.reset();
     if (hBitmap != nullptr) ::DeleteObject(hBitmap);
     hBitmap = nullptr;
     pBits = nullptr;

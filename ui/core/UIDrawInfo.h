@@ -4,11 +4,14 @@
 
 #include <windows.h>
 
+#include <memory>
+
 #include "ui/support/UIString.h"
 
 namespace Veneer {
 
 class CPaintManagerUI;
+class CScaledImageCache;
 
 // Alignment bits of tagTDrawInfo::uAlign.
 enum : UINT {
@@ -46,6 +49,9 @@ typedef struct tagTImageInfo {
     CUIString sResType;
     DWORD dwMask;
     int delay;         // animation frame delay in milliseconds, 0 for still images
+    // Pictures of this image stretched to the sizes it is drawn at (made by the render engine while
+    // drawing, hence mutable; emptied with the pixels they were made from).
+    mutable std::unique_ptr<CScaledImageCache> pScaled;
 } TImageInfo;
 
 // One parsed descriptor, e.g. "file='btn.png' source='0,0,160,40' corner='5,5,5,5'".

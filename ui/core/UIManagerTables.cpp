@@ -800,9 +800,9 @@ void CPaintManagerUI::ApplyHSLToTable(CStdStringPtrMap& table)
 
 void CPaintManagerUI::SetHSL(bool bUseHSL, short H, short S, short L)
 {
-    if (!m_bUseHSL && !bUseHSL) return;
+    // Turning the change off with the same values must still give the images their own colours back.
+    if (bUseHSL == m_bUseHSL && (!bUseHSL || (H == m_H && S == m_S && L == m_L))) return;
     m_bUseHSL = bUseHSL;
-    if (H == m_H && S == m_S && L == m_L) return;
     m_H = static_cast<short>(H < 0 ? 0 : (H > 360 ? 360 : H));
     m_S = static_cast<short>(S < 0 ? 0 : (S > 200 ? 200 : S));
     m_L = static_cast<short>(L < 0 ? 0 : (L > 200 ? 200 : L));

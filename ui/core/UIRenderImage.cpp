@@ -17,6 +17,7 @@
 
 #include "ui/core/UIManager.h"
 #include "ui/core/UIRender.h"
+#include "ui/core/UIScaledImageCache.h"
 #include "ui/core/UIRenderPlatform.h"
 #include "ui/core/UIResourceManager.h"
 
@@ -301,6 +302,27 @@ void ReadIconKeys(LPCTSTR pStr, SIZE& size, CUIString& align)
     }
 }
 
+// Draws a stretched or tiled image from its picture at the destination's size, made once and kept with
+// the image: a copy (or one blend) instead of stretching on every paint. False when there is no such
+// picture (the image is drawn 1:1 anyway, or the size is new): the caller draws from the source.
+bool DrawScaledPicture(HDC hDC, const TImageInfo& image, const RECT& rcDest, const RECT& rcPaint,
+                       const RECT& rcSource, const TDrawInfo& info, bool bAlpha)
+{
+    const SIZE size = {Width(rcDest), Height(rcDest)};
+    const bool bStretched = size.cx != Width(rcSource) || size.cy != Height(rcSource);
+    if (!bStretched && !info.bTiledX && !info.bTiledY) return false;
+    if (!image.pScaled) image.pScaled.reset(new (std::nothrow) CScaledImageCache());
+    if (!image.pScaled) return false;
+    HBITMAP hPicture =
+        image.pScaled->Get(hDC, image.hBitmap, size, rcSource, info.rcCorner, bAlpha, info.bTiledX, info.bTiledY);
+    if (hPicture == nullptr) return false;
+    // The picture is already at size: only a hole still needs the corners, to leave the middle out.
+    const RECT rcPicture = {0, 0, size.cx, size.cy};
+    CRenderEngine::DrawImage(hDC, hPicture, rcDest, rcPaint, rcPicture, info.bHole ? info.rcCorner : RECT{0, 0, 0, 0},
+                             bAlpha, info.uFade, info.bHole, false, false);
+    return true;
+}
+
 } // namespace
 
 // ---- colours ---------------------------------------------------------------------------
@@ -435,6 +457,7 @@ void CRenderEngine::AdjustImage(bool bUseHSL, TImageInfo* imageInfo, short H, sh
     const DWORD* pSrc = reinterpret_cast<const DWORD*>(imageInfo->pSrcBits);
     DWORD* pDst = reinterpret_cast<DWORD*>(imageInfo->pBits);
     ::GdiFlush();
+    if (imageInfo->pScaled) imageInfo->pScaled->Clear();
     if (!bUseHSL) {
         memcpy(pDst, pSrc, count * 4);
         return;
@@ -588,9 +611,11 @@ bool CRenderEngine::DrawImageInfo(HDC hDC, CPaintManagerUI* pManager, const RECT
 
     if (!Meets(rcDest, rcItem)) return true;
     if (Meets(rcDest, rcPaint)) {
-        DrawImage(hDC, pImage->hBitmap, rcDest, rcPaint, rcSource, pDrawInfo->rcCorner,
-                  pManager->IsLayered() || pImage->bAlpha, pDrawInfo->uFade, pDrawInfo->bHole, pDrawInfo->bTiledX,
-                  pDrawInfo->bTiledY);
+        const bool bAlpha = pManager->IsLayered() || pImage->bAlpha;
+        if (!DrawScaledPicture(hDC, *pImage, rcDest, rcPaint, rcSource, *pDrawInfo, bAlpha)) {
+            DrawImage(hDC, pImage->hBitmap, rcDest, rcPaint, rcSource, pDrawInfo->rcCorner, bAlpha, pDrawInfo->uFade,
+                      pDrawInfo->bHole, pDrawInfo->bTiledX, pDrawInfo->bTiledY);
+        }
     }
     return true;
 }

@@ -526,6 +526,51 @@ TEST(RenderNineGrid, OneToOneCopyIsLimitedToThePaintRectangle)
     EXPECT_EQ(0x0000FFu, canvas.Rgb(5, 5));
 }
 
+// A stretched image is drawn from a picture made at its destination's size once that size is asked for
+// again: the result must not differ from stretching it afresh, whatever the drawing keys, and a colour
+// change must reach the picture.
+TEST_F(RenderImage, StretchedImageDrawsTheSameFromItsKeptPictureAndFollowsColourChanges)
+{
+    m_folder.Write(L"nine.png", NineCellPng());
+    m_folder.Write(L"glass.png", SolidPng(8, 8, 0x80FF0000));
+    const wchar_t* descriptors[] = {
+        L"file='nine.png' corner='5,5,5,5'",
+        L"file='nine.png' corner='5,5,5,5' hole='true'",
+        L"file='nine.png' corner='5,5,5,5' fade='128'",
+        L"file='nine.png' source='0,0,40,40' corner='5,5,5,5' xtiled='true'",
+        L"file='glass.png'",
+    };
+    const RECT rcItem = {10, 10, 310, 70};
+    const RECT rcPaint = {0, 0, 320, 80};
+    for (const wchar_t* descriptor : descriptors) {
+        SCOPED_TRACE(testing::Message() << descriptor);
+        Canvas first(320, 80, 0xFF336699), again(320, 80, 0xFF336699);
+        ASSERT_TRUE(CRenderEngine::DrawImageString(first.dc(), &m_pm, rcItem, rcPaint, descriptor));
+        for (int i = 0; i < 3; ++i) {
+            again.Fill(0xFF336699);
+            CRenderEngine::DrawImageString(again.dc(), &m_pm, rcItem, rcPaint, descriptor);
+        }
+        EXPECT_GT(first.CountNot(0x336699), 0);
+        int differing = 0;
+        for (int y = 0; y < 80; ++y)
+            for (int x = 0; x < 320; ++x) differing += first.Rgb(x, y) != again.Rgb(x, y) ? 1 : 0;
+        EXPECT_EQ(0, differing);
+    }
+
+    m_folder.Write(L"tinted.png", NineCellPng());
+    ASSERT_NE(nullptr, m_pm.AddImage(L"tinted.png", nullptr, 0, 0, 0, 0, true));
+    const wchar_t* recoloured = L"file='tinted.png' corner='5,5,5,5'";
+    Canvas canvas(320, 80);
+    for (int i = 0; i < 2; ++i) CRenderEngine::DrawImageString(canvas.dc(), &m_pm, rcItem, rcPaint, recoloured);
+    EXPECT_EQ(kMid & 0xFFFFFF, canvas.Rgb(150, 40));
+    CPaintManagerUI::SetHSL(true, 300, 100, 100);
+    CRenderEngine::DrawImageString(canvas.dc(), &m_pm, rcItem, rcPaint, recoloured);
+    EXPECT_NE(kMid & 0xFFFFFF, canvas.Rgb(150, 40));
+    CPaintManagerUI::SetHSL(false, 300, 100, 100);
+    CRenderEngine::DrawImageString(canvas.dc(), &m_pm, rcItem, rcPaint, recoloured);
+    EXPECT_EQ(kMid & 0xFFFFFF, canvas.Rgb(150, 40)) << "turning the change off must restore the colours";
+}
+
 TEST(RenderNineGrid, HorizontalTilesAreCutNotSqueezed)
 {
     std::vector<DWORD> tile(10 * 4, 0xFF00FF00);
