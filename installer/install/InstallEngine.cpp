@@ -14,7 +14,6 @@
 
 #include <windows.h>
 #include <process.h>
-#include <shlwapi.h>
 
 #include <atomic>
 #include <cwchar>
