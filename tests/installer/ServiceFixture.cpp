@@ -161,6 +161,19 @@ std::wstring ReadUtf8File(const std::wstring& path)
     return Utf8ToWideString(bytes);
 }
 
+bool PlantHardLink(const std::wstring& link, const std::wstring& victim)
+{
+    DeleteFileW(link.c_str());
+    DeleteFileW(victim.c_str());
+    HANDLE file = CreateFileW(victim.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD done = 0;
+    const bool written = WriteFile(file, "victim", 6, &done, nullptr) && done == 6;
+    CloseHandle(file);
+    return written && CreateHardLinkW(link.c_str(), victim.c_str(), nullptr);
+}
+
 std::wstring TempPath(const wchar_t* name)
 {
     wchar_t folder[MAX_PATH + 1] = {};

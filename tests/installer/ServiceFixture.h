@@ -44,6 +44,8 @@ std::wstring SamplePackagePath();
 bool FileExists(const std::wstring& path);
 std::wstring ReadUtf8File(const std::wstring& path);
 std::wstring TempPath(const wchar_t* name);
+// An attacker's hard link: a file holding "victim", reachable under the name link as well.
+bool PlantHardLink(const std::wstring& link, const std::wstring& victim);
 void DeleteProductKey();
 bool ReadProductPath(std::wstring& value);
 bool CreateProductKey();

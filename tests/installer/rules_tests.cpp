@@ -12,6 +12,8 @@
 #include "installer/net/TextConvert.h"
 #include "installer/net/UsageReporter.h"
 
+#include "ServiceFixture.h"
+
 #include <gtest/gtest.h>
 #include <json/json.h>
 #include <windows.h>
@@ -502,14 +504,7 @@ TEST(SupportLog, LinkPlantedUnderTheLogNameIsNeverWrittenThrough)
 {
     const std::wstring path = CInstallLog::GetLogPath();
     const std::wstring victim = path + L".victim";
-    DeleteFileW(path.c_str());
-    DeleteFileW(victim.c_str());
-    HANDLE file = CreateFileW(victim.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(INVALID_HANDLE_VALUE, file);
-    DWORD done = 0;
-    WriteFile(file, "victim", 6, &done, nullptr);
-    CloseHandle(file);
-    ASSERT_TRUE(CreateHardLinkW(path.c_str(), victim.c_str(), nullptr));
+    ASSERT_TRUE(standin::PlantHardLink(path, victim));
 
     CInstallLog::WriteLine(L"must not land in the victim");
     WIN32_FILE_ATTRIBUTE_DATA info = {};

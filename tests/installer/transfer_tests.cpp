@@ -570,13 +570,7 @@ TEST_F(Transfers, CancelEndsTheDownloadPromptlyAndRemovesThePartialFile)
 TEST_F(Transfers, LinkPlantedUnderThePackageNameIsReplacedNotWrittenThrough)
 {
     const std::wstring victim = standin::TempPath(L"pavonel-victim.txt");
-    DeleteFileW(victim.c_str());
-    HANDLE file = CreateFileW(victim.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(INVALID_HANDLE_VALUE, file);
-    DWORD done = 0;
-    WriteFile(file, "victim", 6, &done, nullptr);
-    CloseHandle(file);
-    ASSERT_TRUE(CreateHardLinkW(m_target.c_str(), victim.c_str(), nullptr));
+    ASSERT_TRUE(standin::PlantHardLink(m_target, victim));
 
     CPackageDownload download(Recorder(), m_cancel);
     EXPECT_TRUE(download.Run(PackageUrl(), m_target, std::string()));
