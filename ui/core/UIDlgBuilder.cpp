@@ -316,8 +316,10 @@ void CDialogBuilder::ParseInclude(const CXmlNodeUI& node, CControlUI* pParent, C
     for (int i = 0; i < count && Spend(); ++i) {
         CDialogBuilder builder;
         builder.SetInstance(m_instance);
-        if (byId) builder.Create(xml, m_sResType, m_pCallback, pManager, pParent);
-        else builder.Create(xml, nullptr, m_pCallback, pManager, pParent);
+        CControlUI* pIncluded = byId ? builder.Create(xml, m_sResType, m_pCallback, pManager, pParent)
+                                     : builder.Create(xml, nullptr, m_pCallback, pManager, pParent);
+        // Under a parent the included controls are its children; without one nothing would own them.
+        if (pParent == nullptr) delete pIncluded;
     }
 }
 
@@ -414,7 +416,13 @@ CControlUI* CDialogBuilder::_Parse(const CXmlNodeUI& parent, CControlUI* pParent
             }
         }
         ApplyAttributes(node, pControl, pManager);
-        if (pReturn == nullptr) pReturn = pControl;
+        if (pReturn == nullptr) {
+            pReturn = pControl;
+        } else if (pParent == nullptr) {
+            // Without a parent only the level's first control reaches the caller; a later sibling would
+            // belong to no one.
+            delete pControl;
+        }
     }
     return pReturn;
 }
