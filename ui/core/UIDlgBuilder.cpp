@@ -1,6 +1,7 @@
 #include "ui/core/UIDlgBuilder.h"
 
 #include <cwchar>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -391,7 +392,9 @@ CControlUI* CDialogBuilder::_Parse(const CXmlNodeUI& parent, CControlUI* pParent
         if (!Spend()) break;
         CUIString cls;
         cls.Format(L"C%sUI", element);
-        CControlUI* pControl = CreateByName(node, cls);
+        // Owned here until a parent container or the caller takes it; a control neither takes, such as a
+        // later top-level control of a build without parent, which the caller cannot receive, ends with it.
+        std::unique_ptr<CControlUI> pControl(CreateByName(node, cls));
         if (pControl == nullptr) {
             ReportUnknown(pPackage, element);
             continue;
@@ -399,29 +402,22 @@ CControlUI* CDialogBuilder::_Parse(const CXmlNodeUI& parent, CControlUI* pParent
         pControl->SetExtraParent(pParent);
         if (pPackage != nullptr) pControl->SetSkinFile(pPackage->GetSkinFile());
         // Children are created and attached before the control itself.
-        if (nDepth < MAX_NESTING && HasElementChild(node)) _Parse(node, pControl, pManager, pPackage, nDepth + 1);
+        if (nDepth < MAX_NESTING && HasElementChild(node)) _Parse(node, pControl.get(), pManager, pPackage, nDepth + 1);
 
+        CControlUI* pBuilt = pControl.get();
         if (pParent != nullptr) {
             if (!askedContainer) {
                 pContainer = static_cast<IContainerUI*>(pParent->GetInterface(L"IContainer"));
                 askedContainer = true;
             }
-            if (pContainer == nullptr) {
-                delete pControl;
-                return nullptr;
-            }
-            if (!pContainer->Add(pControl)) {
-                delete pControl;
-                continue;
-            }
+            if (pContainer == nullptr) return nullptr;
+            if (!pContainer->Add(pBuilt)) continue;
+            pControl.release();
         }
-        ApplyAttributes(node, pControl, pManager);
+        ApplyAttributes(node, pBuilt, pManager);
         if (pReturn == nullptr) {
-            pReturn = pControl;
-        } else if (pParent == nullptr) {
-            // Without a parent only the level's first control reaches the caller; a later sibling would
-            // belong to no one.
-            delete pControl;
+            pReturn = pBuilt;
+            pControl.release();
         }
     }
     return pReturn;
