@@ -1,6 +1,7 @@
 #include "ui/core/UIDlgBuilder.h"
 
 #include <cwchar>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -316,8 +317,10 @@ void CDialogBuilder::ParseInclude(const CXmlNodeUI& node, CControlUI* pParent, C
     for (int i = 0; i < count && Spend(); ++i) {
         CDialogBuilder builder;
         builder.SetInstance(m_instance);
-        if (byId) builder.Create(xml, m_sResType, m_pCallback, pManager, pParent);
-        else builder.Create(xml, nullptr, m_pCallback, pManager, pParent);
+        CControlUI* pIncluded = byId ? builder.Create(xml, m_sResType, m_pCallback, pManager, pParent)
+                                     : builder.Create(xml, nullptr, m_pCallback, pManager, pParent);
+        // Under a parent the included controls are its children; without one nothing would own them.
+        if (pParent == nullptr) delete pIncluded;
     }
 }
 
@@ -389,7 +392,9 @@ CControlUI* CDialogBuilder::_Parse(const CXmlNodeUI& parent, CControlUI* pParent
         if (!Spend()) break;
         CUIString cls;
         cls.Format(L"C%sUI", element);
-        CControlUI* pControl = CreateByName(node, cls);
+        // Owned here until a parent container or the caller takes it; a control neither takes, such as a
+        // later top-level control of a build without parent, which the caller cannot receive, ends with it.
+        std::unique_ptr<CControlUI> pControl(CreateByName(node, cls));
         if (pControl == nullptr) {
             ReportUnknown(pPackage, element);
             continue;
@@ -397,24 +402,23 @@ CControlUI* CDialogBuilder::_Parse(const CXmlNodeUI& parent, CControlUI* pParent
         pControl->SetExtraParent(pParent);
         if (pPackage != nullptr) pControl->SetSkinFile(pPackage->GetSkinFile());
         // Children are created and attached before the control itself.
-        if (nDepth < MAX_NESTING && HasElementChild(node)) _Parse(node, pControl, pManager, pPackage, nDepth + 1);
+        if (nDepth < MAX_NESTING && HasElementChild(node)) _Parse(node, pControl.get(), pManager, pPackage, nDepth + 1);
 
+        CControlUI* pBuilt = pControl.get();
         if (pParent != nullptr) {
             if (!askedContainer) {
                 pContainer = static_cast<IContainerUI*>(pParent->GetInterface(L"IContainer"));
                 askedContainer = true;
             }
-            if (pContainer == nullptr) {
-                delete pControl;
-                return nullptr;
-            }
-            if (!pContainer->Add(pControl)) {
-                delete pControl;
-                continue;
-            }
+            if (pContainer == nullptr) return nullptr;
+            if (!pContainer->Add(pBuilt)) continue;
+            pControl.release();
         }
-        ApplyAttributes(node, pControl, pManager);
-        if (pReturn == nullptr) pReturn = pControl;
+        ApplyAttributes(node, pBuilt, pManager);
+        if (pReturn == nullptr) {
+            pReturn = pBuilt;
+            pControl.release();
+        }
     }
     return pReturn;
 }

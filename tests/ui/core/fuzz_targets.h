@@ -436,12 +436,9 @@ inline void MutateMarkup(Bytes& text, Rng& rng)
 }
 
 // Builds, attaches and paints the tree.
-inline void RunMarkup(const Bytes& input)
+inline void BuildAndPaintMarkup(const std::wstring& markup)
 {
     Environment& env = Environment::Get();
-    ResourceScope resources;
-    std::wstring markup = Wide(input);
-    if (markup.empty() || markup[0] != L'<') markup.insert(0, L"<");
     CPaintManagerUI pm;
     pm.Init(env.Window());
     CDialogBuilder builder;
@@ -451,6 +448,25 @@ inline void RunMarkup(const Bytes& input)
     RECT rc = {0, 0, 320, 240};
     root->SetPos(rc, false);
     root->Paint(env.Canvas(), rc, nullptr);
+}
+
+// Empties this thread's message queue, as the message loop of a window's thread would.
+inline void PumpMessages()
+{
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+}
+
+inline void RunMarkup(const Bytes& input)
+{
+    ResourceScope resources;
+    std::wstring markup = Wide(input);
+    if (markup.empty() || markup[0] != L'<') markup.insert(0, L"<");
+    BuildAndPaintMarkup(markup);
+    // The system frees what it keeps for a destroyed window (the shadow window of a "showshadow" markup)
+    // only once the thread's queue is read; a driver that never reads it would grow by some kilobytes
+    // per window and report that as a leak of the markup's.
+    PumpMessages();
 }
 
 // ---- language files -----------------------------------------------------------------------

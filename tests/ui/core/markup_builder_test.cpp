@@ -93,6 +93,27 @@ public:
     std::vector<std::wstring> asked;
 };
 
+// Makes the element "Counted" as a container that counts how many of its kind are alive.
+class CountingCallback : public IDialogBuilderCallback
+{
+public:
+    class Counted : public CContainerUI
+    {
+    public:
+        explicit Counted(int& live) : m_live(live) { ++m_live; }
+        ~Counted() override { --m_live; }
+
+    private:
+        int& m_live;
+    };
+
+    CControlUI* CreateControl(LPCWSTR pstrClass) override
+    {
+        return wcscmp(pstrClass, L"Counted") == 0 ? new Counted(live) : nullptr;
+    }
+    int live = 0;
+};
+
 CControlUI* __cdecl PluginCreate(LPCTSTR pstrType)
 {
     if (wcscmp(pstrType, L"Plugged") != 0) return nullptr;
@@ -262,6 +283,23 @@ TEST_F(Builder, IncludedControlsAreNotTheLevelsResult)
     ASSERT_NE(first, nullptr);
     EXPECT_EQ(first->GetName(), L"own");
     EXPECT_EQ(parent.GetCount(), 2);
+}
+
+TEST_F(Builder, WithoutParentNothingButTheFirstControlOutlivesTheBuild)
+{
+    dir.Write(L"part.xml", "<Window><Counted name=\"inc\"/><Counted/></Window>");
+    CountingCallback cb;
+    CControlUI* root = Build(L"<Window><Include source=\"part.xml\" count=\"2\"/>"
+                             L"<Counted name=\"first\"><Counted/></Counted>"
+                             L"<Counted name=\"second\"><Counted/><Include source=\"part.xml\"/></Counted>"
+                             L"<Counted/><Include source=\"part.xml\"/></Window>",
+                             nullptr, &cb);
+    ASSERT_NE(root, nullptr);
+    EXPECT_EQ(root->GetName(), L"first");
+    // The caller gets the first control with its child; everything else built at that level had no owner.
+    EXPECT_EQ(cb.live, 2);
+    delete root;
+    EXPECT_EQ(cb.live, 0);
 }
 
 TEST_F(Builder, IncludeCyclesEnd)
