@@ -1,25 +1,16 @@
 #include "ui/core/UIScaledImageCache.h"
 
-#include <type_traits>
-
 #include "ui/core/UIRender.h"
+#include "ui/core/UIRenderPlatform.h"
 
 namespace Veneer {
 
 namespace {
 
-// A window shows an image at a few sizes at most (its page, a resized frame, another DPI); beyond
-// that the oldest picture goes. Asked-for sizes not yet made are remembered too, up to the same count.
-const size_t kMaxEntries = 6;
-
 bool SameRect(const RECT& a, const RECT& b)
 {
     return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
 }
-
-struct BitmapDeleter {
-    void operator()(HBITMAP hBitmap) const { ::DeleteObject(hBitmap); }
-};
 
 // Stretching leaves no alpha worth the name; an opaque picture is opaque everywhere, so a faded draw
 // of it blends like its source does.
@@ -33,87 +24,79 @@ void MakeOpaque(BYTE* pBits, SIZE size)
 
 } // namespace
 
-struct CScaledImageCache::Entry {
-    SIZE size;
-    RECT part;
-    RECT corners;
-    bool alpha;
-    bool xtiled;
-    bool ytiled;
-    std::unique_ptr<std::remove_pointer<HBITMAP>::type, BitmapDeleter> picture; // empty until asked for twice
-};
-
-CScaledImageCache::CScaledImageCache() = default;
-
-CScaledImageCache::~CScaledImageCache() = default;
-
 HBITMAP CScaledImageCache::Get(HDC hRef, HBITMAP hSource, SIZE size, const RECT& rcPart, const RECT& rcCorners,
                                bool bAlpha, bool xtiled, bool ytiled)
 {
-    if (hSource == nullptr || size.cx <= 0 || size.cy <= 0) return nullptr;
+    // A picture as large as the largest image allowed is not kept: such a size is drawn from the source.
+    if (hSource == nullptr || !CRenderEngine::IsImageSizeAllowed(size.cx, size.cy)) return nullptr;
     Entry* entry = Find(size, rcPart, rcCorners, bAlpha, xtiled, ytiled);
     if (entry == nullptr) {
-        Remember(std::unique_ptr<Entry>(new Entry{size, rcPart, rcCorners, bAlpha, xtiled, ytiled, nullptr}));
+        Entry& slot = SlotForNewSize();
+        slot.picture.reset();
+        slot.size = size;
+        slot.part = rcPart;
+        slot.corners = rcCorners;
+        slot.alpha = bAlpha;
+        slot.xtiled = xtiled;
+        slot.ytiled = ytiled;
+        slot.lastUse = ++m_uses;
         return nullptr;
     }
-    if (!entry->picture) {
-        BYTE* pBits = nullptr;
-        HBITMAP hPicture = CRenderEngine::CreateARGB32Bitmap(hRef, size.cx, size.cy, &pBits);
-        if (hPicture == nullptr) return nullptr;
-        entry->picture.reset(hPicture);
-        // A fresh DIB section is transparent black, so blending the cells onto it copies them exactly.
-        HDC hDC = ::CreateCompatibleDC(hRef);
-        if (hDC == nullptr) {
-            entry->picture.reset();
-            return nullptr;
-        }
-        HGDIOBJ hOld = ::SelectObject(hDC, hPicture);
-        const RECT rc = {0, 0, size.cx, size.cy};
-        CRenderEngine::DrawImage(hDC, hSource, rc, rc, rcPart, rcCorners, bAlpha, 255, false, xtiled, ytiled);
-        ::SelectObject(hDC, hOld);
-        ::DeleteDC(hDC);
-        if (!bAlpha) MakeOpaque(pBits, size);
-    }
+    entry->lastUse = ++m_uses;
+    if (!entry->picture && !Paint(*entry, hRef, hSource)) return nullptr;
     return entry->picture.get();
 }
 
 void CScaledImageCache::Clear()
 {
-    m_entries.clear();
+    for (Entry& entry : m_entries) {
+        entry.picture.reset();
+        entry.size = SIZE{0, 0};
+    }
 }
 
 CScaledImageCache::Entry* CScaledImageCache::Find(SIZE size, const RECT& rcPart, const RECT& rcCorners, bool bAlpha,
                                                   bool xtiled, bool ytiled)
 {
-    for (size_t i = 0; i < m_entries.size(); ++i) {
-        const Entry& e = *m_entries[i];
-        if (e.size.cx != size.cx || e.size.cy != size.cy || e.alpha != bAlpha || e.xtiled != xtiled ||
-            e.ytiled != ytiled || !SameRect(e.part, rcPart) || !SameRect(e.corners, rcCorners)) {
-            continue;
+    for (Entry& e : m_entries) {
+        if (e.size.cx == size.cx && e.size.cy == size.cy && e.alpha == bAlpha && e.xtiled == xtiled &&
+            e.ytiled == ytiled && SameRect(e.part, rcPart) && SameRect(e.corners, rcCorners)) {
+            return &e;
         }
-        std::unique_ptr<Entry> found = std::move(m_entries[i]);
-        m_entries.erase(m_entries.begin() + static_cast<std::ptrdiff_t>(i));
-        m_entries.insert(m_entries.begin(), std::move(found));
-        return m_entries.front().get();
     }
     return nullptr;
 }
 
-void CScaledImageCache::Remember(std::unique_ptr<Entry> entry)
+// A free slot, else the size asked for once longest ago, else the picture used longest ago: a passing
+// size never pushes out a picture in use.
+CScaledImageCache::Entry& CScaledImageCache::SlotForNewSize()
 {
-    if (m_entries.size() >= kMaxEntries) {
-        // A size asked for once goes before a picture that is in use.
-        auto victim = m_entries.end() - 1;
-        for (auto it = m_entries.end(); it != m_entries.begin();) {
-            --it;
-            if (!(*it)->picture) {
-                victim = it;
-                break;
-            }
-        }
-        m_entries.erase(victim);
+    Entry* pending = nullptr;
+    Entry* made = nullptr;
+    for (Entry& e : m_entries) {
+        if (e.size.cx == 0) return e;
+        Entry*& oldest = e.picture ? made : pending;
+        if (oldest == nullptr || e.lastUse < oldest->lastUse) oldest = &e;
     }
-    m_entries.insert(m_entries.begin(), std::move(entry));
+    return pending != nullptr ? *pending : *made;
+}
+
+bool CScaledImageCache::Paint(Entry& entry, HDC hRef, HBITMAP hSource)
+{
+    BYTE* pBits = nullptr;
+    RenderDetail::CGdiObject picture(CRenderEngine::CreateARGB32Bitmap(hRef, entry.size.cx, entry.size.cy, &pBits));
+    RenderDetail::CMemoryDC dc(hRef);
+    if (picture.Get() == nullptr || dc.Get() == nullptr) return false;
+    {
+        // A fresh DIB section is transparent black, so blending the cells onto it copies them exactly.
+        RenderDetail::CSelectObject select(dc.Get(), picture.Get());
+        const RECT rc = {0, 0, entry.size.cx, entry.size.cy};
+        CRenderEngine::DrawImage(dc.Get(), hSource, rc, rc, entry.part, entry.corners, entry.alpha, 255, false,
+                                 entry.xtiled, entry.ytiled);
+    }
+    if (!entry.alpha) MakeOpaque(pBits, entry.size);
+    entry.picture.reset(static_cast<HBITMAP>(picture.Detach()));
+    return true;
 }
 
 } // namespace Veneer

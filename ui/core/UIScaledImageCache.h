@@ -6,32 +6,48 @@
 #include <windows.h>
 
 #include <memory>
-#include <vector>
+#include <type_traits>
 
 namespace Veneer {
 
 class CScaledImageCache {
 public:
-    CScaledImageCache();
-    ~CScaledImageCache();
+    CScaledImageCache() = default;
     CScaledImageCache(const CScaledImageCache&) = delete;
     CScaledImageCache& operator=(const CScaledImageCache&) = delete;
 
     // The part of hSource laid out at size (corners kept, middle stretched or tiled), with premultiplied
     // alpha when bAlpha. A size is only made the second time it is asked for, so a destination that
     // changes on every paint (a growing progress bar) never fills the cache; nullptr then, or when the
-    // picture cannot be made: the caller draws from the source.
+    // picture cannot be made: the caller draws from the source. Never allocates beyond the picture itself.
     HBITMAP Get(HDC hRef, HBITMAP hSource, SIZE size, const RECT& rcPart, const RECT& rcCorners, bool bAlpha,
                 bool xtiled, bool ytiled);
     // The source's pixels changed (a new hue, say): every picture made from them is stale.
     void Clear();
 
 private:
-    struct Entry;
-    Entry* Find(SIZE size, const RECT& rcPart, const RECT& rcCorners, bool bAlpha, bool xtiled, bool ytiled);
-    void Remember(std::unique_ptr<Entry> entry);
+    struct BitmapDeleter {
+        void operator()(HBITMAP hBitmap) const { ::DeleteObject(hBitmap); }
+    };
+    struct Entry {
+        SIZE size = {0, 0}; // 0 x 0: a free slot
+        RECT part = {0, 0, 0, 0};
+        RECT corners = {0, 0, 0, 0};
+        bool alpha = false;
+        bool xtiled = false;
+        bool ytiled = false;
+        unsigned long long lastUse = 0;
+        std::unique_ptr<std::remove_pointer<HBITMAP>::type, BitmapDeleter> picture; // empty until asked twice
+    };
+    // A window shows an image at a few sizes at most: its page, a resized frame, another DPI.
+    static const int kSlots = 6;
 
-    std::vector<std::unique_ptr<Entry>> m_entries; // most recently used first
+    Entry* Find(SIZE size, const RECT& rcPart, const RECT& rcCorners, bool bAlpha, bool xtiled, bool ytiled);
+    Entry& SlotForNewSize();
+    static bool Paint(Entry& entry, HDC hRef, HBITMAP hSource);
+
+    Entry m_entries[kSlots];
+    unsigned long long m_uses = 0;
 };
 
 } // namespace Veneer

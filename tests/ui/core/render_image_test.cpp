@@ -1,6 +1,8 @@
 // Image descriptors, image decoding and the nine-grid blit.
 #include "render_test_support.h"
 
+#include "ui/core/UIScaledImageCache.h"
+
 using namespace RenderTest;
 
 namespace {
@@ -569,6 +571,25 @@ TEST_F(RenderImage, StretchedImageDrawsTheSameFromItsKeptPictureAndFollowsColour
     CPaintManagerUI::SetHSL(false, 300, 100, 100);
     CRenderEngine::DrawImageString(canvas.dc(), &m_pm, rcItem, rcPaint, recoloured);
     EXPECT_EQ(kMid & 0xFFFFFF, canvas.Rgb(150, 40)) << "turning the change off must restore the colours";
+}
+
+// A destination that changes on every paint (a growing progress bar) must not push out the background's
+// picture, nor be made at all.
+TEST(RenderScaledCache, SizesAskedForOnceNeverDisplaceAPictureInUse)
+{
+    ImagePtr image = FromBytes(NineCellPng());
+    ASSERT_TRUE(image);
+    CScaledImageCache cache;
+    const RECT part = {0, 0, 160, 40}, corners = {5, 5, 5, 5};
+    const SIZE page = {300, 60};
+    EXPECT_EQ(nullptr, cache.Get(nullptr, image->hBitmap, page, part, corners, false, false, false));
+    const HBITMAP picture = cache.Get(nullptr, image->hBitmap, page, part, corners, false, false, false);
+    ASSERT_NE(nullptr, picture);
+    for (int width = 1; width <= 50; ++width)
+        EXPECT_EQ(nullptr, cache.Get(nullptr, image->hBitmap, SIZE{width, 10}, part, corners, false, false, false));
+    EXPECT_EQ(picture, cache.Get(nullptr, image->hBitmap, page, part, corners, false, false, false));
+    cache.Clear();
+    EXPECT_EQ(nullptr, cache.Get(nullptr, image->hBitmap, page, part, corners, false, false, false));
 }
 
 TEST(RenderNineGrid, HorizontalTilesAreCutNotSqueezed)
