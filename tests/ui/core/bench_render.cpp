@@ -239,6 +239,27 @@ LRESULT CALLBACK WindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
     return ::DefWindowProcW(hWnd, uMsg, wParam, lParam);
 }
 
+// Average time of invalidating the area (the whole window when null) and letting the window paint it.
+double AverageRepaint(HWND hWnd, const RECT* area)
+{
+    const double t = Now();
+    for (int i = 0; i < kRounds; ++i) {
+        ::InvalidateRect(hWnd, area, FALSE);
+        ::UpdateWindow(hWnd);
+    }
+    ::GdiFlush();
+    return (Now() - t) / kRounds;
+}
+
+// The same, with a window procedure that only blits the finished frame.
+double AverageBareRepaint(HWND hWnd, const RECT* area, HDC frame)
+{
+    g_bareFrame = frame;
+    const double time = AverageRepaint(hWnd, area);
+    g_bareFrame = nullptr;
+    return time;
+}
+
 std::wstring Markup()
 {
     std::wstring xml = L"<Window size=\"690,460\"><VerticalLayout bkimage=\"file='bg.png' corner='10,10,10,10'\">";
@@ -303,13 +324,7 @@ void ManagerPaint()
     const LONG decode1 = CRenderEngine::GetDecodeCount();
     const LONG parse1 = CRenderEngine::GetParseCount();
 
-    t = Now();
-    for (int i = 0; i < kRounds; ++i) {
-        ::InvalidateRect(hWnd, nullptr, FALSE);
-        ::UpdateWindow(hWnd);
-    }
-    ::GdiFlush();
-    const double repaint = (Now() - t) / kRounds;
+    const double repaint = AverageRepaint(hWnd, nullptr);
     const LONG decode2 = CRenderEngine::GetDecodeCount();
     const LONG parse2 = CRenderEngine::GetParseCount();
 
@@ -322,15 +337,7 @@ void ManagerPaint()
     ::ReleaseDC(hWnd, hWindowDC);
     // The same full repaint when the window procedure does nothing but that BitBlt: what the window system's
     // own round of invalidation, BeginPaint, EndPaint and presentation costs.
-    g_bareFrame = finished.dc();
-    t = Now();
-    for (int i = 0; i < kRounds; ++i) {
-        ::InvalidateRect(hWnd, nullptr, FALSE);
-        ::UpdateWindow(hWnd);
-    }
-    ::GdiFlush();
-    const double barePaint = (Now() - t) / kRounds;
-    g_bareFrame = nullptr;
+    const double barePaint = AverageBareRepaint(hWnd, nullptr, finished.dc());
 
     // A progress step during a download: the bar's value and its label's text change, then the window paints.
     auto* progress = static_cast<CProgressUI*>(pm.FindControl(L"progress"));
@@ -360,15 +367,7 @@ void ManagerPaint()
         ::GdiFlush();
         areaBlit = (Now() - t) / kRounds;
         ::ReleaseDC(hWnd, hWindowDC);
-        g_bareFrame = finished.dc();
-        t = Now();
-        for (int i = 0; i < kRounds; ++i) {
-            ::InvalidateRect(hWnd, &area, FALSE);
-            ::UpdateWindow(hWnd);
-        }
-        ::GdiFlush();
-        areaBarePaint = (Now() - t) / kRounds;
-        g_bareFrame = nullptr;
+        areaBarePaint = AverageBareRepaint(hWnd, &area, finished.dc());
     }
 
     PrintLine("first paint (layout, decodes, parses)", first);

@@ -130,6 +130,12 @@ inline void MutateText(Bytes& text, Rng& rng, const char* const* splices, size_t
     }
 }
 
+template <size_t N>
+void MutateText(Bytes& text, Rng& rng, const char* const (&splices)[N])
+{
+    MutateText(text, rng, splices, N);
+}
+
 inline std::wstring Wide(const Bytes& utf8)
 {
     if (utf8.empty()) return std::wstring();
@@ -432,7 +438,7 @@ inline void MutateMarkup(Bytes& text, Rng& rng)
         text.insert(text.begin() + at, element.begin(), element.end());
         return;
     }
-    MutateText(text, rng, kMarkupSplices, sizeof(kMarkupSplices) / sizeof(kMarkupSplices[0]));
+    MutateText(text, rng, kMarkupSplices);
 }
 
 // Builds, attaches and paints the tree.
@@ -492,7 +498,7 @@ inline std::vector<Bytes> LanguageSeeds()
 
 inline void MutateLanguage(Bytes& text, Rng& rng)
 {
-    MutateText(text, rng, kLanguageSplices, sizeof(kLanguageSplices) / sizeof(kLanguageSplices[0]));
+    MutateText(text, rng, kLanguageSplices);
 }
 
 inline void RunLanguage(const Bytes& input)
@@ -528,7 +534,7 @@ inline std::vector<Bytes> DescriptorSeeds()
 
 inline void MutateDescriptor(Bytes& text, Rng& rng)
 {
-    MutateText(text, rng, kDescriptorSplices, sizeof(kDescriptorSplices) / sizeof(kDescriptorSplices[0]));
+    MutateText(text, rng, kDescriptorSplices);
 }
 
 inline void RunDescriptor(const Bytes& input)
@@ -564,7 +570,7 @@ inline std::vector<Bytes> HtmlSeeds()
 
 inline void MutateHtml(Bytes& text, Rng& rng)
 {
-    MutateText(text, rng, kHtmlSplices, sizeof(kHtmlSplices) / sizeof(kHtmlSplices[0]));
+    MutateText(text, rng, kHtmlSplices);
 }
 
 inline void RunHtml(const Bytes& input)
@@ -735,7 +741,7 @@ inline std::vector<Bytes> SvgSeeds()
 
 inline void MutateSvg(Bytes& text, Rng& rng)
 {
-    MutateText(text, rng, kSvgSplices, sizeof(kSvgSplices) / sizeof(kSvgSplices[0]));
+    MutateText(text, rng, kSvgSplices);
 }
 
 // Loaded at its own size, at a requested size and at a window scale.
@@ -775,7 +781,7 @@ inline std::vector<Bytes> IpReplySeeds()
 
 inline void MutateJson(Bytes& text, Rng& rng)
 {
-    MutateText(text, rng, kJsonSplices, sizeof(kJsonSplices) / sizeof(kJsonSplices[0]));
+    MutateText(text, rng, kJsonSplices);
 }
 
 inline void RunDownloadReply(const Bytes& input)
