@@ -4,6 +4,8 @@
 #include <wchar.h>
 
 #include <algorithm>
+#include <climits>
+#include <new>
 
 #include "ui/controls/UIScrollBar.h"
 #include "ui/core/UIDPI.h"
@@ -133,6 +135,7 @@ CContainerUI::~CContainerUI()
     m_bDelayedDestroy = false;
     CStdPtrArray items(m_items);
     m_items.Empty();
+    NoteGeometryChanged();
     if (m_bAutoDestroy) {
         for (int i = 0; i < items.GetSize(); ++i) delete static_cast<CControlUI*>(items.GetAt(i));
     }
@@ -173,6 +176,7 @@ bool CContainerUI::SetItemIndex(CControlUI* pControl, int iIndex)
     if (iOld < 0) return false;
     if (iOld == iIndex) return true;
     m_items.Remove(iOld);
+    NoteGeometryChanged();
     if (!m_items.InsertAt(iIndex, pControl)) {
         // Out-of-range target: the child keeps its place instead of being lost.
         m_items.InsertAt(iOld, pControl);
@@ -193,6 +197,7 @@ bool CContainerUI::Add(CControlUI* pControl)
     } else {
         pControl->SetInternVisible(false);
     }
+    NoteGeometryChanged();
     return m_items.Add(pControl);
 }
 
@@ -213,6 +218,7 @@ bool CContainerUI::AddAt(CControlUI* pControl, int iIndex)
     } else {
         pControl->SetInternVisible(false);
     }
+    NoteGeometryChanged();
     return m_items.InsertAt(iIndex, pControl);
 }
 
@@ -244,6 +250,7 @@ bool CContainerUI::Remove(CControlUI* pControl, bool bDoNotDestroy)
     // Leave the list first so that nothing reached from the child's destruction
     // can find it among the children any more.
     m_items.Remove(iIndex);
+    NoteGeometryChanged();
     if (!bDoNotDestroy && m_bAutoDestroy) DisposeChild(pControl);
     return true;
 }
@@ -259,6 +266,7 @@ void CContainerUI::RemoveAll()
 {
     CStdPtrArray items(m_items);
     m_items.Empty();
+    NoteGeometryChanged();
     if (m_bAutoDestroy) {
         for (int i = 0; i < items.GetSize(); ++i) DisposeChild(static_cast<CControlUI*>(items.GetAt(i)));
     }
@@ -726,6 +734,7 @@ bool CContainerUI::SeparatorEvent(bool bVertical, TEventUI& event)
         if (!m_separator.bDragging) return false;
         m_separator.bDragging = false;
         m_rcItem = m_separator.rcNewPos;
+        NoteGeometryChanged();
         if (!m_separator.bImmMode && m_pManager != nullptr) m_pManager->RemovePostPaint(this);
         const RECT& rcNew = m_separator.rcNewPos;
         StoreSeparatorLength(bVertical, bVertical ? rcNew.bottom - rcNew.top : rcNew.right - rcNew.left);
@@ -767,6 +776,7 @@ void CContainerUI::DragSeparator(bool bVertical, POINT pt)
     m_separator.rcNewPos = rc;
     if (m_separator.bImmMode) {
         m_rcItem = rc;
+        NoteGeometryChanged();
         StoreSeparatorLength(bVertical, iLength);
         NeedParentUpdate();
         return;
@@ -843,10 +853,14 @@ CControlUI* CContainerUI::FindControl(FINDCONTROLPROC Proc, LPVOID pData, UINT u
 
     if (!(bHitTest && !m_bMouseChildEnabled)) {
         RECT rcInner = InnerRect(false);
-        int nCount = m_items.GetSize();
+        int iFirst = 0;
+        int iLast = m_items.GetSize() - 1;
+        if (bHitTest && (uFlags & UIFIND_VISIBLE) != 0) {
+            HitCandidates(*static_cast<const POINT*>(pData), iFirst, iLast);
+        }
         bool bTopFirst = (uFlags & UIFIND_TOP_FIRST) != 0;
-        for (int k = 0; k < nCount; ++k) {
-            int i = bTopFirst ? nCount - 1 - k : k;
+        for (int k = iFirst; k <= iLast; ++k) {
+            int i = bTopFirst ? iLast - (k - iFirst) : k;
             CControlUI* pControl = GetItemAt(i);
             if (pControl == nullptr) continue;
             pResult = pControl->FindControl(Proc, pData, uFlags);
@@ -860,6 +874,68 @@ CControlUI* CContainerUI::FindControl(FINDCONTROLPROC Proc, LPVOID pData, UINT u
 
     if ((uFlags & UIFIND_ME_FIRST) == 0 && !bSelfSkipped) return Proc(this, pData);
     return nullptr;
+}
+
+// A hit test asks a child only when the point lies in the child's place; with the visible children in
+// order along an axis and not overlapping, that place can only be the last one starting at or before it.
+void CContainerUI::HitCandidates(POINT pt, int& iFirst, int& iLast) const
+{
+    HitOrder eOrder = ChildHitOrder();
+    if (eOrder == HitOrder::None) return;
+    bool bVertical = eOrder == HitOrder::Vertical;
+    LONG lAt = bVertical ? pt.y : pt.x;
+    auto itAfter = std::upper_bound(m_aHitOrder.begin(), m_aHitOrder.end(), lAt, [&](LONG l, int i) {
+        const RECT& rc = GetItemAt(i)->GetPos();
+        return l < (bVertical ? rc.top : rc.left);
+    });
+    if (itAfter == m_aHitOrder.begin()) {
+        iLast = iFirst - 1;
+        return;
+    }
+    iFirst = iLast = *(itAfter - 1);
+}
+
+CContainerUI::HitOrder CContainerUI::ChildHitOrder() const
+{
+    if (m_nHitOrderEpoch != GeometryEpoch()) {
+        m_eHitOrder = MeasureHitOrder();
+        m_nHitOrderEpoch = GeometryEpoch();
+    }
+    return m_eHitOrder;
+}
+
+// Ordered along an axis: every visible child with an area starts at or after the end of all earlier ones.
+// Floating or overlapping children make the order None, and a hit test then asks every child as before.
+CContainerUI::HitOrder CContainerUI::MeasureHitOrder() const
+{
+    // Below this a plain walk is as fast as keeping the order up to date.
+    const int kMinChildren = 16;
+    m_aHitOrder.clear();
+    int nCount = m_items.GetSize();
+    if (nCount < kMinChildren) return HitOrder::None;
+    try {
+        m_aHitOrder.reserve(static_cast<size_t>(nCount));
+    } catch (const std::bad_alloc&) {
+        return HitOrder::None;
+    }
+    bool bVertical = true;
+    bool bHorizontal = true;
+    LONG lBottom = LONG_MIN;
+    LONG lRight = LONG_MIN;
+    for (int i = 0; i < nCount && (bVertical || bHorizontal); ++i) {
+        CControlUI* pChild = GetItemAt(i);
+        const RECT& rc = pChild->GetPos();
+        if (!pChild->IsVisible() || ::IsRectEmpty(&rc)) continue;
+        bVertical = bVertical && rc.top >= lBottom;
+        bHorizontal = bHorizontal && rc.left >= lRight;
+        lBottom = (std::max)(lBottom, rc.bottom);
+        lRight = (std::max)(lRight, rc.right);
+        m_aHitOrder.push_back(i);
+    }
+    if (bVertical) return HitOrder::Vertical;
+    if (bHorizontal) return HitOrder::Horizontal;
+    m_aHitOrder.clear();
+    return HitOrder::None;
 }
 
 CControlUI* CContainerUI::FindSubControl(LPCTSTR pstrSubControlName)

@@ -132,6 +132,8 @@ bool IsScaleAnimation(UIAnim anim)
 
 } // namespace
 
+unsigned long long CControlUI::s_nGeometryEpoch = 1;
+
 CControlUI::CControlUI()
     : CUIAnimation(this),
       m_pManager(nullptr),
@@ -597,6 +599,7 @@ void CControlUI::SetPos(RECT rc, bool bNeedInvalidate)
 
     RECT rcInvalidate = IsRectEmptyArea(m_rcItem) ? rc : m_rcItem;
     m_rcItem = rc;
+    NoteGeometryChanged();
     if (m_pManager == nullptr) return;
 
     if (!m_bSetPos) {
@@ -816,6 +819,7 @@ void CControlUI::SetVisible(bool bVisible)
     if (m_bVisible == bVisible) return;
     bool bWasVisible = IsVisible();
     m_bVisible = bVisible;
+    NoteGeometryChanged();
     m_bFocused = false;
     if (!bVisible && m_pManager != nullptr && m_pManager->GetFocus() == this) m_pManager->SetFocus(nullptr);
     if (IsVisible() != bWasVisible) NeedParentUpdate();
@@ -824,6 +828,7 @@ void CControlUI::SetVisible(bool bVisible)
 
 void CControlUI::SetInternVisible(bool bVisible)
 {
+    if (m_bInternVisible != bVisible) NoteGeometryChanged();
     m_bInternVisible = bVisible;
     if (!bVisible && m_pManager != nullptr && m_pManager->GetFocus() == this) m_pManager->SetFocus(nullptr);
 }

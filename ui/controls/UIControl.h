@@ -328,6 +328,10 @@ protected:
     void InvalidateClipped(RECT rcInvalidate);
     // The seven layers of DoPaint, in their fixed order.
     void PaintLayers(HDC hDC);
+    // Counts every change of any control's position and of any container's children, so that a
+    // container can tell whether what it learnt about its children's places still holds.
+    static unsigned long long GeometryEpoch() { return s_nGeometryEpoch; }
+    static void NoteGeometryChanged() { ++s_nGeometryEpoch; }
 
 protected:
     // Fields read by every layout and paint pass come first, so that a pass over a
@@ -433,6 +437,8 @@ protected:
     TRareTexts& RareTexts();
 
 private:
+    static unsigned long long s_nGeometryEpoch;
+
     CControlUI(const CControlUI&) = delete;
     CControlUI& operator=(const CControlUI&) = delete;
 };

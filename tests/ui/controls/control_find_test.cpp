@@ -181,6 +181,67 @@ TEST(ControlFindHitTest, OverlappingFloatChildrenTheLastOneWins)
     EXPECT_EQ(under, box.FindControl(&Any, &pt, UIFIND_HITTEST));  // without TOP_FIRST: first child
 }
 
+namespace {
+
+// What a hit test must answer, by asking every child from the topmost down.
+CControlUI* ExpectedHit(CContainerUI& box, POINT pt)
+{
+    for (int i = box.GetCount() - 1; i >= 0; --i) {
+        CControlUI* p = box.GetItemAt(i);
+        if (p->IsVisible() && ::PtInRect(&p->GetPos(), pt)) return p;
+    }
+    return ::PtInRect(&box.GetPos(), pt) ? &box : nullptr;
+}
+
+// Hit tests every point along the box's axis, just outside it included.
+void ExpectHitsAlong(CContainerUI& box, bool bVertical, const char* when)
+{
+    const RECT& rc = box.GetPos();
+    for (LONG at = (bVertical ? rc.top : rc.left) - 2; at < (bVertical ? rc.bottom : rc.right) + 2; ++at) {
+        POINT pt = bVertical ? POINT{3, at} : POINT{at, 3};
+        ASSERT_EQ(ExpectedHit(box, pt), HitTest(&box, pt.x, pt.y)) << when << " at " << at;
+    }
+}
+
+} // namespace
+
+TEST(ControlFindHitTest, LongRowsAndColumnsAnswerLikeAWalkThroughEveryChange)
+{
+    for (bool bVertical : {true, false}) {
+        CContainerUI* box = bVertical ? static_cast<CContainerUI*>(new CVerticalLayoutUI())
+                                      : static_cast<CContainerUI*>(new CHorizontalLayoutUI());
+        for (int i = 0; i < 40; ++i) Child(*box, bVertical ? 0 : 9, bVertical ? 9 : 0);
+        box->GetItemAt(7)->SetVisible(false);
+        box->SetChildPadding(2);
+        RECT rc = Rc(0, 0, 500, 500);
+        box->SetPos(rc, false);
+        ExpectHitsAlong(*box, bVertical, "laid out");
+
+        // Hidden, a child keeps its old place while the others close the gap; shown again, it is
+        // hit there until the next layout.
+        box->SetItemIndex(box->GetItemAt(0), 39);
+        box->GetItemAt(39)->SetVisible(false);
+        box->SetPos(rc, false);
+        ExpectHitsAlong(*box, bVertical, "laid out with one hidden");
+        box->GetItemAt(39)->SetVisible(true);
+        ExpectHitsAlong(*box, bVertical, "shown before the next layout");
+
+        // A float over the middle of the flow overlaps its neighbours.
+        CControlUI* f = box->GetItemAt(3);
+        f->SetFloat(true);
+        box->SetPos(rc, false);
+        f->SetPos(bVertical ? Rc(0, 150, 20, 181) : Rc(150, 0, 181, 20), false);
+        ExpectHitsAlong(*box, bVertical, "with a float");
+
+        box->Remove(f);
+        box->SetPos(rc, false);
+        ExpectHitsAlong(*box, bVertical, "without the float");
+        box->GetItemAt(10)->SetPos(bVertical ? Rc(0, 480, 20, 495) : Rc(480, 0, 495, 20), false);
+        ExpectHitsAlong(*box, bVertical, "one child moved by hand");
+        delete box;
+    }
+}
+
 TEST(ControlFindManager, ManagerLookupsUseTheWalk)
 {
     HostWindow host;
