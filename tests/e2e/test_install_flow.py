@@ -2,7 +2,6 @@
 import json
 import os
 import shutil
-import subprocess
 import tempfile
 import time
 import unittest
@@ -99,7 +98,7 @@ class InstallFlow(InstallerTest):
         self.addCleanup(shutil.rmtree, drive, True)
         self.addCleanup(os.remove, link)
         # Drives are enumerated once per Wine session: a new one shows from the next session on.
-        subprocess.run(["wineserver", "-k"], env=dict(os.environ, WINEPREFIX=machine.prefix), stderr=subprocess.DEVNULL)
+        machine.end_session()
 
         app = self.launch()
         app.click("btn_Alter")

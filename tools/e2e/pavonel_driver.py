@@ -155,6 +155,13 @@ class Machine:
         match = re.search(r"%s\s+REG_\w+\s+(.*)" % re.escape(name), out)
         return match.group(1).rstrip("\r") if match else None
 
+    def end_session(self):
+        """Ends every program of this PC and waits until its Wine server has gone: a program started while a
+        killed server still winds down would join the dying session and find the killed installer there."""
+        env = dict(os.environ, WINEPREFIX=self.prefix)
+        subprocess.run(["wineserver", "-k"], env=env, stderr=subprocess.DEVNULL)
+        subprocess.run(["wineserver", "-w"], env=env, stderr=subprocess.DEVNULL, timeout=60)
+
     def reset(self):
         for folder in ("tarvix", "Program Files/tarvix", "Program Files (x86)/tarvix", "Tools"):
             shutil.rmtree(os.path.join(self.drive_c, folder), ignore_errors=True)
@@ -203,8 +210,7 @@ class Installer:
             self.process.kill()
             self.process.wait()
         # Everything else this installer started lives in the same prefix: end that prefix only.
-        env = dict(os.environ, WINEPREFIX=self.machine.prefix)
-        subprocess.run(["wineserver", "-k"], env=env, stderr=subprocess.DEVNULL)
+        self.machine.end_session()
 
     # --- windows -------------------------------------------------------------------------------
     def _xdo(self, *args):
