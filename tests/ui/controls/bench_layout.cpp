@@ -12,7 +12,7 @@
 #include <new>
 #include <vector>
 
-#include "control_test_support.h"
+#include "controls_test_host.h"
 #include "ui/controls/UILabel.h"
 
 using namespace Veneer;
@@ -98,14 +98,14 @@ struct Figures
 
 Figures Measure(int nLabels, bool bLookups, bool bDecorated)
 {
-    ctl_test::HostWindow host(640, 480);
+    controls_test::Host host(640, 480);
     GeneratedTree t = BuildTree(nLabels, bDecorated);
     double t0 = Now();
     host.Manager().AttachDialog(t.root);
     double tAttach = Now() - t0;
 
     RECT rc = {0, 0, t.size.cx, t.size.cy};
-    ctl_test::Canvas canvas(t.size.cx, t.size.cy);
+    controls_test::Canvas canvas(t.size.cx, t.size.cy);
 
     // First layout and paint separately (caches warm up), then the best of a few rounds.
     t.root->SetPos(rc, true);

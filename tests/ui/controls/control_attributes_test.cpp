@@ -2,10 +2,10 @@
 // lists with nested quotes, styles and custom attributes.
 #include <gtest/gtest.h>
 
-#include "control_test_support.h"
+#include "controls_test_host.h"
 
 using namespace Veneer;
-using ctl_test::Rc;
+using controls_test::Rc;
 
 TEST(ControlAttributeGeometry, PosSetsFixedOffsetAndSize)
 {

@@ -5,12 +5,12 @@
 #include <string>
 #include <vector>
 
-#include "control_test_support.h"
+#include "controls_test_host.h"
 
 using namespace Veneer;
-using ctl_test::Child;
-using ctl_test::HostWindow;
-using ctl_test::Rc;
+using controls_test::Child;
+using controls_test::Host;
+using controls_test::Rc;
 
 namespace {
 
@@ -201,19 +201,19 @@ TEST(ControlEventDispatch, MouseEventsOfAMouseDisabledContainerGoToItsParent)
 
 TEST(ControlEventDispatch, ContextMenuNotifiesOnlyWhenEnabled)
 {
-    HostWindow host;
+    Host host;
     CVerticalLayoutUI* root = new CVerticalLayoutUI();
     CControlUI* a = Child(*root, 0, 20);
     host.Manager().AttachDialog(root);
     TEventUI ev = MakeEvent(UIEVENT_CONTEXTMENU);
     a->Event(ev);
-    EXPECT_EQ(0, host.CountNotes(L"menu"));
+    EXPECT_EQ(0, host.Count(L"menu"));
     a->SetAttribute(L"menu", L"true");
     ev.wParam = 5;
     a->Event(ev);
-    ASSERT_EQ(1, host.CountNotes(L"menu"));
-    EXPECT_EQ(a, host.m_senders.back());
-    EXPECT_EQ(5u, host.m_wParams.back());
+    ASSERT_EQ(1, host.Count(L"menu"));
+    EXPECT_EQ(a, host.m_notes.back().sender);
+    EXPECT_EQ(5u, host.m_notes.back().wParam);
 }
 
 TEST(ControlLifecycle, InitAndDestroyDelegatesRun)
@@ -238,7 +238,7 @@ TEST(ControlLifecycle, OnSizeRunsOnEveryPositionWithAManager)
 {
     g_calls.clear();
     Listener sized("size");
-    HostWindow host;
+    Host host;
     CVerticalLayoutUI* root = new CVerticalLayoutUI();
     CControlUI* a = Child(*root, 0, 20);
     a->OnSize += MakeDelegate(&sized, &Listener::OnCall);
@@ -250,27 +250,27 @@ TEST(ControlLifecycle, OnSizeRunsOnEveryPositionWithAManager)
 
 TEST(ControlTimers, TimerEventsArriveAsNotifications)
 {
-    HostWindow host;
+    Host host;
     CVerticalLayoutUI* root = new CVerticalLayoutUI();
     CControlUI* a = Child(*root, 0, 20);
     host.Manager().AttachDialog(root);
     CControlUI orphan;
     EXPECT_FALSE(orphan.SetTimer(1, 10));
     ASSERT_TRUE(a->SetTimer(3, 10));
-    EXPECT_TRUE(HostWindow::PumpUntil([&] { return host.CountNotes(L"timer") >= 2; }));
-    EXPECT_EQ(a, host.m_senders.back());
-    EXPECT_EQ(3u, host.m_wParams.back());
+    EXPECT_TRUE(Host::PumpUntil([&] { return host.Count(L"timer") >= 2; }));
+    EXPECT_EQ(a, host.m_notes.back().sender);
+    EXPECT_EQ(3u, host.m_notes.back().wParam);
     a->KillTimer(3);
-    HostWindow::Pump();
-    int n = host.CountNotes(L"timer");
+    Host::Pump();
+    int n = host.Count(L"timer");
     ::Sleep(60);
-    HostWindow::Pump();
-    EXPECT_EQ(n, host.CountNotes(L"timer"));
+    Host::Pump();
+    EXPECT_EQ(n, host.Count(L"timer"));
 }
 
 TEST(ControlAnimation, FramesRunFromStartToStop)
 {
-    HostWindow host;
+    Host host;
     CVerticalLayoutUI* root = new CVerticalLayoutUI();
     AnimatedControl* a = new AnimatedControl();
     root->Add(a);
@@ -285,7 +285,7 @@ TEST(ControlAnimation, FramesRunFromStartToStop)
     EXPECT_FALSE(a->SetCurrentFrame(4, 21));
     EXPECT_EQ(-1, a->GetCurrentFrame(99));
 
-    EXPECT_TRUE(HostWindow::PumpUntil([&] { return !a->IsAnimationRunning(21); }));
+    EXPECT_TRUE(Host::PumpUntil([&] { return !a->IsAnimationRunning(21); }));
     std::vector<std::string> want = {"start 21 first", "step 21 0/3", "step 21 1/3",
                                      "step 21 2/3", "step 21 3/3", "stop 21"};
     EXPECT_EQ(want, a->m_log);
@@ -293,7 +293,7 @@ TEST(ControlAnimation, FramesRunFromStartToStop)
 
 TEST(ControlAnimation, StopAnimationEndsItAtOnce)
 {
-    HostWindow host;
+    Host host;
     CVerticalLayoutUI* root = new CVerticalLayoutUI();
     AnimatedControl* a = new AnimatedControl();
     root->Add(a);
@@ -306,13 +306,13 @@ TEST(ControlAnimation, StopAnimationEndsItAtOnce)
     a->StopAnimation();
     EXPECT_FALSE(a->IsAnimationRunning(6));
     ::Sleep(40);
-    HostWindow::Pump();
+    Host::Pump();
     EXPECT_TRUE(a->m_log.empty());
 }
 
 TEST(ControlAnimation, PaneHideShrinksThenHidesAndShowGrowsBack)
 {
-    HostWindow host(100, 130);  // the window lays the root out to its client size
+    Host host(100, 130);  // the window lays the root out to its client size
     CVerticalLayoutUI* root = new CVerticalLayoutUI();
     CControlUI* pane = Child(*root, 0, 0);
     pane->SetAttribute(L"animation", L"scalevertical");
@@ -326,13 +326,13 @@ TEST(ControlAnimation, PaneHideShrinksThenHidesAndShowGrowsBack)
     pane->SetPaneVisible(false);
     EXPECT_FALSE(pane->IsPaneVisible());
     EXPECT_TRUE(pane->IsAnimationRunning(UIANIMID_PANE_HIDE));
-    EXPECT_TRUE(HostWindow::PumpUntil([&] { return !pane->IsAnimationRunning(UIANIMID_PANE_HIDE); }));
+    EXPECT_TRUE(Host::PumpUntil([&] { return !pane->IsAnimationRunning(UIANIMID_PANE_HIDE); }));
     EXPECT_FALSE(pane->IsVisible());
     root->SetPos(root->GetPos(), false);
     EXPECT_EQ(0, below->GetPos().top);
 
     pane->SetPaneVisible(true);
-    EXPECT_TRUE(HostWindow::PumpUntil([&] { return !pane->IsAnimationRunning(UIANIMID_PANE_SHOW); }));
+    EXPECT_TRUE(Host::PumpUntil([&] { return !pane->IsAnimationRunning(UIANIMID_PANE_SHOW); }));
     EXPECT_TRUE(pane->IsVisible());
     root->SetPos(root->GetPos(), false);
     EXPECT_EQ(100, pane->GetHeight());

@@ -4,12 +4,12 @@
 
 #include <vector>
 
-#include "control_test_support.h"
+#include "controls_test_host.h"
 
 using namespace Veneer;
-using ctl_test::Child;
-using ctl_test::HostWindow;
-using ctl_test::Rc;
+using controls_test::Child;
+using controls_test::Host;
+using controls_test::Rc;
 
 namespace {
 
@@ -244,7 +244,7 @@ TEST(ControlFindHitTest, LongRowsAndColumnsAnswerLikeAWalkThroughEveryChange)
 
 TEST(ControlFindManager, ManagerLookupsUseTheWalk)
 {
-    HostWindow host;
+    Host host;
     Tree* t = new Tree();
     CVerticalLayoutUI* root = t->root;
     t->root = nullptr;

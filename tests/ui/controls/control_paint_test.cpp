@@ -5,12 +5,12 @@
 #include <string>
 #include <vector>
 
-#include "control_test_support.h"
+#include "controls_test_host.h"
 
 using namespace Veneer;
-using ctl_test::Canvas;
-using ctl_test::Child;
-using ctl_test::Rc;
+using controls_test::Canvas;
+using controls_test::Child;
+using controls_test::Rc;
 
 namespace {
 
@@ -92,7 +92,7 @@ TEST_F(ControlPaint, StopControlEndsThePassAndHooksCanRefuse)
 
 TEST_F(ControlPaint, OpaqueFillCoversOnlyThePaintRectangle)
 {
-    Canvas canvas(40, 40, 0xFFFFFFFF);
+    Canvas canvas(40, 40);
     CControlUI c;
     c.SetBkColor(0xFFFF0000);
     c.SetPos(Rc(0, 0, 40, 40), false);
@@ -103,7 +103,7 @@ TEST_F(ControlPaint, OpaqueFillCoversOnlyThePaintRectangle)
 
 TEST_F(ControlPaint, TranslucentFillCoversTheWholeItem)
 {
-    Canvas canvas(40, 40, 0xFFFFFFFF);
+    Canvas canvas(40, 40);
     CControlUI c;
     c.SetAttribute(L"bkcolor", L"#80FF0000");
     c.SetPos(Rc(0, 0, 40, 40), false);
@@ -119,7 +119,7 @@ TEST_F(ControlPaint, TranslucentFillCoversTheWholeItem)
 
 TEST_F(ControlPaint, ThreeColourGradientSplitsAtTheMiddle)
 {
-    Canvas canvas(20, 100, 0xFFFFFFFF);
+    Canvas canvas(20, 100);
     CControlUI c;
     c.SetBkColor(0xFFFF0000);
     c.SetBkColor2(0xFF00FF00);
@@ -137,7 +137,7 @@ TEST_F(ControlPaint, ThreeColourGradientSplitsAtTheMiddle)
 
 TEST_F(ControlPaint, HorizontalGradientRunsLeftToRight)
 {
-    Canvas canvas(100, 10, 0xFFFFFFFF);
+    Canvas canvas(100, 10);
     CControlUI c;
     c.SetAttribute(L"bkcolor", L"#FF000000");
     c.SetAttribute(L"bkcolor2", L"#FFFFFFFF");
@@ -151,7 +151,7 @@ TEST_F(ControlPaint, HorizontalGradientRunsLeftToRight)
 
 TEST_F(ControlPaint, PerSideBordersDrawOnlyTheirSides)
 {
-    Canvas canvas(40, 40, 0xFFFFFFFF);
+    Canvas canvas(40, 40);
     CControlUI c;
     c.SetAttribute(L"bordercolor", L"#FF0000FF");
     c.SetAttribute(L"bordersize", L"1,0,1,0");
@@ -166,7 +166,7 @@ TEST_F(ControlPaint, PerSideBordersDrawOnlyTheirSides)
 
 TEST_F(ControlPaint, HotAndFocusColoursReplaceTheUniformBorder)
 {
-    Canvas canvas(40, 40, 0xFFFFFFFF);
+    Canvas canvas(40, 40);
     CControlUI c;
     c.SetAttribute(L"bordersize", L"2");
     c.SetAttribute(L"bordercolor", L"#FF0000FF");
@@ -183,7 +183,7 @@ TEST_F(ControlPaint, HotAndFocusColoursReplaceTheUniformBorder)
 
 TEST_F(ControlPaint, RoundBorderClipsTheCorners)
 {
-    Canvas canvas(40, 40, 0xFFFFFFFF);
+    Canvas canvas(40, 40);
     CControlUI c;
     c.SetBkColor(0xFFFF0000);
     c.SetBorderRound(SIZE{20, 20});
@@ -196,7 +196,7 @@ TEST_F(ControlPaint, RoundBorderClipsTheCorners)
 
 TEST_F(ControlPaint, ContainerClipsChildrenToItsInsetButNotFloatChildren)
 {
-    Canvas canvas(60, 60, 0xFFFFFFFF);
+    Canvas canvas(60, 60);
     CContainerUI box;
     box.SetInset(Rc(10, 10, 10, 10));
     CControlUI* inner = Child(box, 0, 0);

@@ -2,17 +2,17 @@
 // positioning, update flags, texts from language packages, reference counting.
 #include <gtest/gtest.h>
 
-#include "control_test_support.h"
+#include "controls_test_host.h"
 #include "ui/core/UILangManager.h"
 #include "ui/core/UILangPackage.h"
 #include "ui/core/UIResourceManager.h"
 
 using namespace Veneer;
-using ctl_test::Child;
-using ctl_test::HostWindow;
-using ctl_test::ProbeControl;
-using ctl_test::Rc;
-using ctl_test::RectText;
+using controls_test::Child;
+using controls_test::Host;
+using controls_test::ProbeControl;
+using controls_test::Rc;
+using controls_test::RectText;
 
 namespace {
 
@@ -99,7 +99,7 @@ TEST(ControlDpiValues, ScaleOf115PercentRoundsToNearest)
 
 TEST(ControlVisibility, HidingTheFocusedControlLeavesNoFocus)
 {
-    HostWindow host;
+    Host host;
     CVerticalLayoutUI* root = new CVerticalLayoutUI();
     CControlUI* a = Child(*root, 0, 20);
     host.Manager().AttachDialog(root);
@@ -142,16 +142,16 @@ TEST(ControlGeometry, SetPosNormalisesAndRelativePosUsesTheParent)
     CControlUI* c = Child(parent, 0, 0);
     parent.SetPos(Rc(10, 20, 110, 220), false);
     c->SetPos(Rc(50, 60, 40, 30), false);
-    EXPECT_TRUE(ctl_test::SameRect(c->GetPos(), Rc(50, 60, 50, 60))) << RectText(c->GetPos());
+    EXPECT_TRUE(controls_test::SameRect(c->GetPos(), Rc(50, 60, 50, 60))) << RectText(c->GetPos());
     c->SetPos(Rc(15, 30, 35, 70), false);
-    EXPECT_TRUE(ctl_test::SameRect(c->GetRelativePos(), Rc(5, 10, 25, 50)));
+    EXPECT_TRUE(controls_test::SameRect(c->GetRelativePos(), Rc(5, 10, 25, 50)));
     EXPECT_EQ(20, c->GetWidth());
     EXPECT_EQ(40, c->GetHeight());
     EXPECT_EQ(15, c->GetX());
     EXPECT_EQ(30, c->GetY());
     CControlUI orphan;
     orphan.SetPos(Rc(1, 2, 3, 4), false);
-    EXPECT_TRUE(ctl_test::SameRect(orphan.GetRelativePos(), Rc(0, 0, 0, 0)));
+    EXPECT_TRUE(controls_test::SameRect(orphan.GetRelativePos(), Rc(0, 0, 0, 0)));
 }
 
 TEST(ControlGeometry, MoveShiftsTheFixedOffset)
@@ -174,7 +174,7 @@ TEST(ControlGeometry, EstimateIsTheFixedSize)
 
 TEST(ControlUpdate, SizeSettersAskTheParentForALayout)
 {
-    HostWindow host;
+    Host host;
     CVerticalLayoutUI* root = new CVerticalLayoutUI();
     CControlUI* a = Child(*root, 0, 20);
     host.Manager().AttachDialog(root);
@@ -196,7 +196,7 @@ TEST(ControlUpdate, SizeSettersAskTheParentForALayout)
 
 TEST(ControlUpdate, HiddenControlsNeverMarkThemselves)
 {
-    HostWindow host;
+    Host host;
     CVerticalLayoutUI* root = new CVerticalLayoutUI();
     CControlUI* a = Child(*root, 0, 20);
     host.Manager().AttachDialog(root);
@@ -209,7 +209,7 @@ TEST(ControlUpdate, HiddenControlsNeverMarkThemselves)
 
 TEST(ControlInvalidate, RepaintAreaIsClippedByTheAncestors)
 {
-    HostWindow host(200, 200);
+    Host host(200, 200);
     CVerticalLayoutUI* root = new CVerticalLayoutUI();
     CContainerUI* clip = new CContainerUI();
     clip->SetFixedHeight(50);
@@ -225,7 +225,7 @@ TEST(ControlInvalidate, RepaintAreaIsClippedByTheAncestors)
     inside->Invalidate();
     RECT rcUpdate;
     ASSERT_TRUE(::GetUpdateRect(host.Handle(), &rcUpdate, FALSE));
-    EXPECT_TRUE(ctl_test::SameRect(rcUpdate, Rc(10, 30, 60, 50))) << RectText(rcUpdate);
+    EXPECT_TRUE(controls_test::SameRect(rcUpdate, Rc(10, 30, 60, 50))) << RectText(rcUpdate);
 
     // Scrolled completely outside its parent: nothing at all.
     inside->SetPos(Rc(10, 120, 60, 170), false);
@@ -295,7 +295,7 @@ TEST(ControlLifetime, ReleasingTheLastReferenceDeletesTheControl)
 
 TEST(ControlLifetime, DestroyedControlIsForgottenByTheManager)
 {
-    HostWindow host;
+    Host host;
     CVerticalLayoutUI* root = new CVerticalLayoutUI();
     CControlUI* a = Child(*root, 0, 20);
     a->SetName(L"victim");

@@ -1,6 +1,6 @@
-// Test helpers for the label, button, option, progress, rich edit, tab layout
-// and scroll bar tests: a real window driven through its paint manager, input
-// sent as window messages, an off-screen canvas, and small bitmap files.
+// Test helpers for the control, layout and widget tests: a real window driven
+// through its paint manager, input sent as window messages, an off-screen
+// canvas, small bitmap files, and controls built for layouts.
 #pragma once
 
 #include <windows.h>
@@ -11,6 +11,8 @@
 
 #include "ui/controls/UIContainer.h"
 #include "ui/controls/UIControl.h"
+#include "ui/controls/UIHorizontalLayout.h"
+#include "ui/controls/UIVerticalLayout.h"
 #include "ui/core/UIManager.h"
 
 namespace controls_test {
@@ -131,6 +133,19 @@ public:
             ::TranslateMessage(&msg);
             ::DispatchMessageW(&msg);
         }
+    }
+
+    // Runs the message loop until the condition holds or the time is up; the condition's last answer.
+    template <typename Pred>
+    static bool PumpUntil(Pred pred, DWORD dwTimeoutMs = 3000)
+    {
+        const DWORD dwStart = ::GetTickCount();
+        while (!pred()) {
+            if (::GetTickCount() - dwStart > dwTimeoutMs) return pred();
+            Pump();
+            ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+        }
+        return true;
     }
 
     // Runs the message loop for about the given time (timers fire meanwhile).
@@ -307,6 +322,46 @@ inline RECT Rc(int l, int t, int r, int b)
 {
     RECT rc = {l, t, r, b};
     return rc;
+}
+
+inline bool SameRect(const RECT& a, const RECT& b)
+{
+    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
+inline std::string RectText(const RECT& rc)
+{
+    char buf[80];
+    wsprintfA(buf, "(%ld,%ld,%ld,%ld)", rc.left, rc.top, rc.right, rc.bottom);
+    return buf;
+}
+
+// A control with a fixed size that reports its destruction.
+class ProbeControl : public Veneer::CControlUI
+{
+public:
+    explicit ProbeControl(int cx = 0, int cy = 0, bool* pDeleted = nullptr) : m_pDeleted(pDeleted)
+    {
+        if (cx > 0) SetFixedWidth(cx);
+        if (cy > 0) SetFixedHeight(cy);
+    }
+    ~ProbeControl() override
+    {
+        if (m_pDeleted != nullptr) *m_pDeleted = true;
+    }
+
+private:
+    bool* m_pDeleted;
+};
+
+// Fixed-size children for layouts: 0 means "stretch" in that dimension.
+inline Veneer::CControlUI* Child(Veneer::CContainerUI& parent, int cx, int cy)
+{
+    Veneer::CControlUI* p = new Veneer::CControlUI();
+    if (cx > 0) p->SetFixedWidth(cx);
+    if (cy > 0) p->SetFixedHeight(cy);
+    parent.Add(p);
+    return p;
 }
 
 } // namespace controls_test

@@ -2,21 +2,21 @@
 // propagation of visibility and enabled state, scroll bars on demand.
 #include <gtest/gtest.h>
 
-#include "control_test_support.h"
+#include "controls_test_host.h"
 #include "ui/controls/UIScrollBar.h"
 
 using namespace Veneer;
-using ctl_test::Child;
-using ctl_test::ProbeControl;
-using ctl_test::Rc;
-using ctl_test::RectText;
+using controls_test::Child;
+using controls_test::ProbeControl;
+using controls_test::Rc;
+using controls_test::RectText;
 
 namespace {
 
 void ExpectRect(const RECT& got, int l, int t, int r, int b)
 {
     RECT want = Rc(l, t, r, b);
-    EXPECT_TRUE(ctl_test::SameRect(got, want)) << "got " << RectText(got) << " want " << RectText(want);
+    EXPECT_TRUE(controls_test::SameRect(got, want)) << "got " << RectText(got) << " want " << RectText(want);
 }
 
 CControlUI* FloatChild(CContainerUI& parent, LPCTSTR pstrAttributes)
@@ -135,7 +135,7 @@ TEST(ContainerChildren, DestroyingTheContainerDestroysTheWholeTree)
 
 TEST(ContainerChildren, RemovalWithAManagerIsDelayedUntilTheWakeUp)
 {
-    ctl_test::HostWindow host;
+    controls_test::Host host;
     CVerticalLayoutUI* root = new CVerticalLayoutUI();
     host.Manager().AttachDialog(root);
     bool bDeleted = false;
@@ -145,7 +145,7 @@ TEST(ContainerChildren, RemovalWithAManagerIsDelayedUntilTheWakeUp)
     EXPECT_EQ(&host.Manager(), child->GetManager());
     EXPECT_TRUE(root->Remove(child));
     EXPECT_FALSE(bDeleted);
-    EXPECT_TRUE(ctl_test::HostWindow::PumpUntil([&] { return bDeleted; }));
+    EXPECT_TRUE(controls_test::Host::PumpUntil([&] { return bDeleted; }));
 }
 
 TEST(ContainerStacking, EveryChildCoversTheClientAreaWithinItsLimits)
@@ -259,7 +259,7 @@ TEST(ContainerInterfaces, InterfaceNamesAndClassNames)
 
 TEST(ContainerScrollBar, VerticalBarAppearsOnlyWhenContentOverflows)
 {
-    ctl_test::HostWindow host;
+    controls_test::Host host;
     CVerticalLayoutUI* root = new CVerticalLayoutUI();
     host.Manager().AttachDialog(root);
     root->SetAttribute(L"vscrollbar", L"true");
@@ -298,7 +298,7 @@ TEST(ContainerScrollBar, VerticalBarAppearsOnlyWhenContentOverflows)
 
 TEST(ContainerScrollBar, StretchableChildrenDoNotKeepTheBarAlive)
 {
-    ctl_test::HostWindow host;
+    controls_test::Host host;
     CVerticalLayoutUI* root = new CVerticalLayoutUI();
     host.Manager().AttachDialog(root);
     root->EnableScrollBar(true, false);
@@ -316,7 +316,7 @@ TEST(ContainerScrollBar, StretchableChildrenDoNotKeepTheBarAlive)
 
 TEST(ContainerScrollBar, KeysAndWheelScrollAVisibleBar)
 {
-    ctl_test::HostWindow host;
+    controls_test::Host host;
     CVerticalLayoutUI* root = new CVerticalLayoutUI();
     host.Manager().AttachDialog(root);
     root->EnableScrollBar(true, false);
@@ -342,12 +342,12 @@ TEST(ContainerScrollBar, KeysAndWheelScrollAVisibleBar)
     wheel.wParam = MAKEWPARAM(SB_LINEUP, 120);
     root->DoEvent(wheel);
     EXPECT_EQ(290, root->GetScrollPos().cy);
-    EXPECT_GE(host.CountNotes(L"scroll"), 1);
+    EXPECT_GE(host.Count(L"scroll"), 1);
 }
 
 TEST(ContainerScrollBar, RemovingTheBarKeepsTheContainerWorking)
 {
-    ctl_test::HostWindow host;
+    controls_test::Host host;
     CVerticalLayoutUI* root = new CVerticalLayoutUI();
     host.Manager().AttachDialog(root);
     root->SetAttribute(L"vscrollbar", L"true");

@@ -2,19 +2,19 @@
 // where the mirror differs (row start alignment, per-child vertical alignment).
 #include <gtest/gtest.h>
 
-#include "control_test_support.h"
+#include "controls_test_host.h"
 
 using namespace Veneer;
-using ctl_test::Child;
-using ctl_test::Rc;
-using ctl_test::RectText;
+using controls_test::Child;
+using controls_test::Rc;
+using controls_test::RectText;
 
 namespace {
 
 void ExpectRect(CControlUI* p, int l, int t, int r, int b)
 {
     RECT want = Rc(l, t, r, b);
-    EXPECT_TRUE(ctl_test::SameRect(p->GetPos(), want)) << "got " << RectText(p->GetPos()) << " want "
+    EXPECT_TRUE(controls_test::SameRect(p->GetPos(), want)) << "got " << RectText(p->GetPos()) << " want "
                                                        << RectText(want);
 }
 
@@ -137,7 +137,7 @@ TEST(HorizontalLayoutCalcPos, ReportsTheRectangleOfAHiddenPaneVisibleChild)
     layout.SetPos(Rc(0, 0, 100, 20), false);
     RECT rc;
     ASSERT_TRUE(layout.CalcPos(b, rc));
-    EXPECT_TRUE(ctl_test::SameRect(rc, Rc(30, 0, 100, 20))) << RectText(rc);
+    EXPECT_TRUE(controls_test::SameRect(rc, Rc(30, 0, 100, 20))) << RectText(rc);
     EXPECT_EQ(0, b->GetWidth());
 }
 

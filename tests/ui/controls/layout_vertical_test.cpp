@@ -2,21 +2,21 @@
 // children, padding, insets, alignment, limits, hidden and float children.
 #include <gtest/gtest.h>
 
-#include "control_test_support.h"
+#include "controls_test_host.h"
 #include "ui/core/UIDPI.h"
 #include "ui/core/UIManager.h"
 
 using namespace Veneer;
-using ctl_test::Child;
-using ctl_test::Rc;
-using ctl_test::RectText;
+using controls_test::Child;
+using controls_test::Rc;
+using controls_test::RectText;
 
 namespace {
 
 void ExpectRect(CControlUI* p, int l, int t, int r, int b)
 {
     RECT want = Rc(l, t, r, b);
-    EXPECT_TRUE(ctl_test::SameRect(p->GetPos(), want)) << "got " << RectText(p->GetPos()) << " want "
+    EXPECT_TRUE(controls_test::SameRect(p->GetPos(), want)) << "got " << RectText(p->GetPos()) << " want "
                                                        << RectText(want);
 }
 
@@ -230,7 +230,7 @@ TEST(VerticalLayoutCalcPos, ReportsTheTargetRectangleWithoutMovingAnything)
     b->SetVisible(false);  // pane-visible children still count for CalcPos
     RECT rc;
     ASSERT_TRUE(layout.CalcPos(b, rc));
-    EXPECT_TRUE(ctl_test::SameRect(rc, Rc(0, 20, 50, 100))) << RectText(rc);
+    EXPECT_TRUE(controls_test::SameRect(rc, Rc(0, 20, 50, 100))) << RectText(rc);
     EXPECT_EQ(80, b->GetHeight());  // untouched
 
     CControlUI stranger;
