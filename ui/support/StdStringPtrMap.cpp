@@ -39,12 +39,12 @@ void CStdStringPtrMap::RemoveAll()
         while (pItem != nullptr)
         {
             TITEM* pNext = pItem->pNext;
-            delete pItem;
+            DeleteItem(pItem);
             pItem = pNext;
         }
         m_aT[i] = nullptr;
     }
-    m_index.clear();
+    m_slots.clear();
     m_nCount = 0;
 }
 
@@ -62,13 +62,107 @@ int CStdStringPtrMap::GetBucketIndex(LPCTSTR key) const
 {
     if (m_nBuckets == 0)
         return -1;
-    return static_cast<int>(HashKey(key) % static_cast<UINT>(m_nBuckets));
+    return BucketOf(HashKey(key));
 }
 
-CStdStringPtrMap::TITEM* CStdStringPtrMap::FindItem(LPCTSTR key, int) const
+CStdStringPtrMap::TITEM* CStdStringPtrMap::NewItem(LPCTSTR key, size_t nLength, UINT uHash, LPVOID pData)
 {
-    auto it = m_index.find(std::wstring_view(key));
-    return it == m_index.end() ? nullptr : it->second;
+    void* pMemory = ::operator new(sizeof(TITEM) + (nLength + 1) * sizeof(TCHAR), std::nothrow);
+    if (pMemory == nullptr)
+        return nullptr;
+    TITEM* pItem = new (pMemory) TITEM{pData, nullptr, nullptr, uHash, nLength};
+    wmemcpy(const_cast<LPTSTR>(pItem->Key()), key, nLength + 1);
+    return pItem;
+}
+
+void CStdStringPtrMap::DeleteItem(TITEM* pItem)
+{
+    pItem->~TITEM();
+    ::operator delete(pItem);
+}
+
+// The bucket hash leaves similar names with similar low bits; mixing every bit into the low ones spreads
+// them over the index.
+size_t CStdStringPtrMap::HomeSlot(UINT uHash) const
+{
+    uHash ^= uHash >> 16;
+    uHash *= 0x85EBCA6Bu;
+    uHash ^= uHash >> 13;
+    uHash *= 0xC2B2AE35u;
+    uHash ^= uHash >> 16;
+    return static_cast<size_t>(uHash) & (m_slots.size() - 1);
+}
+
+CStdStringPtrMap::TITEM* CStdStringPtrMap::FindItem(LPCTSTR key, size_t nLength, UINT uHash) const
+{
+    if (m_slots.empty())
+        return nullptr;
+    const size_t nMask = m_slots.size() - 1;
+    for (size_t i = HomeSlot(uHash);; i = (i + 1) & nMask)
+    {
+        TITEM* pItem = m_slots[i];
+        if (pItem == nullptr)
+            return nullptr;
+        if (pItem->uHash == uHash && pItem->nLength == nLength && wmemcmp(pItem->Key(), key, nLength) == 0)
+            return pItem;
+    }
+}
+
+bool CStdStringPtrMap::ReserveIndex(size_t nCount)
+{
+    if (nCount * 2 <= m_slots.size())
+        return true;
+    size_t nSlots = m_slots.empty() ? 16 : m_slots.size() * 2;
+    while (nCount * 2 > nSlots)
+        nSlots *= 2;
+    std::vector<TITEM*> old;
+    old.swap(m_slots);
+    try
+    {
+        m_slots.assign(nSlots, nullptr);
+    }
+    catch (const std::bad_alloc&)
+    {
+        m_slots.swap(old);
+        return false;
+    }
+    for (TITEM* pItem : old)
+    {
+        if (pItem != nullptr)
+            PlaceInIndex(pItem);
+    }
+    return true;
+}
+
+void CStdStringPtrMap::PlaceInIndex(TITEM* pItem)
+{
+    const size_t nMask = m_slots.size() - 1;
+    size_t i = HomeSlot(pItem->uHash);
+    while (m_slots[i] != nullptr)
+        i = (i + 1) & nMask;
+    m_slots[i] = pItem;
+}
+
+// Linear probing without tombstones: entries after the freed slot that could not sit in their home slot
+// move back, so every probe still ends at the first free slot.
+void CStdStringPtrMap::RemoveFromIndex(TITEM* pItem)
+{
+    const size_t nMask = m_slots.size() - 1;
+    size_t iFree = HomeSlot(pItem->uHash);
+    while (m_slots[iFree] != pItem)
+        iFree = (iFree + 1) & nMask;
+    m_slots[iFree] = nullptr;
+    for (size_t i = (iFree + 1) & nMask; m_slots[i] != nullptr; i = (i + 1) & nMask)
+    {
+        const size_t iHome = HomeSlot(m_slots[i]->uHash);
+        // The entry may move to the free slot unless its home lies cyclically in (iFree, i].
+        const bool bHomeBetween = iFree < i ? (iHome > iFree && iHome <= i) : (iHome > iFree || iHome <= i);
+        if (bHomeBetween)
+            continue;
+        m_slots[iFree] = m_slots[i];
+        m_slots[i] = nullptr;
+        iFree = i;
+    }
 }
 
 void CStdStringPtrMap::Unlink(TITEM* pItem, int iBucket) const
@@ -95,12 +189,13 @@ LPVOID CStdStringPtrMap::Find(LPCTSTR key, bool bOptimize) const
 {
     if (key == nullptr || m_nCount == 0)
         return nullptr;
-    int iBucket = GetBucketIndex(key);
-    TITEM* pItem = FindItem(key, iBucket);
+    const UINT uHash = HashKey(key);
+    TITEM* pItem = FindItem(key, wcslen(key), uHash);
     if (pItem == nullptr)
         return nullptr;
     if (bOptimize && pItem->pPrev != nullptr)
     {
+        const int iBucket = BucketOf(uHash);
         Unlink(pItem, iBucket);
         LinkFront(pItem, iBucket);
     }
@@ -111,22 +206,20 @@ bool CStdStringPtrMap::Insert(LPCTSTR key, LPVOID pData)
 {
     if (key == nullptr || m_nBuckets == 0)
         return false;
-    int iBucket = GetBucketIndex(key);
-    if (FindItem(key, iBucket) != nullptr)
+    const size_t nLength = wcslen(key);
+    const UINT uHash = HashKey(key);
+    return FindItem(key, nLength, uHash) == nullptr && InsertNew(key, nLength, uHash, pData);
+}
+
+bool CStdStringPtrMap::InsertNew(LPCTSTR key, size_t nLength, UINT uHash, LPVOID pData)
+{
+    if (!ReserveIndex(static_cast<size_t>(m_nCount) + 1))
         return false;
-    TITEM* pItem = new (std::nothrow) TITEM{CUIString(key), pData, nullptr, nullptr};
+    TITEM* pItem = NewItem(key, nLength, uHash, pData);
     if (pItem == nullptr)
         return false;
-    try
-    {
-        m_index.emplace(std::wstring_view(pItem->Key.GetData(), static_cast<size_t>(pItem->Key.GetLength())), pItem);
-    }
-    catch (const std::bad_alloc&)
-    {
-        delete pItem;
-        return false;
-    }
-    LinkFront(pItem, iBucket);
+    PlaceInIndex(pItem);
+    LinkFront(pItem, BucketOf(uHash));
     ++m_nCount;
     return true;
 }
@@ -135,10 +228,12 @@ LPVOID CStdStringPtrMap::Set(LPCTSTR key, LPVOID pData)
 {
     if (key == nullptr || m_nBuckets == 0)
         return nullptr;
-    TITEM* pItem = FindItem(key, GetBucketIndex(key));
+    const size_t nLength = wcslen(key);
+    const UINT uHash = HashKey(key);
+    TITEM* pItem = FindItem(key, nLength, uHash);
     if (pItem == nullptr)
     {
-        Insert(key, pData);
+        InsertNew(key, nLength, uHash, pData);
         return nullptr;
     }
     LPVOID pOld = pItem->Data;
@@ -150,13 +245,13 @@ bool CStdStringPtrMap::Remove(LPCTSTR key)
 {
     if (key == nullptr || m_nCount == 0)
         return false;
-    int iBucket = GetBucketIndex(key);
-    TITEM* pItem = FindItem(key, iBucket);
+    const UINT uHash = HashKey(key);
+    TITEM* pItem = FindItem(key, wcslen(key), uHash);
     if (pItem == nullptr)
         return false;
-    Unlink(pItem, iBucket);
-    m_index.erase(std::wstring_view(pItem->Key.GetData(), static_cast<size_t>(pItem->Key.GetLength())));
-    delete pItem;
+    Unlink(pItem, BucketOf(uHash));
+    RemoveFromIndex(pItem);
+    DeleteItem(pItem);
     --m_nCount;
     return true;
 }
@@ -171,7 +266,7 @@ LPCTSTR CStdStringPtrMap::GetAt(int iIndex) const
         for (TITEM* pItem = m_aT[i]; pItem != nullptr; pItem = pItem->pNext)
         {
             if (iPos++ == iIndex)
-                return pItem->Key.GetData();
+                return pItem->Key();
         }
     }
     return nullptr;

@@ -3,8 +3,7 @@
 #include <windows.h>
 #include "ui/support/UIString.h"
 
-#include <string_view>
-#include <unordered_map>
+#include <vector>
 
 namespace Veneer {
 
@@ -17,8 +16,9 @@ namespace Veneer {
 //
 // The buckets keep their order for enumeration and move-to-front, but a few
 // dozen buckets hold chains of thousands of names in a large window: finding
-// a key goes through a private index beside them, so a look-up costs the same
-// at 100,000 names as at 100.
+// a key goes through a private open-addressing index beside them, so a
+// look-up or an insertion costs the same at 100,000 names as at 100. Each
+// entry is one allocation holding its key, so a window's names stay compact.
 class CStdStringPtrMap
 {
 public:
@@ -52,20 +52,32 @@ public:
     int GetBucketIndex(LPCTSTR key) const;
 
 private:
+    // One allocation: the record, then its key's characters and terminator.
     struct TITEM
     {
-        CUIString Key;
         LPVOID Data;
         TITEM* pPrev;
         TITEM* pNext;
+        UINT uHash;
+        size_t nLength;
+        LPCTSTR Key() const { return reinterpret_cast<LPCTSTR>(this + 1); }
     };
 
-    TITEM* FindItem(LPCTSTR key, int iBucket) const;
+    static TITEM* NewItem(LPCTSTR key, size_t nLength, UINT uHash, LPVOID pData);
+    static void DeleteItem(TITEM* pItem);
+    int BucketOf(UINT uHash) const { return static_cast<int>(uHash % static_cast<UINT>(m_nBuckets)); }
+    TITEM* FindItem(LPCTSTR key, size_t nLength, UINT uHash) const;
+    bool InsertNew(LPCTSTR key, size_t nLength, UINT uHash, LPVOID pData);
     void Unlink(TITEM* pItem, int iBucket) const;
     void LinkFront(TITEM* pItem, int iBucket) const;
 
-    // Each entry's key, viewing the entry's own key storage (entries never move).
-    std::unordered_map<std::wstring_view, TITEM*> m_index;
+    // The index: a power-of-two table of entries, probed linearly from a slot picked by the hash, at most
+    // half full. Null marks a free slot.
+    size_t HomeSlot(UINT uHash) const;
+    bool ReserveIndex(size_t nCount);
+    void PlaceInIndex(TITEM* pItem);
+    void RemoveFromIndex(TITEM* pItem);
+    std::vector<TITEM*> m_slots;
     TITEM** m_aT;
     int m_nBuckets;
     int m_nCount;
