@@ -55,6 +55,8 @@ CMainFrame::CMainFrame() : m_engine(this)
 {
     g_pMainFrame = this;
     m_engine.SetInstallState(Start);
+    // The lookup's proxy is found on a worker while libcurl starts: the lookup itself stays below, in order.
+    m_engine.PrepareLookup();
     curl_global_init(CURL_GLOBAL_ALL);
     CSettingsStore::WritePlatformSetting();
     // Synchronous by design: the window appears once the addresses are known (the lookup's time-outs bound the wait).
