@@ -5,6 +5,7 @@
 #include "installer/net/JsonReply.h"
 #include "installer/net/RetryPolicy.h"
 #include "installer/net/ServiceHosts.h"
+#include "installer/net/SystemProxy.h"
 #include "installer/net/TextConvert.h"
 
 #include <json/json.h>
@@ -148,6 +149,11 @@ bool CDownloadUrlLookup::ParseReply(const std::string& body, DownloadAddresses& 
         out.sha256.clear();
         return false;
     }
+}
+
+void CDownloadUrlLookup::PrepareLookup(const std::string& softType)
+{
+    CSystemProxy::Prefetch(LookupUrl(softType));
 }
 
 DownloadAddresses CDownloadUrlLookup::LookupDownloadUrl(const std::string& softType)

@@ -27,4 +27,7 @@ public:
 
     // Fetches and reads the reply (short time-outs); every failure gives the built-in addresses.
     static DownloadAddresses LookupDownloadUrl(const std::string& softType);
+    // Starts what the lookup needs before its transfer and does not depend on the caller's other start-up
+    // work (the proxy for the lookup address), so that it runs alongside that work.
+    static void PrepareLookup(const std::string& softType);
 };

@@ -206,6 +206,11 @@ const char* CInstallEngine::GetSoftType()
     return kSoftType;
 }
 
+void CInstallEngine::PrepareLookup()
+{
+    CDownloadUrlLookup::PrepareLookup(kSoftType);
+}
+
 void CInstallEngine::LookupDownloadUrl()
 {
     DownloadAddresses addresses = CDownloadUrlLookup::LookupDownloadUrl(kSoftType);

@@ -34,6 +34,8 @@ public:
 
     // Fills the online and offline addresses (synchronous; a few seconds at most with a dead network).
     void LookupDownloadUrl();
+    // Lets the lookup's preparation (its proxy) run while the caller goes on with its start-up.
+    void PrepareLookup();
     std::wstring GetOnlineUrl() const;
     std::wstring GetOfflineUrl() const;
 

@@ -9,6 +9,11 @@
 
 #include <atomic>
 #include <cwctype>
+#include <future>
+#include <memory>
+#include <mutex>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -16,6 +21,20 @@ namespace {
 // Automatic detection that found no script is not tried again by this process: each try may wait on the
 // network, and the answer will not change while the installer runs.
 std::atomic<bool> g_detectionFailed{false};
+
+// The one prefetched answer, for the scheme and host it was asked for; taken by the first ProxyFor of them.
+struct PrefetchedProxy
+{
+    std::mutex lock;
+    std::wstring key;
+    std::shared_future<std::string> answer;
+};
+
+PrefetchedProxy& Prefetched()
+{
+    static PrefetchedProxy prefetched;
+    return prefetched;
+}
 
 // WinHTTP's configuration strings are the caller's to free.
 class CGlobalText
@@ -173,7 +192,59 @@ std::wstring CSystemProxy::PickProxy(const std::wstring& proxyList, const std::w
     return fallback;
 }
 
+namespace {
+
+std::wstring PrefetchKey(const std::string& url)
+{
+    const UrlParts parts = PartsOf(Utf8ToWideString(url));
+    return parts.scheme + L"://" + parts.host;
+}
+
+} // namespace
+
+void CSystemProxy::Prefetch(const std::string& url)
+{
+    auto promise = std::make_shared<std::promise<std::string>>();
+    PrefetchedProxy& prefetched = Prefetched();
+    std::lock_guard<std::mutex> guard(prefetched.lock);
+    try {
+        std::thread([promise, url] {
+            try {
+                promise->set_value(Discover(url));
+            } catch (...) {
+                promise->set_exception(std::current_exception());
+            }
+        }).detach();
+    } catch (const std::system_error&) {
+        return;
+    }
+    prefetched.key = PrefetchKey(url);
+    prefetched.answer = promise->get_future().share();
+}
+
 std::string CSystemProxy::ProxyFor(const std::string& url)
+{
+    std::shared_future<std::string> answer;
+    {
+        PrefetchedProxy& prefetched = Prefetched();
+        std::lock_guard<std::mutex> guard(prefetched.lock);
+        if (prefetched.answer.valid() && prefetched.key == PrefetchKey(url)) {
+            answer = prefetched.answer;
+            prefetched.answer = std::shared_future<std::string>();
+            prefetched.key.clear();
+        }
+    }
+    if (answer.valid()) {
+        try {
+            return answer.get();
+        } catch (...) {
+            // The worker could not tell: ask again here.
+        }
+    }
+    return Discover(url);
+}
+
+std::string CSystemProxy::Discover(const std::string& url)
 {
     const std::wstring wideUrl = Utf8ToWideString(url);
     const UrlParts parts = PartsOf(wideUrl);

@@ -23,7 +23,6 @@ namespace {
 const UINT kMsgProgress = WM_APP + 0x40;
 const UINT kMsgSwitchPage = WM_APP + 0x41;
 const UINT kMsgFailureReason = WM_APP + 0x42;
-const UINT kMsgFocusDefault = WM_APP + 0x43;
 
 // The failure page's reason line: string-table text 1 + kind; the log line: text 7 followed by the path.
 const int kFailureTextBase = 1;
@@ -56,6 +55,8 @@ CMainFrame::CMainFrame() : m_engine(this)
 {
     g_pMainFrame = this;
     m_engine.SetInstallState(Start);
+    // The lookup's proxy is found on a worker while libcurl starts: the lookup itself stays below, in order.
+    m_engine.PrepareLookup();
     curl_global_init(CURL_GLOBAL_ALL);
     CSettingsStore::WritePlatformSetting();
     // Synchronous by design: the window appears once the addresses are known (the lookup's time-outs bound the wait).
@@ -111,9 +112,6 @@ LRESULT CMainFrame::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam)
         return 0;
     case kMsgFailureReason:
         ShowReasonLine(static_cast<int>(wParam));
-        return 0;
-    case kMsgFocusDefault:
-        FocusDefaultButton();
         return 0;
     default:
         // Through the frame: it answers a second start's activation and routes menus and right clicks.
@@ -245,10 +243,8 @@ void CMainFrame::ShowPage(int hidePage, int showPage)
 void CMainFrame::FocusDefaultButton()
 {
     // As in a standard dialog the default button starts with the focus, so that Enter installs and the
-    // first Tab moves on from there. The framework's own first focus (the first control in tab order) is
-    // given in the paints after the first layout: those run first.
-    for (int i = 0; i < 3; ++i)
-        ::UpdateWindow(m_hWnd);
+    // first Tab moves on from there. It runs inside the first paint, after the framework's own first focus
+    // (the first control in tab order): that paint then draws the focus where it ends.
     if (CControlUI* install = m_pm.FindControl(L"btn_Install"))
         install->SetFocus();
 }
@@ -344,7 +340,7 @@ void CMainFrame::RunProduct()
 void CMainFrame::Notify(TNotifyUI& msg)
 {
     if (msg.sType == L"windowinit")
-        ::PostMessageW(m_hWnd, kMsgFocusDefault, 0, 0);
+        FocusDefaultButton();
     if (msg.sType != L"click")
     {
         WindowImplBase::Notify(msg);

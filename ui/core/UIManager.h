@@ -355,6 +355,8 @@ private:
     void OnPaint();
     void OnPrintClient(WPARAM wParam, LPARAM lParam);
     bool RunLayout(const RECT& rcClient);
+    void TakePendingFocus(RECT& rcPaint);
+    void IncludeNewInvalidation(RECT& rcPaint);
     void PaintLayeredNativeWindows(const RECT& rcPaint);
     void FixLayeredAlpha(const RECT& rcPaint);
     void ApplyLayeredMask(const RECT& rcPaint, const RECT& rcClient);

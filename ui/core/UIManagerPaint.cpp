@@ -568,6 +568,20 @@ bool CPaintManagerUI::RunLayout(const RECT& rcClient)
     return true;
 }
 
+void CPaintManagerUI::TakePendingFocus(RECT& rcPaint)
+{
+    SetNextTabControl(true);
+    IncludeNewInvalidation(rcPaint);
+}
+
+void CPaintManagerUI::IncludeNewInvalidation(RECT& rcPaint)
+{
+    // Controls invalidated after the update rectangle was read (a focus change, a handler of "windowinit")
+    // are painted by this paint too: BeginPaint validates them with the rest.
+    RECT rcMore = {0, 0, 0, 0};
+    if (::GetUpdateRect(m_hWndPaint, &rcMore, FALSE)) ::UnionRect(&rcPaint, &rcPaint, &rcMore);
+}
+
 void CPaintManagerUI::OnPaint()
 {
     if (m_pRoot == nullptr) {
@@ -599,9 +613,13 @@ void CPaintManagerUI::OnPaint()
         bUpdateConsumed = true;
         if (!::IsRectEmpty(&rcClient) && !::IsIconic(m_hWndPaint)) {
             RunLayout(rcClient);
+            // The focus move that waited for this layout is made now, inside this paint, rather than by a
+            // second paint of the whole window; "windowinit" below then sees the focus in place.
+            if (m_bFocusNeeded && !m_bUpdateNeeded) TakePendingFocus(rcPaint);
             if (m_bFirstLayout) {
                 m_bFirstLayout = false;
                 SendNotify(m_pRoot, L"windowinit", 0, 0, false);
+                IncludeNewInvalidation(rcPaint);
                 if (m_bLayered && m_bLayeredChanged) {
                     Invalidate();
                     SetPainting(false);

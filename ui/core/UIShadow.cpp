@@ -139,6 +139,7 @@ void CShadowUI::Create(CPaintManagerUI* pPaintManager)
     // A popup, so the system adds no frame of its own; it keeps the owner's caption bits.
     const LONG_PTR ownerStyle = ::GetWindowLongPtr(hParent, GWL_STYLE);
     const DWORD style = WS_POPUP | static_cast<DWORD>(ownerStyle & WS_CAPTION);
+    m_bRendered = false;
     m_hWnd = ::CreateWindowEx(WS_EX_LAYERED | WS_EX_TRANSPARENT, kShadowClassName, nullptr, style, CW_USEDEFAULT, 0, 0,
                               0, hParent, nullptr, g_hClassInstance, nullptr);
     if (m_hWnd == nullptr) {
@@ -188,6 +189,7 @@ void CShadowUI::OnOwnerMessage(HWND hwnd, UINT uMsg, WPARAM wParam, LPARAM lPara
         ::DestroyWindow(m_hWnd);
         m_hWnd = nullptr;
         m_Status = 0;
+        m_bRendered = false;
         break;
     case WM_MOVE:
         if (m_Status & SS_VISABLE) MoveToOwner(hwnd);
@@ -241,6 +243,34 @@ void CShadowUI::OnOwnerMessage(HWND hwnd, UINT uMsg, WPARAM wParam, LPARAM lPara
     }
 }
 
+bool CShadowUI::TRenderedKey::operator==(const TRenderedKey& other) const
+{
+    return width == other.width && height == other.height && color == other.color && darkness == other.darkness &&
+           sharpness == other.sharpness && size == other.size && xOffset == other.xOffset &&
+           yOffset == other.yOffset && shape == other.shape;
+}
+
+CShadowUI::TRenderedKey CShadowUI::ComputedKey(HWND hParent, int width, int height) const
+{
+    TRenderedKey key;
+    key.width = width;
+    key.height = height;
+    key.color = m_Color;
+    key.darkness = m_nDarkness;
+    key.sharpness = m_nSharpness;
+    key.size = m_nSize;
+    key.xOffset = m_nxOffset;
+    key.yOffset = m_nyOffset;
+    if (width <= 0 || height <= 0) return key;
+    const std::vector<Span> owner = OwnerSpans(hParent, width, height);
+    key.shape.reserve(owner.size() * 2);
+    for (const Span& span : owner) {
+        key.shape.push_back(span.left);
+        key.shape.push_back(span.right);
+    }
+    return key;
+}
+
 POINT CShadowUI::ShadowOrigin(const RECT& rcOwner) const
 {
     if (m_bIsImageMode) return POINT{rcOwner.left - m_nSize, rcOwner.top - m_nSize};
@@ -264,6 +294,20 @@ void CShadowUI::Update(HWND hParent)
     const int width = rcParent.right - rcParent.left + 2 * m_nSize;
     const int height = rcParent.bottom - rcParent.top + 2 * m_nSize;
     if (width <= 0 || height <= 0) return;
+    // Showing, the first layout and a paint each ask again for the same picture: it is made once.
+    TRenderedKey key;
+    if (!m_bIsImageMode) {
+        key = ComputedKey(hParent, rcParent.right - rcParent.left, rcParent.bottom - rcParent.top);
+        if (m_bRendered && key == m_rendered) {
+            const POINT pt = ShadowOrigin(rcParent);
+            RECT rcShadow = {0, 0, 0, 0};
+            ::GetWindowRect(m_hWnd, &rcShadow);
+            if (rcShadow.left != pt.x || rcShadow.top != pt.y)
+                ::SetWindowPos(m_hWnd, nullptr, pt.x, pt.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+            return;
+        }
+    }
+    m_bRendered = false;
 
     BYTE* pBits = nullptr;
     HBITMAP hBitmap = CRenderEngine::CreateARGB32Bitmap(nullptr, width, height, &pBits);
@@ -296,7 +340,12 @@ void CShadowUI::Update(HWND hParent)
         SIZE size = {width, height};
         BLENDFUNCTION blend = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
         ::GdiFlush();
-        ::UpdateLayeredWindow(m_hWnd, nullptr, &ptDst, &size, memDC.Get(), &ptSrc, 0, &blend, ULW_ALPHA);
+        const bool shown =
+            ::UpdateLayeredWindow(m_hWnd, nullptr, &ptDst, &size, memDC.Get(), &ptSrc, 0, &blend, ULW_ALPHA) != FALSE;
+        if (shown && !m_bIsImageMode) {
+            m_rendered = std::move(key);
+            m_bRendered = true;
+        }
     }
     ::SelectObject(memDC.Get(), hOld);
 }

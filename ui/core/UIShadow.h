@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <map>
+#include <vector>
 
 #include "ui/support/UIString.h"
 
@@ -78,6 +79,17 @@ protected:
     POINT ShadowOrigin(const RECT& rcOwner) const;
     void MoveToOwner(HWND hParent);
     void ApplyIfShown();
+    // What a computed shadow is made from: when nothing of it changed, the picture the shadow window
+    // holds is still right and only its place may need to follow the owner.
+    struct TRenderedKey {
+        int width = 0;
+        int height = 0;
+        DWORD color = 0;
+        int darkness = 0, sharpness = 0, size = 0, xOffset = 0, yOffset = 0;
+        std::vector<int> shape; // left, right of each owner row
+        bool operator==(const TRenderedKey& other) const;
+    };
+    TRenderedKey ComputedKey(HWND hParent, int width, int height) const;
 
     static bool s_bHasInit;
 
@@ -99,6 +111,8 @@ protected:
     CUIString m_sShadowImage;
     RECT m_rcShadowCorner;
     HWND m_hOwner;
+    TRenderedKey m_rendered;
+    bool m_bRendered = false;
 };
 
 } // namespace Veneer

@@ -128,6 +128,46 @@ TEST_F(PaintTest, FirstLayoutSendsWindowInitOnceBeforePaintingAndQueuesWindowSiz
     wnd->m_pm.RemoveNotifier(&log);
 }
 
+// The first tab stop takes the focus inside the first paint, before "windowinit", and a handler of
+// "windowinit" that moves the focus on is drawn by that same paint: no second paint of the window follows.
+TEST_F(PaintTest, TheFirstPaintGivesTheFirstFocusBeforeWindowInitAndDrawsItOnce)
+{
+    auto* first = new RecordingControl(L"first", nullptr, UIFLAG_TABSTOP);
+    auto* second = new RecordingControl(L"second", nullptr, UIFLAG_TABSTOP);
+    int index = 0;
+    for (RecordingControl* p : {first, second}) {
+        p->SetFixedWidth(50);
+        p->m_pPaintOrder = &order;
+        root->AddAt(p, index++);
+    }
+    struct MoveFocusOnInit : OrderLog {
+        using OrderLog::OrderLog;
+        void Notify(TNotifyUI& msg) override
+        {
+            OrderLog::Notify(msg);
+            m_pOrder->push_back(L"focus:" + std::wstring(m_pManager->GetFocus() ? m_pManager->GetFocus()->GetName().GetData() : L""));
+            if (msg.sType == L"windowinit") m_pTarget->SetFocus();
+        }
+        CPaintManagerUI* m_pManager = nullptr;
+        CControlUI* m_pTarget = nullptr;
+    } log(&order);
+    log.m_pManager = &wnd->m_pm;
+    log.m_pTarget = second;
+    wnd->m_pm.AddNotifier(&log);
+    wnd->AttachAndShow(root);
+    ManagedWindow::PumpUntil([&] { return IndexOf(order, L"note:windowsize") >= 0; });
+
+    const int iInit = IndexOf(order, L"note:windowinit");
+    ASSERT_GE(iInit, 0);
+    EXPECT_EQ(L"focus:first", order[static_cast<size_t>(iInit) + 1]) << "the first focus is in place at windowinit";
+    EXPECT_EQ(second, wnd->m_pm.GetFocus());
+    EXPECT_LT(iInit, IndexOf(order, L"paint:second"));
+    for (RecordingControl* p : {a, first, second}) EXPECT_EQ(1, p->m_nPaints) << p->GetName().GetData();
+    RECT rcPending = {0, 0, 0, 0};
+    EXPECT_FALSE(::GetUpdateRect(wnd->m_hWnd, &rcPending, FALSE)) << "nothing is left for a second paint";
+    wnd->m_pm.RemoveNotifier(&log);
+}
+
 TEST_F(PaintTest, APaintWhileUpdatesAreLockedPaintsWithoutLayout)
 {
     wnd->AttachAndShow(root);
