@@ -22,11 +22,12 @@ namespace {
 // network, and the answer will not change while the installer runs.
 std::atomic<bool> g_detectionFailed{false};
 
-// The one prefetched answer, for the scheme and host it was asked for; taken by the first ProxyFor of them.
+// The one prefetched answer, for the address it was asked for; taken by the first ProxyFor of that address
+// (a configuration script may answer differently per path, so nothing less than the address matches).
 struct PrefetchedProxy
 {
     std::mutex lock;
-    std::wstring key;
+    std::string url;
     std::shared_future<std::string> answer;
 };
 
@@ -192,16 +193,6 @@ std::wstring CSystemProxy::PickProxy(const std::wstring& proxyList, const std::w
     return fallback;
 }
 
-namespace {
-
-std::wstring PrefetchKey(const std::string& url)
-{
-    const UrlParts parts = PartsOf(Utf8ToWideString(url));
-    return parts.scheme + L"://" + parts.host;
-}
-
-} // namespace
-
 void CSystemProxy::Prefetch(const std::string& url)
 {
     auto promise = std::make_shared<std::promise<std::string>>();
@@ -218,7 +209,7 @@ void CSystemProxy::Prefetch(const std::string& url)
     } catch (const std::system_error&) {
         return;
     }
-    prefetched.key = PrefetchKey(url);
+    prefetched.url = url;
     prefetched.answer = promise->get_future().share();
 }
 
@@ -228,10 +219,10 @@ std::string CSystemProxy::ProxyFor(const std::string& url)
     {
         PrefetchedProxy& prefetched = Prefetched();
         std::lock_guard<std::mutex> guard(prefetched.lock);
-        if (prefetched.answer.valid() && prefetched.key == PrefetchKey(url)) {
+        if (prefetched.answer.valid() && prefetched.url == url) {
             answer = prefetched.answer;
             prefetched.answer = std::shared_future<std::string>();
-            prefetched.key.clear();
+            prefetched.url.clear();
         }
     }
     if (answer.valid()) {

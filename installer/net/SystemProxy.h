@@ -8,11 +8,11 @@ class CSystemProxy
 {
 public:
     // "" for a direct connection, else the proxy as "http://host:port". Takes the answer of a prefetch
-    // for the same scheme and host when there is one (waiting for it to end), else asks the system now.
+    // for the same address when there is one (waiting for it to end), else asks the system now.
     static std::string ProxyFor(const std::string& url);
     // Starts finding the proxy for an address on a worker thread, so that automatic detection (which may
-    // wait on the network) runs while the caller does other work; the next ProxyFor of the same scheme and
-    // host takes the answer. Without a thread nothing is prepared and ProxyFor asks itself.
+    // wait on the network) runs while the caller does other work; the next ProxyFor of the same address takes
+    // the answer. Without a thread nothing is prepared and ProxyFor asks itself.
     static void Prefetch(const std::string& url);
 
     // A bypass list entry ("*.example.com", "10.*", "<local>") matches this host.
