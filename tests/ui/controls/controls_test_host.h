@@ -14,6 +14,7 @@
 #include "ui/controls/UIHorizontalLayout.h"
 #include "ui/controls/UIVerticalLayout.h"
 #include "ui/core/UIManager.h"
+#include "tests/support/MessagePump.h"
 
 namespace controls_test {
 
@@ -135,17 +136,10 @@ public:
         }
     }
 
-    // Runs the message loop until the condition holds or the time is up; the condition's last answer.
     template <typename Pred>
     static bool PumpUntil(Pred pred, DWORD dwTimeoutMs = 3000)
     {
-        const DWORD dwStart = ::GetTickCount();
-        while (!pred()) {
-            if (::GetTickCount() - dwStart > dwTimeoutMs) return pred();
-            Pump();
-            ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-        }
-        return true;
+        return test_support::PumpUntil(pred, &Host::Pump, dwTimeoutMs);
     }
 
     // Runs the message loop for about the given time (timers fire meanwhile).

@@ -13,6 +13,7 @@
 #include "ui/controls/UIHorizontalLayout.h"
 #include "ui/controls/UIVerticalLayout.h"
 #include "ui/core/UIManager.h"
+#include "tests/support/MessagePump.h"
 
 namespace pm_test {
 
@@ -167,13 +168,7 @@ public:
     template <typename Pred>
     static bool PumpUntil(Pred pred, DWORD dwTimeoutMs = 3000)
     {
-        const DWORD dwStart = ::GetTickCount();
-        while (!pred()) {
-            if (::GetTickCount() - dwStart > dwTimeoutMs) return pred();
-            Pump();
-            ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-        }
-        return true;
+        return test_support::PumpUntil(pred, &Pump, dwTimeoutMs);
     }
 
     // Offers a keyboard message to the framework's pre-translation, as the loop would.

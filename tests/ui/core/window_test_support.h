@@ -7,6 +7,7 @@
 #include "ui/controls/UIControl.h"
 #include "ui/core/UIFrameWnd.h"
 #include "ui/core/UIManager.h"
+#include "tests/support/MessagePump.h"
 
 namespace window_test {
 
@@ -30,13 +31,7 @@ inline void PumpPending()
 template <typename Pred>
 bool PumpUntil(Pred pred, DWORD dwTimeoutMs = 3000)
 {
-    const DWORD dwStart = ::GetTickCount();
-    while (!pred()) {
-        if (::GetTickCount() - dwStart > dwTimeoutMs) return pred();
-        PumpPending();
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    }
-    return true;
+    return test_support::PumpUntil(pred, &PumpPending, dwTimeoutMs);
 }
 
 // A frame built from literal markup.
