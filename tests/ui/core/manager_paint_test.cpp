@@ -145,7 +145,8 @@ TEST_F(PaintTest, TheFirstPaintGivesTheFirstFocusBeforeWindowInitAndDrawsItOnce)
         void Notify(TNotifyUI& msg) override
         {
             OrderLog::Notify(msg);
-            m_pOrder->push_back(L"focus:" + std::wstring(m_pManager->GetFocus() ? m_pManager->GetFocus()->GetName().GetData() : L""));
+            CControlUI* pFocus = m_pManager->GetFocus();
+            m_pOrder->push_back(L"focus:" + std::wstring(pFocus ? pFocus->GetName().GetData() : L""));
             if (msg.sType == L"windowinit") m_pTarget->SetFocus();
         }
         CPaintManagerUI* m_pManager = nullptr;
