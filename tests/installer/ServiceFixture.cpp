@@ -3,6 +3,7 @@
 #include "installer/net/HttpTransfer.h"
 #include "installer/net/ServiceHosts.h"
 #include "installer/net/TextConvert.h"
+#include "installer/net/WinHandle.h"
 
 #include <json/json.h>
 
@@ -165,13 +166,14 @@ bool PlantHardLink(const std::wstring& link, const std::wstring& victim)
 {
     DeleteFileW(link.c_str());
     DeleteFileW(victim.c_str());
-    HANDLE file = CreateFileW(victim.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
     DWORD done = 0;
-    const bool written = WriteFile(file, "victim", 6, &done, nullptr) && done == 6;
-    CloseHandle(file);
-    return written && CreateHardLinkW(link.c_str(), victim.c_str(), nullptr);
+    {
+        CWinHandle file(
+            CreateFileW(victim.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file.IsValid() || !WriteFile(file.Get(), "victim", 6, &done, nullptr) || done != 6)
+            return false;
+    }
+    return CreateHardLinkW(link.c_str(), victim.c_str(), nullptr) != FALSE;
 }
 
 std::wstring TempPath(const wchar_t* name)

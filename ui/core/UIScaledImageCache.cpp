@@ -7,11 +7,6 @@ namespace Veneer {
 
 namespace {
 
-bool SameRect(const RECT& a, const RECT& b)
-{
-    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
-}
-
 // Stretching leaves no alpha worth the name; an opaque picture is opaque everywhere, so a faded draw
 // of it blends like its source does.
 void MakeOpaque(BYTE* pBits, SIZE size)
@@ -60,7 +55,7 @@ CScaledImageCache::Entry* CScaledImageCache::Find(SIZE size, const RECT& rcPart,
 {
     for (Entry& e : m_entries) {
         if (e.size.cx == size.cx && e.size.cy == size.cy && e.alpha == bAlpha && e.xtiled == xtiled &&
-            e.ytiled == ytiled && SameRect(e.part, rcPart) && SameRect(e.corners, rcCorners)) {
+            e.ytiled == ytiled && ::EqualRect(&e.part, &rcPart) && ::EqualRect(&e.corners, &rcCorners)) {
             return &e;
         }
     }

@@ -299,11 +299,7 @@ void CShadowUI::Update(HWND hParent)
     if (!m_bIsImageMode) {
         key = ComputedKey(hParent, rcParent.right - rcParent.left, rcParent.bottom - rcParent.top);
         if (m_bRendered && key == m_rendered) {
-            const POINT pt = ShadowOrigin(rcParent);
-            RECT rcShadow = {0, 0, 0, 0};
-            ::GetWindowRect(m_hWnd, &rcShadow);
-            if (rcShadow.left != pt.x || rcShadow.top != pt.y)
-                ::SetWindowPos(m_hWnd, nullptr, pt.x, pt.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+            MoveToOwner(hParent);
             return;
         }
     }
