@@ -91,7 +91,10 @@ int CSilentInstall::Run(HINSTANCE instance, const wchar_t* singleInstanceName)
     CSettingsStore::WritePlatformSetting();
     m_engine.LookupDownloadUrl();
     m_engine.SetInstallState(Start);
-    m_engine.StartUsageReport();
+    // In the window the start report leaves long before a click can start the install; here the two would race,
+    // and a quick failure could reach the service first or be read into the start report itself. Sending it
+    // first keeps the service's record as a click would leave it, at the cost of one bounded report.
+    m_engine.ReportUsage();
     if (m_nCancelled != 0 || !m_engine.StartInstall())
         return Finish(ExitCancelled);
     if (!WaitForRun()) {
