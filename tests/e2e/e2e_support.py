@@ -48,10 +48,18 @@ class InstallerTest(unittest.TestCase):
     def launch(self, lang=None, **env):
         app = driver.Installer(machine, EXE, lang or self.lang)
         app.env.update(env)
+        reports = self.start_reports_ended()
         self.apps.append(app.start())
         self.assertTrue(app.wait_main(120), "the main window did not appear")
         time.sleep(1)  # first paint
+        # A user reads the page before clicking; by then the start report has ended (it keeps within a few
+        # seconds even against a silent service). On a loaded machine one second is not always that long.
+        app.wait_for(lambda: self.start_reports_ended() > reports, 10)
         return app
+
+    @staticmethod
+    def start_reports_ended():
+        return machine.read_log().count("usage report INSTALL_START sent")
 
     def unmanaged_windows(self):
         """Without a window manager, Wine waits up to 2 s for one to acknowledge each hidden managed window;
