@@ -24,11 +24,7 @@ HINSTANCE g_hClassInstance = nullptr;
 
 const int kMaxOffset = 35;
 
-// A row of the shape: [left, right) in bitmap pixels; empty rows have left >= right.
-struct Span {
-    int left;
-    int right;
-};
+using Span = CShadowUI::TSpan;
 
 // The owner's rows: first and last pixel inside its window region (or its whole rectangle).
 std::vector<Span> OwnerSpans(HWND hOwner, int width, int height)
@@ -261,13 +257,7 @@ CShadowUI::TRenderedKey CShadowUI::ComputedKey(HWND hParent, int width, int heig
     key.size = m_nSize;
     key.xOffset = m_nxOffset;
     key.yOffset = m_nyOffset;
-    if (width <= 0 || height <= 0) return key;
-    const std::vector<Span> owner = OwnerSpans(hParent, width, height);
-    key.shape.reserve(owner.size() * 2);
-    for (const Span& span : owner) {
-        key.shape.push_back(span.left);
-        key.shape.push_back(span.right);
-    }
+    if (width > 0 && height > 0) key.shape = OwnerSpans(hParent, width, height);
     return key;
 }
 
@@ -327,7 +317,8 @@ void CShadowUI::Update(HWND hParent)
     } else {
         ::GdiFlush();
         memset(pBits, 0, static_cast<size_t>(width) * static_cast<size_t>(height) * 4);
-        MakeShadow(reinterpret_cast<UINT32*>(pBits), hParent, &rcParent);
+        DrawShadow(reinterpret_cast<UINT32*>(pBits), key.shape, rcParent.right - rcParent.left,
+                   rcParent.bottom - rcParent.top);
     }
 
     if (bReady) {
@@ -349,17 +340,22 @@ void CShadowUI::Update(HWND hParent)
 void CShadowUI::MakeShadow(UINT32* pShadBits, HWND hParent, const RECT* rcParent)
 {
     if (pShadBits == nullptr || rcParent == nullptr) return;
+    const int ownerW = rcParent->right - rcParent->left;
+    const int ownerH = rcParent->bottom - rcParent->top;
+    if (ownerW <= 0 || ownerH <= 0) return;
+    DrawShadow(pShadBits, OwnerSpans(hParent, ownerW, ownerH), ownerW, ownerH);
+}
+
+void CShadowUI::DrawShadow(UINT32* pShadBits, const std::vector<Span>& owner, int ownerW, int ownerH) const
+{
     const int S = m_nSize;
     const int R = m_nSharpness;
     const int D = m_nDarkness;
-    const int ownerW = rcParent->right - rcParent->left;
-    const int ownerH = rcParent->bottom - rcParent->top;
     const int cx = ownerW + 2 * S;
     const int cy = ownerH + 2 * S;
-    if (ownerW <= 0 || ownerH <= 0 || cx <= 0 || cy <= 0) return;
+    if (ownerW <= 0 || ownerH <= 0 || cx <= 0 || cy <= 0 || owner.size() < static_cast<size_t>(ownerH)) return;
 
     // 1. The shape, shifted by (S, S) into bitmap rows.
-    const std::vector<Span> owner = OwnerSpans(hParent, ownerW, ownerH);
     std::vector<Span> spans(static_cast<size_t>(cy), Span{cx, 0});
     for (int y = 0; y < ownerH; ++y) {
         const int row = y + S;

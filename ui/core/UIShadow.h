@@ -61,6 +61,13 @@ public:
     // a cleared top-down 32-bit buffer of (W + 2*size) x (H + 2*size) pixels.
     void MakeShadow(UINT32* pShadBits, HWND hParent, const RECT* rcParent);
 
+    // A row of a shape: [left, right) in pixels; empty rows have left >= right.
+    struct TSpan {
+        int left;
+        int right;
+        bool operator==(const TSpan& other) const { return left == other.left && right == other.right; }
+    };
+
     // Each colour byte of cl multiplied by nAlpha / 255, bytes kept in place, top byte 0.
     static DWORD PreMultiply(DWORD cl, unsigned char nAlpha);
 
@@ -86,10 +93,12 @@ protected:
         int height = 0;
         DWORD color = 0;
         int darkness = 0, sharpness = 0, size = 0, xOffset = 0, yOffset = 0;
-        std::vector<int> shape; // left, right of each owner row
+        std::vector<TSpan> shape; // the owner's rows
         bool operator==(const TRenderedKey& other) const;
     };
     TRenderedKey ComputedKey(HWND hParent, int width, int height) const;
+    // MakeShadow for an owner shape already measured.
+    void DrawShadow(UINT32* pShadBits, const std::vector<TSpan>& owner, int ownerW, int ownerH) const;
 
     static bool s_bHasInit;
 
