@@ -59,7 +59,7 @@ for target in $targets; do
     esac
     [ "$n" -le "$next" ] && n=$((next + 1))
     next=$n
-    if [ "$state" = done ]; then grep -h "^fuzz " "$work/$target.log" >&2; fi
+    if [ "$state" = "done" ]; then grep -h "^fuzz " "$work/$target.log" >&2; fi
   done
   elapsed=$(echo "$(date +%s.%N) - $started" | bc -l)
   rate=$(echo "$count / $elapsed" | bc -l)

@@ -7,10 +7,10 @@ base=${PAVONEL_BUILD_DIR:-$root/build}
 cd "$root"
 bash tools/setup.sh
 if reason=$(tools/wine-run --can-run --arch i686 2>&1); then
-  arch=i686 preset=mingw build=$base
+  preset=mingw build=$base
   echo "[run] showing the 32-bit installer (the product users download)"
 else
-  arch=x86_64 preset=mingw64 build=$base-x86_64
+  preset=mingw64 build=$base-x86_64
   echo "[run] showing the 64-bit build: ${reason#wine-run: skipped * programs (i686): }"
 fi
 cmake --preset "$preset" -B "$build" >/dev/null

@@ -2,57 +2,105 @@
 # Prepares a Debian machine (run as root) to cross-build Pavonel and run it under Wine:
 # system packages, then the third-party libraries built once into a cache keyed by their versions.
 # Safe to run again: everything already in place is skipped.
+#   setup.sh [--packages-only]     --packages-only: system packages, no locales, no libraries
+# The package lists can be replaced (PAVONEL_SETUP_PACKAGES, PAVONEL_SETUP_PACKAGES_32) and apt's folder moved
+# (PAVONEL_APT_DIR), so that a test can rehearse a broken mirror with stand-in apt commands.
 set -euo pipefail
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 cache_root=${PAVONEL_DEPS_CACHE:-$HOME/.cache/pavonel-deps}
+apt_dir=${PAVONEL_APT_DIR:-/etc/apt}
+update_tries=3 update_pause=${PAVONEL_APT_RETRY_PAUSE:-5}
 
-# Both Windows architectures are built on every host; wine32 is installed even where the kernel cannot run
-# 32-bit code (tools/wine-run then skips 32-bit programs), wine64 runs the 64-bit build everywhere.
-packages=(
-  g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-i686-dev
-  g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
-  cmake make ccache python3 openssl ca-certificates dpkg-dev xz-utils zip unzip
-  wine wine32 wine64 xvfb xauth x11-utils xdotool imagemagick fonts-wqy-microhei locales
-  libz-mingw-w64-dev libstb-dev googletest
-)
+# Everything the project needs to build both architectures and test the 64-bit one; a failure here stops.
+read -r -a packages <<<"${PAVONEL_SETUP_PACKAGES:-\
+g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-i686-dev \
+g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev \
+cmake make ccache python3 openssl ca-certificates dpkg-dev xz-utils zip unzip osslsigncode \
+wine wine64 xvfb xauth x11-utils xdotool imagemagick fonts-wqy-microhei locales procps \
+libz-mingw-w64-dev libstb-dev googletest}"
+# Only what runs the 32-bit build. Its i386 libraries must match the amd64 ones exactly, so a mirror whose
+# i386 index lags can make it uninstallable for a day: then the 32-bit build is compiled but not run
+# (tools/wine-run reports its tests as skipped), as on a host whose kernel runs 64-bit code only.
+read -r -a packages_32 <<<"${PAVONEL_SETUP_PACKAGES_32-wine32}"
 arches=(i686 x86_64)
 
 log() { printf '[setup] %s\n' "$*"; }
+apt_install() { DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "$@"; }
+# The first or last of apt's error lines (E: ...), cut to fit one line.
+apt_error() { grep -E '^E: ' <<<"$2" | sed -n "$1" | cut -c1-200; }
 
-missing_packages() {
+missing_of() {
   local p
-  for p in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || echo "$p"
+  for p in "$@"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || printf '%s ' "$p"
   done
 }
 
 # apt-get source needs deb-src lines mirroring the machine's own Debian entries (same URIs, suites, key).
 add_source_entries() {
-  local src=/etc/apt/sources.list.d/pavonel-deb-src.sources
+  local src=$apt_dir/sources.list.d/pavonel-deb-src.sources
   [ -f "$src" ] && return 1
-  if [ -f /etc/apt/sources.list.d/debian.sources ]; then
-    sed -e 's/^Types:.*$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources > "$src"
-  elif [ -f /etc/apt/sources.list ]; then
-    grep -E '^deb ' /etc/apt/sources.list | sed -e 's/^deb /deb-src /' > /etc/apt/sources.list.d/pavonel-deb-src.list
+  if [ -f "$apt_dir/sources.list.d/debian.sources" ]; then
+    sed -e 's/^Types:.*$/Types: deb-src/' "$apt_dir/sources.list.d/debian.sources" > "$src"
+  elif [ -f "$apt_dir/sources.list" ]; then
+    grep -E '^deb ' "$apt_dir/sources.list" | sed -e 's/^deb /deb-src /' > "$apt_dir/sources.list.d/pavonel-deb-src.list"
     touch "$src"
   fi
   return 0
 }
 
+# A mirror in the middle of a sync serves some indexes short; apt then keeps the old ones (or none) for
+# those and fails the whole update. Try again a little later, then go on with what there is: a package that
+# really is missing fails its install below, loudly.
+apt_update() {
+  local try out
+  for ((try = 1; try <= update_tries; try++)); do
+    out=$(apt-get update -q 2>&1) && return 0
+    [ "$try" -lt "$update_tries" ] && sleep "$update_pause"
+  done
+  log "warning: apt-get update failed $update_tries times, going on with the indexes it has: $(apt_error 1p "$out")"
+}
+
+enable_i386() {
+  dpkg --print-foreign-architectures | grep -qx i386 && return 0
+  dpkg --add-architecture i386 2>/dev/null
+}
+
 install_system() {
-  local need_update=0
-  if ! dpkg --print-foreign-architectures | grep -qx i386; then
-    dpkg --add-architecture i386; need_update=1
+  local need_update=0 miss out
+  if [ ${#packages_32[@]} -gt 0 ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
+    enable_i386 && need_update=1
   fi
   add_source_entries && need_update=1
-  local miss; miss=$(missing_packages)
-  if [ -n "$miss" ]; then need_update=1; fi
-  [ "$need_update" = 1 ] && { log "apt-get update"; apt-get update -q >/dev/null; }
-  miss=$(missing_packages)
+  miss=$(missing_of "${packages[@]}" ${packages_32[@]+"${packages_32[@]}"})
+  [ -z "$miss" ] || need_update=1
+  [ "$need_update" = 0 ] || { log "apt-get update"; apt_update; }
+  miss=$(missing_of "${packages[@]}")
   if [ -n "$miss" ]; then
-    log "installing: $(echo $miss)"
-    DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $miss >/dev/null
+    log "installing: $miss"
+    # shellcheck disable=SC2086 # one word per package
+    if ! out=$(apt_install $miss 2>&1); then
+      printf '%s\n' "$out" | tail -n 20 >&2
+      log "error: cannot install: $miss"
+      exit 1
+    fi
+  fi
+  install_32_bit
+}
+
+install_32_bit() {
+  local miss out
+  miss=$(missing_of ${packages_32[@]+"${packages_32[@]}"})
+  [ -n "$miss" ] || return 0
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    log "32-bit Wine not installed: the i386 architecture cannot be enabled; i686 tests will be skipped"
+    return 0
+  fi
+  log "installing: $miss"
+  # shellcheck disable=SC2086 # one word per package
+  if ! out=$(apt_install $miss 2>&1); then
+    log "32-bit Wine not installed ($(apt_error "\$p" "$out")); the i686 build is compiled, its tests skipped"
   fi
 }
 
@@ -64,8 +112,7 @@ generate_locales() {
     grep -q "^$l UTF-8" /etc/locale.gen || echo "$l UTF-8" >> /etc/locale.gen
     missing=1
   done
-  [ "$missing" = 1 ] && { log "generating locales"; locale-gen >/dev/null; }
-  return 0
+  [ "$missing" = 0 ] || { log "generating locales"; locale-gen >/dev/null; }
 }
 
 source_version() { apt-cache showsrc "$1" 2>/dev/null | awk '/^Version:/{print $2; exit}'; }
@@ -91,6 +138,7 @@ build_dependencies() {
 
 main() {
   install_system
+  [ "${1:-}" = --packages-only ] && return 0
   generate_locales
   local arch
   for arch in "${arches[@]}"; do build_dependencies "$arch"; done
