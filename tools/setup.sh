@@ -11,6 +11,7 @@ here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 cache_root=${PAVONEL_DEPS_CACHE:-$HOME/.cache/pavonel-deps}
 apt_dir=${PAVONEL_APT_DIR:-/etc/apt}
 update_tries=3 update_pause=${PAVONEL_APT_RETRY_PAUSE:-5}
+retry_stamp=$cache_root/32-bit-wine-tried
 
 # Everything the project needs to build both architectures and test the 64-bit one; a failure here stops.
 read -r -a packages <<<"${PAVONEL_SETUP_PACKAGES:-\
@@ -53,13 +54,13 @@ add_source_entries() {
 # A mirror in the middle of a sync serves some indexes short; apt then keeps the old ones (or none) for
 # those and fails the whole update. Try again a little later, then go on with what there is: a package that
 # really is missing fails its install below, loudly.
-apt_update() {
+apt_update() { # tries
   local try out
-  for ((try = 1; try <= update_tries; try++)); do
+  for ((try = 1; try <= $1; try++)); do
     out=$(apt-get update -q 2>&1) && return 0
-    [ "$try" -lt "$update_tries" ] && sleep "$update_pause"
+    [ "$try" -lt "$1" ] && sleep "$update_pause"
   done
-  log "warning: apt-get update failed $update_tries times, going on with the indexes it has: $(apt_error 1p "$out")"
+  log "warning: apt-get update failed $1 times, going on with the indexes it has: $(apt_error 1p "$out")"
 }
 
 enable_i386() {
@@ -68,17 +69,26 @@ enable_i386() {
 }
 
 install_system() {
-  local need_update=0 miss out
+  local need_update=0 tries=$update_tries miss out
   if [ ${#packages_32[@]} -gt 0 ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
     enable_i386 && need_update=1
   fi
   add_source_entries && need_update=1
-  miss=$(missing_of "${packages[@]}" ${packages_32[@]+"${packages_32[@]}"})
-  [ -z "$miss" ] || need_update=1
-  [ "$need_update" = 0 ] || { log "apt-get update"; apt_update; }
+  [ -z "$(missing_of "${packages[@]}")" ] || need_update=1
+  # Only the optional 32-bit Wine missing, as after an earlier run on a lagging mirror: try again a few
+  # hours later, not on every run, so that a second run stays quick.
+  if [ "$need_update" = 0 ] && [ -n "$(missing_of ${packages_32[@]+"${packages_32[@]}"})" ]; then
+    if [ -n "$(find "$retry_stamp" -mmin -360 2>/dev/null)" ]; then
+      log "32-bit Wine not installed (tried less than 6 hours ago); i686 tests will be skipped"
+      packages_32=()
+    else
+      need_update=1 tries=1
+    fi
+  fi
+  [ "$need_update" = 0 ] || { log "apt-get update"; apt_update "$tries"; }
   miss=$(missing_of "${packages[@]}")
   if [ -n "$miss" ]; then
-    log "installing: $miss"
+    log "installing: ${miss% }"
     # shellcheck disable=SC2086 # one word per package
     if ! out=$(apt_install $miss 2>&1); then
       printf '%s\n' "$out" | tail -n 20 >&2
@@ -97,10 +107,11 @@ install_32_bit() {
     log "32-bit Wine not installed: the i386 architecture cannot be enabled; i686 tests will be skipped"
     return 0
   fi
-  log "installing: $miss"
+  log "installing: ${miss% }"
   # shellcheck disable=SC2086 # one word per package
   if ! out=$(apt_install $miss 2>&1); then
     log "32-bit Wine not installed ($(apt_error "\$p" "$out")); the i686 build is compiled, its tests skipped"
+    mkdir -p "$cache_root" && touch "$retry_stamp"
   fi
 }
 

@@ -39,7 +39,7 @@ esac'
 
 setup() { # uninstallable packages, foreign architecture ("i386" or "none"); prints the set-up's output
   : >"$calls"
-  PATH=$bin:$PATH CALLS=$calls UNINSTALLABLE=$1 FOREIGN=$2 PAVONEL_APT_DIR=$apt_dir PAVONEL_APT_RETRY_PAUSE=0 \
+  PATH=$bin:$PATH CALLS=$calls UNINSTALLABLE=$1 FOREIGN=$2 PAVONEL_APT_DIR=$apt_dir PAVONEL_APT_RETRY_PAUSE=0 PAVONEL_DEPS_CACHE=$work/cache \
     PAVONEL_SETUP_PACKAGES="mingw-stand-in wine64-stand-in" PAVONEL_SETUP_PACKAGES_32=wine32 \
     bash "$source_root/tools/setup.sh" --packages-only 2>&1
 }
