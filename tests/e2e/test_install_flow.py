@@ -106,6 +106,8 @@ class InstallFlow(InstallerTest):
         self.assertTrue(picker, "no folder picker")
         geometry = app._xdo("getwindowgeometry", "--shell", picker[0])
         values = dict(line.split("=", 1) for line in geometry.split() if "=" in line)
+        # The tree fills after the window shows; on a loaded machine a click before that focuses nothing.
+        time.sleep(2)
         # Focus the tree by its first row (Desktop), then walk it by keyboard, as a person may:
         # My Computer, open it, down past (C:) to (D:), open it, down to Tools; Enter is OK.
         app._xdo("mousemove", "--sync", str(int(values["X"]) + 70), str(int(values["Y"]) + 73))
