@@ -80,6 +80,22 @@ LONG CALLBACK FailOnCrash(EXCEPTION_POINTERS* pInfo)
     return EXCEPTION_CONTINUE_SEARCH;
 }
 
+// Wine notices a write into a freed heap block, or past the end of a live one, only when the heap is validated.
+class HeapCheck : public ::testing::EmptyTestEventListener {
+    void OnTestEnd(const ::testing::TestInfo& test) override
+    {
+        HANDLE heaps[64];
+        const DWORD n = ::GetProcessHeaps(64, heaps);
+        for (DWORD i = 0; i < n && i < 64; ++i) {
+            if (::HeapValidate(heaps[i], 0, nullptr)) continue;
+            std::fflush(stdout);
+            std::fprintf(stderr, "\nFATAL: heap %p corrupted in %s.%s\n", heaps[i], test.test_suite_name(), test.name());
+            std::fflush(stderr);
+            ::TerminateProcess(::GetCurrentProcess(), kCrashExitCode);
+        }
+    }
+};
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -88,6 +104,7 @@ int main(int argc, char** argv)
     ::SetUnhandledExceptionFilter(g_pfnStartupFilter);
     ::AddVectoredExceptionHandler(1, &FailOnCrash);
     testing::InitGoogleTest(&argc, argv);
+    testing::UnitTest::GetInstance()->listeners().Append(new HeapCheck);
     const int result = RUN_ALL_TESTS();
     std::fflush(stdout);
     std::fflush(stderr);
