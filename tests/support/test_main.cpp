@@ -5,78 +5,54 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
 namespace {
 
-// Wine, like 64-bit Windows, swallows an access violation raised inside a window procedure or a timer
-// callback, and the test then goes on as if nothing happened. A vectored handler sees the fault first:
-// it names the fault and the running test and ends the program as failed.
 LPTOP_LEVEL_EXCEPTION_FILTER g_pfnStartupFilter = nullptr;
-constexpr UINT kCrashExitCode = 3;
 
-bool IsFatal(DWORD dwCode)
+// Ends the program as failed, after what the tests reported so far.
+void FailNow(const char* pstrWhat, const ::testing::TestInfo* pTest)
 {
-    switch (dwCode) {
-    case EXCEPTION_ACCESS_VIOLATION:
-    case EXCEPTION_IN_PAGE_ERROR:
-    case EXCEPTION_ILLEGAL_INSTRUCTION:
-    case EXCEPTION_PRIV_INSTRUCTION:
-    case EXCEPTION_INT_DIVIDE_BY_ZERO:
-    case EXCEPTION_STACK_OVERFLOW:
-    case EXCEPTION_ARRAY_BOUNDS_EXCEEDED:
-    case EXCEPTION_NONCONTINUABLE_EXCEPTION:
-    case 0xC0000374:  // heap corruption
-    case 0xC0000409:  // stack buffer overrun
-        return true;
-    default:
-        return false;
-    }
+    std::fflush(stdout);
+    std::fprintf(stderr, "\nFATAL: %s in %s.%s\n", pstrWhat, pTest ? pTest->test_suite_name() : "(no test)",
+                 pTest ? pTest->name() : "");
+    std::fflush(stderr);
+    ::TerminateProcess(::GetCurrentProcess(), 3);
 }
 
-// "module+offset", which addr2line turns into a source line.
-void PrintAddress(const void* pAddress)
-{
-    HMODULE hModule = nullptr;
-    char name[MAX_PATH] = "?";
-    if (::GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                             static_cast<LPCSTR>(pAddress), &hModule) &&
-        ::GetModuleFileNameA(hModule, name, MAX_PATH) != 0) {
-        const char* pBase = std::strrchr(name, '\\');
-        std::fprintf(stderr, "  %s+0x%llx\n", pBase != nullptr ? pBase + 1 : name,
-                     static_cast<unsigned long long>(static_cast<const char*>(pAddress) -
-                                                     reinterpret_cast<const char*>(hModule)));
-        return;
-    }
-    std::fprintf(stderr, "  %p\n", pAddress);
-}
-
+// Wine, like 64-bit Windows, swallows an access violation raised inside a window procedure or a timer
+// callback, and the test would go on as if nothing happened: a vectored handler sees the fault first.
 LONG CALLBACK FailOnCrash(EXCEPTION_POINTERS* pInfo)
 {
+    static const DWORD kFatal[] = {EXCEPTION_ACCESS_VIOLATION, EXCEPTION_IN_PAGE_ERROR, EXCEPTION_ILLEGAL_INSTRUCTION,
+                                   EXCEPTION_PRIV_INSTRUCTION, EXCEPTION_INT_DIVIDE_BY_ZERO, EXCEPTION_STACK_OVERFLOW,
+                                   EXCEPTION_ARRAY_BOUNDS_EXCEEDED, 0xC0000374 /* heap */, 0xC0000409 /* stack */};
     const EXCEPTION_RECORD* pRecord = pInfo->ExceptionRecord;
-    if (!IsFatal(pRecord->ExceptionCode)) return EXCEPTION_CONTINUE_SEARCH;
+    if (std::find(std::begin(kFatal), std::end(kFatal), pRecord->ExceptionCode) == std::end(kFatal)) {
+        return EXCEPTION_CONTINUE_SEARCH;
+    }
     // A test that reports crashes itself (the fuzz driver counts them and goes on) keeps its own report.
     LPTOP_LEVEL_EXCEPTION_FILTER pfnNow = ::SetUnhandledExceptionFilter(nullptr);
     ::SetUnhandledExceptionFilter(pfnNow);
     if (pfnNow != g_pfnStartupFilter) return EXCEPTION_CONTINUE_SEARCH;
-
-    std::fflush(stdout);  // the failures the test reported so far
-    const ::testing::TestInfo* pTest = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::fprintf(stderr, "\nFATAL: exception 0x%08lX in %s.%s", pRecord->ExceptionCode,
-                 pTest != nullptr ? pTest->test_suite_name() : "(no test)", pTest != nullptr ? pTest->name() : "");
-    if (pRecord->ExceptionCode == EXCEPTION_ACCESS_VIOLATION && pRecord->NumberParameters >= 2) {
-        std::fprintf(stderr, " (%s %p)", pRecord->ExceptionInformation[0] == 0 ? "reading" : "writing",
-                     reinterpret_cast<void*>(pRecord->ExceptionInformation[1]));
+    // Module-relative addresses of the fault and its callers, for addr2line.
+    void* frames[24] = {pRecord->ExceptionAddress};
+    const USHORT nFrames = static_cast<USHORT>(1 + ::RtlCaptureStackBackTrace(0, 23, frames + 1, nullptr));
+    std::fprintf(stderr, "\nexception 0x%08lX, stack:", pRecord->ExceptionCode);
+    for (USHORT i = 0; i < nFrames; ++i) {
+        HMODULE hModule = nullptr;
+        char name[MAX_PATH] = "?";
+        ::GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                             static_cast<LPCSTR>(frames[i]), &hModule);
+        ::GetModuleFileNameA(hModule, name, MAX_PATH);
+        const char* pBase = std::strrchr(name, '\\');
+        std::fprintf(stderr, " %s+0x%llx", pBase != nullptr ? pBase + 1 : name,
+                     static_cast<unsigned long long>(static_cast<char*>(frames[i]) - reinterpret_cast<char*>(hModule)));
     }
-    std::fprintf(stderr, "\n at\n");
-    PrintAddress(pRecord->ExceptionAddress);
-    void* frames[32];
-    const USHORT nFrames = ::RtlCaptureStackBackTrace(0, 32, frames, nullptr);
-    std::fprintf(stderr, " stack\n");
-    for (USHORT i = 0; i < nFrames; ++i) PrintAddress(frames[i]);
-    std::fflush(stderr);
-    ::TerminateProcess(::GetCurrentProcess(), kCrashExitCode);
+    FailNow("crash", ::testing::UnitTest::GetInstance()->current_test_info());
     return EXCEPTION_CONTINUE_SEARCH;
 }
 
@@ -85,13 +61,9 @@ class HeapCheck : public ::testing::EmptyTestEventListener {
     void OnTestEnd(const ::testing::TestInfo& test) override
     {
         HANDLE heaps[64];
-        const DWORD n = ::GetProcessHeaps(64, heaps);
-        for (DWORD i = 0; i < n && i < 64; ++i) {
-            if (::HeapValidate(heaps[i], 0, nullptr)) continue;
-            std::fflush(stdout);
-            std::fprintf(stderr, "\nFATAL: heap %p corrupted in %s.%s\n", heaps[i], test.test_suite_name(), test.name());
-            std::fflush(stderr);
-            ::TerminateProcess(::GetCurrentProcess(), kCrashExitCode);
+        const DWORD n = std::min<DWORD>(::GetProcessHeaps(64, heaps), 64);
+        for (DWORD i = 0; i < n; ++i) {
+            if (!::HeapValidate(heaps[i], 0, nullptr)) FailNow("heap corrupted", &test);
         }
     }
 };
