@@ -235,6 +235,8 @@ void CContainerUI::AdoptChild(CControlUI* pControl)
 
 void CContainerUI::DisposeChild(CControlUI* pControl)
 {
+    // Delayed: the control may be the one whose event or notification is running (a "scroll" handler that
+    // turns its own bar off, a "click" handler that removes its button).
     if (m_bDelayedDestroy && m_pManager != nullptr) {
         m_pManager->AddDelayedCleanup(pControl);
     } else {
@@ -252,7 +254,15 @@ bool CContainerUI::Remove(CControlUI* pControl, bool bDoNotDestroy)
     m_items.Remove(iIndex);
     NoteGeometryChanged();
     if (!bDoNotDestroy && m_bAutoDestroy) DisposeChild(pControl);
+    else ReleaseChild(pControl);
     return true;
+}
+
+void CContainerUI::ReleaseChild(CControlUI* pControl)
+{
+    // A child the caller keeps belongs to no window until it is added again.
+    if (m_pManager != nullptr) m_pManager->DetachControls(pControl);
+    else pControl->SetManager(nullptr, nullptr, false);
 }
 
 bool CContainerUI::RemoveAt(int iIndex, bool bDoNotDestroy)
@@ -267,8 +277,10 @@ void CContainerUI::RemoveAll()
     CStdPtrArray items(m_items);
     m_items.Empty();
     NoteGeometryChanged();
-    if (m_bAutoDestroy) {
-        for (int i = 0; i < items.GetSize(); ++i) DisposeChild(static_cast<CControlUI*>(items.GetAt(i)));
+    for (int i = 0; i < items.GetSize(); ++i) {
+        CControlUI* pControl = static_cast<CControlUI*>(items.GetAt(i));
+        if (m_bAutoDestroy) DisposeChild(pControl);
+        else ReleaseChild(pControl);
     }
     NeedUpdate();
 }
@@ -1302,14 +1314,14 @@ void CContainerUI::EnableScrollBar(bool bEnableVertical, bool bEnableHorizontal)
     } else if (!bEnableVertical && m_pVerticalScrollBar != nullptr) {
         CScrollBarUI* pBar = m_pVerticalScrollBar;
         m_pVerticalScrollBar = nullptr;
-        delete pBar;
+        DisposeChild(pBar);
     }
     if (bEnableHorizontal && m_pHorizontalScrollBar == nullptr) {
         m_pHorizontalScrollBar = CreateScrollBar(true);
     } else if (!bEnableHorizontal && m_pHorizontalScrollBar != nullptr) {
         CScrollBarUI* pBar = m_pHorizontalScrollBar;
         m_pHorizontalScrollBar = nullptr;
-        delete pBar;
+        DisposeChild(pBar);
     }
     NeedUpdate();
 }

@@ -146,6 +146,7 @@ protected:
     bool FitScrollBar(CScrollBarUI* pBar, int iExcess, const RECT& rcBar);
     void AdoptChild(CControlUI* pControl);
     void DisposeChild(CControlUI* pControl);
+    void ReleaseChild(CControlUI* pControl);
     void ApplyScrollBarStyle(CScrollBarUI* pScrollBar, const CUIString& sStyle);
     CScrollBarUI* CreateScrollBar(bool bHorizontal);
     void ScrollBy(int cx, int cy);

@@ -775,6 +775,17 @@ void CRichEditUI::DoInit()
     }
 }
 
+void CRichEditUI::SetManager(CPaintManagerUI* pManager, CControlUI* pParent, bool bInit)
+{
+    CPaintManagerUI* pOld = m_pManager;
+    const bool bRunning = m_pTwh != nullptr;  // else DoInit registers the filter when it starts the engine
+    CContainerUI::SetManager(pManager, pParent, bInit);
+    if (!bRunning || pOld == m_pManager) return;
+    // A page kept out of its window and added again (or into another window) listens where it lives now.
+    if (pOld != nullptr) pOld->RemoveMessageFilter(this);
+    if (m_pManager != nullptr) m_pManager->AddMessageFilter(this);
+}
+
 // ---- layout -------------------------------------------------------------------------
 
 int CRichEditUI::LineHeight() const
@@ -1033,7 +1044,17 @@ bool CRichEditUI::IsMouseMessageForMe(UINT uMsg, LPARAM lParam) const
 
 LRESULT CRichEditUI::MessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, bool& bHandled)
 {
-    if (!IsVisible() || !IsEnabled() || m_pTwh == nullptr || m_pManager == nullptr) return 0;
+    if (m_pTwh == nullptr || m_pManager == nullptr) return 0;
+    if (uMsg == WM_CAPTURECHANGED) {
+        // The mouse was taken away during a selection drag (another window, a menu, the window ending the
+        // press): the engine ends the drag, and later mouse messages count only where they fall.
+        if (m_pTwh->IsCaptured() && reinterpret_cast<HWND>(lParam) != m_pManager->GetPaintWindow()) {
+            m_pTwh->CaptureLost();
+            TxSendMessage(uMsg, wParam, lParam, nullptr);
+        }
+        return 0;
+    }
+    if (!IsVisible() || !IsEnabled()) return 0;
     const bool bMouse = uMsg >= WM_MOUSEFIRST && uMsg <= WM_MOUSELAST;
     if (bMouse && !IsMouseEnabled()) return 0;
     if (uMsg == WM_MOUSEWHEEL && !(LOWORD(wParam) & MK_CONTROL)) return 0;

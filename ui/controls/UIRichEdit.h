@@ -156,6 +156,7 @@ public:
     void DoEvent(TEventUI& event) override;
     bool DoPaint(HDC hDC, const RECT& rcPaint, CControlUI* pStopControl) override;
     void DoInit() override;
+    void SetManager(CPaintManagerUI* pManager, CControlUI* pParent, bool bInit = true) override;
     bool OnEnableResponseDefaultKeyEvent(WPARAM wParam) override;
 
     void SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue) override;

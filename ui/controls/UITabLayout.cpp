@@ -57,12 +57,15 @@ bool CTabLayoutUI::Remove(CControlUI* pControl, bool bDoNotDestroy)
     if (!CContainerUI::Remove(pControl, bDoNotDestroy)) return false;
     if (pControl == m_pCurPage) m_pCurPage = nullptr;
     if (pControl == m_pOldPage) m_pOldPage = nullptr;
-    if (bDoNotDestroy) Detach(pControl);
+    // The page a slide leaves can go and the slide goes on; the page it brings cannot arrive any more.
+    if (m_iOldSel == iIndex) m_iOldSel = -1;
+    else if (m_iOldSel > iIndex) --m_iOldSel;
 
     if (m_iCurSel == iIndex) {
+        StopSlide();
         if (GetCount() > 0) {
             m_iCurSel = 0;
-            GetItemAt(0)->SetVisible(true);
+            for (int i = 0; i < GetCount(); ++i) GetItemAt(i)->SetVisible(i == 0);
         } else {
             m_iCurSel = -1;
         }
@@ -73,29 +76,19 @@ bool CTabLayoutUI::Remove(CControlUI* pControl, bool bDoNotDestroy)
     return true;
 }
 
-namespace {
-
-CControlUI* CALLBACK ForgetInManager(CControlUI* pControl, LPVOID pData)
+void CTabLayoutUI::StopSlide()
 {
-    static_cast<CPaintManagerUI*>(pData)->ReapObjects(pControl);
-    return nullptr;
-}
-
-} // namespace
-
-void CTabLayoutUI::Detach(CControlUI* pPage)
-{
-    // A page the caller keeps belongs to no window any more: the manager forgets every
-    // control of it (focus, hover, capture, names, timers) and the page forgets its layout.
-    if (m_pManager != nullptr) pPage->FindControl(ForgetInManager, m_pManager, UIFIND_ALL);
-    pPage->SetManager(nullptr, nullptr, false);
+    StopAnimation(TAB_ANIMATION_ID);
+    m_bSliding = false;
+    m_pOldPage = nullptr;
 }
 
 void CTabLayoutUI::RemoveAll()
 {
+    StopSlide();
     m_iCurSel = -1;
+    m_iOldSel = -1;
     m_pCurPage = nullptr;
-    m_pOldPage = nullptr;
     CContainerUI::RemoveAll();
     NeedParentUpdate();
 }
@@ -157,6 +150,7 @@ bool CTabLayoutUI::IsInManagerTree() const
 
 void CTabLayoutUI::SwitchAtOnce(int iIndex)
 {
+    StopSlide();
     const bool live = IsInManagerTree();
     m_iOldSel = m_iCurSel;
     m_iCurSel = iIndex;

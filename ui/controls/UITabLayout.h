@@ -40,7 +40,7 @@ protected:
     void SendSelectNotifications();
     void SendFormNotifications();
     void SwitchAtOnce(int iIndex);
-    void Detach(CControlUI* pPage);
+    void StopSlide();
     // True once the layout hangs in its manager's tree. Before that (while markup is being built) a
     // selection only shows its page: focus and notifications would point the manager into a tree it
     // does not hold, which may yet be deleted without it.

@@ -99,6 +99,7 @@ public:
     const RECT& GetClientRect() const { return m_rcClient; }
     void NeedFreshClientRect();
     bool IsCaptured() const { return m_bCaptured; }
+    void CaptureLost() { m_bCaptured = false; }
     DWORD GetStyle() const { return m_dwStyle; }
 
     // The engine's caret, drawn by the control itself in layered windows.

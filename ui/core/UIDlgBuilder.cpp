@@ -405,6 +405,10 @@ CControlUI* CDialogBuilder::_Parse(const CXmlNodeUI& parent, CControlUI* pParent
         if (nDepth < MAX_NESTING && HasElementChild(node)) _Parse(node, pControl.get(), pManager, pPackage, nDepth + 1);
 
         CControlUI* pBuilt = pControl.get();
+        // A container already in a window initialises what it adopts for good (the name enters the window's
+        // table, the control binds to the window), so such a control is configured before it is added.
+        const bool bLiveParent = pParent != nullptr && pParent->GetManager() != nullptr;
+        if (bLiveParent) ApplyAttributes(node, pBuilt, pManager);
         if (pParent != nullptr) {
             if (!askedContainer) {
                 pContainer = static_cast<IContainerUI*>(pParent->GetInterface(L"IContainer"));
@@ -414,7 +418,7 @@ CControlUI* CDialogBuilder::_Parse(const CXmlNodeUI& parent, CControlUI* pParent
             if (!pContainer->Add(pBuilt)) continue;
             pControl.release();
         }
-        ApplyAttributes(node, pBuilt, pManager);
+        if (!bLiveParent) ApplyAttributes(node, pBuilt, pManager);
         if (pReturn == nullptr) {
             pReturn = pBuilt;
             pControl.release();

@@ -214,9 +214,16 @@ void CPaintManagerUI::ReapObjects(CControlUI* pControl)
     if (pControl == nullptr) return;
     if (pControl == m_pEventKey) m_pEventKey = nullptr;
     if (pControl == m_pEventHover) m_pEventHover = nullptr;
-    if (pControl == m_pEventClick) m_pEventClick = nullptr;
+    if (pControl == m_pEventClick) {
+        m_pEventClick = nullptr;
+        // The press ends with its control: hover tracking and cursors must not stay frozen.
+        if (m_bMouseCapture) ReleaseCapture();
+    }
     if (pControl == m_pFocus) m_pFocus = nullptr;
     if (pControl == m_pLastFocus) m_pLastFocus = nullptr;
+    for (CControlUI** ppWatched : m_vWatched) {
+        if (*ppWatched == pControl) *ppWatched = nullptr;
+    }
     KillTimer(pControl);
     CUIString sName = pControl->GetName();
     if (!sName.IsEmpty() && m_mNameHash.Find(sName, false) == pControl) m_mNameHash.Remove(sName);
@@ -228,6 +235,8 @@ void CPaintManagerUI::ReapObjects(CControlUI* pControl)
     for (int i = 0; i < m_aNativeWindowControl.GetSize(); ++i) {
         if (m_aNativeWindowControl.GetAt(i) == pControl) m_aNativeWindowControl.SetAt(i, nullptr);
     }
+    LeaveOptionGroups(pControl);
+    ForgetListener(pControl);
     CAsyncLock lock(m_lockAsync);
     for (int i = 0; i < m_aAsyncNotify.GetSize(); ++i) {
         auto* pMsg = static_cast<TNotifyUI*>(m_aAsyncNotify.GetAt(i));
@@ -235,16 +244,91 @@ void CPaintManagerUI::ReapObjects(CControlUI* pControl)
     }
 }
 
+void CPaintManagerUI::ForgetListener(CControlUI* pControl)
+{
+    // A control may listen to its window (a rich edit filters its messages). Only a control still whole
+    // is asked: one being destroyed has already unregistered in its own destructor.
+    if (auto* pFilter = dynamic_cast<IMessageFilterUI*>(pControl)) {
+        while (RemoveMessageFilter(pFilter)) {}
+        while (RemovePreMessageFilter(pFilter)) {}
+    }
+    if (auto* pNotifier = dynamic_cast<INotifyUI*>(pControl)) {
+        while (RemoveNotifier(pNotifier)) {}
+    }
+    if (auto* pAccelerator = dynamic_cast<ITranslateAccelerator*>(pControl)) {
+        while (RemoveTranslateAccelerator(pAccelerator)) {}
+    }
+}
+
+CControlUI* CALLBACK CPaintManagerUI::__FindControlToReap(CControlUI* pThis, LPVOID pData)
+{
+    static_cast<CPaintManagerUI*>(pData)->ReapObjects(pThis);
+    return nullptr;
+}
+
+void CPaintManagerUI::ReapTree(CControlUI* pControl)
+{
+    if (pControl != nullptr) pControl->FindControl(__FindControlToReap, this, UIFIND_ALL);
+}
+
+void CPaintManagerUI::DetachControls(CControlUI* pControl)
+{
+    if (pControl == nullptr) return;
+    ReapTree(pControl);
+    pControl->SetManager(nullptr, nullptr, false);
+}
+
 void CPaintManagerUI::AddDelayedCleanup(CControlUI* pControl)
 {
     if (pControl == nullptr) return;
+    // Out of the tree from now on, though deleted later: nothing may route input or names to it meanwhile.
+    ReapTree(pControl);
     pControl->SetManager(this, nullptr, false);
     m_aDelayedCleanup.Add(pControl);
+    PostAsync();
+}
+
+void CPaintManagerUI::PostAsync()
+{
     CAsyncLock lock(m_lockAsync);
     if (!m_bAsyncNotifyPosted && m_hWndPaint != nullptr) {
         m_bAsyncNotifyPosted = ::PostMessageW(m_hWndPaint, WM_UI_ASYNC, 0, 0) != FALSE;
     }
 }
+
+CPaintManagerUI::CControlWatch::CControlWatch(CPaintManagerUI& manager, CControlUI*& pControl)
+    : m_manager(manager), m_ppControl(&pControl)
+{
+    m_manager.m_vWatched.push_back(m_ppControl);
+}
+
+CPaintManagerUI::CControlWatch::~CControlWatch()
+{
+    std::vector<CControlUI**>& watched = m_manager.m_vWatched;
+    for (size_t i = watched.size(); i-- > 0;) {
+        if (watched[i] == m_ppControl) {
+            watched.erase(watched.begin() + static_cast<std::ptrdiff_t>(i));
+            break;
+        }
+    }
+}
+
+class CPaintManagerUI::CHandlerScope {
+public:
+    explicit CHandlerScope(CPaintManagerUI& manager) : m_manager(manager) { ++m_manager.m_iHandlerDepth; }
+    ~CHandlerScope()
+    {
+        if (--m_manager.m_iHandlerDepth == 0 && m_manager.m_bCleanupDeferred) {
+            m_manager.m_bCleanupDeferred = false;
+            m_manager.PostAsync();
+        }
+    }
+    CHandlerScope(const CHandlerScope&) = delete;
+    CHandlerScope& operator=(const CHandlerScope&) = delete;
+
+private:
+    CPaintManagerUI& m_manager;
+};
 
 CControlUI* CALLBACK CPaintManagerUI::__FindControlFromNameHash(CControlUI* pThis, LPVOID pData)
 {
@@ -388,10 +472,11 @@ void CPaintManagerUI::KillFocus(CControlUI* pNewFocus, bool bRemember)
 {
     if (m_pFocus == nullptr) return;
     CControlUI* pOld = m_pFocus;
+    CControlWatch watch(*this, pOld);
     // The kill-focus event names the control that receives the focus.
     Deliver(pOld, MakeEvent(UIEVENT_KILLFOCUS, pNewFocus, m_ptLastMousePos, 0, 0, 0));
-    SendNotify(pOld, L"killfocus");
-    if (bRemember) m_pLastFocus = pOld;
+    if (pOld != nullptr) SendNotify(pOld, L"killfocus");
+    if (bRemember && pOld != nullptr) m_pLastFocus = pOld;
     m_pFocus = nullptr;
 }
 
@@ -403,6 +488,8 @@ void CPaintManagerUI::SetFocus(CControlUI* pControl)
     }
     if (pControl == m_pFocus) return;
     CControlUI* pOldFocus = m_pFocus;
+    CControlWatch watchOld(*this, pOldFocus);
+    CControlWatch watchNew(*this, pControl);
     KillFocus(pControl, true);
     if (pControl == nullptr || pControl->GetManager() != this || !pControl->IsVisible() || !pControl->IsEnabled()) {
         FocusMoved(pOldFocus, nullptr);
@@ -410,7 +497,7 @@ void CPaintManagerUI::SetFocus(CControlUI* pControl)
     }
     m_pFocus = pControl;
     SendEvent(pControl, UIEVENT_SETFOCUS, 0, 0, 0);
-    SendNotify(pControl, L"setfocus");
+    if (pControl != nullptr) SendNotify(pControl, L"setfocus");
     FocusMoved(pOldFocus, pControl);
 }
 
@@ -617,26 +704,33 @@ void CPaintManagerUI::SendNotify(TNotifyUI& Msg, bool bAsync)
     auto* pCopy = new TNotifyUI(Msg);
     CAsyncLock lock(m_lockAsync);
     m_aAsyncNotify.Add(pCopy);
-    if (!m_bAsyncNotifyPosted && m_hWndPaint != nullptr) {
-        m_bAsyncNotifyPosted = ::PostMessageW(m_hWndPaint, WM_UI_ASYNC, 0, 0) != FALSE;
-    }
+    PostAsync();
 }
 
 void CPaintManagerUI::DeliverNotify(TNotifyUI& Msg)
 {
-    if (Msg.pSender != nullptr) {
+    // A listener may remove the sender (with delayed destroy off, delete it): the rest do not hear of a
+    // control that left the window while they were being told about it.
+    const bool bHadSender = Msg.pSender != nullptr;
+    CControlWatch watch(*this, Msg.pSender);
+    if (bHadSender) {
         if (Msg.pSender->OnNotify) Msg.pSender->OnNotify(&Msg);
-        void* pScript = Msg.pSender->GetScriptHandle(L"OnNotify");
+        void* pScript = Msg.pSender != nullptr ? Msg.pSender->GetScriptHandle(L"OnNotify") : nullptr;
         if (pScript != nullptr) ExecuteScript(pScript, Msg.pSender, &Msg);
     }
     for (int i = 0; i < m_aNotifiers.GetSize(); ++i) {
+        if (bHadSender && Msg.pSender == nullptr) return;
         static_cast<INotifyUI*>(m_aNotifiers.GetAt(i))->Notify(Msg);
     }
 }
 
 void CPaintManagerUI::DrainAsync()
 {
-    if (m_aDelayedCleanup.GetSize() > 0) {
+    // Brought here by the loop of a message box or modal window that a handler of this window opened: the
+    // controls it removed are still on the stack below, so they are deleted once that handler returns.
+    if (m_iHandlerDepth > 1) {
+        m_bCleanupDeferred = m_bCleanupDeferred || m_aDelayedCleanup.GetSize() > 0;
+    } else if (m_aDelayedCleanup.GetSize() > 0) {
         CStdPtrArray aCleanup(m_aDelayedCleanup);
         m_aDelayedCleanup.Empty();
         for (int i = 0; i < aCleanup.GetSize(); ++i) delete static_cast<CControlUI*>(aCleanup.GetAt(i));
@@ -812,6 +906,7 @@ CStdPtrArray* CPaintManagerUI::GetPaintManagers()
 
 bool CPaintManagerUI::PreMessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& /*lRes*/)
 {
+    CHandlerScope scope(*this);
     for (int i = 0; i < m_aPreMessageFilters.GetSize(); ++i) {
         bool bHandled = false;
         static_cast<IMessageFilterUI*>(m_aPreMessageFilters.GetAt(i))->MessageHandler(uMsg, wParam, lParam, bHandled);
@@ -859,6 +954,7 @@ bool CPaintManagerUI::PreMessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam,
 bool CPaintManagerUI::MessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lRes)
 {
     if (m_hWndPaint == nullptr) return false;
+    CHandlerScope scope(*this);
 
     for (int i = 0; i < m_aMessageFilters.GetSize(); ++i) {
         bool bHandled = false;
@@ -1114,6 +1210,7 @@ bool CPaintManagerUI::DispatchMouseMove(WPARAM wParam, LPARAM lParam)
         if (pNewHover != nullptr && pNewHover != m_pEventHover) {
             m_pEventHover = pNewHover;
             Deliver(pNewHover, MakeEvent(UIEVENT_MOUSEENTER, pNewHover, pt, wKeyState, wParam, lParam));
+            pNewHover = m_pEventHover;  // null when the enter handler removed it
         }
     }
     CControlUI* pTarget = (m_pEventClick != nullptr) ? m_pEventClick : pNewHover;
@@ -1127,8 +1224,9 @@ bool CPaintManagerUI::DispatchMouseHover(LPARAM lParam)
     POINT pt = PointFromLParam(lParam);
     CControlUI* pHover = FindControl(pt);
     if (pHover == nullptr) return false;
+    CControlWatch watch(*this, pHover);
     Deliver(m_pEventHover, MakeEvent(UIEVENT_MOUSEHOVER, m_pEventHover, pt, CurrentKeyState(), 0, lParam));
-    ShowToolTip(pHover);
+    if (pHover != nullptr) ShowToolTip(pHover);
     return true;
 }
 
@@ -1184,6 +1282,17 @@ void CPaintManagerUI::DispatchMouseLeave()
     m_bMouseTracking = false;
 }
 
+void CPaintManagerUI::Press(CControlUI* pControl, TEventUI event, bool bFocus)
+{
+    // Capture and click control first: when the control is removed by its focus or press handlers the
+    // reaping finds it as the click control and lets the capture go.
+    SetCapture();
+    m_pEventClick = pControl;
+    CControlWatch watch(*this, pControl);
+    if (bFocus) pControl->SetFocus();
+    if (pControl != nullptr) pControl->Event(event);
+}
+
 void CPaintManagerUI::DispatchButton(UINT uMsg, WPARAM wParam, LPARAM lParam)
 {
     POINT pt = PointFromLParam(lParam);
@@ -1202,11 +1311,7 @@ void CPaintManagerUI::DispatchButton(UINT uMsg, WPARAM wParam, LPARAM lParam)
             if (m_hDragBitmap != nullptr) ::DeleteObject(m_hDragBitmap);
             m_hDragBitmap = CRenderEngine::GenerateBitmap(this, pControl, pControl->GetPos());
         }
-        SetCapture();
-        m_pEventClick = pControl;
-        pControl->SetFocus();
-        TEventUI event = makeEvent(UIEVENT_BUTTONDOWN, pControl);
-        pControl->Event(event);
+        Press(pControl, makeEvent(UIEVENT_BUTTONDOWN, pControl), true);
         break;
     }
     case WM_LBUTTONUP: {
@@ -1222,10 +1327,7 @@ void CPaintManagerUI::DispatchButton(UINT uMsg, WPARAM wParam, LPARAM lParam)
         if (!m_bNoActivate) ::SetFocus(m_hWndPaint);
         CControlUI* pControl = FindControl(pt);
         if (pControl == nullptr || pControl->GetManager() != this) return;
-        SetCapture();
-        TEventUI event = makeEvent(UIEVENT_DBLCLICK, pControl);
-        pControl->Event(event);
-        m_pEventClick = pControl;
+        Press(pControl, makeEvent(UIEVENT_DBLCLICK, pControl), false);
         break;
     }
     case WM_RBUTTONDOWN:
@@ -1233,11 +1335,7 @@ void CPaintManagerUI::DispatchButton(UINT uMsg, WPARAM wParam, LPARAM lParam)
         if (!m_bNoActivate) ::SetFocus(m_hWndPaint);
         CControlUI* pControl = FindControl(pt);
         if (pControl == nullptr || pControl->GetManager() != this) return;
-        pControl->SetFocus();
-        SetCapture();
-        TEventUI event = makeEvent(uMsg == WM_RBUTTONDOWN ? UIEVENT_RBUTTONDOWN : UIEVENT_MBUTTONDOWN, pControl);
-        pControl->Event(event);
-        m_pEventClick = pControl;
+        Press(pControl, makeEvent(uMsg == WM_RBUTTONDOWN ? UIEVENT_RBUTTONDOWN : UIEVENT_MBUTTONDOWN, pControl), true);
         break;
     }
     case WM_RBUTTONUP:

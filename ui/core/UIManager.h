@@ -208,7 +208,25 @@ public:
     CControlUI* GetRoot() const;
     bool AttachDialog(CControlUI* pControl);
     void InitControls(CControlUI* pControl, CControlUI* pParent = nullptr);
+    // A control leaves the window: no slot, list, table or queued notification of the manager refers to
+    // it any more (focus, hot, click and key controls, capture, timers, name, option groups, listeners).
     void ReapObjects(CControlUI* pControl);
+    // InitControls undone: every control of the subtree is reaped and the subtree belongs to no window.
+    void DetachControls(CControlUI* pControl);
+
+    // A control pointer held across a call that may remove the control from the window (an event, a
+    // notification): once the control is reaped the pointer reads null.
+    class CControlWatch {
+    public:
+        CControlWatch(CPaintManagerUI& manager, CControlUI*& pControl);
+        ~CControlWatch();
+        CControlWatch(const CControlWatch&) = delete;
+        CControlWatch& operator=(const CControlWatch&) = delete;
+
+    private:
+        CPaintManagerUI& m_manager;
+        CControlUI** m_ppControl;
+    };
 
     CControlUI* FindControl(POINT pt) const;
     CControlUI* FindControl(LPCTSTR pstrName) const;
@@ -327,12 +345,20 @@ private:
     static CControlUI* CALLBACK __FindControlsFromUpdate(CControlUI* pThis, LPVOID pData);
 
     static WORD CurrentKeyState();
+    // Marks a handler of this window as running (MessageHandler, PreMessageHandler).
+    class CHandlerScope;
+    void ReapTree(CControlUI* pControl);
+    static CControlUI* CALLBACK __FindControlToReap(CControlUI* pThis, LPVOID pData);
+    void ForgetListener(CControlUI* pControl);
+    void LeaveOptionGroups(CControlUI* pControl);
+    void PostAsync();
     void DeliverNotify(TNotifyUI& Msg);
     void DrainAsync();
     bool DispatchMouseMove(WPARAM wParam, LPARAM lParam);
     bool DispatchMouseHover(LPARAM lParam);
     void DispatchMouseLeave();
     void DispatchButton(UINT uMsg, WPARAM wParam, LPARAM lParam);
+    void Press(CControlUI* pControl, TEventUI event, bool bFocus);
     void DispatchTimer(WPARAM wParam, LPARAM lParam);
     void ShowToolTip(CControlUI* pHover);
     void SendEvent(CControlUI* pControl, int type, WPARAM wParam, LPARAM lParam, WORD wKeyState);
@@ -463,6 +489,10 @@ private:
     std::vector<CControlUI*> m_vMouseLeaveScratch;
     std::vector<CControlUI*> m_vUpdateScratch;
     int m_iMouseLeaveDepth = 0;
+    std::vector<CControlUI**> m_vWatched;
+    // Handlers of this window on the stack; delayed clean-up waits until none is left.
+    int m_iHandlerDepth = 0;
+    bool m_bCleanupDeferred = false;
 
     TResInfo m_ResInfo;
 

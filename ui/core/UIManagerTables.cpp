@@ -764,6 +764,19 @@ void CPaintManagerUI::RemoveOptionGroup(LPCTSTR pStrGroupName, CControlUI* pCont
     }
 }
 
+void CPaintManagerUI::LeaveOptionGroups(CControlUI* pControl)
+{
+    if (m_mOptionGroup.GetSize() == 0) return;
+    std::vector<CUIString> groups;
+    ForEachValue<CStdPtrArray>(m_mOptionGroup, [&](LPCTSTR pstrName, CStdPtrArray* p) {
+        if (p->Find(pControl) >= 0) groups.emplace_back(pstrName);
+    });
+    for (const CUIString& sGroup : groups) RemoveOptionGroup(sGroup, pControl);
+    // The option would otherwise leave its group again later, through a manager that may be gone by then.
+    auto* pOption = groups.empty() ? nullptr : static_cast<COptionUI*>(pControl->GetInterface(L"Option"));
+    if (pOption != nullptr) pOption->ForgetGroupManager(this);
+}
+
 void CPaintManagerUI::RemoveAllOptionGroups()
 {
     ForEachValue<CStdPtrArray>(m_mOptionGroup, [this](LPCTSTR, CStdPtrArray* p) {
