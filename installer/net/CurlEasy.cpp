@@ -15,6 +15,10 @@ std::atomic<CCurlEasy::OptionObserver> g_observer{nullptr};
 CCurlEasy::CCurlEasy() : m_pCurl(curl_easy_init())
 {
     SetLong(CURLOPT_QUICK_EXIT, 1L);
+    SetLong(CURLOPT_SSL_VERIFYPEER, 1L);
+    SetLong(CURLOPT_SSL_VERIFYHOST, 2L);
+    SetLong(CURLOPT_SSL_OPTIONS, static_cast<long>(CURLSSLOPT_REVOKE_BEST_EFFORT));
+    SetLong(CURLOPT_PROXY_SSL_OPTIONS, static_cast<long>(CURLSSLOPT_REVOKE_BEST_EFFORT));
 }
 
 CCurlEasy::~CCurlEasy()

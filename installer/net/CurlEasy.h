@@ -13,6 +13,9 @@ public:
 
     // Every handle ends a lookup or a transfer at once when it is given up (CURLOPT_QUICK_EXIT): without it the
     // threaded resolver waits for a blocked name lookup on time-out and on abort, past every limit.
+    // Every handle verifies the peer's certificate and host name, and checks revocation as far as it can: a
+    // revocation server that cannot be reached (or a TLS-inspecting proxy whose certificates name none) does
+    // not stop the transfer, a certificate known to be revoked does.
     CCurlEasy();
     ~CCurlEasy();
     CCurlEasy(const CCurlEasy&) = delete;
