@@ -5,6 +5,7 @@
 #include "installer/net/TextConvert.h"
 
 #include <atomic>
+#include <cstring>
 
 namespace {
 
@@ -50,6 +51,19 @@ void CCurlEasy::AddHeader(const char* line)
         m_pHeaders = grown;
     if (m_pCurl != nullptr)
         curl_easy_setopt(m_pCurl, CURLOPT_HTTPHEADER, m_pHeaders);
+}
+
+void CCurlEasy::FollowRedirects(const std::string& url, long maxRedirects)
+{
+    if (m_pCurl == nullptr)
+        return;
+    SetLong(CURLOPT_FOLLOWLOCATION, 1L);
+    SetLong(CURLOPT_MAXREDIRS, maxRedirects);
+    curl_easy_setopt(m_pCurl, CURLOPT_DEFAULT_PROTOCOL, "https");
+    const bool startsPlain = url.size() >= 7 && _strnicmp(url.c_str(), "http://", 7) == 0;
+    const char* allowed = startsPlain ? "http,https" : "https";
+    curl_easy_setopt(m_pCurl, CURLOPT_PROTOCOLS_STR, allowed);
+    curl_easy_setopt(m_pCurl, CURLOPT_REDIR_PROTOCOLS_STR, allowed);
 }
 
 long CCurlEasy::GetResponseCode() const

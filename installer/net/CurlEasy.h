@@ -26,6 +26,9 @@ public:
     void SetLong(CURLoption option, long value);
     // Adds one header line; the list lives as long as the handle.
     void AddHeader(const char* line);
+    // Follows up to `maxRedirects` redirects; an address without a scheme is taken as https. A transfer that
+    // starts on https never leaves it: a redirect to plain http ends it (CURLE_UNSUPPORTED_PROTOCOL).
+    void FollowRedirects(const std::string& url, long maxRedirects);
     // Sends the transfer of `url` through the proxy the system settings give for it (none: direct, whatever
     // the environment says), authenticating to it as the signed-in user; the log says which.
     void UseSystemProxy(const std::string& url);

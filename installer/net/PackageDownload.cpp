@@ -303,14 +303,8 @@ bool CPackageDownload::Transfer(const std::string& url, long long resumeFrom)
     curl_easy_setopt(curl, CURLOPT_CUSTOMREQUEST, "GET");
     curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
     easy.UseSystemProxy(url);
-    easy.SetLong(CURLOPT_FOLLOWLOCATION, 1L);
-    easy.SetLong(CURLOPT_MAXREDIRS, kMaxRedirects);
-    curl_easy_setopt(curl, CURLOPT_DEFAULT_PROTOCOL, "https");
-    // The package is run elevated: it comes over verified TLS only, and no redirect may lead it off TLS.
-    curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "https");
-    curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "https");
-    easy.SetLong(CURLOPT_SSL_VERIFYPEER, 1L);
-    easy.SetLong(CURLOPT_SSL_VERIFYHOST, 2L);
+    // The package is run elevated: its address is https (see Run), so no redirect may lead it off TLS.
+    easy.FollowRedirects(url, kMaxRedirects);
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, CurlWriteToFile);
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, this);
     easy.SetLong(CURLOPT_NOPROGRESS, 0L);
@@ -334,11 +328,8 @@ bool CPackageDownload::Transfer(const std::string& url, long long resumeFrom)
         easy.SetLong(CURLOPT_LOW_SPEED_LIMIT, 1L);
         easy.SetLong(CURLOPT_LOW_SPEED_TIME, m_nStallSec);
     }
-    m_result.code = static_cast<int>(curl_easy_perform(curl));
-    m_result.httpStatus = easy.GetResponseCode();
-    if (m_result.code != 0)
-        m_result.error = errorBuffer[0] != '\0' ? errorBuffer : curl_easy_strerror(static_cast<CURLcode>(m_result.code));
-    return m_result.code == 0;
+    m_result = CHttpTransfer::Perform(easy, errorBuffer);
+    return m_result.Succeeded();
 }
 
 bool CPackageDownload::Hold()

@@ -243,6 +243,21 @@ TEST_F(Engine, LookupTriesOnceMoreAfterABlipButNotTwice)
     }
 }
 
+TEST_F(Engine, LookupRedirectedToPlainHttpGivesTheBuiltInAddressesAndSaysSo)
+{
+    ASSERT_TRUE(standin::SetScenario(R"({"lookup":"tohttp"})"));
+    DeleteFileW(CInstallLog::GetLogPath().c_str());
+    CInstallEngine engine(&m_view);
+    engine.LookupDownloadUrl();
+    EXPECT_EQ(Utf8ToWideString(standin::HttpsBase() + "/down/down?path=CORVEX_Online.exe"), engine.GetOnlineUrl());
+    EXPECT_EQ(1, standin::RequestCount("/tarvix/getDownUrl")) << "the plain-http answer was fetched";
+    const std::wstring log = standin::ReadUtf8File(CInstallLog::GetLogPath());
+    EXPECT_NE(std::wstring::npos,
+              log.find(L", redirect to " + Utf8ToWideString(standin::HttpBase()) +
+                       L"/tarvix/getDownUrl?softType=CORVEX refused; built-in addresses used"))
+        << log.c_str();
+}
+
 TEST_F(Engine, SilentLookupServiceHoldsTheStartForOnlyAFewSeconds)
 {
     ASSERT_TRUE(standin::SetScenario(R"({"lookup":"silent"})"));

@@ -142,15 +142,24 @@ protected:
 
 // ---- fetch into memory and post ------------------------------------------------------------------------
 
-TEST_F(Transfers, FetchFollowsRedirectsAcrossAddresses)
+TEST_F(Transfers, FetchFollowsRedirectsAcrossAddressesButNeverFromHttpsToPlainHttp)
 {
     std::string body;
-    // Three hops, alternating between the HTTPS and the plain port.
+    // Three hops on the plain port, then the HTTPS one.
     const TransferResult result = CHttpTransfer::FetchToString(
-        standin::HttpsBase() + "/down/hop?n=3&path=CORVEX_Offline.exe", body, CHttpTransfer::LookupLimits());
+        standin::HttpBase() + "/down/hop?n=3&path=CORVEX_Offline.exe", body, CHttpTransfer::LookupLimits());
     EXPECT_TRUE(result.Succeeded()) << WideToUtf8String(result.Describe());
     EXPECT_EQ(200, result.httpStatus);
     EXPECT_EQ("offline package stand-in", body);
+
+    // From HTTPS the first hop leads to the plain port: refused, and the log line says where it led.
+    ASSERT_TRUE(standin::Reset());
+    const TransferResult downgraded = CHttpTransfer::FetchToString(
+        standin::HttpsBase() + "/down/hop?n=3&path=CORVEX_Offline.exe", body, CHttpTransfer::LookupLimits());
+    EXPECT_EQ(1, downgraded.code); // unsupported protocol
+    EXPECT_EQ(302, downgraded.httpStatus);
+    EXPECT_EQ(standin::HttpBase() + "/down/hop?n=2&path=CORVEX_Offline.exe", downgraded.refusedRedirect);
+    EXPECT_EQ(1, standin::RequestCount("/down/hop"));
 }
 
 TEST_F(Transfers, AddressWithoutSchemeIsTakenAsHttps)

@@ -19,18 +19,24 @@ Plain HTTP port:
 
 Scenario keys (also settable at start with --scenario KEY=VALUE):
   lookup:  object | string | state1 | null | notjson | missing | notstring | noscheme | badscheme |
-           sha256 | badsha | redirect | long | silent
+           sha256 | badsha | redirect | long | silent | tohttp
+           (sha256: the digest of the package as served; tohttp: a redirect to the same lookup on plain HTTP,
+           which answers with another package address and digest)
   online:  path (and query) the lookup's "onlineUrl" points to, default /down/down?path=CORVEX_Online.exe
-  package: length | chunked | 404 | 500 | redirect | tohttp | loop | stall | cut | big | slow | corrupt
+  package: length | chunked | 404 | 500 | redirect | tohttp | loop | stall | cut | big | slow | corrupt |
+           unsigned | other | tampered
            (corrupt: the package with its first byte changed, so its published digest no longer matches)
+           (unsigned, other: the builds kept beside the package, <name>-unsigned.exe and <name>-other.exe, not
+           signed or signed by another publisher; tampered: the signed package with one byte changed)
            (redirect: a chain on HTTPS; tohttp: one redirect to the same package on plain HTTP)
   stall_after / cut_after: bytes sent before stalling / closing;  big_size: bytes of the "big" package
   slow_rate: bytes per second of the "slow" package (served with its length; a reset ends it)
   events:  up | down | silent  ip: ok | last | noip | down | silent
-  ranges:  honour | ignore | none | wrongstart | blind   (the package's answer to "Range"; honour: "Accept-Ranges"
+  ranges:  honour | ignore | none | wrongstart | blind | short   (the package's answer to "Range"; honour: "Accept-Ranges"
            and 206, or the whole file with 200 when "If-Range" names another version; ignore: announced, but
            always 200; none: not announced, always 200; wrongstart: 206 starting 1000 bytes early; blind: 206
-           whatever "If-Range" says)
+           whatever "If-Range" says; short: 206 parts end 1000 bytes before the end of the file)
+  stale_first: 1 = the first package reply is an older build, 1000 bytes longer, under the same validator
   etag:    fixed | change | none   (change: a new ETag on every package request; none: Last-Modified only)
   drop_after / drop_times: the first drop_times package replies close after drop_after body bytes (0: never)
   fail_status / fail_times: the first fail_times package requests are answered with fail_status (0: never)
@@ -111,7 +117,7 @@ def https_base():
     return "https://127.0.0.1:%d" % STATE.https_port
 
 
-def lookup_reply(mode):
+def lookup_reply(mode, tls=True):
     online = https_base() + STATE.scenario["online"]
     offline = https_base() + "/down/down?path=CORVEX_Offline.exe"
     data = {"onlineUrl": online, "offlineUrl": offline}
@@ -141,6 +147,10 @@ def lookup_reply(mode):
         return json.dumps({"state": 0, "data": data})
     if mode == "redirect":
         data["onlineUrl"] = https_base() + "/down/hop?n=3&path=CORVEX_Online.exe"
+        return json.dumps({"state": 0, "data": data})
+    if mode == "tohttp" and not tls:  # what a plain-http answer chooses: another package, with its digest
+        data["onlineUrl"] = online + "&from=plainhttp"
+        data["sha256"] = hashlib.sha256(b"another package").hexdigest()
         return json.dumps({"state": 0, "data": data})
     if mode == "long":
         data["onlineUrl"] = online + "&pad=" + "x" * 600
@@ -216,9 +226,13 @@ class Handler(BaseHTTPRequestHandler):
         try:
             if url.path.startswith("/control/") and not tls:
                 return self.control(method, url.path, request_body)
+            if url.path == "/tarvix/getDownUrl" and not tls and scenario["lookup"] == "tohttp":
+                return self.reply(200, lookup_reply("tohttp", tls=False))
             if url.path == "/tarvix/getDownUrl" and tls:
                 if scenario["lookup"] == "silent":
                     return self.silent()
+                if scenario["lookup"] == "tohttp":
+                    return self.redirect("http://127.0.0.1:%d%s" % (STATE.http_port, self.path))
                 if STATE.stats.get(url.path, 0) <= int(scenario["lookup_fail"]):
                     return self.reply(503, "<html><body>Service unavailable</body></html>", "text/html")
                 return self.reply(200, lookup_reply(scenario["lookup"]))
@@ -233,11 +247,7 @@ class Handler(BaseHTTPRequestHandler):
                     target = "http://127.0.0.1:%d/down/hop?n=%d&path=%s" % (STATE.http_port, hops - 1, name)
                 else:
                     target = https_base() + "/down/down?hopped=1&path=" + name
-                self.send_response(302)
-                self.send_header("Location", target)
-                self.send_header("Content-Length", "0")
-                self.end_headers()
-                return None
+                return self.redirect(target)
             if url.path == "/down/down":
                 if "hopped" in query and scenario["package"] == "redirect":
                     scenario["package"] = "length"  # the end of the chain serves the package
@@ -261,6 +271,12 @@ class Handler(BaseHTTPRequestHandler):
             self.close_connection = True
             return None
 
+    def redirect(self, target):
+        self.send_response(302)
+        self.send_header("Location", target)
+        self.send_header("Content-Length", "0")
+        self.end_headers()
+
     def ip_lookup(self, mode):
         if mode == "down":
             return self.drop()
@@ -283,23 +299,11 @@ class Handler(BaseHTTPRequestHandler):
         if mode == "500":
             return self.reply(500, "<html><body>500 Internal Server Error</body></html>", "text/html")
         if mode == "redirect":
-            self.send_response(302)
-            self.send_header("Location", "/down/hop?n=3&tls=1&path=" + name)
-            self.send_header("Content-Length", "0")
-            self.end_headers()
-            return None
+            return self.redirect("/down/hop?n=3&tls=1&path=" + name)
         if mode == "tohttp":
-            self.send_response(302)
-            self.send_header("Location", "http://127.0.0.1:%d/down/down?path=%s" % (STATE.http_port, name))
-            self.send_header("Content-Length", "0")
-            self.end_headers()
-            return None
+            return self.redirect("http://127.0.0.1:%d/down/down?path=%s" % (STATE.http_port, name))
         if mode == "loop":  # redirects to itself for ever
-            self.send_response(302)
-            self.send_header("Location", "/down/down?path=" + name)
-            self.send_header("Content-Length", "0")
-            self.end_headers()
-            return None
+            return self.redirect("/down/down?path=" + name)
         if mode == "big":
             return self.big_package(int(scenario["big_size"]))
         return self.package_body(scenario)
