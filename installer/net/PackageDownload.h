@@ -87,6 +87,7 @@ private:
     // by the running transfer, and its reply as far as it has arrived.
     std::string m_strValidator;
     bool m_bRangesOk = false;
+    long long m_nWholeLength = -1; // size the first reply gave the file, -1 when it did not say
     long long m_nResumeFrom = 0;
     long long m_nProgressBase = 0; // bytes already on disk when the running transfer's body began
     bool m_bBodyStarted = false;

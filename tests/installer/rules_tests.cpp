@@ -574,6 +574,7 @@ TEST(RetryRules, ResumeHeadersAreReadFromTheLastReplyOnly)
     EXPECT_EQ(206, headers.Status());
     EXPECT_FALSE(headers.AcceptsByteRanges()); // said by the redirect, not by this reply
     EXPECT_EQ(300000, headers.RangeStart());
+    EXPECT_EQ(900887, headers.WholeLength());
     // A weak ETag cannot name a version for a range: the date does.
     EXPECT_EQ("Tue, 01 Dec 2026 10:00:00 GMT", headers.Validator());
 }

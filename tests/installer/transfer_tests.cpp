@@ -408,6 +408,7 @@ TEST_F(Transfers, ReplyThatCannotContinueTheFileStartsOverFromZero)
         {R"({"etag":"change"})", "new version: If-Range gets the whole file", 2, true, 200},
         {R"({"etag":"change","ranges":"blind"})", "206 of another version is refused", 3, true, 206},
         {R"({"ranges":"wrongstart"})", "206 at the wrong byte is refused", 3, true, 206},
+        {R"({"stale_first":1})", "206 of a file of another size under the same validator is refused", 3, true, 206},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.why);
@@ -433,6 +434,19 @@ TEST_F(Transfers, ReplyThatCannotContinueTheFileStartsOverFromZero)
             EXPECT_LT(percents[i - 1], percents[i]);
     }
     standin::Reset();
+}
+
+TEST_F(Transfers, PartThatEndsShortOfTheFileIsContinuedNotTakenForTheWhole)
+{
+    ASSERT_TRUE(standin::SetScenario(R"({"ranges":"short","drop_after":300000})"));
+    CPackageDownload download(Recorder(), m_cancel);
+    download.SetRetryPause(50);
+    ASSERT_TRUE(download.Run(PackageUrl(), m_target, std::string())) << WideToUtf8String(download.GetFailure());
+    download.ReleaseFile();
+    EXPECT_EQ(FileSha256(standin::SamplePackagePath()), FileSha256(m_target));
+    const auto transfers = standin::PackageTransfers();
+    ASSERT_EQ(3u, transfers.size());
+    EXPECT_EQ(transfers[1].start + transfers[1].sent, transfers[2].start);
 }
 
 TEST_F(Transfers, ServerErrorsAreRetriedClientErrorsAreNot)

@@ -77,6 +77,7 @@ DEFAULT_SCENARIO = {
     "fail_status": 0,
     "fail_times": 1,
     "lookup_fail": 0,
+    "stale_first": 0,
 }
 LAST_MODIFIED = "Tue, 01 Dec 2026 10:00:00 GMT"
 PUBLIC_IP = "203.0.113.7"
@@ -325,7 +326,7 @@ class Handler(BaseHTTPRequestHandler):
             headers.append(("Accept-Ranges", "bytes"))
         asked = self.headers.get("Range") or ""
         start = 0
-        if asked.startswith("bytes=") and asked.endswith("-") and ranges in ("honour", "wrongstart", "blind"):
+        if asked.startswith("bytes=") and asked.endswith("-") and ranges in ("honour", "wrongstart", "blind", "short"):
             try:
                 start = int(asked[len("bytes="):-1])
             except ValueError:
@@ -337,10 +338,13 @@ class Handler(BaseHTTPRequestHandler):
             elif ranges == "wrongstart":
                 start = max(0, start - 1000)
             if start >= len(data) and start > 0:
-                return 416, 0, headers + [("Content-Range", "bytes */%d" % len(data))]
+                return 416, 0, 0, headers + [("Content-Range", "bytes */%d" % len(data))]
+            end = len(data)
+            if ranges == "short" and start < len(data) - 1000:
+                end = len(data) - 1000  # the part stops short of the end of the file
             if start > 0 or ranges != "honour":
-                return 206, start, headers + [("Content-Range", "bytes %d-%d/%d" % (start, len(data) - 1, len(data)))]
-        return 200, 0, headers
+                return 206, start, end, headers + [("Content-Range", "bytes %d-%d/%d" % (start, end - 1, len(data)))]
+        return 200, 0, len(data), headers
 
     def package_body(self, scenario):
         data = STATE.package_bytes()
@@ -356,10 +360,12 @@ class Handler(BaseHTTPRequestHandler):
             dropping = int(scenario["drop_after"]) > 0 and STATE.drops_done < int(scenario["drop_times"])
             if dropping:
                 STATE.drops_done += 1
+        if number == 1 and scenario["stale_first"]:  # an older, longer build still served under the same name
+            data = bytes([data[0] ^ 0xFF]) + data[1:] + b"\0" * 1000
         if failing:
             entry["status"] = int(scenario["fail_status"])
             return self.reply(entry["status"], "<html><body>Service unavailable</body></html>", "text/html")
-        status, start, headers = self.package_reply(scenario, number, data)
+        status, start, end, headers = self.package_reply(scenario, number, data)
         entry["status"], entry["start"] = status, start
         self.send_response(status)
         for name, value in headers:
@@ -368,7 +374,7 @@ class Handler(BaseHTTPRequestHandler):
             self.send_header("Content-Length", "0")
             self.end_headers()
             return None
-        body = data[start:]
+        body = data[start:end]
         if mode == "chunked":
             self.send_header("Transfer-Encoding", "chunked")
             self.end_headers()
