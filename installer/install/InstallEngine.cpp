@@ -287,13 +287,15 @@ bool CInstallEngine::WaitForInstall(DWORD timeoutMs)
     return true;
 }
 
-void CInstallEngine::Shutdown()
+bool CInstallEngine::Shutdown(DWORD waitMs)
 {
     SetEvent(m_context->cancelEvent.Get());
-    if (!WaitForInstall(kShutdownWaitMs))
+    const bool ended = WaitForInstall(waitMs);
+    if (!ended)
         CInstallLog::WriteLine(L"install thread did not end in time; leaving it detached");
     std::lock_guard<std::mutex> guard(m_context->lock);
     m_context->view = nullptr;
+    return ended;
 }
 
 int CInstallEngine::GetInstallState() const

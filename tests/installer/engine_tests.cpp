@@ -43,14 +43,15 @@ public:
         if (shown != nullptr) {
             // The window has the page now and the user may click at once, while the worker is still ending.
             SetEvent(shown);
-            Sleep(300);
+            Sleep(m_lingerMs);
         }
     }
     // `event` is set each time a page is switched (the worker then lingers a little, as a busy machine would).
-    void SignalPages(HANDLE event)
+    void SignalPages(HANDLE event, DWORD lingerMs = 300)
     {
         std::lock_guard<std::mutex> guard(m_lock);
         m_pageShown = event;
+        m_lingerMs = lingerMs;
     }
     void ShowFailureReason(FailureKind kind) override
     {
@@ -98,6 +99,7 @@ private:
     std::wstring m_dirText;
     bool m_hasDirControl = true;
     HANDLE m_pageShown = nullptr;
+    DWORD m_lingerMs = 300;
 };
 
 // The package process (the sample package runs under the package's file name).
@@ -492,6 +494,23 @@ TEST_F(Engine, ConfirmedExitEndsTheRunAndStaysTheReportedState)
     EXPECT_FALSE(standin::FileExists(m_package));
     engine.ReportUsage(); // what the window does next
     ExpectReports({Body("INSTALL_USERABORT")});
+}
+
+TEST_F(Engine, ShutdownSaysWhenTheInstallThreadOutlivesItsWait)
+{
+    // The worker is held in its last step past the wait: it may still be inside libcurl, so the caller must know.
+    ASSERT_TRUE(standin::SetScenario(R"({"package":"404"})"));
+    CInstallEngine engine(&m_view);
+    engine.LookupDownloadUrl();
+    HANDLE shown = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    m_view.SignalPages(shown, 1500);
+    ASSERT_TRUE(engine.StartInstall());
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(shown, 60000));
+    EXPECT_FALSE(engine.Shutdown(100));
+    EXPECT_TRUE(engine.WaitForInstall(10000));
+    EXPECT_TRUE(engine.Shutdown(100));
+    m_view.SignalPages(nullptr);
+    CloseHandle(shown);
 }
 
 TEST_F(Engine, SecondStartWhileRunningIsRefused)
