@@ -5,6 +5,7 @@
 #include "installer/install/IInstallView.h"
 #include "installer/install/InstallPaths.h"
 #include "installer/install/ProcessRunner.h"
+#include "installer/install/PublisherCheck.h"
 #include "installer/install/SettingsStore.h"
 #include "installer/net/InstallLog.h"
 #include "installer/net/PackageDownload.h"
@@ -107,6 +108,17 @@ int RunPackage(const std::wstring& target, const std::wstring& installDir, HANDL
     return RunProcessAndWait(&params);
 }
 
+// Checked on the held file: the bytes judged are the bytes that run. Run has already refused a download that
+// differs from a published digest, so a published digest vouches for what arrived.
+bool Vouched(const CPackageDownload& download, const std::wstring& target, const DownloadAddresses& addresses)
+{
+    const PublisherVerdict verdict = CPublisherCheck::Check(target, download.GetHeldFile(), !addresses.sha256.empty(),
+                                                            CPublisherCheck::ProductPolicy());
+    CInstallLog::Write(L"publisher check: %ls; package %ls", verdict.detail.c_str(),
+                       verdict.allowed ? L"may run" : L"refused");
+    return verdict.allowed;
+}
+
 void FinishInstalled(const std::shared_ptr<InstallContext>& context, const std::wstring& installDir)
 {
     // The product is on disk now: its settings belong with it even when the user is leaving at this moment.
@@ -157,6 +169,11 @@ void RunInstall(const std::shared_ptr<InstallContext>& context)
     if (!downloaded) {
         EndRun(context, DownloadFail,
                download.GetFailureKind() == FailureNone ? FailureConnection : download.GetFailureKind());
+        return;
+    }
+    if (!Vouched(download, target, addresses)) {
+        download.Discard();
+        EndRun(context, DownloadFail, FailureUnverified);
         return;
     }
 

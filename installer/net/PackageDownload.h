@@ -44,6 +44,10 @@ public:
 
     // Ends the hold taken by a successful Run (call once the package process has started).
     void ReleaseFile() { m_hHeldFile.Close(); }
+    // The read-only handle of that hold (null without one): checks of the file read the bytes that will run.
+    HANDLE GetHeldFile() const { return m_hHeldFile.Get(); }
+    // Removes a downloaded file that is not to be run.
+    void Discard() { Fail(L"discarded", FailureNone); }
 
     const TransferResult& GetResult() const { return m_result; }
     // Digest of the received bytes, computed when a published digest was to be checked ("" otherwise).

@@ -24,13 +24,13 @@ const UINT kMsgProgress = WM_APP + 0x40;
 const UINT kMsgSwitchPage = WM_APP + 0x41;
 const UINT kMsgFailureReason = WM_APP + 0x42;
 
-// The failure page's reason line: string-table text 1 + kind; the log line: text 7 followed by the path.
+// The failure page's reason line: string-table text 1 + kind; the log line: text 8 followed by the path.
 const int kFailureTextBase = 1;
-const int kLogLabelText = 7;
+const int kLogLabelText = 8;
 const wchar_t* const kFailureFallbacks[] = {
     L"", L"No connection to the download server.", L"The download server refused the request.",
     L"The download was damaged: its checksum does not match.", L"The disk is full or cannot be written.",
-    L"The package reported an error."};
+    L"The package reported an error.", L"The download could not be verified as coming from Tarvix."};
 
 const wchar_t* const kPages[] = {L"page_home", L"page_install", L"page_finished", L"page_fail"};
 const int kPageCount = sizeof(kPages) / sizeof(kPages[0]);

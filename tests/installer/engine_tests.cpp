@@ -391,6 +391,41 @@ TEST_F(Engine, PublishedDigestDecidesWhetherThePackageRuns)
     }
 }
 
+TEST_F(Engine, PackageRunsOnlyWhenTheVendorsSignatureOrThePublishedDigestVouchesForIt)
+{
+    struct Case
+    {
+        const char* package; // as served: signed by the vendor, unsigned, signed by another, changed after signing
+        const char* lookup;  // "sha256": the reply publishes the digest of the package as served
+        bool runs;
+        const wchar_t* logged;
+    };
+    const Case cases[] = {
+        {"length", "object", true, L"publisher check: signed by Tarvix; package may run"},
+        {"unsigned", "sha256", true, L"publisher check: unsigned, vouched for by the published SHA-256; package may run"},
+        {"unsigned", "object", false, L"publisher check: unsigned, and no published SHA-256 vouches for it; package refused"},
+        {"other", "sha256", false, L"publisher check: signed by Someone Else Ltd, not by Tarvix; package refused"},
+        {"tampered", "sha256", false, L"publisher check: signature not valid (WinVerifyTrust 0x80096010)"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.package) + ", " + c.lookup);
+        ASSERT_TRUE(standin::SetScenario(std::string("{\"package\":\"") + c.package + "\",\"lookup\":\"" + c.lookup + "\"}"));
+        DeleteFileW(standin::TempPath(L"Pavonel-SamplePackage.txt").c_str());
+        DeleteFileW(CInstallLog::GetLogPath().c_str());
+        CInstallEngine engine(&m_view);
+        engine.LookupDownloadUrl();
+        Install(engine);
+        EXPECT_EQ(c.runs ? Installed : DownloadFail, engine.GetInstallState());
+        EXPECT_EQ(c.runs ? FailureNone : FailureUnverified, engine.GetFailureKind());
+        EXPECT_EQ(c.runs, standin::FileExists(standin::TempPath(L"Pavonel-SamplePackage.txt")));
+        if (!c.runs) {
+            EXPECT_FALSE(standin::FileExists(m_package)) << "a refused package is left where it could be run";
+        }
+        const std::wstring log = standin::ReadUtf8File(CInstallLog::GetLogPath());
+        EXPECT_NE(std::wstring::npos, log.find(c.logged)) << log.c_str();
+    }
+}
+
 TEST_F(Engine, DownloadWithoutLengthLeavesTheBarAtZero)
 {
     ASSERT_TRUE(standin::SetScenario(R"({"package":"chunked"})"));

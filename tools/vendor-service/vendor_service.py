@@ -106,9 +106,16 @@ class State:
             self.drops_done = 0
             self.generation += 1
 
-    def package_bytes(self):
-        with open(self.package_path, "rb") as f:
-            return f.read()
+    def package_bytes(self, mode="length"):
+        """The package as the scenario serves it: the signed one, or one of its variants built beside it."""
+        path = self.package_path
+        if mode in ("unsigned", "other"):
+            path = os.path.splitext(path)[0] + "-" + mode + ".exe"
+        with open(path, "rb") as f:
+            data = f.read()
+        if mode == "tampered":  # one byte changed after signing, in the signed part of the file
+            data = data[:len(data) // 2] + bytes([data[len(data) // 2] ^ 0xFF]) + data[len(data) // 2 + 1:]
+        return data
 
 
 STATE = None
@@ -141,7 +148,7 @@ def lookup_reply(mode, tls=True):
         return json.dumps({"state": 0, "data": {"onlineUrl": "file:///C:/windows/system32/cmd.exe",
                                                 "offlineUrl": "C:\\windows\\system32\\calc.exe"}})
     if mode == "sha256":
-        data["sha256"] = hashlib.sha256(STATE.package_bytes()).hexdigest().upper()
+        data["sha256"] = hashlib.sha256(STATE.package_bytes(STATE.scenario["package"])).hexdigest().upper()
         return json.dumps({"state": 0, "data": data})
     if mode == "badsha":
         data["sha256"] = hashlib.sha256(b"another package").hexdigest()
@@ -347,8 +354,8 @@ class Handler(BaseHTTPRequestHandler):
         return 200, 0, len(data), headers
 
     def package_body(self, scenario):
-        data = STATE.package_bytes()
         mode = scenario["package"]
+        data = STATE.package_bytes(mode)
         if mode == "corrupt":
             data = bytes([data[0] ^ 0xFF]) + data[1:]
         with STATE.lock:
