@@ -1,14 +1,13 @@
 #include "installer/SilentInstall.h"
 
 #include "installer/install/SettingsStore.h"
+#include "installer/net/CurlGlobal.h"
 #include "installer/net/InstallLog.h"
-#include "installer/net/UsageReporter.h"
 
 #include <curl/curl.h>
 
 namespace {
 
-const DWORD kExitReportWaitMs = CUsageReporter::kReportBudgetMs + 500;
 const DWORD kPollMs = 100;
 
 } // namespace
@@ -19,9 +18,9 @@ CSilentInstall::CSilentInstall(const CCommandLine& options) : m_options(options)
 
 CSilentInstall::~CSilentInstall()
 {
-    m_engine.Shutdown();
-    if (m_bCurlReady && CUsageReporter::WaitForReports(kExitReportWaitMs))
-        curl_global_cleanup();
+    const bool workersEnded = m_engine.Shutdown();
+    if (m_bCurlReady)
+        CCurlGlobal::CleanupAtExit(workersEnded);
     if (m_hWnd != nullptr)
         ::DestroyWindow(m_hWnd);
     if (m_hMutex != nullptr)

@@ -5,6 +5,7 @@
 #include "installer/install/IInstallView.h"
 #include "installer/install/InstallPaths.h"
 #include "installer/install/ProcessRunner.h"
+#include "installer/install/PublisherCheck.h"
 #include "installer/install/SettingsStore.h"
 #include "installer/net/InstallLog.h"
 #include "installer/net/PackageDownload.h"
@@ -107,6 +108,17 @@ int RunPackage(const std::wstring& target, const std::wstring& installDir, HANDL
     return RunProcessAndWait(&params);
 }
 
+// Checked on the held file: the bytes judged are the bytes that run. Run has already refused a download that
+// differs from a published digest, so a published digest vouches for what arrived.
+bool Vouched(const CPackageDownload& download, const std::wstring& target, const DownloadAddresses& addresses)
+{
+    const PublisherVerdict verdict = CPublisherCheck::Check(target, download.GetHeldFile(), !addresses.sha256.empty(),
+                                                            CPublisherCheck::ProductPolicy());
+    CInstallLog::Write(L"publisher check: %ls; package %ls", verdict.detail.c_str(),
+                       verdict.allowed ? L"may run" : L"refused");
+    return verdict.allowed;
+}
+
 void FinishInstalled(const std::shared_ptr<InstallContext>& context, const std::wstring& installDir)
 {
     // The product is on disk now: its settings belong with it even when the user is leaving at this moment.
@@ -157,6 +169,11 @@ void RunInstall(const std::shared_ptr<InstallContext>& context)
     if (!downloaded) {
         EndRun(context, DownloadFail,
                download.GetFailureKind() == FailureNone ? FailureConnection : download.GetFailureKind());
+        return;
+    }
+    if (!Vouched(download, target, addresses)) {
+        download.Discard();
+        EndRun(context, DownloadFail, FailureUnverified);
         return;
     }
 
@@ -287,13 +304,15 @@ bool CInstallEngine::WaitForInstall(DWORD timeoutMs)
     return true;
 }
 
-void CInstallEngine::Shutdown()
+bool CInstallEngine::Shutdown(DWORD waitMs)
 {
     SetEvent(m_context->cancelEvent.Get());
-    if (!WaitForInstall(kShutdownWaitMs))
+    const bool ended = WaitForInstall(waitMs);
+    if (!ended)
         CInstallLog::WriteLine(L"install thread did not end in time; leaving it detached");
     std::lock_guard<std::mutex> guard(m_context->lock);
     m_context->view = nullptr;
+    return ended;
 }
 
 int CInstallEngine::GetInstallState() const

@@ -52,8 +52,8 @@ public:
     // Ends a running download or stops waiting for a running package (which is left to finish: killing it
     // half-way could leave a broken product), waits for the install thread and detaches the view. A cancelled
     // run leaves no partial download behind, writes no settings and sends no outcome report (the caller
-    // reports the abort).
-    void Shutdown();
+    // reports the abort). False when the install thread outlived `waitMs`: it may still be inside libcurl.
+    bool Shutdown(DWORD waitMs = kShutdownWaitMs);
 
     int GetInstallState() const;
     // Setting UserAbort also ends a running install (as Shutdown does, without waiting); a run never

@@ -5,6 +5,7 @@
 #include "installer/net/TextConvert.h"
 
 #include <atomic>
+#include <cstring>
 
 namespace {
 
@@ -15,6 +16,10 @@ std::atomic<CCurlEasy::OptionObserver> g_observer{nullptr};
 CCurlEasy::CCurlEasy() : m_pCurl(curl_easy_init())
 {
     SetLong(CURLOPT_QUICK_EXIT, 1L);
+    SetLong(CURLOPT_SSL_VERIFYPEER, 1L);
+    SetLong(CURLOPT_SSL_VERIFYHOST, 2L);
+    SetLong(CURLOPT_SSL_OPTIONS, static_cast<long>(CURLSSLOPT_REVOKE_BEST_EFFORT));
+    SetLong(CURLOPT_PROXY_SSL_OPTIONS, static_cast<long>(CURLSSLOPT_REVOKE_BEST_EFFORT));
 }
 
 CCurlEasy::~CCurlEasy()
@@ -46,6 +51,19 @@ void CCurlEasy::AddHeader(const char* line)
         m_pHeaders = grown;
     if (m_pCurl != nullptr)
         curl_easy_setopt(m_pCurl, CURLOPT_HTTPHEADER, m_pHeaders);
+}
+
+void CCurlEasy::FollowRedirects(const std::string& url, long maxRedirects)
+{
+    if (m_pCurl == nullptr)
+        return;
+    SetLong(CURLOPT_FOLLOWLOCATION, 1L);
+    SetLong(CURLOPT_MAXREDIRS, maxRedirects);
+    curl_easy_setopt(m_pCurl, CURLOPT_DEFAULT_PROTOCOL, "https");
+    const bool startsPlain = url.size() >= 7 && _strnicmp(url.c_str(), "http://", 7) == 0;
+    const char* allowed = startsPlain ? "http,https" : "https";
+    curl_easy_setopt(m_pCurl, CURLOPT_PROTOCOLS_STR, allowed);
+    curl_easy_setopt(m_pCurl, CURLOPT_REDIR_PROTOCOLS_STR, allowed);
 }
 
 long CCurlEasy::GetResponseCode() const

@@ -13,6 +13,9 @@ public:
 
     // Every handle ends a lookup or a transfer at once when it is given up (CURLOPT_QUICK_EXIT): without it the
     // threaded resolver waits for a blocked name lookup on time-out and on abort, past every limit.
+    // Every handle verifies the peer's certificate and host name, and checks revocation as far as it can: a
+    // revocation server that cannot be reached (or a TLS-inspecting proxy whose certificates name none) does
+    // not stop the transfer, a certificate known to be revoked does.
     CCurlEasy();
     ~CCurlEasy();
     CCurlEasy(const CCurlEasy&) = delete;
@@ -23,6 +26,9 @@ public:
     void SetLong(CURLoption option, long value);
     // Adds one header line; the list lives as long as the handle.
     void AddHeader(const char* line);
+    // Follows up to `maxRedirects` redirects; an address without a scheme is taken as https. A transfer that
+    // starts on https never leaves it: a redirect to plain http ends it (CURLE_UNSUPPORTED_PROTOCOL).
+    void FollowRedirects(const std::string& url, long maxRedirects);
     // Sends the transfer of `url` through the proxy the system settings give for it (none: direct, whatever
     // the environment says), authenticating to it as the signed-in user; the log says which.
     void UseSystemProxy(const std::string& url);

@@ -9,4 +9,5 @@ enum FailureKind
     FailureDamaged = 3,       // the download does not match its published digest or its announced size
     FailureDisk = 4,          // the download could not be written (disk full, folder not writable)
     FailurePackage = 5,       // the package could not be run or reported an error
+    FailureUnverified = 6,    // neither the vendor's signature nor the published digest vouches for the package
 };

@@ -33,16 +33,6 @@ void ApplyLimits(CCurlEasy& easy, const TransferLimits& limits)
     easy.SetLong(CURLOPT_NOSIGNAL, 1L);
 }
 
-TransferResult Perform(CCurlEasy& easy, char* errorBuffer)
-{
-    TransferResult result;
-    result.code = static_cast<int>(curl_easy_perform(easy.Get()));
-    result.httpStatus = easy.GetResponseCode();
-    if (result.code != 0)
-        result.error = errorBuffer[0] != '\0' ? errorBuffer : curl_easy_strerror(static_cast<CURLcode>(result.code));
-    return result;
-}
-
 } // namespace
 
 std::wstring TransferResult::Describe() const
@@ -53,7 +43,26 @@ std::wstring TransferResult::Describe() const
     if (!error.empty())
         out += L" (" + Utf8ToWideString(error) + L")";
     swprintf(text, 64, L", HTTP %ld", httpStatus);
-    return out + text;
+    out += text;
+    if (!refusedRedirect.empty())
+        out += L", redirect to " + Utf8ToWideString(refusedRedirect) + L" refused";
+    return out;
+}
+
+TransferResult CHttpTransfer::Perform(CCurlEasy& easy, const char* errorBuffer)
+{
+    TransferResult result;
+    result.code = static_cast<int>(curl_easy_perform(easy.Get()));
+    result.httpStatus = easy.GetResponseCode();
+    if (result.code == 0)
+        return result;
+    result.error = errorBuffer[0] != '\0' ? errorBuffer : curl_easy_strerror(static_cast<CURLcode>(result.code));
+    // A redirect to a scheme the transfer may not use ends it with its target as the address it was at.
+    char* target = nullptr;
+    if (result.code == CURLE_UNSUPPORTED_PROTOCOL && result.httpStatus >= 300 && result.httpStatus < 400 &&
+        curl_easy_getinfo(easy.Get(), CURLINFO_EFFECTIVE_URL, &target) == CURLE_OK && target != nullptr)
+        result.refusedRedirect = target;
+    return result;
 }
 
 size_t CurlWriteToString(char* data, size_t size, size_t count, void* userdata)
@@ -83,9 +92,7 @@ TransferResult CHttpTransfer::FetchToString(const std::string& url, std::string&
     curl_easy_setopt(curl, CURLOPT_CUSTOMREQUEST, "GET");
     curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
     easy.UseSystemProxy(url);
-    easy.SetLong(CURLOPT_FOLLOWLOCATION, 1L);
-    easy.SetLong(CURLOPT_MAXREDIRS, kMaxRedirects);
-    curl_easy_setopt(curl, CURLOPT_DEFAULT_PROTOCOL, "https");
+    easy.FollowRedirects(url, kMaxRedirects);
     curl_easy_setopt(curl, CURLOPT_HTTPHEADER, static_cast<curl_slist*>(nullptr));
     curl_easy_setopt(curl, CURLOPT_POSTFIELDS, "");
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, CurlWriteToString);
@@ -105,9 +112,7 @@ TransferResult CHttpTransfer::PostJson(const std::string& url, const std::string
     curl_easy_setopt(curl, CURLOPT_CUSTOMREQUEST, "POST");
     curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
     easy.UseSystemProxy(url);
-    easy.SetLong(CURLOPT_FOLLOWLOCATION, 1L);
-    easy.SetLong(CURLOPT_MAXREDIRS, kMaxRedirects);
-    curl_easy_setopt(curl, CURLOPT_DEFAULT_PROTOCOL, "https");
+    easy.FollowRedirects(url, kMaxRedirects);
     easy.AddHeader("Content-Type: application/json");
     curl_easy_setopt(curl, CURLOPT_POSTFIELDS, json.c_str());
     // The reply is never read; without a callback libcurl would print it to standard output.

@@ -19,12 +19,17 @@ struct TransferResult
     int code = 99;        // libcurl result; 0 = the transfer completed; 99 = no handle could be made
     long httpStatus = 0;  // 0 when no response arrived
     std::string error;    // libcurl's error text, empty on success
+    std::string refusedRedirect; // where a redirect that ended a failed transfer pointed, "" when none
 
     bool Succeeded() const { return code == 0; }
-    std::wstring Describe() const; // "curl 0, HTTP 200" or "curl 7 (Failed to connect...), HTTP 0"
+    // "curl 0, HTTP 200", "curl 7 (Failed to connect...), HTTP 0" or "curl 1 (...), HTTP 302, redirect to ... refused"
+    std::wstring Describe() const;
 };
 
-// Redirects followed by every profile; a longer chain (or a loop) fails instead of running for ever.
+class CCurlEasy;
+
+// Redirects followed by every profile; a longer chain (or a loop) fails instead of running for ever. A transfer
+// that starts on https follows https redirects only.
 constexpr long kMaxRedirects = 10;
 
 // libcurl write callback: appends size * count bytes to the std::string passed as userdata.
@@ -40,4 +45,7 @@ public:
     static TransferResult FetchToString(const std::string& url, std::string& body, const TransferLimits& limits);
     // POST of a UTF-8 JSON text with "Content-Type: application/json"; the reply body is discarded.
     static TransferResult PostJson(const std::string& url, const std::string& json, const TransferLimits& limits);
+
+    // Runs a configured handle whose CURLOPT_ERRORBUFFER is `errorBuffer` and collects its outcome.
+    static TransferResult Perform(CCurlEasy& easy, const char* errorBuffer);
 };

@@ -137,6 +137,14 @@ bool CPackageDownload::BeginBody()
             m_bRestartWanted = true;
             return false;
         }
+        // The same name for another file (a server that does not change its validator on every update): the
+        // rest of a file of another size cannot continue the bytes on disk.
+        if (m_response.WholeLength() != m_nWholeLength) {
+            CInstallLog::Write(L"download: the file is now %lld bytes instead of %lld, starting over",
+                               m_response.WholeLength(), m_nWholeLength);
+            m_bRestartWanted = true;
+            return false;
+        }
         m_nProgressBase = m_nResumeFrom;
         return true;
     }
@@ -152,7 +160,9 @@ bool CPackageDownload::BeginBody()
     }
     m_nProgressBase = 0;
     m_strValidator = m_response.Validator();
-    m_bRangesOk = m_response.AcceptsByteRanges();
+    // Only a file of known size can be continued: the rest must be shown to belong to a file of that size.
+    m_nWholeLength = m_response.WholeLength();
+    m_bRangesOk = m_response.AcceptsByteRanges() && m_nWholeLength >= 0;
     return true;
 }
 
@@ -188,9 +198,15 @@ CPackageDownload::AttemptEnd CPackageDownload::Attempt(const std::string& url, i
     }
     m_nAttempts = attempt;
     const long long from = resume ? m_nBytes : 0;
-    const bool done = Transfer(url, from);
+    bool done = Transfer(url, from);
     CInstallLog::Write(L"download attempt %d from byte %lld: %ls, %lld bytes on disk", attempt, from,
                        m_result.Describe().c_str(), m_nBytes);
+    if (done && m_nWholeLength >= 0 && m_nBytes != m_nWholeLength) {
+        // A complete reply that leaves the file short of its size (a part ending early) is a broken-off one.
+        CInstallLog::Write(L"download: the reply ended at byte %lld of %lld", m_nBytes, m_nWholeLength);
+        m_result.code = CURLE_PARTIAL_FILE;
+        done = false;
+    }
     if (done)
         return AttemptEnd::Done;
     if (WasCancelled()) {
@@ -237,6 +253,7 @@ bool CPackageDownload::Run(const std::wstring& url, const std::wstring& targetPa
     m_nAttempts = 0;
     m_strValidator.clear();
     m_bRangesOk = false;
+    m_nWholeLength = -1;
     m_dwWriteError = 0;
     m_nLastPercent = 0; // the window shows 0 when a run starts: only a change is passed on
     m_dwLastCancelCheck = GetTickCount() - 1000;
@@ -303,14 +320,8 @@ bool CPackageDownload::Transfer(const std::string& url, long long resumeFrom)
     curl_easy_setopt(curl, CURLOPT_CUSTOMREQUEST, "GET");
     curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
     easy.UseSystemProxy(url);
-    easy.SetLong(CURLOPT_FOLLOWLOCATION, 1L);
-    easy.SetLong(CURLOPT_MAXREDIRS, kMaxRedirects);
-    curl_easy_setopt(curl, CURLOPT_DEFAULT_PROTOCOL, "https");
-    // The package is run elevated: it comes over verified TLS only, and no redirect may lead it off TLS.
-    curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "https");
-    curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "https");
-    easy.SetLong(CURLOPT_SSL_VERIFYPEER, 1L);
-    easy.SetLong(CURLOPT_SSL_VERIFYHOST, 2L);
+    // The package is run elevated: its address is https (see Run), so no redirect may lead it off TLS.
+    easy.FollowRedirects(url, kMaxRedirects);
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, CurlWriteToFile);
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, this);
     easy.SetLong(CURLOPT_NOPROGRESS, 0L);
@@ -334,11 +345,8 @@ bool CPackageDownload::Transfer(const std::string& url, long long resumeFrom)
         easy.SetLong(CURLOPT_LOW_SPEED_LIMIT, 1L);
         easy.SetLong(CURLOPT_LOW_SPEED_TIME, m_nStallSec);
     }
-    m_result.code = static_cast<int>(curl_easy_perform(curl));
-    m_result.httpStatus = easy.GetResponseCode();
-    if (m_result.code != 0)
-        m_result.error = errorBuffer[0] != '\0' ? errorBuffer : curl_easy_strerror(static_cast<CURLcode>(m_result.code));
-    return m_result.code == 0;
+    m_result = CHttpTransfer::Perform(easy, errorBuffer);
+    return m_result.Succeeded();
 }
 
 bool CPackageDownload::Hold()

@@ -44,6 +44,10 @@ public:
 
     // Ends the hold taken by a successful Run (call once the package process has started).
     void ReleaseFile() { m_hHeldFile.Close(); }
+    // The read-only handle of that hold (null without one): checks of the file read the bytes that will run.
+    HANDLE GetHeldFile() const { return m_hHeldFile.Get(); }
+    // Removes a downloaded file that is not to be run.
+    void Discard() { Fail(L"discarded", FailureNone); }
 
     const TransferResult& GetResult() const { return m_result; }
     // Digest of the received bytes, computed when a published digest was to be checked ("" otherwise).
@@ -87,6 +91,7 @@ private:
     // by the running transfer, and its reply as far as it has arrived.
     std::string m_strValidator;
     bool m_bRangesOk = false;
+    long long m_nWholeLength = -1; // size the first reply gave the file, -1 when it did not say
     long long m_nResumeFrom = 0;
     long long m_nProgressBase = 0; // bytes already on disk when the running transfer's body began
     bool m_bBodyStarted = false;

@@ -19,6 +19,20 @@ bool SameNoCase(const std::string& a, const char* b)
     return a.size() == std::strlen(b) && _strnicmp(a.c_str(), b, a.size()) == 0;
 }
 
+// A decimal number at `text` (digits only, no sign); -1 when there is none. `end` receives where it stopped.
+long long Number(const char* text, const char** end)
+{
+    if (end != nullptr)
+        *end = text;
+    if (*text < '0' || *text > '9')
+        return -1;
+    char* stop = nullptr;
+    const long long value = std::strtoll(text, &stop, 10);
+    if (end != nullptr)
+        *end = stop;
+    return value;
+}
+
 } // namespace
 
 void CResponseHeaders::AddLine(const char* data, size_t length)
@@ -42,14 +56,21 @@ void CResponseHeaders::AddLine(const char* data, size_t length)
         m_strETag = value;
     else if (SameNoCase(name, "Last-Modified"))
         m_strLastModified = value;
+    else if (SameNoCase(name, "Content-Length"))
+        m_nContentLength = Number(value.c_str(), nullptr);
     else if (SameNoCase(name, "Content-Range")) {
         m_nRangeStart = -1;
-        if (value.compare(0, 6, "bytes ") == 0 && value.size() > 6 && value[6] >= '0' && value[6] <= '9') {
-            char* end = nullptr;
-            const long long start = std::strtoll(value.c_str() + 6, &end, 10);
-            if (end != nullptr && *end == '-')
-                m_nRangeStart = start;
-        }
+        m_nRangeTotal = -1;
+        if (value.compare(0, 6, "bytes ") != 0)
+            return;
+        const char* end = nullptr;
+        const long long start = Number(value.c_str() + 6, &end);
+        if (start < 0 || *end != '-')
+            return;
+        m_nRangeStart = start;
+        const size_t slash = value.find('/');
+        if (slash != std::string::npos)
+            m_nRangeTotal = Number(value.c_str() + slash + 1, nullptr); // "*": unknown
     }
 }
 

@@ -15,6 +15,9 @@ public:
     const std::string& LastModified() const { return m_strLastModified; }
     // First byte of a "Content-Range: bytes N-M/T" reply; -1 when there was none (or it was unreadable).
     long long RangeStart() const { return m_nRangeStart; }
+    // Length of the whole file the reply belongs to: T of a 206 reply's Content-Range, the Content-Length of any
+    // other; -1 when the reply does not say.
+    long long WholeLength() const { return m_nStatus == 206 ? m_nRangeTotal : m_nContentLength; }
     // The validator a resume names in If-Range: the ETag when there is a strong one, else Last-Modified.
     std::string Validator() const;
 
@@ -24,4 +27,6 @@ private:
     std::string m_strETag;
     std::string m_strLastModified;
     long long m_nRangeStart = -1;
+    long long m_nRangeTotal = -1;
+    long long m_nContentLength = -1;
 };

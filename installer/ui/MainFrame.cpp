@@ -1,9 +1,9 @@
 #include "installer/ui/MainFrame.h"
 
 #include "installer/install/SettingsStore.h"
+#include "installer/net/CurlGlobal.h"
 #include "installer/net/InstallLog.h"
 #include "installer/net/ServiceHosts.h"
-#include "installer/net/UsageReporter.h"
 #include "installer/ui/MsgWnd.h"
 #include "ui/controls/UIOption.h"
 #include "ui/controls/UIProgress.h"
@@ -24,13 +24,13 @@ const UINT kMsgProgress = WM_APP + 0x40;
 const UINT kMsgSwitchPage = WM_APP + 0x41;
 const UINT kMsgFailureReason = WM_APP + 0x42;
 
-// The failure page's reason line: string-table text 1 + kind; the log line: text 7 followed by the path.
+// The failure page's reason line: string-table text 1 + kind; the log line: text 8 followed by the path.
 const int kFailureTextBase = 1;
-const int kLogLabelText = 7;
+const int kLogLabelText = 8;
 const wchar_t* const kFailureFallbacks[] = {
     L"", L"No connection to the download server.", L"The download server refused the request.",
     L"The download was damaged: its checksum does not match.", L"The disk is full or cannot be written.",
-    L"The package reported an error."};
+    L"The package reported an error.", L"The download could not be verified as coming from Tarvix."};
 
 const wchar_t* const kPages[] = {L"page_home", L"page_install", L"page_finished", L"page_fail"};
 const int kPageCount = sizeof(kPages) / sizeof(kPages[0]);
@@ -46,8 +46,6 @@ int PageIndex(const wchar_t* name)
 const UINT kProgramIcon = 131;
 const int kPerMonitorDpiAware = 2;
 const int kInstallerDpi = 110;
-// Report threads end within their own budget; leaving waits for them a little longer than that at most.
-const DWORD kExitReportWaitMs = CUsageReporter::kReportBudgetMs + 500;
 
 } // namespace
 
@@ -66,12 +64,7 @@ CMainFrame::CMainFrame() : m_engine(this)
 CMainFrame::~CMainFrame()
 {
     // The worker may still be downloading: end it while the view it reports to is whole.
-    m_engine.Shutdown();
-    // A report thread still inside libcurl must not see its global state go away under it.
-    if (CUsageReporter::WaitForReports(kExitReportWaitMs))
-        curl_global_cleanup();
-    else
-        CInstallLog::WriteLine(L"a usage report still runs at exit: libcurl left as it is");
+    CCurlGlobal::CleanupAtExit(m_engine.Shutdown());
     if (g_pMainFrame == this)
         g_pMainFrame = nullptr;
 }

@@ -132,14 +132,29 @@ std::vector<PackageTransfer> PackageTransfers()
     return transfers;
 }
 
-std::wstring SamplePackagePath()
+namespace {
+
+// A file built on the Linux side; Wine shows the root file system as drive Z:.
+std::wstring BuiltFile(const std::wstring& unixPath)
 {
-    // Built on the Linux side; Wine shows the root file system as drive Z:.
-    std::wstring path = L"Z:" PAVONEL_WIDEN(PAVONEL_SAMPLE_PACKAGE_PATH);
+    std::wstring path = L"Z:" + unixPath;
     for (wchar_t& c : path)
         if (c == L'/')
             c = L'\\';
     return path;
+}
+
+} // namespace
+
+std::wstring SamplePackagePath()
+{
+    return BuiltFile(PAVONEL_WIDEN(PAVONEL_SAMPLE_PACKAGE_PATH));
+}
+
+std::string VendorKeySha256()
+{
+    const std::wstring text = ReadUtf8File(BuiltFile(PAVONEL_WIDEN(PAVONEL_SIGNING_DIR) L"/tarvix-key.sha256"));
+    return WideToUtf8String(text.substr(0, text.find_first_of(L"\r\n")));
 }
 
 bool FileExists(const std::wstring& path)

@@ -39,6 +39,8 @@ std::string ProxyAddress(); // "127.0.0.1:<port>"
 
 // The sample package built beside the tests, as a Windows path.
 std::wstring SamplePackagePath();
+// SHA-256 (hex) of the public key the sample package is signed with, as the build computed it.
+std::string VendorKeySha256();
 
 // Small file and registry helpers.
 bool FileExists(const std::wstring& path);

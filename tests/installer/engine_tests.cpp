@@ -43,14 +43,15 @@ public:
         if (shown != nullptr) {
             // The window has the page now and the user may click at once, while the worker is still ending.
             SetEvent(shown);
-            Sleep(300);
+            Sleep(m_lingerMs);
         }
     }
     // `event` is set each time a page is switched (the worker then lingers a little, as a busy machine would).
-    void SignalPages(HANDLE event)
+    void SignalPages(HANDLE event, DWORD lingerMs = 300)
     {
         std::lock_guard<std::mutex> guard(m_lock);
         m_pageShown = event;
+        m_lingerMs = lingerMs;
     }
     void ShowFailureReason(FailureKind kind) override
     {
@@ -98,6 +99,7 @@ private:
     std::wstring m_dirText;
     bool m_hasDirControl = true;
     HANDLE m_pageShown = nullptr;
+    DWORD m_lingerMs = 300;
 };
 
 // The package process (the sample package runs under the package's file name).
@@ -243,6 +245,21 @@ TEST_F(Engine, LookupTriesOnceMoreAfterABlipButNotTwice)
     }
 }
 
+TEST_F(Engine, LookupRedirectedToPlainHttpGivesTheBuiltInAddressesAndSaysSo)
+{
+    ASSERT_TRUE(standin::SetScenario(R"({"lookup":"tohttp"})"));
+    DeleteFileW(CInstallLog::GetLogPath().c_str());
+    CInstallEngine engine(&m_view);
+    engine.LookupDownloadUrl();
+    EXPECT_EQ(Utf8ToWideString(standin::HttpsBase() + "/down/down?path=CORVEX_Online.exe"), engine.GetOnlineUrl());
+    EXPECT_EQ(1, standin::RequestCount("/tarvix/getDownUrl")) << "the plain-http answer was fetched";
+    const std::wstring log = standin::ReadUtf8File(CInstallLog::GetLogPath());
+    EXPECT_NE(std::wstring::npos,
+              log.find(L", redirect to " + Utf8ToWideString(standin::HttpBase()) +
+                       L"/tarvix/getDownUrl?softType=CORVEX refused; built-in addresses used"))
+        << log.c_str();
+}
+
 TEST_F(Engine, SilentLookupServiceHoldsTheStartForOnlyAFewSeconds)
 {
     ASSERT_TRUE(standin::SetScenario(R"({"lookup":"silent"})"));
@@ -374,6 +391,41 @@ TEST_F(Engine, PublishedDigestDecidesWhetherThePackageRuns)
     }
 }
 
+TEST_F(Engine, PackageRunsOnlyWhenTheVendorsSignatureOrThePublishedDigestVouchesForIt)
+{
+    struct Case
+    {
+        const char* package; // as served: signed by the vendor, unsigned, signed by another, changed after signing
+        const char* lookup;  // "sha256": the reply publishes the digest of the package as served
+        bool runs;
+        const wchar_t* logged;
+    };
+    const Case cases[] = {
+        {"length", "object", true, L"publisher check: signed by Tarvix; package may run"},
+        {"unsigned", "sha256", true, L"publisher check: unsigned, vouched for by the published SHA-256; package may run"},
+        {"unsigned", "object", false, L"publisher check: unsigned, and no published SHA-256 vouches for it; package refused"},
+        {"other", "sha256", false, L"publisher check: signed by Someone Else Ltd, not by Tarvix; package refused"},
+        {"tampered", "sha256", false, L"publisher check: signature not valid (WinVerifyTrust 0x80096010)"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.package) + ", " + c.lookup);
+        ASSERT_TRUE(standin::SetScenario(std::string("{\"package\":\"") + c.package + "\",\"lookup\":\"" + c.lookup + "\"}"));
+        DeleteFileW(standin::TempPath(L"Pavonel-SamplePackage.txt").c_str());
+        DeleteFileW(CInstallLog::GetLogPath().c_str());
+        CInstallEngine engine(&m_view);
+        engine.LookupDownloadUrl();
+        Install(engine);
+        EXPECT_EQ(c.runs ? Installed : DownloadFail, engine.GetInstallState());
+        EXPECT_EQ(c.runs ? FailureNone : FailureUnverified, engine.GetFailureKind());
+        EXPECT_EQ(c.runs, standin::FileExists(standin::TempPath(L"Pavonel-SamplePackage.txt")));
+        if (!c.runs) {
+            EXPECT_FALSE(standin::FileExists(m_package)) << "a refused package is left where it could be run";
+        }
+        const std::wstring log = standin::ReadUtf8File(CInstallLog::GetLogPath());
+        EXPECT_NE(std::wstring::npos, log.find(c.logged)) << log.c_str();
+    }
+}
+
 TEST_F(Engine, DownloadWithoutLengthLeavesTheBarAtZero)
 {
     ASSERT_TRUE(standin::SetScenario(R"({"package":"chunked"})"));
@@ -477,6 +529,23 @@ TEST_F(Engine, ConfirmedExitEndsTheRunAndStaysTheReportedState)
     EXPECT_FALSE(standin::FileExists(m_package));
     engine.ReportUsage(); // what the window does next
     ExpectReports({Body("INSTALL_USERABORT")});
+}
+
+TEST_F(Engine, ShutdownSaysWhenTheInstallThreadOutlivesItsWait)
+{
+    // The worker is held in its last step past the wait: it may still be inside libcurl, so the caller must know.
+    ASSERT_TRUE(standin::SetScenario(R"({"package":"404"})"));
+    CInstallEngine engine(&m_view);
+    engine.LookupDownloadUrl();
+    HANDLE shown = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    m_view.SignalPages(shown, 1500);
+    ASSERT_TRUE(engine.StartInstall());
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(shown, 60000));
+    EXPECT_FALSE(engine.Shutdown(100));
+    EXPECT_TRUE(engine.WaitForInstall(10000));
+    EXPECT_TRUE(engine.Shutdown(100));
+    m_view.SignalPages(nullptr);
+    CloseHandle(shown);
 }
 
 TEST_F(Engine, SecondStartWhileRunningIsRefused)

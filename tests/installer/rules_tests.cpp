@@ -4,6 +4,7 @@
 #include "installer/install/DownloadFolder.h"
 #include "installer/install/DownloadUrlLookup.h"
 #include "installer/install/InstallPaths.h"
+#include "installer/install/PublisherCheck.h"
 #include "installer/install/SettingsStore.h"
 #include "installer/net/InstallLog.h"
 #include "installer/net/ResponseHeaders.h"
@@ -574,6 +575,26 @@ TEST(RetryRules, ResumeHeadersAreReadFromTheLastReplyOnly)
     EXPECT_EQ(206, headers.Status());
     EXPECT_FALSE(headers.AcceptsByteRanges()); // said by the redirect, not by this reply
     EXPECT_EQ(300000, headers.RangeStart());
+    EXPECT_EQ(900887, headers.WholeLength());
     // A weak ETag cannot name a version for a range: the date does.
     EXPECT_EQ("Tue, 01 Dec 2026 10:00:00 GMT", headers.Validator());
+}
+
+// ---- publisher check -----------------------------------------------------------------------------------
+
+TEST(PublisherRules, PinnedKeysNarrowTheVendorsSignaturesToThoseKeys)
+{
+    const std::wstring path = standin::SamplePackagePath();
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, file);
+    const std::string key = standin::VendorKeySha256();
+    ASSERT_EQ(64u, key.size());
+    const std::string otherKey(64, 'a');
+    EXPECT_TRUE(CPublisherCheck::Check(path, file, false, {L"Tarvix", {}}).allowed);
+    EXPECT_TRUE(CPublisherCheck::Check(path, file, false, {L"Tarvix", {otherKey, key}}).allowed);
+    const PublisherVerdict unpinned = CPublisherCheck::Check(path, file, true, {L"Tarvix", {otherKey}});
+    EXPECT_FALSE(unpinned.allowed) << "a digest never stands in for a signature";
+    EXPECT_NE(std::wstring::npos, unpinned.detail.find(L"not pinned (SHA-256 " + Utf8ToWideString(key) + L")"));
+    EXPECT_TRUE(CPublisherCheck::ProductPolicy().pinnedKeys.empty());
+    CloseHandle(file);
 }

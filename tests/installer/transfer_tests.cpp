@@ -79,19 +79,26 @@ public:
 };
 
 // Every transfer applies its limits once (CURLOPT_NOSIGNAL among them); counts the transfers, and those whose
-// handle was not given CURLOPT_QUICK_EXIT=1 since the previous transfer at the same address.
-void CountTransfers(const std::vector<OptionSet>& options, int& transfers, int& withoutQuickExit)
+// handle was not given every option of `wanted` with at least its bits since the previous transfer at the same
+// address.
+void CountTransfers(const std::vector<OptionSet>& options, const std::map<CURLoption, long>& wanted, int& transfers,
+                    int& lacking)
 {
-    std::map<CURL*, bool> quick;
-    transfers = withoutQuickExit = 0;
+    std::map<CURL*, std::map<CURLoption, long>> given;
+    transfers = lacking = 0;
     for (const OptionSet& set : options) {
-        if (set.option == CURLOPT_QUICK_EXIT) {
-            quick[set.curl] = set.value == 1;
-        } else if (set.option == CURLOPT_NOSIGNAL) {
-            ++transfers;
-            withoutQuickExit += quick[set.curl] ? 0 : 1;
-            quick[set.curl] = false;
+        if (set.option != CURLOPT_NOSIGNAL) {
+            given[set.curl][set.option] = set.value;
+            continue;
         }
+        ++transfers;
+        std::map<CURLoption, long>& handle = given[set.curl];
+        for (const auto& option : wanted)
+            if (handle.count(option.first) == 0 || (handle[option.first] & option.second) != option.second) {
+                ++lacking;
+                break;
+            }
+        handle.clear();
     }
 }
 
@@ -135,15 +142,24 @@ protected:
 
 // ---- fetch into memory and post ------------------------------------------------------------------------
 
-TEST_F(Transfers, FetchFollowsRedirectsAcrossAddresses)
+TEST_F(Transfers, FetchFollowsRedirectsAcrossAddressesButNeverFromHttpsToPlainHttp)
 {
     std::string body;
-    // Three hops, alternating between the HTTPS and the plain port.
+    // Three hops on the plain port, then the HTTPS one.
     const TransferResult result = CHttpTransfer::FetchToString(
-        standin::HttpsBase() + "/down/hop?n=3&path=CORVEX_Offline.exe", body, CHttpTransfer::LookupLimits());
+        standin::HttpBase() + "/down/hop?n=3&path=CORVEX_Offline.exe", body, CHttpTransfer::LookupLimits());
     EXPECT_TRUE(result.Succeeded()) << WideToUtf8String(result.Describe());
     EXPECT_EQ(200, result.httpStatus);
     EXPECT_EQ("offline package stand-in", body);
+
+    // From HTTPS the first hop leads to the plain port: refused, and the log line says where it led.
+    ASSERT_TRUE(standin::Reset());
+    const TransferResult downgraded = CHttpTransfer::FetchToString(
+        standin::HttpsBase() + "/down/hop?n=3&path=CORVEX_Offline.exe", body, CHttpTransfer::LookupLimits());
+    EXPECT_EQ(1, downgraded.code); // unsupported protocol
+    EXPECT_EQ(302, downgraded.httpStatus);
+    EXPECT_EQ(standin::HttpBase() + "/down/hop?n=2&path=CORVEX_Offline.exe", downgraded.refusedRedirect);
+    EXPECT_EQ(1, standin::RequestCount("/down/hop"));
 }
 
 TEST_F(Transfers, AddressWithoutSchemeIsTakenAsHttps)
@@ -261,25 +277,24 @@ TEST_F(Transfers, PackageNeverComesOverPlainHttp)
     EXPECT_EQ(FileSha256(standin::SamplePackagePath()), FileSha256(m_target));
 }
 
-TEST_F(Transfers, DownloadVerifiesPeerAndHostAndEveryHandleQuitsAtOnce)
+TEST_F(Transfers, EveryTransferVerifiesPeerAndHostChecksRevocationAsFarAsItCanAndQuitsAtOnce)
 {
     OptionRecording recording;
     CPackageDownload download(Recorder(), m_cancel);
     ASSERT_TRUE(download.Run(PackageUrl(), m_target, std::string()));
     download.ReleaseFile();
-    std::map<CURLoption, long> configured;
-    for (const OptionSet& set : recording.Options())
-        configured[set.option] = set.value;
-    EXPECT_EQ(1L, configured[CURLOPT_SSL_VERIFYPEER]);
-    EXPECT_EQ(2L, configured[CURLOPT_SSL_VERIFYHOST]);
-
-    // The lookup, both requests of a report and the download: none may wait for a blocked name lookup.
+    // The download, the lookup and both requests of a report: none may wait for a blocked name lookup, none may
+    // trust an unverified peer, and none may fail for a revocation server it cannot reach.
     CDownloadUrlLookup::LookupDownloadUrl("CORVEX");
     CUsageReporter::ReportUsage("CORVEX", []() { return 0; });
-    int transfers = 0, withoutQuickExit = 0;
-    CountTransfers(recording.Options(), transfers, withoutQuickExit);
+    const long bestEffort = CURLSSLOPT_REVOKE_BEST_EFFORT;
+    const std::map<CURLoption, long> wanted = {{CURLOPT_QUICK_EXIT, 1L},      {CURLOPT_SSL_VERIFYPEER, 1L},
+                                               {CURLOPT_SSL_VERIFYHOST, 2L},  {CURLOPT_SSL_OPTIONS, bestEffort},
+                                               {CURLOPT_PROXY_SSL_OPTIONS, bestEffort}};
+    int transfers = 0, lacking = 0;
+    CountTransfers(recording.Options(), wanted, transfers, lacking);
     EXPECT_EQ(4, transfers);
-    EXPECT_EQ(0, withoutQuickExit);
+    EXPECT_EQ(0, lacking);
 }
 
 TEST_F(Transfers, EndlessRedirectLoopFailsInsteadOfRunningForEver)
@@ -393,6 +408,7 @@ TEST_F(Transfers, ReplyThatCannotContinueTheFileStartsOverFromZero)
         {R"({"etag":"change"})", "new version: If-Range gets the whole file", 2, true, 200},
         {R"({"etag":"change","ranges":"blind"})", "206 of another version is refused", 3, true, 206},
         {R"({"ranges":"wrongstart"})", "206 at the wrong byte is refused", 3, true, 206},
+        {R"({"stale_first":1})", "206 of a file of another size under the same validator is refused", 3, true, 206},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.why);
@@ -418,6 +434,19 @@ TEST_F(Transfers, ReplyThatCannotContinueTheFileStartsOverFromZero)
             EXPECT_LT(percents[i - 1], percents[i]);
     }
     standin::Reset();
+}
+
+TEST_F(Transfers, PartThatEndsShortOfTheFileIsContinuedNotTakenForTheWhole)
+{
+    ASSERT_TRUE(standin::SetScenario(R"({"ranges":"short","drop_after":300000})"));
+    CPackageDownload download(Recorder(), m_cancel);
+    download.SetRetryPause(50);
+    ASSERT_TRUE(download.Run(PackageUrl(), m_target, std::string())) << WideToUtf8String(download.GetFailure());
+    download.ReleaseFile();
+    EXPECT_EQ(FileSha256(standin::SamplePackagePath()), FileSha256(m_target));
+    const auto transfers = standin::PackageTransfers();
+    ASSERT_EQ(3u, transfers.size());
+    EXPECT_EQ(transfers[1].start + transfers[1].sent, transfers[2].start);
 }
 
 TEST_F(Transfers, ServerErrorsAreRetriedClientErrorsAreNot)

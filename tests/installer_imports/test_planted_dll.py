@@ -13,7 +13,7 @@ EXE = os.path.join(BUILD, "installer", "local", "Pavonel.exe")
 PACKAGE = os.path.join(BUILD, "tools", "sample-package", "CORVEX_Online.exe")
 PLANTED = os.path.join(BUILD, "tests", "installer_imports", "planted")
 PREFIX = os.environ.get("PAVONEL_E2E_PREFIX", os.path.join(BUILD, "e2e-prefix"))
-DLLS = ("crypt32.dll", "bcrypt.dll", "gdiplus.dll", "winhttp.dll")
+DLLS = ("crypt32.dll", "bcrypt.dll", "gdiplus.dll", "winhttp.dll", "wintrust.dll")
 driver.require_runnable(EXE)
 
 

@@ -19,18 +19,24 @@ Plain HTTP port:
 
 Scenario keys (also settable at start with --scenario KEY=VALUE):
   lookup:  object | string | state1 | null | notjson | missing | notstring | noscheme | badscheme |
-           sha256 | badsha | redirect | long | silent
+           sha256 | badsha | redirect | long | silent | tohttp
+           (sha256: the digest of the package as served; tohttp: a redirect to the same lookup on plain HTTP,
+           which answers with another package address and digest)
   online:  path (and query) the lookup's "onlineUrl" points to, default /down/down?path=CORVEX_Online.exe
-  package: length | chunked | 404 | 500 | redirect | tohttp | loop | stall | cut | big | slow | corrupt
+  package: length | chunked | 404 | 500 | redirect | tohttp | loop | stall | cut | big | slow | corrupt |
+           unsigned | other | tampered
            (corrupt: the package with its first byte changed, so its published digest no longer matches)
+           (unsigned, other: the builds kept beside the package, <name>-unsigned.exe and <name>-other.exe, not
+           signed or signed by another publisher; tampered: the signed package with one byte changed)
            (redirect: a chain on HTTPS; tohttp: one redirect to the same package on plain HTTP)
   stall_after / cut_after: bytes sent before stalling / closing;  big_size: bytes of the "big" package
   slow_rate: bytes per second of the "slow" package (served with its length; a reset ends it)
   events:  up | down | silent  ip: ok | last | noip | down | silent
-  ranges:  honour | ignore | none | wrongstart | blind   (the package's answer to "Range"; honour: "Accept-Ranges"
+  ranges:  honour | ignore | none | wrongstart | blind | short   (the package's answer to "Range"; honour: "Accept-Ranges"
            and 206, or the whole file with 200 when "If-Range" names another version; ignore: announced, but
            always 200; none: not announced, always 200; wrongstart: 206 starting 1000 bytes early; blind: 206
-           whatever "If-Range" says)
+           whatever "If-Range" says; short: 206 parts end 1000 bytes before the end of the file)
+  stale_first: 1 = the first package reply is an older build, 1000 bytes longer, under the same validator
   etag:    fixed | change | none   (change: a new ETag on every package request; none: Last-Modified only)
   drop_after / drop_times: the first drop_times package replies close after drop_after body bytes (0: never)
   fail_status / fail_times: the first fail_times package requests are answered with fail_status (0: never)
@@ -71,6 +77,7 @@ DEFAULT_SCENARIO = {
     "fail_status": 0,
     "fail_times": 1,
     "lookup_fail": 0,
+    "stale_first": 0,
 }
 LAST_MODIFIED = "Tue, 01 Dec 2026 10:00:00 GMT"
 PUBLIC_IP = "203.0.113.7"
@@ -99,9 +106,16 @@ class State:
             self.drops_done = 0
             self.generation += 1
 
-    def package_bytes(self):
-        with open(self.package_path, "rb") as f:
-            return f.read()
+    def package_bytes(self, mode="length"):
+        """The package as the scenario serves it: the signed one, or one of its variants built beside it."""
+        path = self.package_path
+        if mode in ("unsigned", "other"):
+            path = os.path.splitext(path)[0] + "-" + mode + ".exe"
+        with open(path, "rb") as f:
+            data = f.read()
+        if mode == "tampered":  # one byte changed after signing, in the signed part of the file
+            data = data[:len(data) // 2] + bytes([data[len(data) // 2] ^ 0xFF]) + data[len(data) // 2 + 1:]
+        return data
 
 
 STATE = None
@@ -111,7 +125,7 @@ def https_base():
     return "https://127.0.0.1:%d" % STATE.https_port
 
 
-def lookup_reply(mode):
+def lookup_reply(mode, tls=True):
     online = https_base() + STATE.scenario["online"]
     offline = https_base() + "/down/down?path=CORVEX_Offline.exe"
     data = {"onlineUrl": online, "offlineUrl": offline}
@@ -134,13 +148,17 @@ def lookup_reply(mode):
         return json.dumps({"state": 0, "data": {"onlineUrl": "file:///C:/windows/system32/cmd.exe",
                                                 "offlineUrl": "C:\\windows\\system32\\calc.exe"}})
     if mode == "sha256":
-        data["sha256"] = hashlib.sha256(STATE.package_bytes()).hexdigest().upper()
+        data["sha256"] = hashlib.sha256(STATE.package_bytes(STATE.scenario["package"])).hexdigest().upper()
         return json.dumps({"state": 0, "data": data})
     if mode == "badsha":
         data["sha256"] = hashlib.sha256(b"another package").hexdigest()
         return json.dumps({"state": 0, "data": data})
     if mode == "redirect":
         data["onlineUrl"] = https_base() + "/down/hop?n=3&path=CORVEX_Online.exe"
+        return json.dumps({"state": 0, "data": data})
+    if mode == "tohttp" and not tls:  # what a plain-http answer chooses: another package, with its digest
+        data["onlineUrl"] = online + "&from=plainhttp"
+        data["sha256"] = hashlib.sha256(b"another package").hexdigest()
         return json.dumps({"state": 0, "data": data})
     if mode == "long":
         data["onlineUrl"] = online + "&pad=" + "x" * 600
@@ -216,9 +234,13 @@ class Handler(BaseHTTPRequestHandler):
         try:
             if url.path.startswith("/control/") and not tls:
                 return self.control(method, url.path, request_body)
+            if url.path == "/tarvix/getDownUrl" and not tls and scenario["lookup"] == "tohttp":
+                return self.reply(200, lookup_reply("tohttp", tls=False))
             if url.path == "/tarvix/getDownUrl" and tls:
                 if scenario["lookup"] == "silent":
                     return self.silent()
+                if scenario["lookup"] == "tohttp":
+                    return self.redirect("http://127.0.0.1:%d%s" % (STATE.http_port, self.path))
                 if STATE.stats.get(url.path, 0) <= int(scenario["lookup_fail"]):
                     return self.reply(503, "<html><body>Service unavailable</body></html>", "text/html")
                 return self.reply(200, lookup_reply(scenario["lookup"]))
@@ -233,11 +255,7 @@ class Handler(BaseHTTPRequestHandler):
                     target = "http://127.0.0.1:%d/down/hop?n=%d&path=%s" % (STATE.http_port, hops - 1, name)
                 else:
                     target = https_base() + "/down/down?hopped=1&path=" + name
-                self.send_response(302)
-                self.send_header("Location", target)
-                self.send_header("Content-Length", "0")
-                self.end_headers()
-                return None
+                return self.redirect(target)
             if url.path == "/down/down":
                 if "hopped" in query and scenario["package"] == "redirect":
                     scenario["package"] = "length"  # the end of the chain serves the package
@@ -261,6 +279,12 @@ class Handler(BaseHTTPRequestHandler):
             self.close_connection = True
             return None
 
+    def redirect(self, target):
+        self.send_response(302)
+        self.send_header("Location", target)
+        self.send_header("Content-Length", "0")
+        self.end_headers()
+
     def ip_lookup(self, mode):
         if mode == "down":
             return self.drop()
@@ -283,23 +307,11 @@ class Handler(BaseHTTPRequestHandler):
         if mode == "500":
             return self.reply(500, "<html><body>500 Internal Server Error</body></html>", "text/html")
         if mode == "redirect":
-            self.send_response(302)
-            self.send_header("Location", "/down/hop?n=3&tls=1&path=" + name)
-            self.send_header("Content-Length", "0")
-            self.end_headers()
-            return None
+            return self.redirect("/down/hop?n=3&tls=1&path=" + name)
         if mode == "tohttp":
-            self.send_response(302)
-            self.send_header("Location", "http://127.0.0.1:%d/down/down?path=%s" % (STATE.http_port, name))
-            self.send_header("Content-Length", "0")
-            self.end_headers()
-            return None
+            return self.redirect("http://127.0.0.1:%d/down/down?path=%s" % (STATE.http_port, name))
         if mode == "loop":  # redirects to itself for ever
-            self.send_response(302)
-            self.send_header("Location", "/down/down?path=" + name)
-            self.send_header("Content-Length", "0")
-            self.end_headers()
-            return None
+            return self.redirect("/down/down?path=" + name)
         if mode == "big":
             return self.big_package(int(scenario["big_size"]))
         return self.package_body(scenario)
@@ -321,7 +333,7 @@ class Handler(BaseHTTPRequestHandler):
             headers.append(("Accept-Ranges", "bytes"))
         asked = self.headers.get("Range") or ""
         start = 0
-        if asked.startswith("bytes=") and asked.endswith("-") and ranges in ("honour", "wrongstart", "blind"):
+        if asked.startswith("bytes=") and asked.endswith("-") and ranges in ("honour", "wrongstart", "blind", "short"):
             try:
                 start = int(asked[len("bytes="):-1])
             except ValueError:
@@ -333,14 +345,17 @@ class Handler(BaseHTTPRequestHandler):
             elif ranges == "wrongstart":
                 start = max(0, start - 1000)
             if start >= len(data) and start > 0:
-                return 416, 0, headers + [("Content-Range", "bytes */%d" % len(data))]
+                return 416, 0, 0, headers + [("Content-Range", "bytes */%d" % len(data))]
+            end = len(data)
+            if ranges == "short" and start < len(data) - 1000:
+                end = len(data) - 1000  # the part stops short of the end of the file
             if start > 0 or ranges != "honour":
-                return 206, start, headers + [("Content-Range", "bytes %d-%d/%d" % (start, len(data) - 1, len(data)))]
-        return 200, 0, headers
+                return 206, start, end, headers + [("Content-Range", "bytes %d-%d/%d" % (start, end - 1, len(data)))]
+        return 200, 0, len(data), headers
 
     def package_body(self, scenario):
-        data = STATE.package_bytes()
         mode = scenario["package"]
+        data = STATE.package_bytes(mode)
         if mode == "corrupt":
             data = bytes([data[0] ^ 0xFF]) + data[1:]
         with STATE.lock:
@@ -352,10 +367,12 @@ class Handler(BaseHTTPRequestHandler):
             dropping = int(scenario["drop_after"]) > 0 and STATE.drops_done < int(scenario["drop_times"])
             if dropping:
                 STATE.drops_done += 1
+        if number == 1 and scenario["stale_first"]:  # an older, longer build still served under the same name
+            data = bytes([data[0] ^ 0xFF]) + data[1:] + b"\0" * 1000
         if failing:
             entry["status"] = int(scenario["fail_status"])
             return self.reply(entry["status"], "<html><body>Service unavailable</body></html>", "text/html")
-        status, start, headers = self.package_reply(scenario, number, data)
+        status, start, end, headers = self.package_reply(scenario, number, data)
         entry["status"], entry["start"] = status, start
         self.send_response(status)
         for name, value in headers:
@@ -364,7 +381,7 @@ class Handler(BaseHTTPRequestHandler):
             self.send_header("Content-Length", "0")
             self.end_headers()
             return None
-        body = data[start:]
+        body = data[start:end]
         if mode == "chunked":
             self.send_header("Transfer-Encoding", "chunked")
             self.end_headers()
