@@ -27,7 +27,7 @@ namespace {
 class CTrustVerification
 {
 public:
-    CTrustVerification(const std::wstring& path, HANDLE file, DWORD extraFlags)
+    CTrustVerification(const std::wstring& path, HANDLE file, DWORD extraFlags, DWORD revocation)
     {
         m_file.cbStruct = sizeof(m_file);
         m_file.pcwszFilePath = path.c_str();
@@ -35,8 +35,9 @@ public:
         m_data.cbStruct = sizeof(m_data);
         m_data.dwUIChoice = WTD_UI_NONE;
         m_data.dwUIContext = WTD_UICONTEXT_EXECUTE;
-        m_data.fdwRevocationChecks = WTD_REVOKE_WHOLECHAIN;
-        m_data.dwProvFlags = WTD_REVOCATION_CHECK_CHAIN_EXCLUDE_ROOT | WTD_DISABLE_MD2_MD4 | extraFlags;
+        m_data.fdwRevocationChecks = revocation;
+        m_data.dwProvFlags = WTD_DISABLE_MD2_MD4 | extraFlags;
+        if (revocation != WTD_REVOKE_NONE) m_data.dwProvFlags |= WTD_REVOCATION_CHECK_CHAIN_EXCLUDE_ROOT;
         m_data.dwUnionChoice = WTD_CHOICE_FILE;
         m_data.pFile = &m_file;
         m_data.dwStateAction = WTD_STATEACTION_VERIFY;
@@ -73,16 +74,26 @@ private:
     LONG m_nStatus = TRUST_E_NOSIGNATURE;
 };
 
-// A revocation server that cannot be reached now: the answers the machine already holds decide.
-std::unique_ptr<CTrustVerification> Verify(const std::wstring& path, HANDLE file)
+bool RevocationUnknown(LONG status)
 {
-    auto verification = std::make_unique<CTrustVerification>(path, file, 0);
-    const LONG status = verification->Status();
-    if (status == CERT_E_REVOCATION_FAILURE || status == CRYPT_E_REVOCATION_OFFLINE) {
-        verification.reset();
-        verification = std::make_unique<CTrustVerification>(path, file, WTD_CACHE_ONLY_URL_RETRIEVAL);
-    }
-    return verification;
+    return status == CERT_E_REVOCATION_FAILURE || status == CRYPT_E_REVOCATION_OFFLINE;
+}
+
+// A revocation server that cannot be reached now: the answers the machine already holds decide. With none at
+// hand (a network that lets the vendor through but not the certificate authority, as many proxies do) the
+// signature is judged without revocation, as TLS is: a certificate known to be revoked is still refused.
+std::unique_ptr<CTrustVerification> Verify(const std::wstring& path, HANDLE file, bool& revocationUnknown)
+{
+    revocationUnknown = false;
+    auto verification = std::make_unique<CTrustVerification>(path, file, 0, WTD_REVOKE_WHOLECHAIN);
+    if (!RevocationUnknown(verification->Status())) return verification;
+    verification.reset();
+    verification =
+        std::make_unique<CTrustVerification>(path, file, WTD_CACHE_ONLY_URL_RETRIEVAL, WTD_REVOKE_WHOLECHAIN);
+    if (!RevocationUnknown(verification->Status())) return verification;
+    verification.reset();
+    revocationUnknown = true;
+    return std::make_unique<CTrustVerification>(path, file, 0, WTD_REVOKE_NONE);
 }
 
 // Unsigned only when Windows finds no signature and the program's certificate table is readable and empty: a
@@ -167,7 +178,8 @@ PublisherVerdict CPublisherCheck::Check(const std::wstring& path, HANDLE file, b
                                         const PublisherPolicy& policy)
 {
     PublisherVerdict verdict;
-    const std::unique_ptr<CTrustVerification> verification = Verify(path, file);
+    bool revocationUnknown = false;
+    const std::unique_ptr<CTrustVerification> verification = Verify(path, file, revocationUnknown);
     const LONG status = verification->Status();
     if (IsUnsigned(status, file)) {
         verdict.allowed = digestVouched;
@@ -194,6 +206,7 @@ PublisherVerdict CPublisherCheck::Check(const std::wstring& path, HANDLE file, b
                                            key.c_str()));
     }
     verdict.allowed = true;
-    verdict.detail = Format(L"signed by %ls", named);
+    verdict.detail = Format(L"signed by %ls%ls", named,
+                            revocationUnknown ? L" (revocation could not be checked: no answer, none cached)" : L"");
     return verdict;
 }
