@@ -1,8 +1,8 @@
 #pragma once
 // The folder the package is downloaded into. The package runs elevated, so the folder must be one that only
-// administrators and the system can change: it is created with a protected DACL, and a folder that already
-// exists with another owner or another writer (planted by another user beforehand, or left open to everybody)
-// is not used: the download then goes to a new private folder under the machine's program data.
+// administrators and the system can change: it is created with a protected DACL, and a folder this process did
+// not make that has another owner or another writer (prepared by another program beforehand, or left open to
+// everybody) is not used: the download then goes to a new private folder under the machine's program data.
 #include "installer/install/SafeFolder.h"
 
 #include <string>

@@ -1,12 +1,13 @@
 #include "installer/install/SafeFolder.h"
 
 #include <winternl.h>
+#include <aclapi.h>
 #include <sddl.h>
 
+#include <algorithm>
 #include <cstring>
 #include <cwchar>
 #include <mutex>
-#include <utility>
 
 const wchar_t* const CSafeFolder::kSddl = L"D:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)";
 
@@ -163,44 +164,48 @@ Entry Examine(HANDLE handle, const std::wstring& path, const std::wstring* final
     return Entry::Plain;
 }
 
-// The levels this process made, known by their identity on their volume. Each is kept open (sharing
-// everything, so nothing is held up) so that, while the process runs, no other folder can come to have the same
-// identity, even where a file system hands out the number of a removed folder again.
+// The levels this process made: each known by its identity on its volume and by its owner and permissions as
+// they read back when it was made. A folder with the same identity and the same security is that folder, as
+// this process left it; a folder put in its place, or one whose permissions were opened since, is not, even
+// where a file system hands out the number of a removed folder again.
 class CMadeHere
 {
 public:
     static void Remember(HANDLE folder)
     {
-        Identity identity;
-        CWinHandle kept(ReOpenFile(folder, FILE_READ_ATTRIBUTES, kShareAll, FILE_FLAG_BACKUP_SEMANTICS |
-                                                                             FILE_FLAG_OPEN_REPARSE_POINT));
-        if (!kept.IsValid() || !IdentityOf(folder, &identity))
+        std::wstring mark;
+        if (!MarkOf(folder, &mark))
             return;
         std::lock_guard<std::mutex> guard(Lock());
-        Levels().emplace_back(identity, std::move(kept));
+        Marks().push_back(mark);
     }
     static bool Contains(HANDLE folder)
     {
-        Identity identity;
-        if (!IdentityOf(folder, &identity))
+        std::wstring mark;
+        if (!MarkOf(folder, &mark))
             return false;
         std::lock_guard<std::mutex> guard(Lock());
-        for (const auto& level : Levels())
-            if (level.first == identity)
-                return true;
-        return false;
+        return std::find(Marks().begin(), Marks().end(), mark) != Marks().end();
     }
 
 private:
-    using Identity = std::pair<unsigned long long, unsigned long long>;
-
-    static bool IdentityOf(HANDLE folder, Identity* identity)
+    static bool MarkOf(HANDLE folder, std::wstring* mark)
     {
         BY_HANDLE_FILE_INFORMATION info = {};
-        if (!GetFileInformationByHandle(folder, &info))
+        PSECURITY_DESCRIPTOR security = nullptr;
+        const SECURITY_INFORMATION parts = OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
+        if (!GetFileInformationByHandle(folder, &info) ||
+            GetSecurityInfo(folder, SE_FILE_OBJECT, parts, nullptr, nullptr, nullptr, nullptr, &security) != ERROR_SUCCESS)
             return false;
-        identity->first = info.dwVolumeSerialNumber;
-        identity->second = (static_cast<unsigned long long>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+        CSafeFolder::LocalPtr keepSecurity(security);
+        wchar_t* text = nullptr;
+        if (!ConvertSecurityDescriptorToStringSecurityDescriptorW(security, SDDL_REVISION_1, parts, &text, nullptr))
+            return false;
+        CSafeFolder::LocalPtr keepText(text);
+        wchar_t identity[64];
+        swprintf(identity, 64, L"%08lX:%08lX%08lX:", info.dwVolumeSerialNumber, info.nFileIndexHigh,
+                 info.nFileIndexLow);
+        *mark = identity + std::wstring(text);
         return true;
     }
     static std::mutex& Lock()
@@ -208,10 +213,10 @@ private:
         static std::mutex lock;
         return lock;
     }
-    static std::vector<std::pair<Identity, CWinHandle>>& Levels()
+    static std::vector<std::wstring>& Marks()
     {
-        static std::vector<std::pair<Identity, CWinHandle>> levels;
-        return levels;
+        static std::vector<std::wstring> marks;
+        return marks;
     }
 };
 
@@ -248,7 +253,7 @@ std::wstring CSafeFolder::PathOf(const std::wstring& name) const
 
 void CSafeFolder::Push(CWinHandle handle, const std::wstring& name)
 {
-    m_bCreated = CMadeHere::Contains(handle.Get());
+    m_bCreated = false;
     m_strPath = m_levels.empty() ? name : PathOf(name);
     m_levels.push_back(Level{std::move(handle), name, m_strPath});
 }
@@ -275,6 +280,8 @@ bool CSafeFolder::Open(const std::wstring& base, const std::wstring& own, std::w
         ok = OpenLevel(ownNames[i], true, why);
     if (!ok)
         Close();
+    else if (!ownNames.empty() && !m_bCreated)
+        m_bCreated = CMadeHere::Contains(GetHandle());
     return ok;
 }
 
@@ -305,6 +312,7 @@ bool CSafeFolder::OpenLevel(const std::wstring& name, bool own, std::wstring* wh
             if (level.created)
                 CMadeHere::Remember(level.handle.Get());
             Push(std::move(level.handle), name);
+            m_bCreated = level.created;
             return true;
         }
         level.handle.Close();

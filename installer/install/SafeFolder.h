@@ -51,8 +51,7 @@ public:
     std::wstring PathOf(const std::wstring& name) const;
     HANDLE GetHandle() const { return m_levels.empty() ? nullptr : m_levels.back().handle.Get(); }
     // The deepest level was made by this process (by this object, or by Open earlier in the run, as the settings
-    // make the download folder at start), so nobody else prepared it. Known by the folder's identity on its
-    // volume, which a folder put in its place would not have.
+    // make the download folder at start) and its permissions are as they were made, so nobody else prepared it.
     bool WasCreated() const { return m_bCreated; }
     const std::vector<std::wstring>& GetNotes() const { return m_notes; }
 

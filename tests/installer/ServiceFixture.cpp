@@ -227,7 +227,8 @@ bool PlantLink(const std::wstring& link, const std::wstring& target)
     if (CreateSymbolicLinkW(link.c_str(), target.c_str(), kind) && IsLink(link))
         return true;
     const std::wstring from = UnixPath(link), to = UnixPath(target);
-    return !from.empty() && !to.empty() && RunUnix(L"Z:\\bin\\ln", L"-s \"" + to + L"\" \"" + from + L"\"", link, true);
+    return !from.empty() && !to.empty() && RunUnix(L"Z:\\bin\\ln", L"-sT \"" + to + L"\" \"" + from + L"\"", link, true) &&
+           (kind == 0 || IsLink(link));
 }
 
 void RemoveLink(const std::wstring& link)

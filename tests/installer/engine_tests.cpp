@@ -518,7 +518,10 @@ std::vector<std::wstring> Names(const std::wstring& folder)
 void RemoveFolder(const std::wstring& folder)
 {
     const DWORD attributes = GetFileAttributesW(folder.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0)
+        standin::RemoveLink(folder); // never what it points to
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0 ||
+        (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0)
         return;
     for (const std::wstring& name : Names(folder)) {
         RemoveFolder(folder + L"\\" + name);
@@ -545,10 +548,9 @@ DWORD SetFolderDacl(const std::wstring& folder, PACL dacl, SECURITY_INFORMATION 
 
 TEST_F(Engine, DownloadFolderOthersMayWriteToIsMovedAsideAndWhatTheyLeftIsNeverRun)
 {
-    // Another user made the folder, open to everybody, and left a program under the package's name.
+    // Another user got the folder open to everybody and left a program under the package's name.
     const std::wstring folder = m_package.substr(0, m_package.rfind(L'\\'));
-    RemoveFolder(folder);
-    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    CreateDirectoryW(folder.c_str(), nullptr);
     PSECURITY_DESCRIPTOR raw = nullptr;
     ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:(A;OICI;FA;;;WD)", SDDL_REVISION_1, &raw,
                                                                      nullptr));
