@@ -14,6 +14,6 @@ function(pavonel_configure_hosts target)
     endif()
     target_compile_definitions(${target} PRIVATE ${var}=L\"${${var}}\")
   endforeach()
-  # System libraries the installer core calls directly (registry, shell folders, path tests, folder creation).
-  target_link_libraries(${target} PUBLIC advapi32 shell32 shlwapi imagehlp)
+  # System libraries the installer core calls directly (registry, shell folders, path tests, level-by-level opens).
+  target_link_libraries(${target} PUBLIC advapi32 shell32 shlwapi ntdll)
 endfunction()

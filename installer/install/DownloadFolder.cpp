@@ -6,13 +6,8 @@
 #include <aclapi.h>
 #include <bcrypt.h>
 #include <sddl.h>
-#include <shlobj.h>
 
 #include <cwchar>
-#include <vector>
-
-const wchar_t* const CDownloadFolder::kSddl =
-    L"D:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)";
 
 namespace {
 
@@ -27,23 +22,8 @@ std::wstring SidText(PSID sid)
     wchar_t* text = nullptr;
     if (sid == nullptr || !ConvertSidToStringSidW(sid, &text))
         return L"an unreadable SID";
-    CDownloadFolder::LocalPtr keep(text);
+    CSafeFolder::LocalPtr keep(text);
     return text;
-}
-
-std::vector<BYTE> ProcessUser()
-{
-    std::vector<BYTE> buffer;
-    HANDLE raw = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &raw))
-        return buffer;
-    CWinHandle token(raw);
-    DWORD size = 0;
-    GetTokenInformation(token.Get(), TokenUser, nullptr, 0, &size);
-    buffer.resize(size);
-    if (size == 0 || !GetTokenInformation(token.Get(), TokenUser, buffer.data(), size, &size))
-        buffer.clear();
-    return buffer;
 }
 
 // CREATOR OWNER in an entry stands for whoever creates a child, and only a (checked) writer can.
@@ -54,12 +34,10 @@ bool IsTrustedSid(PSID sid, bool creatorOwnerToo)
         return true;
     PSID trustedInstaller = nullptr;
     if (ConvertStringSidToSidW(kTrustedInstallerSid, &trustedInstaller)) {
-        CDownloadFolder::LocalPtr keep(trustedInstaller);
-        if (EqualSid(sid, trustedInstaller))
-            return true;
+        CSafeFolder::LocalPtr keep(trustedInstaller);
+        return EqualSid(sid, trustedInstaller) != FALSE;
     }
-    const std::vector<BYTE> user = ProcessUser();
-    return !user.empty() && EqualSid(sid, reinterpret_cast<const TOKEN_USER*>(user.data())->User.Sid);
+    return false;
 }
 
 // The SID and rights of an entry that allows something; false for entries that only deny or audit. An allow
@@ -106,34 +84,12 @@ std::wstring RandomName()
 
 } // namespace
 
-CDownloadFolder::LocalPtr CDownloadFolder::BuildSecurity()
-{
-    PSECURITY_DESCRIPTOR security = nullptr;
-    if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(kSddl, SDDL_REVISION_1, &security, nullptr))
-        return LocalPtr();
-    return LocalPtr(security);
-}
-
-bool CDownloadFolder::CreateProtected(const std::wstring& folder)
-{
-    LocalPtr security = BuildSecurity();
-    if (!security)
-        return false;
-    SECURITY_ATTRIBUTES attributes = {sizeof(attributes), security.get(), FALSE};
-    return CreateDirectoryW(folder.c_str(), &attributes) || GetLastError() == ERROR_ALREADY_EXISTS;
-}
-
 bool CDownloadFolder::IsTrustedSecurity(PSECURITY_DESCRIPTOR security, std::wstring* why)
 {
-    PSID owner = nullptr;
-    BOOL defaulted = FALSE;
-    if (security == nullptr || !GetSecurityDescriptorOwner(security, &owner, &defaulted) || owner == nullptr)
-        return Refuse(why, L"it has no owner");
-    if (!IsTrustedSid(owner, false))
-        return Refuse(why, L"it is owned by " + SidText(owner));
-    BOOL present = FALSE;
+    BOOL present = FALSE, defaulted = FALSE;
     PACL dacl = nullptr;
-    if (!GetSecurityDescriptorDacl(security, &present, &dacl, &defaulted) || !present || dacl == nullptr)
+    if (security == nullptr || !GetSecurityDescriptorDacl(security, &present, &dacl, &defaulted) || !present ||
+        dacl == nullptr)
         return Refuse(why, L"it has no access list: everyone may change it");
     ACL_SIZE_INFORMATION size = {};
     if (!GetAclInformation(dacl, &size, sizeof(size), AclSizeInformation))
@@ -153,110 +109,82 @@ bool CDownloadFolder::IsTrustedSecurity(PSECURITY_DESCRIPTOR security, std::wstr
         if ((rights & kChangeRights) != 0 && (sid == nullptr || !IsTrustedSid(sid, true)))
             return Refuse(why, SidText(sid) + L" may change it");
     }
+    // The owner may always change the permissions, whatever they say.
+    PSID owner = nullptr;
+    if (!GetSecurityDescriptorOwner(security, &owner, &defaulted) || owner == nullptr)
+        return Refuse(why, L"it has no owner");
+    if (!IsTrustedSid(owner, false))
+        return Refuse(why, L"it is owned by " + SidText(owner));
     return true;
 }
 
-CWinHandle CDownloadFolder::OpenTrusted(const std::wstring& folder, std::wstring* why)
+namespace {
+
+// A folder found in place (not made now) counts only when its security says that no other user could have
+// prepared or could change it.
+bool IsTrustedHandle(HANDLE folder, std::wstring* why)
 {
-    // Without FILE_SHARE_DELETE: while the handle is open nobody can rename the folder or put another in its
-    // place. The link itself is opened, never what it points to.
-    CWinHandle handle(CreateFileW(folder.c_str(), READ_CONTROL | FILE_READ_ATTRIBUTES,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                  FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-    if (!handle.IsValid()) {
-        Refuse(why, L"it cannot be opened (error " + std::to_wstring(GetLastError()) + L")");
-        return CWinHandle();
-    }
-    BY_HANDLE_FILE_INFORMATION info = {};
-    if (!GetFileInformationByHandle(handle.Get(), &info) || (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 ||
-        (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
-        Refuse(why, L"it is not a plain folder (a file or a link)");
-        return CWinHandle();
-    }
     PSECURITY_DESCRIPTOR security = nullptr;
-    if (GetSecurityInfo(handle.Get(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
-                        nullptr, nullptr, nullptr, nullptr, &security) != ERROR_SUCCESS) {
-        Refuse(why, L"its permissions cannot be read");
-        return CWinHandle();
-    }
-    LocalPtr keep(security);
-    if (!IsTrustedSecurity(security, why))
-        return CWinHandle();
-    return handle;
+    if (GetSecurityInfo(folder, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, nullptr,
+                        nullptr, nullptr, nullptr, &security) != ERROR_SUCCESS)
+        return Refuse(why, L"its permissions cannot be read");
+    CSafeFolder::LocalPtr keep(security);
+    return CDownloadFolder::IsTrustedSecurity(security, why);
 }
 
-bool CDownloadFolder::IsTrustedFolder(const std::wstring& folder, std::wstring* why)
+void LogNotes(const CSafeFolder& folder)
 {
-    return OpenTrusted(folder, why).IsValid();
+    for (const std::wstring& note : folder.GetNotes())
+        CInstallLog::WriteLine(L"download folder: " + note);
 }
 
-std::wstring CDownloadFolder::PrivateRoot()
-{
-    wchar_t programData[MAX_PATH] = {};
-    if (FAILED(SHGetFolderPathW(nullptr, CSIDL_COMMON_APPDATA, nullptr, SHGFP_TYPE_CURRENT, programData)) ||
-        programData[0] == L'\0')
-        return std::wstring();
-    return std::wstring(programData) + L"\\Tarvix\\Pavonel";
-}
+} // namespace
 
 CDownloadFolder::~CDownloadFolder()
 {
-    m_hFolder.Close();
     if (!m_bPrivate)
         return; // the preferred folder keeps the package, as it always has
-    DeleteFileW((m_strPath + L"\\" + CInstallPaths::kPackageFileName).c_str());
-    RemoveDirectoryW(m_strPath.c_str());
+    m_folder.RemoveFile(CInstallPaths::kPackageFileName);
+    m_folder.RemoveLevel();
 }
 
 bool CDownloadFolder::Choose(const std::wstring& preferred)
 {
-    std::wstring why = L"it cannot be created";
-    if (CreateProtected(preferred)) {
-        m_hFolder = OpenTrusted(preferred, &why);
-        if (m_hFolder.IsValid()) {
-            m_strPath = preferred;
-            return true;
-        }
-    }
+    std::wstring why = L"it is not a full path";
+    const size_t cut = preferred.rfind(L'\\');
+    const bool usable = cut != std::wstring::npos &&
+                        m_folder.Open(preferred.substr(0, cut + 1), preferred.substr(cut + 1), &why) &&
+                        (m_folder.WasCreated() || IsTrustedHandle(m_folder.GetHandle(), &why));
+    LogNotes(m_folder);
+    if (usable)
+        return true;
+    m_folder.Close();
     CInstallLog::Write(L"download folder %ls not used: %ls", preferred.c_str(), why.c_str());
     if (!ChoosePrivate()) {
         CInstallLog::WriteLine(L"no private download folder could be made");
         return false;
     }
-    CInstallLog::Write(L"download folder moved aside to %ls", m_strPath.c_str());
+    CInstallLog::Write(L"download folder moved aside to %ls", m_folder.GetPath().c_str());
     return true;
 }
 
 bool CDownloadFolder::ChoosePrivate()
 {
-    const std::wstring root = PrivateRoot();
-    if (root.empty())
+    // The levels above need not be trusted: each is held while the folder is in use, so none can be swapped,
+    // and the folder itself is made here and now with the installer's permissions, never one that was there.
+    std::wstring why;
+    const bool opened = m_folder.Open(CInstallPaths::GetProgramDataDir(), CInstallPaths::kPrivateFolder, &why);
+    LogNotes(m_folder);
+    if (!opened) {
+        CInstallLog::Write(L"private folder not used: %ls", why.c_str());
         return false;
-    // The levels above must be as safe as the folder itself: whoever owned one could swap what lies below it.
-    const std::wstring vendor = root.substr(0, root.rfind(L'\\'));
-    for (const std::wstring& level : {vendor, root}) {
-        std::wstring why = L"it cannot be created";
-        if (!CreateProtected(level) || !IsTrustedFolder(level, &why)) {
-            CInstallLog::Write(L"private folder %ls not used: %ls", level.c_str(), why.c_str());
-            return false;
-        }
     }
-    LocalPtr security = BuildSecurity();
-    SECURITY_ATTRIBUTES attributes = {sizeof(attributes), security.get(), FALSE};
-    for (int attempt = 0; attempt < 4 && security; ++attempt) {
+    for (int attempt = 0; attempt < 4; ++attempt) {
         const std::wstring name = RandomName();
-        const std::wstring folder = root + L"\\" + name;
-        // Made here and now, never one that was there before.
-        if (name.empty() || !CreateDirectoryW(folder.c_str(), &attributes))
-            continue;
-        m_hFolder = OpenTrusted(folder, nullptr);
-        if (!m_hFolder.IsValid()) {
-            RemoveDirectoryW(folder.c_str());
-            return false;
+        if (!name.empty() && m_folder.CreateLevel(name, nullptr)) {
+            m_bPrivate = true;
+            return true;
         }
-        m_strPath = folder;
-        m_bPrivate = true;
-        return true;
     }
     return false;
 }

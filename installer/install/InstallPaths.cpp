@@ -7,6 +7,7 @@
 
 const wchar_t* const CInstallPaths::kPackageFileName = L"CORVEX_Online.exe";
 const wchar_t* const CInstallPaths::kProductMarker = L"Lumbra";
+const wchar_t* const CInstallPaths::kPrivateFolder = L"Tarvix\\Pavonel";
 
 namespace {
 
@@ -42,6 +43,14 @@ std::wstring CInstallPaths::GetDesktopDir()
     if (!SHGetSpecialFolderPathW(nullptr, desktop, CSIDL_DESKTOPDIRECTORY, FALSE))
         return std::wstring();
     return desktop;
+}
+
+std::wstring CInstallPaths::GetProgramDataDir()
+{
+    wchar_t programData[MAX_PATH] = {};
+    if (FAILED(SHGetFolderPathW(nullptr, CSIDL_COMMON_APPDATA, nullptr, SHGFP_TYPE_CURRENT, programData)))
+        return std::wstring();
+    return programData;
 }
 
 std::wstring CInstallPaths::DownloadFolderFor(const std::wstring& desktopDir)

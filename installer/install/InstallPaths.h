@@ -7,9 +7,14 @@ class CInstallPaths
 public:
     static const wchar_t* const kPackageFileName; // "CORVEX_Online.exe"
     static const wchar_t* const kProductMarker;   // "Lumbra"
+    // Below the machine's program data: where the installer keeps what needs a folder of its own (private
+    // download folders, the support log when the temporary folder is not safe to write).
+    static const wchar_t* const kPrivateFolder;   // "Tarvix\\Pavonel"
 
     // The user's desktop folder ("" when the shell cannot say).
     static std::wstring GetDesktopDir();
+    // The machine's program data folder, as the system records it ("" when unknown).
+    static std::wstring GetProgramDataDir();
 
     // Drive letter of `desktopDir` (upper case; the system drive when it does not start with a drive letter and
     // a colon, as an empty or network path does) followed by ":\tarvix".

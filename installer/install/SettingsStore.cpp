@@ -1,28 +1,22 @@
 #include "installer/install/SettingsStore.h"
 
-#include "installer/install/DownloadFolder.h"
+#include "installer/install/IniText.h"
+#include "installer/install/SafeFolder.h"
 #include "installer/net/InstallLog.h"
-#include "installer/net/TextConvert.h"
-
-#include <windows.h>
-#include <imagehlp.h>
 
 #include <cstring>
-#include <cwchar>
 
 const wchar_t* const CSettingsStore::kProductKey = L"Software\\tarvix\\Lumbra";
 
 namespace {
 
-std::wstring VendorFolderForSystemDir(const wchar_t* systemDir)
+const wchar_t kConfigLevels[] = L"tarvix\\Lumbra";
+const wchar_t kConfigName[] = L"Configures.ini";
+
+std::wstring DriveRootForSystemDir(const wchar_t* systemDir)
 {
     const wchar_t drive = (systemDir != nullptr && systemDir[0] != L'\0') ? systemDir[0] : L'C';
-    return std::wstring(1, drive) + L":\\tarvix";
-}
-
-std::wstring ConfigFolderForSystemDir(const wchar_t* systemDir)
-{
-    return VendorFolderForSystemDir(systemDir) + L"\\Lumbra\\";
+    return std::wstring(1, drive) + L":\\";
 }
 
 std::wstring SystemDirectory()
@@ -48,38 +42,87 @@ private:
     HKEY m_hKey = nullptr;
 };
 
+// The settings folder, level by level from the drive root. Anybody may make C:\tarvix and put a link at
+// C:\tarvix\Lumbra that leads where only administrators may write: such a link is replaced by a folder of the
+// installer's own, and the folders stay held while the file is written.
+bool OpenConfigFolder(CSafeFolder& folder)
+{
+    const std::wstring root = DriveRootForSystemDir(SystemDirectory().c_str());
+    std::wstring why;
+    const bool opened = folder.Open(root, kConfigLevels, &why);
+    for (const std::wstring& note : folder.GetNotes())
+        CInstallLog::WriteLine(L"settings folder: " + note);
+    if (!opened)
+        CInstallLog::Write(L"settings folder %ls%ls not used: %ls", root.c_str(), kConfigLevels, why.c_str());
+    return opened;
+}
+
+// The whole file; false for one no settings file would be (over 1 MiB) or one that cannot be read.
+bool ReadAll(HANDLE file, std::string* bytes)
+{
+    LARGE_INTEGER size = {};
+    if (!GetFileSizeEx(file, &size) || size.QuadPart > 1024 * 1024)
+        return false;
+    bytes->resize(static_cast<size_t>(size.QuadPart));
+    DWORD got = 0;
+    return bytes->empty() || (ReadFile(file, &(*bytes)[0], static_cast<DWORD>(bytes->size()), &got, nullptr) &&
+                              got == bytes->size());
+}
+
+// Through the checked handle, not by name: the product (as the user) may be allowed to change the file and
+// the folder it is in, but no name it puts there can send this write anywhere else. The file's own
+// permissions are left as they are.
+bool WriteSetting(const wchar_t* section, const wchar_t* key, const wchar_t* value)
+{
+    CSafeFolder folder;
+    if (!OpenConfigFolder(folder))
+        return false;
+    const size_t told = folder.GetNotes().size();
+    std::wstring why = L"it cannot be read";
+    CWinHandle file = folder.OpenFile(kConfigName, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, true, &why);
+    for (size_t i = told; i < folder.GetNotes().size(); ++i)
+        CInstallLog::WriteLine(L"settings file: " + folder.GetNotes()[i]);
+    std::string bytes;
+    if (!file.IsValid() || !ReadAll(file.Get(), &bytes)) {
+        CInstallLog::Write(L"settings file not written: %ls", why.c_str());
+        return false;
+    }
+    const std::string text = CIniText::SetValue(bytes, section, key, value);
+    DWORD done = 0;
+    LARGE_INTEGER start = {};
+    return SetFilePointerEx(file.Get(), start, nullptr, FILE_BEGIN) &&
+           WriteFile(file.Get(), text.data(), static_cast<DWORD>(text.size()), &done, nullptr) &&
+           done == text.size() && SetEndOfFile(file.Get());
+}
+
 } // namespace
 
 std::wstring CSettingsStore::ConfigIniPathForSystemDir(const wchar_t* systemDir)
 {
-    return ConfigFolderForSystemDir(systemDir) + L"Configures.ini";
+    return DriveRootForSystemDir(systemDir) + kConfigLevels + L"\\" + kConfigName;
 }
 
 std::wstring CSettingsStore::GetConfigIniPath()
 {
-    const std::wstring system = SystemDirectory();
-    // The settings folder sits in the system drive's download folder. Made here first (on every start), that
-    // folder must get the same protection as when an install run makes it, not the drive root's open
-    // permissions; the settings folder below inherits it (users may read, not change).
-    CDownloadFolder::CreateProtected(VendorFolderForSystemDir(system.c_str()));
-    char folder[260];
-    WideToUtf8(folder, ConfigFolderForSystemDir(system.c_str()).c_str(), sizeof(folder));
-    MakeSureDirectoryPathExists(folder);
-    return ConfigIniPathForSystemDir(system.c_str());
+    // The folder sits in the system drive's download folder: made here first (on every start), that folder
+    // gets the same protection as when an install run makes it, not the drive root's open permissions.
+    CSafeFolder folder;
+    OpenConfigFolder(folder);
+    return ConfigIniPathForSystemDir(SystemDirectory().c_str());
 }
 
 void CSettingsStore::WritePlatformSetting()
 {
-    const std::wstring path = GetConfigIniPath();
-    const BOOL ok = WritePrivateProfileStringW(L"Platform", L"Platform", L"", path.c_str());
-    CInstallLog::Write(L"platform setting %ls in %ls", ok ? L"written" : L"not written", path.c_str());
+    const bool ok = WriteSetting(L"Platform", L"Platform", L"");
+    CInstallLog::Write(L"platform setting %ls in %ls", ok ? L"written" : L"not written",
+                       ConfigIniPathForSystemDir(SystemDirectory().c_str()).c_str());
 }
 
 void CSettingsStore::WriteLanguageSetting()
 {
-    const std::wstring path = GetConfigIniPath();
-    const BOOL ok = WritePrivateProfileStringW(L"Language", L"LanguageType", L"1", path.c_str());
-    CInstallLog::Write(L"language setting %ls in %ls", ok ? L"written" : L"not written", path.c_str());
+    const bool ok = WriteSetting(L"Language", L"LanguageType", L"1");
+    CInstallLog::Write(L"language setting %ls in %ls", ok ? L"written" : L"not written",
+                       ConfigIniPathForSystemDir(SystemDirectory().c_str()).c_str());
 }
 
 bool CSettingsStore::WriteInstallPath(const std::wstring& installDir)

@@ -10,10 +10,12 @@ public:
     // D:\tarvix\Lumbra\Configures.ini). Pure: creates nothing.
     static std::wstring ConfigIniPathForSystemDir(const wchar_t* systemDir);
 
-    // The path above for this machine's system folder; makes sure its folder exists on every call.
+    // The path above for this machine's system folder; makes sure its folder exists on every call (each level
+    // made with the installer's protection when missing, a link in its place replaced: CSafeFolder).
     static std::wstring GetConfigIniPath();
 
-    // "Platform"/"Platform" = "" (every start).
+    // "Platform"/"Platform" = "" (every start). Both writes go through a handle to the checked file, never by
+    // name, and leave the file's permissions as they are.
     static void WritePlatformSetting();
     // "Language"/"LanguageType" = "1" (after a successful install).
     static void WriteLanguageSetting();

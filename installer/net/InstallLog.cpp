@@ -1,7 +1,8 @@
 #include "installer/net/InstallLog.h"
 
+#include "installer/install/InstallPaths.h"
+#include "installer/install/SafeFolder.h"
 #include "installer/net/TextConvert.h"
-#include "installer/net/WinHandle.h"
 
 #include <windows.h>
 
@@ -11,12 +12,9 @@
 
 namespace {
 
-// Not a link of any kind: no reparse point, one name only (a hard link shares the data with another name).
-bool IsPlainFile(const BY_HANDLE_FILE_INFORMATION& info)
-{
-    return (info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) == 0 &&
-           info.nNumberOfLinks <= 1;
-}
+const wchar_t kLogName[] = L"Pavonel-install.log";
+const wchar_t kOlderName[] = L"Pavonel-install.log.old";
+const ULONGLONG kRotateSize = 1024 * 1024;
 
 std::mutex& LogLock()
 {
@@ -44,48 +42,83 @@ std::wstring OneLine(const std::wstring& text)
     return line;
 }
 
-// The log sits in a folder the elevated installer shares with whatever ran there before it: a name there may
-// be a link planted to make it write or rename somewhere else. Such a name is never written or moved.
-bool IsPlainFile(const std::wstring& path)
+std::wstring TempFolder()
 {
-    CWinHandle file(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS,
-                                nullptr));
-    BY_HANDLE_FILE_INFORMATION info;
-    return file.IsValid() && GetFileInformationByHandle(file.Get(), &info) && IsPlainFile(info);
+    wchar_t folder[MAX_PATH + 1] = {};
+    const DWORD length = GetTempPathW(MAX_PATH + 1, folder);
+    return (length > 0 && length <= MAX_PATH) ? std::wstring(folder, length) : std::wstring();
+}
+
+// The temporary folder belongs to the user's own programs, which may have made any level of it a link to a
+// folder only administrators may write. The log goes there only when every level is a plain folder; else to
+// the installer's own folder under the program data, with the reason in `note`.
+bool OpenLogFolder(CSafeFolder& folder, std::wstring* note)
+{
+    std::wstring why = L"the system names none";
+    const std::wstring temp = TempFolder();
+    if (!temp.empty() && folder.Open(temp, L"", &why))
+        return true;
+    *note = L"support log: temporary folder " + temp + L" not used (" + why + L"), the log is kept in ";
+    if (!folder.Open(CInstallPaths::GetProgramDataDir(), CInstallPaths::kPrivateFolder, nullptr))
+        return false;
+    *note += folder.GetPath();
+    return true;
+}
+
+// Each decision is told once, not before every line.
+bool IsNewNote(const std::wstring& note)
+{
+    static std::wstring last;
+    if (note == last)
+        return false;
+    last = note;
+    return true;
 }
 
 // Support needs the recent runs, not years of them: past 1 MiB the log starts over, keeping one older file.
-void RotateIfLarge(const std::wstring& path)
+void RotateIfLarge(CSafeFolder& folder, CWinHandle& file)
 {
-    WIN32_FILE_ATTRIBUTE_DATA info;
-    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &info))
+    LARGE_INTEGER size = {};
+    if (!GetFileSizeEx(file.Get(), &size) || static_cast<ULONGLONG>(size.QuadPart) < kRotateSize)
         return;
-    if (info.nFileSizeHigh == 0 && info.nFileSizeLow < 1024 * 1024)
-        return;
-    const std::wstring older = path + L".old";
-    if (!IsPlainFile(path) || (GetFileAttributesW(older.c_str()) != INVALID_FILE_ATTRIBUTES && !IsPlainFile(older)))
-        return;
-    MoveFileExW(path.c_str(), older.c_str(), MOVEFILE_REPLACE_EXISTING);
+    file.Close();
+    CWinHandle moving = folder.OpenFile(kLogName, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                        false, nullptr);
+    if (moving.IsValid())
+        folder.RenameFile(moving.Get(), kOlderName);
+    moving.Close();
+    file = folder.OpenFile(kLogName, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, true, nullptr);
+}
+
+void AppendTo(CSafeFolder& folder, const std::wstring& name, const std::string& line, bool rotate)
+{
+    CWinHandle file = folder.OpenFile(name, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, true, nullptr);
+    if (file.IsValid() && rotate)
+        RotateIfLarge(folder, file);
+    if (!file.IsValid())
+        return; // the log is a help for support, never a reason to fail
+    DWORD done = 0;
+    WriteFile(file.Get(), line.data(), static_cast<DWORD>(line.size()), &done, nullptr);
+}
+
+std::string Stamped(const std::wstring& text)
+{
+    return WideToUtf8String(Timestamp() + OneLine(text) + L"\r\n");
+}
+
+// The administrator's own file (/LOG=): the same care, in the folder named.
+void AppendToCopy(const std::wstring& path, const std::string& line)
+{
+    const size_t cut = path.find_last_of(L"\\/");
+    CSafeFolder folder;
+    if (cut != std::wstring::npos && folder.Open(path.substr(0, cut + 1), L"", nullptr))
+        AppendTo(folder, path.substr(cut + 1), line, false);
 }
 
 std::wstring& CopyPath()
 {
     static std::wstring path;
     return path;
-}
-
-void AppendTo(const std::wstring& path, const std::string& line)
-{
-    CWinHandle file(CreateFileW(path.c_str(), FILE_APPEND_DATA | FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-    if (!file.IsValid())
-        return; // the log is a help for support, never a reason to fail
-    BY_HANDLE_FILE_INFORMATION info;
-    if (!GetFileInformationByHandle(file.Get(), &info) || !IsPlainFile(info))
-        return;
-    DWORD done = 0;
-    WriteFile(file.Get(), line.data(), static_cast<DWORD>(line.size()), &done, nullptr);
 }
 
 } // namespace
@@ -98,12 +131,10 @@ void CInstallLog::SetCopyPath(const std::wstring& path)
 
 std::wstring CInstallLog::GetLogPath()
 {
-    wchar_t folder[MAX_PATH + 1] = {};
-    const DWORD length = GetTempPathW(MAX_PATH + 1, folder);
-    std::wstring path = (length > 0 && length <= MAX_PATH) ? std::wstring(folder, length) : std::wstring(L".\\");
-    if (path.back() != L'\\')
-        path += L'\\';
-    return path + L"Pavonel-install.log";
+    std::lock_guard<std::mutex> guard(LogLock());
+    CSafeFolder folder;
+    std::wstring note;
+    return OpenLogFolder(folder, &note) ? folder.PathOf(kLogName) : TempFolder() + kLogName;
 }
 
 void CInstallLog::Write(const wchar_t* format, ...)
@@ -120,11 +151,20 @@ void CInstallLog::Write(const wchar_t* format, ...)
 
 void CInstallLog::WriteLine(const std::wstring& text)
 {
-    const std::string line = WideToUtf8String(Timestamp() + OneLine(text) + L"\r\n");
+    const std::string line = Stamped(text);
     std::lock_guard<std::mutex> guard(LogLock());
-    const std::wstring path = GetLogPath();
-    RotateIfLarge(path);
-    AppendTo(path, line);
+    CSafeFolder folder;
+    std::wstring note;
+    const bool opened = OpenLogFolder(folder, &note);
+    const bool tell = IsNewNote(note) && !note.empty();
+    if (opened) {
+        AppendTo(folder, kLogName, (tell ? Stamped(note) : std::string()) + line, true);
+        std::string replaced; // links taken away on the way there
+        for (const std::wstring& done : folder.GetNotes())
+            replaced += Stamped(L"support log: " + done);
+        if (!replaced.empty())
+            AppendTo(folder, kLogName, replaced, false);
+    }
     if (!CopyPath().empty())
-        AppendTo(CopyPath(), line);
+        AppendToCopy(CopyPath(), line);
 }

@@ -191,6 +191,70 @@ bool PlantHardLink(const std::wstring& link, const std::wstring& victim)
     return CreateHardLinkW(link.c_str(), victim.c_str(), nullptr) != FALSE;
 }
 
+namespace {
+
+typedef char*(__cdecl* UnixNameFunction)(const wchar_t*);
+
+std::wstring UnixPath(const std::wstring& path)
+{
+    const auto unixName = reinterpret_cast<UnixNameFunction>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+    char* name = unixName != nullptr ? unixName(path.c_str()) : nullptr;
+    const std::wstring text = name != nullptr ? Utf8ToWideString(name) : std::wstring();
+    HeapFree(GetProcessHeap(), 0, name);
+    return text;
+}
+
+// Wine starts a Unix program named by its drive Z: path as a Unix process, whose end it does not wait for:
+// the caller waits for what the program does.
+bool RunUnix(const wchar_t* program, const std::wstring& arguments, const std::wstring& path, bool present)
+{
+    std::wstring line = std::wstring(L"\"") + program + L"\" " + arguments;
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessW(program, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+        return false;
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    for (int wait = 0; wait < 100; ++wait, Sleep(20)) {
+        WIN32_FIND_DATAW found;
+        HANDLE find = FindFirstFileW(path.c_str(), &found);
+        if (find != INVALID_HANDLE_VALUE)
+            FindClose(find);
+        if ((find != INVALID_HANDLE_VALUE) == present)
+            return true;
+    }
+    return false;
+}
+
+bool IsLink(const std::wstring& path)
+{
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+}
+
+} // namespace
+
+bool PlantLink(const std::wstring& link, const std::wstring& target)
+{
+    const DWORD kind = (GetFileAttributesW(target.c_str()) & FILE_ATTRIBUTE_DIRECTORY) ? SYMBOLIC_LINK_FLAG_DIRECTORY : 0;
+    if (CreateSymbolicLinkW(link.c_str(), target.c_str(), kind) && IsLink(link))
+        return true;
+    const std::wstring from = UnixPath(link), to = UnixPath(target);
+    return !from.empty() && !to.empty() && RunUnix(L"Z:\\bin\\ln", L"-sT \"" + to + L"\" \"" + from + L"\"", link, true) &&
+           (kind == 0 || IsLink(link));
+}
+
+void RemoveLink(const std::wstring& link)
+{
+    const std::wstring from = UnixPath(link);
+    if (!from.empty())
+        RunUnix(L"Z:\\bin\\rm", L"-f \"" + from + L"\"", link, false);
+    else if (IsLink(link) && !RemoveDirectoryW(link.c_str()))
+        DeleteFileW(link.c_str());
+}
+
 std::wstring TempPath(const wchar_t* name)
 {
     wchar_t folder[MAX_PATH + 1] = {};

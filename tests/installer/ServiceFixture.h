@@ -48,6 +48,11 @@ std::wstring ReadUtf8File(const std::wstring& path);
 std::wstring TempPath(const wchar_t* name);
 // An attacker's hard link: a file holding "victim", reachable under the name link as well.
 bool PlantHardLink(const std::wstring& link, const std::wstring& victim);
+// An attacker's symbolic link at `link` to the folder or file `target`: a real one where the system makes them,
+// else (Wine) a Unix link inside the prefix, which shows as a reparse point.
+bool PlantLink(const std::wstring& link, const std::wstring& target);
+// Takes that link away, never its target (which removing it by its Windows name does under Wine).
+void RemoveLink(const std::wstring& link);
 void DeleteProductKey();
 bool ReadProductPath(std::wstring& value);
 bool CreateProductKey();

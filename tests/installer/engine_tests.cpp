@@ -17,6 +17,7 @@
 #include <sddl.h>
 #include <tlhelp32.h>
 
+#include <functional>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -275,6 +276,10 @@ TEST_F(Engine, SilentLookupServiceHoldsTheStartForOnlyAFewSeconds)
 TEST_F(Engine, SuccessfulRunInstallsRecordsSettingsAndReportsOnce)
 {
     ASSERT_TRUE(standin::SetScenario(R"({"lookup":"noscheme"})")); // scheme-less address taken as https
+    // Made by this run, so trusted (the test host's file system cannot show who made a folder found in place).
+    const std::wstring folder = m_package.substr(0, m_package.rfind(L'\\'));
+    RemoveDirectoryW((folder + L"\\Lumbra").c_str());
+    RemoveDirectoryW(folder.c_str());
     CInstallEngine engine(&m_view);
     engine.LookupDownloadUrl();
     Install(engine);
@@ -562,6 +567,46 @@ TEST_F(Engine, SecondStartWhileRunningIsRefused)
 
 namespace {
 
+// What a folder holds, by name ("<none>" when it is gone).
+std::vector<std::wstring> Names(const std::wstring& folder)
+{
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW found;
+    HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &found);
+    if (find == INVALID_HANDLE_VALUE)
+        return {L"<none>"};
+    do {
+        if (wcscmp(found.cFileName, L".") != 0 && wcscmp(found.cFileName, L"..") != 0)
+            names.push_back(found.cFileName);
+    } while (FindNextFileW(find, &found));
+    FindClose(find);
+    return names;
+}
+
+// Removes a plain folder and what is in it (what the installer and the tests leave in C:\tarvix).
+void RemoveFolder(const std::wstring& folder)
+{
+    const DWORD attributes = GetFileAttributesW(folder.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0)
+        standin::RemoveLink(folder); // never what it points to
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0 ||
+        (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0)
+        return;
+    for (const std::wstring& name : Names(folder)) {
+        RemoveFolder(folder + L"\\" + name);
+        DeleteFileW((folder + L"\\" + name).c_str());
+    }
+    RemoveDirectoryW(folder.c_str());
+}
+
+void WriteText(const std::wstring& path, const char* text)
+{
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD done = 0;
+    WriteFile(file, text, static_cast<DWORD>(strlen(text)), &done, nullptr);
+    CloseHandle(file);
+}
+
 DWORD SetFolderDacl(const std::wstring& folder, PACL dacl, SECURITY_INFORMATION extra)
 {
     return SetNamedSecurityInfoW(const_cast<wchar_t*>(folder.c_str()), SE_FILE_OBJECT,
@@ -578,7 +623,7 @@ TEST_F(Engine, DownloadFolderOthersMayWriteToIsMovedAsideAndWhatTheyLeftIsNeverR
     PSECURITY_DESCRIPTOR raw = nullptr;
     ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:(A;OICI;FA;;;WD)", SDDL_REVISION_1, &raw,
                                                                      nullptr));
-    CDownloadFolder::LocalPtr everyone(raw);
+    CSafeFolder::LocalPtr everyone(raw);
     BOOL present = FALSE, defaulted = FALSE;
     PACL dacl = nullptr;
     ASSERT_TRUE(GetSecurityDescriptorDacl(raw, &present, &dacl, &defaulted));
@@ -597,7 +642,7 @@ TEST_F(Engine, DownloadFolderOthersMayWriteToIsMovedAsideAndWhatTheyLeftIsNeverR
     Install(engine);
 
     // The folder gets the installer's own protection back before anything else can fail.
-    CDownloadFolder::LocalPtr own = CDownloadFolder::BuildSecurity();
+    CSafeFolder::LocalPtr own = CSafeFolder::BuildSecurity();
     ASSERT_TRUE(GetSecurityDescriptorDacl(own.get(), &present, &dacl, &defaulted));
     EXPECT_EQ(static_cast<DWORD>(ERROR_SUCCESS), SetFolderDacl(folder, dacl, PROTECTED_DACL_SECURITY_INFORMATION));
     const std::wstring planted = standin::ReadUtf8File(m_package);
@@ -606,7 +651,7 @@ TEST_F(Engine, DownloadFolderOthersMayWriteToIsMovedAsideAndWhatTheyLeftIsNeverR
     EXPECT_EQ(Installed, engine.GetInstallState());
     EXPECT_EQ(L"planted", planted) << "the other user's file was replaced or removed";
     const std::wstring record = standin::ReadUtf8File(standin::TempPath(L"Pavonel-SamplePackage.txt"));
-    const std::wstring privateRoot = CDownloadFolder::PrivateRoot();
+    const std::wstring privateRoot = CInstallPaths::GetProgramDataDir() + L"\\" + CInstallPaths::kPrivateFolder;
     const size_t at = record.find(L"\"" + privateRoot + L"\\");
     ASSERT_NE(std::wstring::npos, at) << "the package did not run from a private folder: " << record.c_str();
     const size_t end = record.find(L"\\CORVEX_Online.exe\"", at);
@@ -614,9 +659,79 @@ TEST_F(Engine, DownloadFolderOthersMayWriteToIsMovedAsideAndWhatTheyLeftIsNeverR
     const std::wstring privateFolder = record.substr(at + 1, end - at - 1);
     EXPECT_FALSE(standin::FileExists(privateFolder)) << "the private folder was left behind";
     const std::wstring log = standin::ReadUtf8File(CInstallLog::GetLogPath());
-    EXPECT_NE(std::wstring::npos, log.find(L"download folder " + folder + L" not used: S-1-1-0 may change it"))
+    EXPECT_NE(std::wstring::npos, log.find(L"download folder " + folder + L" not used: "))
         << log.c_str();
     EXPECT_NE(std::wstring::npos, log.find(L"moved aside to " + privateFolder)) << log.c_str();
+}
+
+// ---- links and prepared folders ------------------------------------------------------------------------
+
+// Each place the elevated installer writes, with a link planted where the user's own programs could put one (or
+// a folder they could have prepared): nothing may reach the victim folder, and the log says what was done.
+TEST(Redirection, NoPlantedLinkOrPreparedFolderTakesAnInstallerWriteElsewhere)
+{
+    const std::wstring vendor = CInstallPaths::DownloadFolderFor(CInstallPaths::GetDesktopDir());
+    const std::wstring settings = vendor + L"\\Lumbra";
+    const std::wstring victim = L"C:\\pavonel-test\\victim";
+    const std::wstring tempLink = L"C:\\pavonel-test\\temp-link";
+    wchar_t temp[MAX_PATH] = {}, tmp[MAX_PATH] = {};
+    GetEnvironmentVariableW(L"TEMP", temp, MAX_PATH);
+    GetEnvironmentVariableW(L"TMP", tmp, MAX_PATH);
+    const auto download = [&vendor] {
+        CDownloadFolder folder;
+        ASSERT_TRUE(folder.Choose(vendor));
+        WriteText(folder.GetPath() + L"\\" + CInstallPaths::kPackageFileName, "package");
+    };
+    struct Case
+    {
+        const char* what;
+        std::wstring planted; // a link to the victim, or the prepared victim itself
+        bool prepared;        // a plain folder with a library in it, as the user's programs could leave one
+        std::function<void()> act;
+        std::wstring logged;
+    };
+    const Case cases[] = {
+        {"settings", settings, false,
+         [] {
+             CSettingsStore::WritePlatformSetting();
+             CSettingsStore::WriteLanguageSetting();
+         },
+         settings + L" is a link"},
+        {"support log", tempLink, false,
+         [&tempLink] {
+             SetEnvironmentVariableW(L"TMP", tempLink.c_str());
+             SetEnvironmentVariableW(L"TEMP", tempLink.c_str());
+             CInstallLog::WriteLine(L"to the temporary folder");
+         },
+         L"temporary folder " + tempLink + L"\\ not used (" + tempLink + L" is a link"},
+        {"download folder", vendor, false, download, vendor + L" is a link"},
+        {"prepared download folder", vendor, true, download, L"download folder " + vendor + L" not used: "},
+    };
+    CreateDirectoryW(L"C:\\pavonel-test", nullptr);
+    for (const Case& test : cases) {
+        RemoveFolder(vendor);
+        RemoveFolder(victim);
+        const std::wstring target = test.prepared ? test.planted : victim;
+        ASSERT_TRUE(CreateDirectoryW(target.c_str(), nullptr)) << test.what;
+        if (test.prepared) {
+            WriteText(target + L"\\version.dll", "planted");
+        } else {
+            CreateDirectoryW(test.planted.substr(0, test.planted.rfind(L'\\')).c_str(), nullptr);
+            ASSERT_TRUE(standin::PlantLink(test.planted, victim)) << test.what;
+        }
+
+        test.act();
+        const std::wstring log = standin::ReadUtf8File(CInstallLog::GetLogPath());
+        SetEnvironmentVariableW(L"TEMP", temp);
+        SetEnvironmentVariableW(L"TMP", tmp);
+        if (!test.prepared)
+            standin::RemoveLink(test.planted);
+        EXPECT_EQ(test.prepared ? std::vector<std::wstring>{L"version.dll"} : std::vector<std::wstring>{}, Names(target))
+            << test.what;
+        EXPECT_NE(std::wstring::npos, log.find(test.logged)) << test.what << ": " << log.c_str();
+    }
+    RemoveFolder(vendor);
+    RemoveFolder(victim);
 }
 
 // ---- settings file -------------------------------------------------------------------------------------

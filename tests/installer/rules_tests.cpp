@@ -3,6 +3,7 @@
 #include "installer/install/CommandLine.h"
 #include "installer/install/DownloadFolder.h"
 #include "installer/install/DownloadUrlLookup.h"
+#include "installer/install/IniText.h"
 #include "installer/install/InstallPaths.h"
 #include "installer/install/PublisherCheck.h"
 #include "installer/install/SettingsStore.h"
@@ -182,12 +183,32 @@ TEST(SettingsFile, PathFollowsTheSystemDrive)
     EXPECT_EQ(L"C:\\tarvix\\Lumbra\\Configures.ini", CSettingsStore::ConfigIniPathForSystemDir(L"C:\\WINDOWS\\system32"));
 }
 
+// The settings file is changed through a checked handle: one key set as the profile functions would set it.
+TEST(SettingsFile, OneKeyIsSetAndEverythingElseKept)
+{
+    const std::string wide = std::string("\xFF\xFE[\0a\0]\0\r\0\n\0", 12);
+    const struct
+    {
+        std::string before, after;
+    } cases[] = {
+        {"", "[Language]\r\nLanguageType=1\r\n"},
+        {"[Platform]\r\nPlatform=", "[Platform]\r\nPlatform=\r\n[Language]\r\nLanguageType=1\r\n"},
+        {"[language]\r\n languagetype = 7\r\nOther=\xE4\r\n[X]\r\n", "[language]\r\nLanguageType=1\r\nOther=\xE4\r\n[X]\r\n"},
+        {"[Language]\r\nOther=2\r\n\r\n[X]\r\n", "[Language]\r\nOther=2\r\nLanguageType=1\r\n\r\n[X]\r\n"},
+        {"[Language]\nOther=2", "[Language]\nOther=2\r\nLanguageType=1\r\n"},
+        {wide, wide + std::string("[\0L\0a\0n\0g\0u\0a\0g\0e\0]\0\r\0\n\0", 24) +
+                   std::string("L\0a\0n\0g\0u\0a\0g\0e\0T\0y\0p\0e\0=\0001\0\r\0\n\0", 32)},
+    };
+    for (const auto& test : cases)
+        EXPECT_EQ(test.after, CIniText::SetValue(test.before, L"Language", L"LanguageType", L"1")) << test.before;
+}
+
 // ---- download folder security ------------------------------------------------------------------------
 
 // What the installer asks for when it makes the folder (the file system of the test host may not keep it).
 TEST(DownloadFolderSecurity, RequestedDaclIsProtectedAndLeavesChangesToAdministratorsAndSystem)
 {
-    CDownloadFolder::LocalPtr security = CDownloadFolder::BuildSecurity();
+    CSafeFolder::LocalPtr security = CSafeFolder::BuildSecurity();
     ASSERT_TRUE(security);
     SECURITY_DESCRIPTOR_CONTROL control = 0;
     DWORD revision = 0;
@@ -242,17 +263,19 @@ TEST(DownloadFolderSecurity, OnlyTrustedOwnersAndWritersAreAccepted)
     struct Case
     {
         std::wstring sddl;
-        const wchar_t* refusal; // part of the reason, or null when the folder is trusted
+        std::wstring refusal; // part of the reason, or empty when the folder is trusted
     };
     const Case cases[] = {
-        {L"O:BA" + std::wstring(CDownloadFolder::kSddl), nullptr},
-        {L"O:" + installer + L"D:(A;;FA;;;" + installer + L")(A;;FA;;;SY)(A;;0x1200a9;;;BU)", nullptr},
-        // What a folder made by this process reads back as where permissions follow the file mode.
-        {L"O:" + user + L"D:(A;OICI;FA;;;SY)(A;OICI;FA;;;" + user + L")(A;OICI;FR;;;WD)", nullptr},
-        {L"O:BAD:(A;OICIIO;GA;;;CO)(A;;FA;;;BA)", nullptr},
-        {L"O:BAD:(D;;FA;;;WD)(A;;FA;;;BA)", nullptr},
+        {L"O:BA" + std::wstring(CSafeFolder::kSddl), L""},
+        {L"O:" + installer + L"D:(A;;FA;;;" + installer + L")(A;;FA;;;SY)(A;;0x1200a9;;;BU)", L""},
+        // This process's user is also the user of every program the administrator runs unelevated: a folder
+        // it owns or may change is one those programs could have prepared.
+        {L"O:" + user + L"D:(A;OICI;FA;;;SY)(A;OICI;FA;;;" + user + L")(A;OICI;FR;;;WD)", user + L" may change it"},
+        {L"O:" + user + L"D:(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)", L"owned by " + user},
+        {L"O:BAD:(A;OICIIO;GA;;;CO)(A;;FA;;;BA)", L""},
+        {L"O:BAD:(D;;FA;;;WD)(A;;FA;;;BA)", L""},
         // A folder opened to everybody (as a world-writable folder reads back).
-        {L"O:" + user + L"D:(A;;FA;;;" + user + L")(A;OICI;0x1301ff;;;WD)", L"S-1-1-0 may change it"},
+        {L"O:BAD:(A;;FA;;;BA)(A;OICI;0x1301ff;;;WD)", L"S-1-1-0 may change it"},
         {L"O:S-1-5-21-1-2-3-1001D:(A;;FA;;;SY)", L"owned by S-1-5-21-1-2-3-1001"},
         // A drive root's gift to its users: modify rights inherited by whatever is made inside.
         {L"O:BAD:(A;;FA;;;BA)(A;OICIIO;SDGRGWGX;;;AU)", L"S-1-5-11 may change it"},
@@ -266,13 +289,11 @@ TEST(DownloadFolderSecurity, OnlyTrustedOwnersAndWritersAreAccepted)
         ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(test.sddl.c_str(), SDDL_REVISION_1, &raw,
                                                                          nullptr))
             << WideToUtf8String(test.sddl);
-        CDownloadFolder::LocalPtr security(raw);
+        CSafeFolder::LocalPtr security(raw);
         std::wstring why;
         const bool trusted = CDownloadFolder::IsTrustedSecurity(raw, &why);
-        EXPECT_EQ(test.refusal == nullptr, trusted) << WideToUtf8String(test.sddl) << ": " << WideToUtf8String(why);
-        if (test.refusal != nullptr) {
-            EXPECT_NE(std::wstring::npos, why.find(test.refusal)) << WideToUtf8String(why);
-        }
+        EXPECT_EQ(test.refusal.empty(), trusted) << WideToUtf8String(test.sddl) << ": " << WideToUtf8String(why);
+        EXPECT_NE(std::wstring::npos, why.find(test.refusal)) << WideToUtf8String(why);
     }
 
     // No access list at all lets everybody do everything.

@@ -3,9 +3,12 @@
 #include <stdlib.h>
 #include <tchar.h>
 
+#include <vector>
+
 #include "ui/core/UIDPI.h"
 #include "ui/core/UIManager.h"
 #include "ui/core/UIRender.h"
+#include "ui/core/UIResourceManager.h"
 #include "ui/core/UIScaledImageCache.h"
 
 namespace Veneer {
@@ -198,6 +201,21 @@ void tagTDrawInfo::ApplyPair(const CUIString& key, const CUIString& value, CPain
     }
 }
 
+// Whether the skin itself (module resources of the type, or the skin folder or archive)
+// holds `name`. The pre-scaled probe asks only the skin: a name it made up must not be
+// found beside the program or in the current directory.
+bool tagTDrawInfo::IsInSkin(const CUIString& name) const
+{
+    if (!sResType.IsEmpty()) {
+        const BYTE* bytes = nullptr;
+        DWORD size = 0;
+        return CResourceManager::FindModuleResource(STRINGorID(name.GetData()), sResType.GetData(), nullptr,
+                                                    &bytes, &size);
+    }
+    std::vector<BYTE> data;
+    return CResourceManager::ReadResourceFile(name.GetData(), 0, data) == CResourceManager::ReadOk;
+}
+
 // At other scales a skin may carry a pre-scaled picture "name@150.png"; its pixels are
 // already at the target size, so source and corner are scaled along with it.
 void tagTDrawInfo::ApplyScaledName(CPaintManagerUI* pManager)
@@ -213,11 +231,7 @@ void tagTDrawInfo::ApplyScaledName(CPaintManagerUI* pManager)
     CUIString scaled = sImageName;
     if (scaled.Replace(_T("."), suffix) == 0) return;
 
-    LPBYTE pData = nullptr;
-    int size = CRenderEngine::LoadImage2Memory(STRINGorID(scaled.GetData()),
-                                               sResType.IsEmpty() ? nullptr : sResType.GetData(), pData);
-    if (pData != nullptr) CRenderEngine::FreeMemory(pData);
-    if (size <= 0) return;
+    if (!IsInSkin(scaled)) return;
     sImageName = scaled;
     pDPI->Scale(&rcSource);
     pDPI->Scale(&rcCorner);

@@ -87,6 +87,7 @@ private:
     void ParseString(LPCTSTR pStr, CPaintManagerUI* pManager);
     void ApplyPair(const CUIString& key, const CUIString& value, CPaintManagerUI* pManager);
     void ApplyScaledName(CPaintManagerUI* pManager);
+    bool IsInSkin(const CUIString& name) const;
 } TDrawInfo;
 
 } // namespace Veneer

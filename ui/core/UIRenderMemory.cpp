@@ -1,5 +1,5 @@
 // Whole-file reads for the image loader: module resources, the resource
-// location (folder or archive), and finally the name exactly as given.
+// location (folder or archive), and finally a name that is a full path.
 #include "ui/core/UIRender.h"
 
 #include <cstring>
@@ -40,6 +40,8 @@ int CRenderEngine::LoadImage2Memory(const STRINGorID& bitmap, LPCTSTR type, LPBY
     if (type == nullptr || *type == 0) {
         if (CResourceManager::ReadResourceFile(name, 0, data) != CResourceManager::ReadOk) data.clear();
     }
+    // An image outside the skin only by a full path: a relative name is the skin's alone, never a file that
+    // happens to lie in the current directory.
     if (data.empty() && !CResourceManager::ReadPlainFile(name, 0, data)) return 0;
     return HandOver(data.data(), data.size(), pData);
 }

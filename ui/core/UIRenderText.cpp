@@ -380,11 +380,15 @@ SIZE CRenderEngine::GetTextSize(HDC hDC, CPaintManagerUI* pManager, LPCTSTR pstr
     return size;
 }
 
+// By the image loader's rules (the skin, or a full path), never GDI+'s own reading of a
+// relative name against the current directory.
 Gdiplus::GpImage* CRenderEngine::GdiplusLoadImage(LPCTSTR pstrPath)
 {
     if (pstrPath == nullptr || *pstrPath == 0) return nullptr;
-    Gdiplus::GpImage* pImage = nullptr;
-    if (Gp::GdipLoadImageFromFile(pstrPath, &pImage) != Gdiplus::Ok) return nullptr;
+    LPBYTE pData = nullptr;
+    int size = LoadImage2Memory(STRINGorID(pstrPath), nullptr, pData);
+    Gdiplus::GpImage* pImage = size > 0 ? GdiplusLoadImage(pData, static_cast<size_t>(size)) : nullptr;
+    FreeMemory(pData);
     return pImage;
 }
 

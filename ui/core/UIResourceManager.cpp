@@ -145,29 +145,55 @@ static CResourceManager::ReadStatus ReadZipEntry(LPCTSTR name, DWORD nMaxSize, s
     return CResourceManager::ReadOk;
 }
 
+// A name that stays inside the skin folder: relative, on no drive, never a step up.
+static bool IsInsideName(LPCTSTR name)
+{
+    if (name[0] == L'\\' || name[0] == L'/' || (name[0] != 0 && name[1] == L':')) return false;
+    for (LPCTSTR segment = name; *segment != 0;) {
+        LPCTSTR end = segment;
+        while (*end != 0 && *end != L'\\' && *end != L'/') ++end;
+        if (end - segment == 2 && segment[0] == L'.' && segment[1] == L'.') return false;
+        segment = *end != 0 ? end + 1 : end;
+    }
+    return true;
+}
+
 CResourceManager::ReadStatus CResourceManager::ReadResourceFile(LPCTSTR pstrName, DWORD nMaxSize,
                                                                 std::vector<BYTE>& data)
 {
     data.clear();
     if (pstrName == nullptr || *pstrName == 0) return ReadOpenFailed;
     if (CPaintManagerUI::GetResourceZip().IsEmpty()) {
-        CUIString path = CPaintManagerUI::GetResourcePath() + pstrName;
-        return ReadWholeFile(path, nMaxSize, data);
+        // Only inside a skin folder named in full: a relative folder would be the current directory, which
+        // whoever started the program chose (often the downloads folder, where anything may lie).
+        const CUIString& folder = CPaintManagerUI::GetResourcePath();
+        if (!IsFullPath(folder) || !IsInsideName(pstrName)) return ReadOpenFailed;
+        return ReadWholeFile(folder + pstrName, nMaxSize, data);
     }
     return ReadZipEntry(pstrName, nMaxSize, data);
+}
+
+bool CResourceManager::IsFullPath(LPCTSTR path)
+{
+    if (path == nullptr || path[0] == 0 || path[1] == 0) return false;
+    const bool letter = (path[0] >= L'A' && path[0] <= L'Z') || (path[0] >= L'a' && path[0] <= L'z');
+    if (letter) return path[1] == L':' && (path[2] == L'\\' || path[2] == L'/');
+    return (path[0] == L'\\' || path[0] == L'/') && (path[1] == L'\\' || path[1] == L'/');
 }
 
 CUIString CResourceManager::GetArchivePath()
 {
     const CUIString& name = CPaintManagerUI::GetResourceZip();
-    bool absolute = name.GetLength() >= 2 && (name[1] == L':' || (name[0] == L'\\' && name[1] == L'\\'));
-    return absolute ? name : CPaintManagerUI::GetResourcePath() + name;
+    if (IsFullPath(name)) return name;
+    // The same rule as for files in a skin folder: never an archive found in the current directory.
+    const CUIString& folder = CPaintManagerUI::GetResourcePath();
+    return IsFullPath(folder) ? folder + name : CUIString();
 }
 
 bool CResourceManager::ReadPlainFile(LPCTSTR pstrPath, DWORD nMaxSize, std::vector<BYTE>& data)
 {
     data.clear();
-    if (pstrPath == nullptr || *pstrPath == 0) return false;
+    if (!IsFullPath(pstrPath)) return false;
     return ReadWholeFile(pstrPath, nMaxSize, data) == ReadOk;
 }
 

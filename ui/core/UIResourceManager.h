@@ -67,13 +67,20 @@ public:
     static LPCTSTR GetReadStatusText(ReadStatus status);
     // Reads a file named relative to the resource location: the resource
     // folder, or the resource zip when one is set (backslashes become "/",
-    // the entry is found ignoring case). nMaxSize 0 means no limit.
+    // the entry is found ignoring case). nMaxSize 0 means no limit. A name
+    // never leaves the skin: in a folder, a name with a drive or a ".." step
+    // is refused, and so is every name when the folder is not a full path.
     static ReadStatus ReadResourceFile(LPCTSTR pstrName, DWORD nMaxSize, std::vector<BYTE>& data);
+    // "X:\..." or "\\server\..." (either slash): a path that does not depend on
+    // the current drive or directory.
+    static bool IsFullPath(LPCTSTR path);
     // Where the resource archive file is: its name as it stands when that is
-    // an absolute path, else the name joined to the resource folder.
+    // a full path, else the name joined to the resource folder when that is
+    // one, else "" (no archive).
     static CUIString GetArchivePath();
-    // Reads a file exactly as named (absolute or relative to the working
-    // directory). Nothing (false) on any failure or short read.
+    // Reads a file named by a full path; a relative name (which would be
+    // found in the working directory) reads nothing. Nothing (false) on any
+    // failure or short read.
     static bool ReadPlainFile(LPCTSTR pstrPath, DWORD nMaxSize, std::vector<BYTE>& data);
     // Locates a module resource; the bytes stay owned by the module.
     static bool FindModuleResource(STRINGorID res, LPCTSTR type, HINSTANCE instance, const BYTE** ppData,

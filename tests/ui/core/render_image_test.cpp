@@ -249,6 +249,42 @@ TEST_F(RenderImage, ScaledPictureIsUsedOnlyWhenPresent)
     EXPECT_STREQ(L"btn.png", normal.sImageName.GetData());
 }
 
+// At the installer's 115 % every skin image is first asked for as "name@115.png": that probe, and any relative
+// name, is the skin's alone to answer, never a file planted in the current directory or beside the skin folder.
+TEST_F(RenderImage, PicturesPlantedOutsideTheSkinAreNeverRead)
+{
+    m_folder.Write(L"btn.png", SolidPng(10, 10, 0xFFFF0000));
+    const std::wstring planted = m_folder.path() + L"..\\render_planted\\"; // the downloads folder, say
+    ::CreateDirectoryW(planted.c_str(), nullptr);
+    const std::vector<BYTE> png = SolidPng(12, 12, 0xFF00FF00);
+    for (const wchar_t* name : {L"btn@115.png", L"planted.png"}) {
+        HANDLE file = ::CreateFileW((planted + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        DWORD done = 0;
+        ::WriteFile(file, png.data(), static_cast<DWORD>(png.size()), &done, nullptr);
+        ::CloseHandle(file);
+    }
+    wchar_t previous[MAX_PATH] = {};
+    ::GetCurrentDirectoryW(MAX_PATH, previous);
+    ASSERT_TRUE(::SetCurrentDirectoryW(planted.c_str()));
+    m_pm.GetDPIObj()->SetScale(110);
+    ASSERT_EQ(115, m_pm.GetDPIObj()->GetScale());
+
+    TDrawInfo info;
+    info.Parse(L"file='btn.png' source='0,0,10,10'", nullptr, &m_pm);
+    EXPECT_STREQ(L"btn.png", info.sImageName.GetData());
+    EXPECT_EQ(10, info.rcSource.right);
+    for (const wchar_t* name : {L"planted.png", L"..\\render_planted\\planted.png"})
+        EXPECT_FALSE(ImagePtr(CRenderEngine::LoadImage(name))) << name;
+    CPaintManagerUI::SetResourcePath(L""); // no skin folder: the current directory does not become one
+    EXPECT_FALSE(ImagePtr(CRenderEngine::LoadImage(L"planted.png")));
+    EXPECT_TRUE(ImagePtr(CRenderEngine::LoadImage((planted + L"planted.png").c_str()))); // a full path still loads
+
+    ::SetCurrentDirectoryW(previous);
+    for (const wchar_t* name : {L"btn@115.png", L"planted.png"})
+        ::DeleteFileW((planted + name).c_str());
+    ::RemoveDirectoryW(planted.c_str());
+}
+
 // ---- decoding -------------------------------------------------------------------------------
 
 TEST(RenderDecode, PixelsArePremultipliedAndAlphaIsFlagged)
