@@ -153,6 +153,9 @@ public:
     int GetFontIndex(HFONT hFont, bool bShared = false);
     int GetFontIndex(LPCTSTR pStrFontName, int nSize, bool bBold, bool bUnderline, bool bItalic,
                      bool bShared = false);
+    // A font markup text asked for (a bold or "f" variant): kept among the last few such fonts of this window,
+    // so that texts changing their fonts (a growing size, say) never pile up font handles.
+    HFONT AddMarkupFont(LPCTSTR pStrFontName, int nSize, bool bBold, bool bUnderline, bool bItalic);
     void RemoveFont(HFONT hFont, bool bShared = false);
     void RemoveFont(int id, bool bShared = false);
     void RemoveAllFonts(bool bShared = false);
@@ -455,6 +458,7 @@ private:
     CStdPtrArray m_aFoundControls;
     CStdPtrArray m_aNeedMouseLeaveNeeded;
     CStdPtrArray m_aFonts;  // private font registrations (HANDLE)
+    std::vector<int> m_aMarkupFontIds;  // oldest first
     CStdStringPtrMap m_mNameHash;
     CStdStringPtrMap m_mWindowCustomAttrHash;
     CStdStringPtrMap m_mOptionGroup;

@@ -382,6 +382,23 @@ void CPaintManagerUI::RemoveFont(int id, bool bShared)
     FreeFontInfo(p);
 }
 
+HFONT CPaintManagerUI::AddMarkupFont(LPCTSTR pStrFontName, int nSize, bool bBold, bool bUnderline, bool bItalic)
+{
+    // Ids far above any a skin uses. A text needing more variants at once than are kept would only draw some
+    // of its runs in a fallback font.
+    static int s_nextId = 0x00F00000;
+    const size_t kKept = 32;
+    const int id = s_nextId++;
+    HFONT hFont = AddFont(id, pStrFontName, nSize, bBold, bUnderline, bItalic);
+    if (hFont == nullptr) return nullptr;
+    m_aMarkupFontIds.push_back(id);
+    if (m_aMarkupFontIds.size() > kKept) {
+        RemoveFont(m_aMarkupFontIds.front());
+        m_aMarkupFontIds.erase(m_aMarkupFontIds.begin());
+    }
+    return hFont;
+}
+
 void CPaintManagerUI::RemoveAllFonts(bool bShared)
 {
     CStdStringPtrMap& fonts = bShared ? m_SharedResInfo.m_CustomFonts : m_ResInfo.m_CustomFonts;

@@ -17,14 +17,6 @@ using namespace RenderDetail;
 
 namespace {
 
-// Fonts created for markup (bold, italic, "f" tags...) are registered with the manager under
-// ids far above any a skin uses.
-int NextMarkupFontId()
-{
-    static int s_nextId = 0x00F00000;
-    return s_nextId++;
-}
-
 struct FontDesc {
     CUIString face;
     int size = 0;
@@ -184,8 +176,7 @@ int CHtmlText::FindOrAddFont(const FontDesc& wanted)
     if (desc.hFont == nullptr) {
         desc.hFont = m_pManager->GetFont(desc.face, desc.size, desc.bold, desc.underline, desc.italic);
         if (desc.hFont == nullptr) {
-            desc.hFont = m_pManager->AddFont(NextMarkupFontId(), desc.face, desc.size, desc.bold, desc.underline,
-                                             desc.italic);
+            desc.hFont = m_pManager->AddMarkupFont(desc.face, desc.size, desc.bold, desc.underline, desc.italic);
         }
         if (desc.hFont == nullptr) return m_state.font;  // unknown face: keep the current font
     }
