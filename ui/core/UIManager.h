@@ -289,8 +289,8 @@ public:
     void NotifyAccessibleEvent(DWORD dwEvent, CControlUI* pControl, int iLink = -1);
     // A control became visible or hidden: a shown or hidden object, or a layout whose children changed.
     void NotifyAccessibleVisibility(CControlUI* pControl, bool bVisible);
-    // Queues a control's default action (or a link's) to run from the message loop.
-    bool PostAccessibleAction(CControlUI* pControl, int iLink);
+    // Queues what a reader asked of a child (CUIAccessible::EAction) to run from the message loop.
+    bool PostAccessibleAction(long idChild, int iAction);
     // The focus indicator follows the keyboard-cue rule: hidden until the keyboard is used in the window,
     // unless the system is set to show keyboard cues always.
     bool IsFocusIndicatorShown() const;

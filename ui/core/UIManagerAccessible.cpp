@@ -63,11 +63,11 @@ void CPaintManagerUI::NotifyAccessibleVisibility(CControlUI* pControl, bool bVis
     if (bVisible) NotifyAccessibleEvent(EVENT_OBJECT_SHOW, pControl);
 }
 
-bool CPaintManagerUI::PostAccessibleAction(CControlUI* pControl, int iLink)
+bool CPaintManagerUI::PostAccessibleAction(long idChild, int iAction)
 {
-    if (m_hWndPaint == nullptr || pControl == nullptr) return false;
-    return ::PostMessageW(m_hWndPaint, AccessibleActionMessage(), reinterpret_cast<WPARAM>(pControl),
-                          static_cast<LPARAM>(iLink)) != FALSE;
+    if (m_hWndPaint == nullptr) return false;
+    return ::PostMessageW(m_hWndPaint, AccessibleActionMessage(), static_cast<WPARAM>(idChild),
+                          static_cast<LPARAM>(iAction)) != FALSE;
 }
 
 bool CPaintManagerUI::HandleAccessibleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lRes)
@@ -75,11 +75,11 @@ bool CPaintManagerUI::HandleAccessibleMessage(UINT uMsg, WPARAM wParam, LPARAM l
     if (uMsg == WM_GETOBJECT) {
         if (static_cast<DWORD>(lParam) != static_cast<DWORD>(OBJID_CLIENT) || m_pRoot == nullptr) return false;
         if (m_pAccessible == nullptr) m_pAccessible = new CUIAccessible(this);
-        lRes = COleacc::LresultFromObject(kIIDAccessible, wParam, m_pAccessible);
+        lRes = COleacc::LresultFromObject(kIIDAccessible, wParam, static_cast<IAccessible*>(m_pAccessible));
         return lRes != 0;
     }
     if (uMsg == AccessibleActionMessage() && uMsg != 0) {
-        CUIAccessible::RunPostedAction(m_pRoot, reinterpret_cast<CControlUI*>(wParam), static_cast<int>(lParam));
+        CUIAccessible::RunPostedAction(this, static_cast<long>(wParam), static_cast<int>(lParam));
         lRes = 0;
         return true;
     }

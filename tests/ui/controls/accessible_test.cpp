@@ -50,13 +50,13 @@ const wchar_t kMarkup[] =
 class AccessibleWindow
 {
 public:
-    AccessibleWindow() : m_host(400, 420)
+    explicit AccessibleWindow(const wchar_t* markup = kMarkup) : m_host(400, 420)
     {
         CDialogBuilder builder;
-        CControlUI* root = builder.Create(kMarkup, nullptr, nullptr, &m_host.Manager());
+        CControlUI* root = builder.Create(markup, nullptr, nullptr, &m_host.Manager());
         EXPECT_NE(nullptr, root);
         m_host.Attach(root);
-        Find(L"txt")->SetText(L"Read <a http://x/>this</a>");
+        if (CControlUI* txt = Find(L"txt")) txt->SetText(L"Read <a http://x/>this</a>");
         m_host.Layout();
         m_host.Clear();
         ::AccessibleObjectFromWindow(m_host.Handle(), static_cast<DWORD>(OBJID_CLIENT), kIIDAccessible,
@@ -91,10 +91,21 @@ public:
     long Role(long id) const { return Variant(&IAccessible::get_accRole, id); }
     long State(long id) const { return Variant(&IAccessible::get_accState, id); }
 
+    // The child ids in order, as a reader lists them.
+    std::vector<long> Ids() const
+    {
+        std::vector<VARIANT> children(static_cast<size_t>(Count()) + 1);
+        long got = 0;
+        ::AccessibleChildren(m_pAcc, 0, static_cast<long>(children.size()), children.data(), &got);
+        std::vector<long> ids;
+        for (long i = 0; i < got; ++i) ids.push_back(children[static_cast<size_t>(i)].lVal);
+        return ids;
+    }
+    long Id(long position) const { return Ids().at(static_cast<size_t>(position - 1)); }
     // The child id whose name is given (0 when none).
     long IdOf(const std::wstring& name) const
     {
-        for (long id = 1; id <= Count(); ++id) {
+        for (long id : Ids()) {
             if (Name(id) == name) return id;
         }
         return 0;
@@ -158,32 +169,35 @@ TEST(AccessibleTree, EveryVisibleControlWithItsNameRoleStateAndValue)
         {L"Check me", ROLE_SYSTEM_CHECKBUTTON}, {L"Disabled", ROLE_SYSTEM_PUSHBUTTON},
         {L"", ROLE_SYSTEM_PROGRESSBAR},         {L"Install to:", ROLE_SYSTEM_STATICTEXT},
         {L"Install to:", ROLE_SYSTEM_TEXT},     {L"Read this", ROLE_SYSTEM_STATICTEXT},
-        {L"http://x/", ROLE_SYSTEM_LINK},       {L"Page one", ROLE_SYSTEM_PUSHBUTTON},
+        {L"this", ROLE_SYSTEM_LINK},            {L"Page one", ROLE_SYSTEM_PUSHBUTTON},
     };
-    ASSERT_EQ(static_cast<long>(sizeof(expected) / sizeof(expected[0])), w.Count());
-    for (long id = 1; id <= w.Count(); ++id) {
-        EXPECT_EQ(expected[id - 1].name, w.Name(id)) << id;
-        EXPECT_EQ(expected[id - 1].role, w.Role(id)) << id;
+    const std::vector<long> ids = w.Ids();
+    ASSERT_EQ(static_cast<size_t>(w.Count()), ids.size());
+    ASSERT_EQ(sizeof(expected) / sizeof(expected[0]), ids.size());
+    for (size_t i = 0; i < ids.size(); ++i) {
+        EXPECT_EQ(expected[i].name, w.Name(ids[i])) << i;
+        EXPECT_EQ(expected[i].role, w.Role(ids[i])) << i;
     }
+    auto at = [&](size_t position) { return ids[position - 1]; };
 
-    EXPECT_EQ(STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_CHECKED, w.State(4));
-    EXPECT_EQ(L"Uncheck", w.Action(4));
-    EXPECT_EQ(STATE_SYSTEM_FOCUSABLE, w.State(5));
-    EXPECT_EQ(L"Check", w.Action(5));
-    EXPECT_EQ(L"Check", w.Action(6));  // a selected radio button stays selected
-    EXPECT_EQ(STATE_SYSTEM_UNAVAILABLE, w.State(8));
-    EXPECT_EQ(L"Press", w.Action(8));
-    EXPECT_EQ(L"45%", w.Value(9));
-    EXPECT_EQ(STATE_SYSTEM_READONLY, w.State(9));
-    EXPECT_EQ(L"C:\\Tools", w.Value(11));
-    EXPECT_NE(0, w.State(11) & STATE_SYSTEM_READONLY);
-    EXPECT_EQ(L"http://x/", w.Value(13));
-    EXPECT_EQ(L"Jump", w.Action(13));
-    EXPECT_EQ(L"", w.Action(3));
+    EXPECT_EQ(STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_CHECKED, w.State(at(4)));
+    EXPECT_EQ(L"Uncheck", w.Action(at(4)));
+    EXPECT_EQ(STATE_SYSTEM_FOCUSABLE, w.State(at(5)));
+    EXPECT_EQ(L"Check", w.Action(at(5)));
+    EXPECT_EQ(L"Check", w.Action(at(6)));  // a selected radio button stays selected
+    EXPECT_EQ(STATE_SYSTEM_UNAVAILABLE, w.State(at(8)));
+    EXPECT_EQ(L"Press", w.Action(at(8)));
+    EXPECT_EQ(L"45%", w.Value(at(9)));
+    EXPECT_EQ(STATE_SYSTEM_READONLY, w.State(at(9)));
+    EXPECT_EQ(L"C:\\Tools", w.Value(at(11)));
+    EXPECT_NE(0, w.State(at(11)) & STATE_SYSTEM_READONLY);
+    EXPECT_EQ(L"http://x/", w.Value(at(13)));
+    EXPECT_EQ(L"Jump", w.Action(at(13)));
+    EXPECT_EQ(L"", w.Action(at(3)));
 
     // Location in screen pixels, and the hit test finding the control back there.
     long x = 0, y = 0, cx = 0, cy = 0;
-    ASSERT_EQ(S_OK, w.Acc()->accLocation(&x, &y, &cx, &cy, AccessibleWindow::Child(2)));
+    ASSERT_EQ(S_OK, w.Acc()->accLocation(&x, &y, &cx, &cy, AccessibleWindow::Child(at(2))));
     RECT rc = w.Find(L"named")->GetPos();
     ::MapWindowPoints(w.HostWindow().Handle(), nullptr, reinterpret_cast<POINT*>(&rc), 2);
     EXPECT_EQ(rc.left, x);
@@ -193,7 +207,7 @@ TEST(AccessibleTree, EveryVisibleControlWithItsNameRoleStateAndValue)
     VARIANT hit;
     ::VariantInit(&hit);
     ASSERT_EQ(S_OK, w.Acc()->accHitTest(x + cx / 2, y + cy / 2, &hit));
-    EXPECT_EQ(2, hit.lVal);
+    EXPECT_EQ(at(2), hit.lVal);
 
     // Focus, as the keyboard moves it; the selected tab page and a language's text change the tree.
     ::SetFocus(w.HostWindow().Handle());
@@ -201,10 +215,10 @@ TEST(AccessibleTree, EveryVisibleControlWithItsNameRoleStateAndValue)
     VARIANT focus;
     ::VariantInit(&focus);
     ASSERT_EQ(S_OK, w.Acc()->get_accFocus(&focus));
-    EXPECT_EQ(7, focus.lVal);
-    EXPECT_NE(0, w.State(7) & STATE_SYSTEM_FOCUSED);
+    EXPECT_EQ(at(7), focus.lVal);
+    EXPECT_NE(0, w.State(at(7)) & STATE_SYSTEM_FOCUSED);
     w.Find(L"title")->SetText(L"Bienvenue");
-    EXPECT_EQ(L"Bienvenue", w.Name(3));
+    EXPECT_EQ(L"Bienvenue", w.Name(at(3)));
     BSTR none = nullptr;
     EXPECT_EQ(E_INVALIDARG, w.Acc()->get_accName(AccessibleWindow::Child(15), &none));
 }
@@ -224,7 +238,7 @@ TEST(AccessibleTree, DefaultActionsActAsClicksFromTheMessageLoop)
     w.HostWindow().Clear();
     EXPECT_EQ(E_FAIL, w.Acc()->accDoDefaultAction(AccessibleWindow::Child(w.IdOf(L"Disabled"))));
     EXPECT_EQ(DISP_E_MEMBERNOTFOUND, w.Acc()->accDoDefaultAction(AccessibleWindow::Child(w.IdOf(L"Welcome"))));
-    ASSERT_EQ(S_OK, w.Acc()->accDoDefaultAction(AccessibleWindow::Child(w.IdOf(L"http://x/"))));
+    ASSERT_EQ(S_OK, w.Acc()->accDoDefaultAction(AccessibleWindow::Child(w.IdOf(L"this"))));
     ASSERT_EQ(S_OK, w.Acc()->accDoDefaultAction(AccessibleWindow::Child(w.IdOf(L"Close"))));
     // A control hidden before the posted action runs is not acted on.
     ASSERT_EQ(S_OK, w.Acc()->accDoDefaultAction(AccessibleWindow::Child(w.IdOf(L"Minimise"))));
@@ -254,6 +268,69 @@ TEST(AccessibleTree, AReaderHoldingTheObjectAfterTheWindowWentGetsAnError)
     pAcc->Release();
 }
 
+TEST(AccessibleTree, AnIdNamesItsControlWhateverIsShownOrHiddenAndFailsWhileItIsHidden)
+{
+    AccessibleWindow w;
+    ASSERT_NE(nullptr, w.Acc());
+    const long check = w.IdOf(L"Check me");
+    const long named = w.IdOf(L"Minimise");
+    w.Find(L"agree")->SetVisible(false);  // the children after it move up
+    EXPECT_EQ(L"Check me", w.Name(check));
+    VARIANT next;
+    ::VariantInit(&next);
+    ASSERT_EQ(S_OK, w.Acc()->accNavigate(NAVDIR_NEXT, AccessibleWindow::Child(named), &next));
+    EXPECT_EQ(L"Welcome", w.Name(next.lVal));
+    w.Find(L"named")->SetVisible(false);
+    BSTR bstr = nullptr;
+    EXPECT_EQ(E_INVALIDARG, w.Acc()->get_accName(AccessibleWindow::Child(named), &bstr));
+    EXPECT_EQ(E_INVALIDARG, w.Acc()->accDoDefaultAction(AccessibleWindow::Child(named)));
+    w.Find(L"named")->SetVisible(true);
+    EXPECT_EQ(L"Minimise", w.Name(named));
+}
+
+TEST(AccessibleTree, NothingIsDoneForAReaderWhileTheWindowIsDisabledAndFocusMovesFromTheMessageLoop)
+{
+    AccessibleWindow w;
+    ASSERT_NE(nullptr, w.Acc());
+    HWND hWnd = w.HostWindow().Handle();
+    auto* agree = static_cast<COptionUI*>(w.Find(L"agree"));
+    const VARIANT id = AccessibleWindow::Child(w.IdOf(L"I agree"));
+    // Asked for, then a modal dialog opens in front of the window before the action runs.
+    ASSERT_EQ(S_OK, w.Acc()->accDoDefaultAction(id));
+    ::EnableWindow(hWnd, FALSE);
+    Host::Pump();
+    EXPECT_TRUE(agree->IsSelected());
+    EXPECT_EQ(E_FAIL, w.Acc()->accDoDefaultAction(id));
+    EXPECT_EQ(E_FAIL, w.Acc()->accSelect(SELFLAG_TAKEFOCUS, id));
+    EXPECT_NE(0, w.State(id.lVal) & STATE_SYSTEM_UNAVAILABLE);
+    ::EnableWindow(hWnd, TRUE);
+    ::SetFocus(hWnd);
+    w.HostWindow().Clear();
+    ASSERT_EQ(S_OK, w.Acc()->accSelect(SELFLAG_TAKEFOCUS, id));
+    EXPECT_EQ(0, w.HostWindow().Count(L"setfocus")) << "no focus handler runs inside the reader's call";
+    Host::Pump();
+    EXPECT_EQ(agree, w.HostWindow().Manager().GetFocus());
+}
+
+TEST(AccessibleTree, PasswordsAreProtectedAndMarkupIsReadAsDrawn)
+{
+    AccessibleWindow w(L"<Window><VerticalLayout><RichEdit name=\"pw\" height=\"30\" password=\"true\" "
+                       L"accessiblename=\"Code\"/><Text name=\"t\" height=\"40\" showhtml=\"true\"/>"
+                       L"</VerticalLayout></Window>");
+    ASSERT_NE(nullptr, w.Acc());
+    w.Find(L"pw")->SetText(L"secret");
+    w.Find(L"t")->SetText(L"a<{>b {b}bold{/b} <r><b></r> <a http://x/>the <b>site</b></a>");
+    w.HostWindow().Layout();
+    const long pw = w.IdOf(L"Code");
+    ASSERT_NE(0, pw);
+    EXPECT_EQ(L"", w.Value(pw));
+    EXPECT_NE(0, w.State(pw) & STATE_SYSTEM_PROTECTED);
+    EXPECT_NE(0, w.IdOf(L"a{b bold <b> the site"));
+    const long link = w.IdOf(L"the site");
+    ASSERT_NE(0, link);
+    EXPECT_EQ(L"http://x/", w.Value(link));
+}
+
 TEST(AccessibleEvents, FocusStateValueAndVisibilityReachAHook)
 {
     AccessibleWindow w;
@@ -264,6 +341,7 @@ TEST(AccessibleEvents, FocusStateValueAndVisibilityReachAHook)
                                            WINEVENT_OUTOFCONTEXT);
     ASSERT_NE(nullptr, hook);
     ::SetFocus(w.HostWindow().Handle());
+    const std::vector<long> ids = w.Ids();
 
     LRESULT lRes = 0;
     // The first layout gave the close button the focus; Tab goes on to "Minimise", then past the label to
@@ -281,11 +359,11 @@ TEST(AccessibleEvents, FocusStateValueAndVisibilityReachAHook)
     Host::PumpFor(200);
     ::UnhookWinEvent(hook);
 
-    EXPECT_EQ(1, CountEvents(EVENT_OBJECT_FOCUS, 2));
-    EXPECT_EQ(1, CountEvents(EVENT_OBJECT_FOCUS, 4));
-    EXPECT_EQ(1, CountEvents(EVENT_OBJECT_STATECHANGE, 4));
-    EXPECT_EQ(1, CountEvents(EVENT_OBJECT_VALUECHANGE, 9));
-    EXPECT_EQ(1, CountEvents(EVENT_OBJECT_SHOW, 2));
+    EXPECT_EQ(1, CountEvents(EVENT_OBJECT_FOCUS, ids[1]));
+    EXPECT_EQ(1, CountEvents(EVENT_OBJECT_FOCUS, ids[3]));
+    EXPECT_EQ(1, CountEvents(EVENT_OBJECT_STATECHANGE, ids[3]));
+    EXPECT_EQ(1, CountEvents(EVENT_OBJECT_VALUECHANGE, ids[8]));
+    EXPECT_EQ(1, CountEvents(EVENT_OBJECT_SHOW, ids[1]));
     EXPECT_EQ(2, CountEvents(EVENT_OBJECT_REORDER, CHILDID_SELF));
 }
 
