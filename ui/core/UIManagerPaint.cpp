@@ -670,6 +670,7 @@ void CPaintManagerUI::OnPaint()
             int iSave = ::SaveDC(hPaintDC);
             m_pRoot->Paint(hPaintDC, rcPaint, nullptr);
             ::RestoreDC(hPaintDC, iSave);
+            PaintFocusIndicator(hPaintDC, rcPaint);
         } else {
             {
                 CSelectGuard select(m_hDcOffscreen, m_hbmpOffscreen);
@@ -691,9 +692,10 @@ void CPaintManagerUI::OnPaint()
                         static_cast<CControlUI*>(m_aPostPaintControls.GetAt(i))->DoPostPaint(m_hDcOffscreen, rcRender);
                     }
                 }
-                PaintFocusIndicator(m_hDcOffscreen, rcPaint);
                 ::RestoreDC(m_hDcOffscreen, iSave);
                 if (m_bLayered) {
+                    // A layered frame is repainted wherever it is presented from, so the indicator goes in.
+                    PaintFocusIndicator(m_hDcOffscreen, rcRender);
                     if (m_pLayeredDrawInfo == nullptr || m_pLayeredDrawInfo->sDrawString.IsEmpty()) {
                         FixLayeredAlpha(rcBits);
                     } else {
@@ -703,6 +705,9 @@ void CPaintManagerUI::OnPaint()
                 } else {
                     ::BitBlt(hPaintDC, rcPaint.left, rcPaint.top, rcPaint.right - rcPaint.left,
                              rcPaint.bottom - rcPaint.top, m_hDcOffscreen, rcPaint.left, rcPaint.top, SRCCOPY);
+                    // Inverted over what the window shows, never into the kept frame: an expose copies only
+                    // the frame, so an indicator kept there would be inverted away again.
+                    PaintFocusIndicator(hPaintDC, rcPaint);
                 }
             }
             HPEN hPen = ProcessResources().hUpdateRectPen;

@@ -378,32 +378,49 @@ TEST(FocusIndicator, HiddenUntilTheKeyboardIsUsedThenDrawnInsideTheControl)
         BOOL b;
         ~Restore() { ::SystemParametersInfoW(SPI_SETKEYBOARDCUES, 0, reinterpret_cast<PVOID>(static_cast<INT_PTR>(b)), 0); }
     } restore{bAlwaysCues};
-    AccessibleWindow w;
+    // "out" lies below the visible part of the scrolled list, over the label after it.
+    AccessibleWindow w(L"<Window><VerticalLayout bkcolor=\"#FFFFFFFF\"><Button name=\"b\" height=\"30\" text=\"B\"/>"
+                       L"<Label name=\"l\" height=\"30\" text=\"L\"/><VerticalLayout name=\"list\" height=\"30\" "
+                       L"vscrollbar=\"true\"><Button height=\"30\" text=\"In\"/><Button name=\"out\" height=\"30\"/>"
+                       L"</VerticalLayout><Label height=\"30\"/></VerticalLayout></Window>");
     CPaintManagerUI& pm = w.HostWindow().Manager();
-    CControlUI* button = w.Find(L"named");
-    const RECT rc = button->GetPos();
-    auto edgePixels = [&]() {
+    CControlUI* button = w.Find(L"b");
+    // The row 2 pixels inside the top of a control, as the screen shows it after the system asked for the
+    // whole window again (an expose: nothing in the window changed).
+    auto edgePixels = [&](CControlUI* pControl) {
         w.HostWindow().Layout();
+        const RECT rc = pControl->GetPos();
         std::vector<COLORREF> pixels;
         HDC hDC = ::GetDC(w.HostWindow().Handle());
         for (LONG x = rc.left; x < rc.right; ++x) pixels.push_back(::GetPixel(hDC, x, rc.top + 2));
         ::ReleaseDC(w.HostWindow().Handle(), hDC);
         return pixels;
     };
-    const std::vector<COLORREF> plain = edgePixels();
+    const std::vector<COLORREF> plain = edgePixels(button);
     button->SetFocus();  // as a click would: no indicator yet
     EXPECT_FALSE(pm.IsFocusIndicatorShown());
-    EXPECT_EQ(plain, edgePixels());
+    EXPECT_EQ(plain, edgePixels(button));
 
     LRESULT lRes = 0;
     pm.PreMessageHandler(WM_KEYDOWN, VK_TAB, 0, lRes);  // the first navigation key shows it...
     EXPECT_TRUE(pm.IsFocusIndicatorShown());
     button->SetFocus();
-    EXPECT_NE(plain, edgePixels());  // ...drawn 2 pixels inside the focused control
+    const std::vector<COLORREF> focused = edgePixels(button);
+    EXPECT_NE(plain, focused);  // ...drawn 2 pixels inside the focused control
+    EXPECT_EQ(focused, edgePixels(button)) << "a second expose keeps it";
+    // Only around tab stops, and never outside what the ancestors show.
+    for (CControlUI* pOther : {w.Find(L"l"), w.Find(L"out")}) {
+        const std::vector<COLORREF> before = edgePixels(pOther);
+        pOther->SetFocus();
+        EXPECT_EQ(pOther, pm.GetFocus());
+        EXPECT_EQ(before, edgePixels(pOther)) << pOther->GetName().GetData();
+        EXPECT_EQ(plain, edgePixels(button));
+    }
 
+    button->SetFocus();
     w.HostWindow().Send(WM_UPDATEUISTATE, MAKEWPARAM(UIS_SET, UISF_HIDEFOCUS));
     EXPECT_FALSE(pm.IsFocusIndicatorShown());
-    EXPECT_EQ(plain, edgePixels());
+    EXPECT_EQ(plain, edgePixels(button));
 }
 
 TEST(HighContrast, TextTakesTheSystemColoursInsteadOfTheSkins)
