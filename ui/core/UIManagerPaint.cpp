@@ -138,7 +138,7 @@ CPaintManagerUI::CPaintManagerUI()
     Gdiplus::GdiplusStartupInput gdiplusStartupInput;
     if (Gdiplus::GdiplusStartup(&m_gdiplusToken, &gdiplusStartupInput, nullptr) != Gdiplus::Ok) m_gdiplusToken = 0;
     ::InitializeCriticalSectionAndSpinCount(&m_lockAsync, 5000);
-    m_pLangManager = new CLangManagerUI();
+    m_pLangManager = new CLangManagerUI(this);
     CShadowUI::Initialize(m_hInstance);
     m_pShadow = new CShadowUI();
     InitProcessResources();

@@ -9,6 +9,7 @@
 #include "manager_test_support.h"
 #include "ui/core/UIDPI.h"
 #include "ui/core/UIDrawInfo.h"
+#include "ui/core/UILangManager.h"
 #include "ui/core/UIRender.h"
 
 using namespace Veneer;
@@ -228,6 +229,21 @@ TEST_F(PaintTest, AnUncoveredWindowComesFromTheFrameAndAChangePaintsOnlyWhatChan
     ManagedWindow::Pump();
     EXPECT_EQ(paints[0] + 1, a->m_nPaints);
     EXPECT_EQ(paints[2] + 1, c->m_nPaints);
+}
+
+// The dialog's way of switching language: reload, then ask the system to repaint. The texts changed under the
+// controls, so the kept frame no longer shows them.
+TEST_F(PaintTest, ALanguageReloadRepaintsTheWholeTreeOnTheNextPaint)
+{
+    wnd->AttachAndShow(root);
+    ManagedWindow::Pump();
+    const int nPaints = a->m_nPaints;
+    const int nSetPos = c->m_nSetPos;
+    wnd->m_pm.GetLangManager()->ReloadLanguage();
+    ::InvalidateRect(wnd->m_hWnd, nullptr, TRUE);
+    ::UpdateWindow(wnd->m_hWnd);
+    EXPECT_EQ(nPaints + 1, a->m_nPaints);
+    EXPECT_LT(nSetPos, c->m_nSetPos) << "new texts may need new sizes";
 }
 
 TEST_F(PaintTest, InvalidationRectanglesAreClampedToTheClientOrigin)
