@@ -409,6 +409,8 @@ void CPaintManagerUI::SetFocus(CControlUI* pControl)
         return;
     }
     m_pFocus = pControl;
+    // A control given the focus outright wins over a tab move still waiting for the layout.
+    m_bFocusNeeded = false;
     SendEvent(pControl, UIEVENT_SETFOCUS, 0, 0, 0);
     SendNotify(pControl, L"setfocus");
     FocusMoved(pOldFocus, pControl);

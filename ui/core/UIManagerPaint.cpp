@@ -613,9 +613,6 @@ void CPaintManagerUI::OnPaint()
         bUpdateConsumed = true;
         if (!::IsRectEmpty(&rcClient) && !::IsIconic(m_hWndPaint)) {
             RunLayout(rcClient);
-            // The focus move that waited for this layout is made now, inside this paint, rather than by a
-            // second paint of the whole window; "windowinit" below then sees the focus in place.
-            if (m_bFocusNeeded && !m_bUpdateNeeded) TakePendingFocus(rcPaint);
             if (m_bFirstLayout) {
                 m_bFirstLayout = false;
                 SendNotify(m_pRoot, L"windowinit", 0, 0, false);
@@ -627,6 +624,10 @@ void CPaintManagerUI::OnPaint()
                 }
                 if (m_pShadow != nullptr) m_pShadow->Update(m_hWndPaint);
             }
+            // The focus move that waited for the layout is made inside the paint whose layout settled, after
+            // "windowinit" (whose handlers may have chosen a focus of their own), rather than by a second
+            // paint of the whole window.
+            if (m_bFocusNeeded && !m_bUpdateNeeded) TakePendingFocus(rcPaint);
             bNeedSizeMsg = true;
         }
     } else if (m_bLayered && m_bLayeredChanged) {
