@@ -209,6 +209,18 @@ TEST(ScrollingList, ArrowButtonsStepByLines)
     EXPECT_EQ(oneStep, w.Pos());
 }
 
+TEST(ScrollingList, ALineIsAsLongAsTheWindowScalesIt)
+{
+    ListWindow w;
+    w.host.Manager().SetDPI(144);  // 150 %
+    w.host.Layout();
+    CScrollBarUI* bar = w.list->GetVerticalScrollBar();
+    EXPECT_EQ(12, bar->GetLineSize());
+    const RECT rcDown = bar->GetButton2Rect();
+    w.host.Click((rcDown.left + rcDown.right) / 2, (rcDown.top + rcDown.bottom) / 2);
+    EXPECT_EQ(12, w.Pos());
+}
+
 TEST(ScrollingList, DraggingTheThumbScrollsProportionally)
 {
     ListWindow w;
