@@ -258,24 +258,15 @@ void CPaintManagerUI::Term()
 
     // Shared tables: images, fonts, default font, default attribute lists and styles.
     CStdStringPtrMap& images = m_SharedResInfo.m_ImageHash;
-    for (int i = 0; i < images.GetSize(); ++i) {
-        LPCTSTR key = images.GetAt(i);
-        if (key != nullptr) CRenderEngine::FreeImage(static_cast<TImageInfo*>(images.Find(key, false)));
-    }
+    images.ForEach([](LPCTSTR, LPVOID data) { CRenderEngine::FreeImage(static_cast<TImageInfo*>(data)); });
     images.RemoveAll();
     CStdStringPtrMap& fonts = m_SharedResInfo.m_CustomFonts;
-    for (int i = 0; i < fonts.GetSize(); ++i) {
-        LPCTSTR key = fonts.GetAt(i);
-        if (key != nullptr) FreeFontInfo(static_cast<TFontInfo*>(fonts.Find(key, false)));
-    }
+    fonts.ForEach([](LPCTSTR, LPVOID data) { FreeFontInfo(static_cast<TFontInfo*>(data)); });
     fonts.RemoveAll();
     if (m_SharedResInfo.m_DefaultFontInfo.hFont != nullptr) ::DeleteObject(m_SharedResInfo.m_DefaultFontInfo.hFont);
     m_SharedResInfo.m_DefaultFontInfo.hFont = nullptr;
     for (CStdStringPtrMap* pMap : {&m_SharedResInfo.m_AttrHash, &m_SharedResInfo.m_StyleHash}) {
-        for (int i = 0; i < pMap->GetSize(); ++i) {
-            LPCTSTR key = pMap->GetAt(i);
-            if (key != nullptr) delete static_cast<CUIString*>(pMap->Find(key, false));
-        }
+        pMap->ForEach([](LPCTSTR, LPVOID data) { delete static_cast<CUIString*>(data); });
         pMap->RemoveAll();
     }
 
@@ -881,10 +872,7 @@ void CPaintManagerUI::ResetDPIAssets()
     RemoveAllDrawInfos();
     RemoveAllImages(false);
     for (CStdStringPtrMap* pFonts : {&m_ResInfo.m_CustomFonts, &m_SharedResInfo.m_CustomFonts}) {
-        for (int i = 0; i < pFonts->GetSize(); ++i) {
-            LPCTSTR key = pFonts->GetAt(i);
-            if (key != nullptr) RebuildFont(static_cast<TFontInfo*>(pFonts->Find(key, false)));
-        }
+        pFonts->ForEach([this](LPCTSTR, LPVOID data) { RebuildFont(static_cast<TFontInfo*>(data)); });
     }
     if (m_ResInfo.m_DefaultFontInfo.hFont != nullptr) RebuildFont(&m_ResInfo.m_DefaultFontInfo);
     if (m_SharedResInfo.m_DefaultFontInfo.hFont != nullptr) RebuildFont(&m_SharedResInfo.m_DefaultFontInfo);
