@@ -902,6 +902,9 @@ bool CPaintManagerUI::MessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, LR
     case WM_UI_ASYNC:
         DrainAsync();
         break;
+    case WM_DESTROY:
+        RevokeDropTarget();
+        break;
     case WM_CLOSE: {
         WORD wKeyState = CurrentKeyState();
         SendEvent(m_pEventHover, UIEVENT_MOUSELEAVE, wParam, lParam, wKeyState);

@@ -353,6 +353,8 @@ private:
     void PaintFocusIndicator(HDC hDC, const RECT& rcPaint);
     void FocusMoved(CControlUI* pOld, CControlUI* pNew);
     void ReleaseAccessible();
+    // Ends the window's OLE drop registration (UIManagerDrag.cpp); done while the window still exists.
+    void RevokeDropTarget();
 
     // painting helpers (UIManagerPaint.cpp)
     void OnPaint();

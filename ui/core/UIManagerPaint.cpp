@@ -187,11 +187,7 @@ CPaintManagerUI::~CPaintManagerUI()
     m_aFonts.Empty();
 
     FreeOffscreen();
-    if (m_pDropTarget != nullptr) {
-        if (m_hWndPaint != nullptr && ::IsWindow(m_hWndPaint)) ::RevokeDragDrop(m_hWndPaint);
-        m_pDropTarget->Release();
-        m_pDropTarget = nullptr;
-    }
+    RevokeDropTarget();
     if (m_hDcPaint != nullptr) ::ReleaseDC(m_hWndPaint, m_hDcPaint);
     m_hDcPaint = nullptr;
     int iSelf = m_aPreMessages.Find(this);
