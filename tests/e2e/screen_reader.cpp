@@ -4,8 +4,9 @@
 //   screen_reader tree <window class>          one line per child: id, role, state (hex), name, value, action
 //   screen_reader do <window class> <name>     the default action of the child of that name
 //   screen_reader id <window class> <id>       the name of the child with that id, as a reader holding it asks
-//   screen_reader events <seconds>            one line per focus change in the installer ("focus", name)
-//                                             and per dialog shown ("dialog", window class)
+//   screen_reader events <seconds>            one line per focus change in the installer ("focus", name), per
+//                                             state change ("state", name) and per dialog shown ("dialog",
+//                                             window class)
 #include <windows.h>
 #include <oleacc.h>
 #include <shellapi.h>
@@ -138,7 +139,8 @@ void CALLBACK OnFocus(HWINEVENTHOOK, DWORD event, HWND hWnd, LONG idObject, LONG
     }
     BSTR bstr = nullptr;
     acc->get_accName(child, &bstr);
-    PrintUtf8(std::wstring(L"focus\t") + (bstr != nullptr ? bstr : L"") + L"\n");
+    PrintUtf8(std::wstring(event == EVENT_OBJECT_STATECHANGE ? L"state\t" : L"focus\t") + (bstr != nullptr ? bstr : L"") +
+              L"\n");
     ::SysFreeString(bstr);
     acc->Release();
 }
@@ -153,7 +155,9 @@ int WatchFocus(DWORD seconds)
                                            WINEVENT_OUTOFCONTEXT);
     HWINEVENTHOOK dialogHook = ::SetWinEventHook(EVENT_SYSTEM_DIALOGSTART, EVENT_SYSTEM_DIALOGSTART, nullptr, OnFocus,
                                                  pid, 0, WINEVENT_OUTOFCONTEXT);
-    if (hook == nullptr || dialogHook == nullptr) return 2;
+    HWINEVENTHOOK stateHook = ::SetWinEventHook(EVENT_OBJECT_STATECHANGE, EVENT_OBJECT_STATECHANGE, nullptr, OnFocus,
+                                                pid, 0, WINEVENT_OUTOFCONTEXT);
+    if (hook == nullptr || dialogHook == nullptr || stateHook == nullptr) return 2;
     std::printf("watching\n");
     std::fflush(stdout);
     const DWORD end = ::GetTickCount() + seconds * 1000;
@@ -164,6 +168,7 @@ int WatchFocus(DWORD seconds)
     }
     ::UnhookWinEvent(hook);
     ::UnhookWinEvent(dialogHook);
+    ::UnhookWinEvent(stateHook);
     return 0;
 }
 
