@@ -25,6 +25,7 @@ public:
         if (uMsg == WM_TEST_PROBE) {
             HWND hOwner = ::GetWindow(m_hWnd, GW_OWNER);
             ownerEnabledDuringModal = hOwner != nullptr && ::IsWindowEnabled(hOwner);
+            focusDuringModal = ::GetFocus();
             Close(static_cast<UINT>(wParam));
             return 0;
         }
@@ -43,6 +44,7 @@ public:
     HWND finalHwnd = nullptr;
     bool handleNullAtFinal = false;
     bool ownerEnabledDuringModal = true;
+    HWND focusDuringModal = nullptr;
 };
 
 void CALLBACK DestroyOnTimer(HWND hWnd, UINT, UINT_PTR, DWORD)
@@ -237,6 +239,22 @@ TEST_F(ModalLoop, ReturnsTheValueGivenToClose)
     EXPECT_TRUE(::IsWindowEnabled(m_hOwner));
     EXPECT_FALSE(::IsWindow(m_hDlg));
     EXPECT_EQ(m_dlg.finalCount, 1);
+}
+
+// The keyboard goes to the modal window, whether it was hidden or already shown without activation (then
+// showing it again activates nothing, and disabling the focused owner leaves the keys with no window at all:
+// an Esc would be lost).
+TEST_F(ModalLoop, TheModalWindowHasTheKeyboardFocus)
+{
+    for (bool bShownBefore : {false, true}) {
+        PlainWnd dlg;
+        HWND hDlg = CreatePopup(dlg, m_hOwner, 100, 100, 100, 60);
+        ::SetFocus(m_hOwner);
+        if (bShownBefore) ::ShowWindow(hDlg, SW_SHOWNOACTIVATE);
+        ::PostMessageW(hDlg, WM_TEST_PROBE, 1, 0);
+        dlg.ShowModal();
+        EXPECT_EQ(hDlg, dlg.focusDuringModal) << bShownBefore;
+    }
 }
 
 TEST_F(ModalLoop, QuitInsideTheLoopIsPostedAgainForTheOuterLoop)
