@@ -1,6 +1,6 @@
 // The accessible object (MSAA IAccessible) of a skinned window's client area. The controls are windowless,
 // so a screen reader learns of them only through this object: its children are the visible controls that
-// carry meaning, in tree order, each a simple element addressed by a child id (1 = the first). Layouts and
+// carry meaning, in tree order, each a simple element addressed by a child id. Layouts and
 // spacers are left out and their children taken in their place; each link of a text follows its text.
 //
 // A child id names one control for as long as it lives (its serial number, with a slot for each link of a
@@ -38,7 +38,7 @@ public:
     // The manager is going away: every later call fails.
     void Disconnect();
 
-    // The children of the client object for the tree under pRoot, in child-id order.
+    // The children of the client object for the tree under pRoot, in tree order.
     static void CollectItems(CControlUI* pRoot, std::vector<TAccessibleItem>& items);
     // The child id of a control (CHILDID_SELF when it is not exposed).
     static long ChildIdOf(CControlUI* pRoot, CControlUI* pControl, int iLink = -1);
