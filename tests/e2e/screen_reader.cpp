@@ -71,11 +71,10 @@ IAccessible* ClientOf(const wchar_t* windowClass)
 // The child ids, as readers list them (AccessibleChildren: the object's own enumeration, else 1..count).
 std::vector<long> ChildIds(IAccessible* acc)
 {
-    long count = 0;
+    long count = 0, got = 0;
     acc->get_accChildCount(&count);
-    std::vector<VARIANT> children(static_cast<size_t>(count) + 1);
-    long got = 0;
-    ::AccessibleChildren(acc, 0, static_cast<long>(children.size()), children.data(), &got);
+    std::vector<VARIANT> children(static_cast<size_t>(count));
+    ::AccessibleChildren(acc, 0, count, children.data(), &got);
     std::vector<long> ids;
     for (long i = 0; i < got; ++i) ids.push_back(children[static_cast<size_t>(i)].lVal);
     return ids;

@@ -149,28 +149,12 @@ TEST_F(DropTest, DraggingAControlOutEndsItsPressWhenTheDragLoopReturns)
     for (const EventRecord& r : log) EXPECT_NE(UIEVENT_MOUSEMOVE, r.type) << "moves elsewhere no longer reach it";
 }
 
-// The window's registration ends while the window still exists: OLE keeps no target (and with it no manager)
-// for a window that is gone.
-TEST_F(DropTest, TheDropTargetIsRevokedBeforeTheWindowIsGone)
+// Revoked on WM_DESTROY, while the window still exists: OLE keeps no target (and no manager) for it.
+TEST_F(DropTest, TheDropTargetIsRevokedAsTheWindowIsDestroyed)
 {
-    static HWND s_hWnd = nullptr;
-    static bool s_bRegisteredAtEnd = true;
-    s_hWnd = wnd->m_hWnd;
-    ASSERT_NE(nullptr, ::GetPropW(s_hWnd, L"OleDropTargetInterface"));
-    HHOOK hook = ::SetWindowsHookExW(
-        WH_CALLWNDPROC,
-        [](int code, WPARAM wParam, LPARAM lParam) -> LRESULT {
-            const auto* p = reinterpret_cast<const CWPSTRUCT*>(lParam);
-            if (code == HC_ACTION && p->hwnd == s_hWnd && p->message == WM_NCDESTROY) {
-                s_bRegisteredAtEnd = ::GetPropW(s_hWnd, L"OleDropTargetInterface") != nullptr;
-            }
-            return ::CallNextHookEx(nullptr, code, wParam, lParam);
-        },
-        nullptr, ::GetCurrentThreadId());
-    ASSERT_NE(nullptr, hook);
-    ::DestroyWindow(wnd->m_hWnd);
-    ::UnhookWindowsHookEx(hook);
-    EXPECT_FALSE(s_bRegisteredAtEnd);
+    ASSERT_NE(nullptr, ::GetPropW(wnd->m_hWnd, L"OleDropTargetInterface"));
+    ::SendMessageW(wnd->m_hWnd, WM_DESTROY, 0, 0);
+    EXPECT_EQ(nullptr, ::GetPropW(wnd->m_hWnd, L"OleDropTargetInterface"));
 }
 
 TEST(DataObject, HandsOutCopiesOfABitmapAndEnumeratesItsFormats)

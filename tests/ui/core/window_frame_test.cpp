@@ -331,7 +331,6 @@ TEST(PlainSkinWindow, ReturnAndEscapeHookConsumesOnlyWhenAskedTo)
     edit->SetWantReturn(true);
     static_cast<CContainerUI*>(wnd.Root())->Add(edit);
     edit->SetFocus();
-    ASSERT_TRUE(edit->IsFocused());
     msg.message = WM_KEYDOWN;
     msg.wParam = VK_RETURN;
     EXPECT_FALSE(CPaintManagerUI::TranslateMessage(&msg));

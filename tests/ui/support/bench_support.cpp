@@ -69,27 +69,19 @@ int main()
         g_sink = g_sink + (map.Find(names[500].c_str()) != nullptr);
     });
 
-    // A window's clean-up visits every entry of its tables: once over, each entry costs no more than looking
-    // it up by name would.
-    {
-        const int n = 20000;
-        CStdStringPtrMap table;
-        std::vector<std::wstring> keys(static_cast<size_t>(n));
-        for (int i = 0; i < n; ++i)
-        {
-            keys[static_cast<size_t>(i)] = L"image_" + std::to_wstring(i) + L".png";
-            table.Insert(keys[static_cast<size_t>(i)].c_str(), &keys[static_cast<size_t>(i)]);
-        }
-        table.ForEach([](LPCTSTR, LPVOID data) { g_sink = g_sink + (data != nullptr); });  // warm
-        double start = NowMs();
-        for (int v = 0; v < 50; ++v)
-            table.ForEach([](LPCTSTR, LPVOID data) { g_sink = g_sink + (data != nullptr); });
-        printf("CStdStringPtrMap visit of every entry, %d entries: %.2f ns/entry\n", n, (NowMs() - start) * 1e6 / (50.0 * n));
-        start = NowMs();
-        for (int v = 0; v < 50; ++v)
-            for (const std::wstring& key : keys) g_sink = g_sink + (table.Find(key.c_str(), false) != nullptr);
-        printf("CStdStringPtrMap Find of every entry, %d entries: %.2f ns/entry\n", n, (NowMs() - start) * 1e6 / (50.0 * n));
-    }
+    // A window's clean-up visits every entry of its tables: once over, each costs no more than a look-up.
+    std::vector<std::wstring> keys(20000);
+    CStdStringPtrMap table;
+    for (size_t i = 0; i < keys.size(); ++i)
+        table.Insert((keys[i] = L"image_" + std::to_wstring(i) + L".png").c_str(), &keys[i]);
+    const int n = static_cast<int>(keys.size());
+    table.ForEach([](LPCTSTR, LPVOID data) { g_sink = g_sink + (data != nullptr); });  // warm
+    Measure("CStdStringPtrMap visit of every entry, 20000", 50 * n, [&](int i) {
+        if (i % n == 0) table.ForEach([](LPCTSTR, LPVOID data) { g_sink = g_sink + (data != nullptr); });
+    });
+    Measure("CStdStringPtrMap Find of every entry, 20000", 50 * n, [&](int i) {
+        g_sink = g_sink + (table.Find(keys[static_cast<size_t>(i % n)].c_str(), false) != nullptr);
+    });
 
     for (bool bMap : {false, true})
     {

@@ -227,23 +227,6 @@ TEST(StringPtrMap, Keys_compare_exactly)
     EXPECT_FALSE(map.Insert(nullptr, &a));
 }
 
-TEST(StringPtrMap, ForEach_visits_every_entry_once_in_enumeration_order)
-{
-    for (int n : {0, 1, 500}) {
-        CStdStringPtrMap map;
-        std::vector<std::wstring> names;
-        for (int i = 0; i < n; ++i) names.push_back(L"k" + std::to_wstring(i));
-        for (std::wstring& name : names) map.Insert(name.c_str(), &name);
-        std::vector<std::wstring> seen;
-        map.ForEach([&](LPCTSTR key, LPVOID data) {
-            EXPECT_EQ(key, *static_cast<std::wstring*>(data));
-            seen.push_back(key);
-        });
-        ASSERT_EQ(static_cast<size_t>(n), seen.size());
-        for (int i = 0; i < n; ++i) EXPECT_STREQ(map.GetAt(i), seen[static_cast<size_t>(i)].c_str()) << i;
-    }
-}
-
 TEST(StringPtrMap, Remove_enumerate_and_clear)
 {
     CStdStringPtrMap map;
