@@ -147,6 +147,10 @@ out=$(wine "$build/tests/ui/support/bench_support.exe")
 emit name-map-1000-keys "$(field "$out" '^CStdStringPtrMap Find, 1000 keys.* ([0-9.]+) ns\/op')" ns \
     "$(field "$out" '^CStdStringPtrMap Find, one hot key.* ([0-9.]+) ns\/op')" ns '<=' 2
 
+# ---- table clean-up: visiting every entry of 20,000 names against looking each of them up, per entry ----
+emit name-map-visit-20000 "$(field "$out" '^CStdStringPtrMap visit of every entry.* ([0-9.]+) ns\/op')" ns \
+    "$(field "$out" '^CStdStringPtrMap Find of every entry.* ([0-9.]+) ns\/op')" ns '<=' 2
+
 # ---- resource reads: an image read from the cached skin archive against opening the archive per read ----
 out=$(wine "$build/tests/ui/core/bench_resource.exe")
 emit resource-image-read "$(field "$out" '^image read, cached archive: *([0-9.]+) us.*')" us \

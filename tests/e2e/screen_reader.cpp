@@ -3,8 +3,10 @@
 //
 //   screen_reader tree <window class>          one line per child: id, role, state (hex), name, value, action
 //   screen_reader do <window class> <name>     the default action of the child of that name
-//   screen_reader events <seconds>            one line per focus change in the installer ("focus", name)
-//                                             and per dialog shown ("dialog", window class)
+//   screen_reader id <window class> <id>       the name of the child with that id, as a reader holding it asks
+//   screen_reader events <seconds>            one line per focus change in the installer ("focus", name), per
+//                                             state change ("state", name) and per dialog shown ("dialog",
+//                                             window class)
 #include <windows.h>
 #include <oleacc.h>
 #include <shellapi.h>
@@ -13,6 +15,7 @@
 #include <cstdlib>
 #include <cwchar>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -65,13 +68,23 @@ IAccessible* ClientOf(const wchar_t* windowClass)
     return acc;
 }
 
+// The child ids, as readers list them (AccessibleChildren: the object's own enumeration, else 1..count).
+std::vector<long> ChildIds(IAccessible* acc)
+{
+    long count = 0, got = 0;
+    acc->get_accChildCount(&count);
+    std::vector<VARIANT> children(static_cast<size_t>(count));
+    ::AccessibleChildren(acc, 0, count, children.data(), &got);
+    std::vector<long> ids;
+    for (long i = 0; i < got; ++i) ids.push_back(children[static_cast<size_t>(i)].lVal);
+    return ids;
+}
+
 int PrintTree(const wchar_t* windowClass)
 {
     IAccessible* acc = ClientOf(windowClass);
     if (acc == nullptr) return 2;
-    long count = 0;
-    acc->get_accChildCount(&count);
-    for (long id = 1; id <= count; ++id) {
+    for (long id : ChildIds(acc)) {
         wchar_t head[64];
         std::swprintf(head, 64, L"%ld\t%ld\t%lx\t", id, Number(acc, &IAccessible::get_accRole, id),
                       static_cast<unsigned long>(Number(acc, &IAccessible::get_accState, id)));
@@ -86,15 +99,25 @@ int DoDefaultAction(const wchar_t* windowClass, const wchar_t* name)
 {
     IAccessible* acc = ClientOf(windowClass);
     if (acc == nullptr) return 2;
-    long count = 0;
-    acc->get_accChildCount(&count);
     HRESULT hr = E_INVALIDARG;
-    for (long id = 1; id <= count && hr == E_INVALIDARG; ++id) {
-        if (Text(acc, &IAccessible::get_accName, id) == name) hr = acc->accDoDefaultAction(Child(id));
+    for (long id : ChildIds(acc)) {
+        if (hr == E_INVALIDARG && Text(acc, &IAccessible::get_accName, id) == name) hr = acc->accDoDefaultAction(Child(id));
     }
     acc->Release();
     std::printf("%08lx\n", static_cast<unsigned long>(hr));
     return hr == S_OK ? 0 : 1;
+}
+
+int PrintName(const wchar_t* windowClass, long id)
+{
+    IAccessible* acc = ClientOf(windowClass);
+    if (acc == nullptr) return 2;
+    BSTR bstr = nullptr;
+    const HRESULT hr = acc->get_accName(Child(id), &bstr);
+    PrintUtf8((bstr != nullptr ? std::wstring(bstr) : std::wstring()) + L"\n");
+    ::SysFreeString(bstr);
+    acc->Release();
+    return SUCCEEDED(hr) ? 0 : 1;
 }
 
 void CALLBACK OnFocus(HWINEVENTHOOK, DWORD event, HWND hWnd, LONG idObject, LONG idChild, DWORD, DWORD)
@@ -115,7 +138,8 @@ void CALLBACK OnFocus(HWINEVENTHOOK, DWORD event, HWND hWnd, LONG idObject, LONG
     }
     BSTR bstr = nullptr;
     acc->get_accName(child, &bstr);
-    PrintUtf8(std::wstring(L"focus\t") + (bstr != nullptr ? bstr : L"") + L"\n");
+    PrintUtf8(std::wstring(event == EVENT_OBJECT_STATECHANGE ? L"state\t" : L"focus\t") + (bstr != nullptr ? bstr : L"") +
+              L"\n");
     ::SysFreeString(bstr);
     acc->Release();
 }
@@ -130,7 +154,9 @@ int WatchFocus(DWORD seconds)
                                            WINEVENT_OUTOFCONTEXT);
     HWINEVENTHOOK dialogHook = ::SetWinEventHook(EVENT_SYSTEM_DIALOGSTART, EVENT_SYSTEM_DIALOGSTART, nullptr, OnFocus,
                                                  pid, 0, WINEVENT_OUTOFCONTEXT);
-    if (hook == nullptr || dialogHook == nullptr) return 2;
+    HWINEVENTHOOK stateHook = ::SetWinEventHook(EVENT_OBJECT_STATECHANGE, EVENT_OBJECT_STATECHANGE, nullptr, OnFocus,
+                                                pid, 0, WINEVENT_OUTOFCONTEXT);
+    if (hook == nullptr || dialogHook == nullptr || stateHook == nullptr) return 2;
     std::printf("watching\n");
     std::fflush(stdout);
     const DWORD end = ::GetTickCount() + seconds * 1000;
@@ -141,6 +167,7 @@ int WatchFocus(DWORD seconds)
     }
     ::UnhookWinEvent(hook);
     ::UnhookWinEvent(dialogHook);
+    ::UnhookWinEvent(stateHook);
     return 0;
 }
 
@@ -155,6 +182,7 @@ int main()
     int rc = 64;
     if (std::wcscmp(argv[1], L"tree") == 0) rc = PrintTree(argv[2]);
     else if (std::wcscmp(argv[1], L"do") == 0 && argc >= 4) rc = DoDefaultAction(argv[2], argv[3]);
+    else if (std::wcscmp(argv[1], L"id") == 0 && argc >= 4) rc = PrintName(argv[2], std::wcstol(argv[3], nullptr, 10));
     else if (std::wcscmp(argv[1], L"events") == 0) rc = WatchFocus(static_cast<DWORD>(std::wcstoul(argv[2], nullptr, 10)));
     ::CoUninitialize();
     ::LocalFree(argv);

@@ -44,6 +44,36 @@ class Reader:
     def do(self, name, window="MainFrame"):
         return self.command("do", window, name).returncode == 0
 
+    def ids(self, window="MainFrame"):
+        """{name: child id} of the window's children."""
+        out = self.command("tree", window).stdout.decode("utf-8", "replace")
+        return {f[3]: int(f[0]) for f in (line.split("\t") for line in out.splitlines()) if len(f) == 6}
+
+    def name_of(self, child_id, window="MainFrame"):
+        """The name a reader holding the id is told now, or None when the id names nothing any more."""
+        result = self.command("id", window, str(child_id))
+        return result.stdout.decode("utf-8", "replace").strip() if result.returncode == 0 else None
+
+    def watch(self, seconds):
+        """Starts the event watcher; returns (lines so far, a function that stops it)."""
+        lines = []
+        watcher = subprocess.Popen([WINE_RUN, "--prefix", machine.prefix, "--arch", machine.arch, READER,
+                                    "events", str(seconds)], env=self.env, stdout=subprocess.PIPE,
+                                   stderr=subprocess.DEVNULL)
+        pump = threading.Thread(target=lambda: lines.extend(
+            line.decode("utf-8", "replace").rstrip("\r\n") for line in watcher.stdout))
+        pump.start()
+        deadline = time.time() + 20
+        while time.time() < deadline and "watching" not in lines:
+            time.sleep(0.2)
+
+        def stop():
+            watcher.kill()
+            watcher.wait(10)
+            pump.join(10)
+            watcher.stdout.close()
+        return lines, stop
+
 
 class ScreenReader(InstallerTest):
     def assertTree(self, reader, expected, window="MainFrame"):
@@ -123,16 +153,7 @@ class ScreenReader(InstallerTest):
 
     def test_focus_and_dialog_events_follow_the_keys(self):
         app = self.launch()
-        lines = []
-        watcher = subprocess.Popen([WINE_RUN, "--prefix", machine.prefix, "--arch", machine.arch, READER,
-                                    "events", "25"], env=app.env, stdout=subprocess.PIPE,
-                                   stderr=subprocess.DEVNULL)
-        pump = threading.Thread(target=lambda: lines.extend(
-            line.decode("utf-8", "replace").rstrip("\r\n") for line in watcher.stdout))
-        pump.start()
-        deadline = time.time() + 20
-        while time.time() < deadline and "watching" not in lines:
-            time.sleep(0.2)
+        lines, stop = Reader(app).watch(25)
         self.assertIn("watching", lines)
         focus_window(app)
         for _ in range(3):
@@ -149,15 +170,50 @@ class ScreenReader(InstallerTest):
         time.sleep(1)
         app._xdo("key", "Escape")
         time.sleep(2)
-        watcher.kill()
-        watcher.wait(10)
-        pump.join(10)
-        watcher.stdout.close()
+        stop()
         focus = [line.split("\t", 1)[1] for line in lines if line.startswith("focus\t")]
         self.assertEqual(focus[:7], ["I have read and agree", "<User License Agreement>", "Install to:",
                                      "<User License Agreement>", "I have read and agree", "Install Now", "Close"],
                          lines)
         self.assertIn("dialog\tMsgWnd", lines)
+
+    def test_keys_and_a_reader_around_the_exit_dialog(self):
+        # A download that stops part-way keeps the installing page up for the end of the scenario.
+        service.scenario(package="stall", stall_after=20000)
+        app = self.launch()
+        reader = Reader(app)
+        home = reader.ids()
+        lines, stop = reader.watch(120)
+        self.addCleanup(stop)
+        focus_window(app)
+        # Holding Space on the agreement (the keyboard repeats it) unticks it once; a second press ticks it.
+        app._xdo("key", "Tab")
+        time.sleep(0.5)
+        app._xdo("keydown", "space")
+        time.sleep(1.5)
+        app._xdo("keyup", "space")
+        time.sleep(1)
+        self.assertEqual(lines.count("state\tI have read and agree"), 1, lines)
+        app._xdo("key", "space")
+        self.assertTrue(app.wait_for(lambda: not reader.named("Install Now")[1] & UNAVAILABLE, 10))
+
+        # Behind the exit dialog the reader can neither install nor open a second dialog.
+        app._xdo("key", "alt+F4")
+        self.assertTrue(app.wait_for(app.dialog_window, 20), "Alt+F4 did not ask")
+        self.assertFalse(reader.do("Install Now"))
+        self.assertFalse(reader.do("Close"))
+        # One Esc answers no.
+        app._xdo("key", "Escape")
+        self.assertTrue(app.wait_for(lambda: app.dialog_window() is None, 10), "one Esc left the dialog open")
+        self.assertEqual(lines.count("dialog\tMsgWnd"), 1, lines)
+        self.assertEqual(app.page(), "page_home")
+
+        # The page switch: an id the reader held names its own control or nothing, never another one.
+        self.assertEqual(reader.name_of(home["Lumbra"]), "Lumbra")
+        self.assertTrue(reader.do("Install Now"))
+        self.assertPage(app, "page_install", 30)
+        for name in ("Install Now", "Close", "I have read and agree", "Lumbra"):
+            self.assertIsNone(reader.name_of(home[name]), name)
 
 
 def focus_window(app):

@@ -4,6 +4,8 @@
 #include <oleacc.h>
 #include <wchar.h>
 
+#include <vector>
+
 #include "ui/controls/UIButton.h"
 #include "ui/controls/UICheckBox.h"
 #include "ui/controls/UIContainer.h"
@@ -14,6 +16,7 @@
 #include "ui/controls/UIRichEdit.h"
 #include "ui/controls/UIText.h"
 #include "ui/core/UIManager.h"
+#include "ui/core/UIRender.h"
 
 namespace Veneer {
 
@@ -24,6 +27,15 @@ const wchar_t kAccessibleName[] = L"accessiblename";
 }  // namespace
 
 // ---- control base ---------------------------------------------------------------------------------------
+
+UINT CControlUI::NextSerial()
+{
+    // Child ids are serial x 16 + slot and must stay positive LONGs; wrapping after 134 million controls is
+    // the one way a number comes back.
+    static UINT s_uLast = 0;
+    s_uLast = s_uLast >= 0x7FFFFFFu ? 1 : s_uLast + 1;
+    return s_uLast;
+}
 
 CUIString CControlUI::GetAccessibleName() const
 {
@@ -82,30 +94,24 @@ CUIString CLabelUI::GetAccessibleName() const
 {
     CUIString sName = CControlUI::GetAccessibleName();
     if (!m_bShowHtml || GetCustomAttribute(kAccessibleName) != nullptr) return sName;
-    // Tags are "<x ...>", "</x>", "{x ...}" or "{/x}" with a lower-case letter x; everything else is shown.
-    CUIString sPlain;
-    LPCTSTR p = sName.GetData();
-    while (*p != L'\0') {
-        const wchar_t closer = *p == L'<' ? L'>' : (*p == L'{' ? L'}' : L'\0');
-        const wchar_t next = closer != L'\0' ? p[1] : L'\0';
-        if (next == L'/' || (next >= L'a' && next <= L'z')) {
-            LPCTSTR pEnd = wcschr(p + 1, closer);
-            if (pEnd != nullptr) {
-                p = pEnd + 1;
-                continue;
-            }
-        }
-        const wchar_t ch[2] = {*p, L'\0'};
-        sPlain += ch;
-        ++p;
-    }
-    return sPlain;
+    // Read as drawn: the markup's own reading of tags, escapes and raw runs.
+    return CRenderEngine::GetHtmlPlainText(sName);
 }
 
 DWORD CLabelUI::GetAccessibleRole() const
 {
     // An empty label is decoration (an icon, a spacer with a background).
     return GetAccessibleName().IsEmpty() ? 0 : ROLE_SYSTEM_STATICTEXT;
+}
+
+CUIString CTextUI::GetLinkText(int iIndex) const
+{
+    if (iIndex < 0 || iIndex >= m_nLinks || !m_bShowHtml) return CUIString();
+    std::vector<CUIString> aTexts;
+    CRenderEngine::GetHtmlPlainText(GetText(), &aTexts);
+    const int ordinal = m_aLinkOrdinals[iIndex];
+    return ordinal >= 0 && static_cast<size_t>(ordinal) < aTexts.size() ? aTexts[static_cast<size_t>(ordinal)]
+                                                                       : CUIString();
 }
 
 bool CTextUI::ActivateLink(int iIndex)
@@ -205,11 +211,14 @@ DWORD CRichEditUI::GetAccessibleState() const
 {
     DWORD dwState = CContainerUI::GetAccessibleState();
     if (m_bReadOnly) dwState |= STATE_SYSTEM_READONLY;
+    if (IsPassword()) dwState |= STATE_SYSTEM_PROTECTED;
     return dwState;
 }
 
 CUIString CRichEditUI::GetAccessibleValue() const
 {
+    // A password is drawn masked; a reader gets no more of it than the screen shows.
+    if (IsPassword()) return CUIString();
     return GetText();
 }
 

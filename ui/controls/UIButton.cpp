@@ -65,7 +65,8 @@ void CButtonUI::DoEvent(TEventUI& event)
         break;
     case UIEVENT_KEYDOWN:
         if (IsKeyboardEnabled() && (event.chKey == VK_SPACE || event.chKey == VK_RETURN)) {
-            Activate();
+            // One press is one click: the key-downs a held key repeats (bit 30 set) do nothing more.
+            if ((event.lParam & 0x40000000) == 0) Activate();
             return;
         }
         break;

@@ -1270,10 +1270,7 @@ bool CControlUI::RemoveCustomAttribute(LPCTSTR pstrName)
 void CControlUI::RemoveAllCustomAttribute()
 {
     if (m_pCustomAttrHash == nullptr) return;
-    for (int i = 0; i < m_pCustomAttrHash->GetSize(); ++i) {
-        LPCTSTR key = m_pCustomAttrHash->GetAt(i);
-        if (key != nullptr) delete static_cast<CUIString*>(m_pCustomAttrHash->Find(key, false));
-    }
+    m_pCustomAttrHash->ForEach([](LPCTSTR, LPVOID data) { delete static_cast<CUIString*>(data); });
     // Back to no table at all: the next custom attribute starts a fresh 83-bucket one.
     delete m_pCustomAttrHash;
     m_pCustomAttrHash = nullptr;

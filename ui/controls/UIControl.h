@@ -213,6 +213,8 @@ public:
     virtual CUIString GetAccessibleDefaultAction() const;
     // Carries out the default action as a click would; false when the control cannot act now.
     virtual bool DoAccessibleDefaultAction();
+    // A number no other control of the process has had: a screen reader's handle on this very control.
+    UINT GetSerial() const { return m_uSerial; }
 
     virtual void SetPaneVisible(bool bVisible = true);
     virtual bool IsPaneVisible() const;
@@ -438,6 +440,8 @@ protected:
 
 private:
     static unsigned long long s_nGeometryEpoch;
+    static UINT NextSerial();
+    const UINT m_uSerial = NextSerial();
 
     CControlUI(const CControlUI&) = delete;
     CControlUI& operator=(const CControlUI&) = delete;

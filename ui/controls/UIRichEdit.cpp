@@ -323,8 +323,8 @@ long CRichEditUI::GetTextLength(DWORD dwFlags) const
 
 CUIString CRichEditUI::GetText() const
 {
-    // Until the engine exists the control holds its text itself.
-    if (!m_bInited) return m_sText;
+    // Until the engine exists, or where the system has none, the control holds its text itself.
+    if (m_pTwh == nullptr) return m_sText;
     const long lLen = GetTextLength(GTL_DEFAULT);
     if (lLen <= 0) return CUIString();
     std::vector<wchar_t> buffer(static_cast<size_t>(lLen) + 1, L'\0');
@@ -988,7 +988,8 @@ void CRichEditUI::DoEvent(TEventUI& event)
             }
             return;
         }
-        if (m_pTwh != nullptr) {
+        // The control's own show/hide animation runs on the base's timer; the engine's timers are the rest.
+        if (m_pTwh != nullptr && !IsAnimationRunning(static_cast<int>(event.wParam))) {
             LRESULT lResult = 0;
             m_pTwh->GetTextServices()->TxSendMessage(WM_TIMER, event.wParam, event.lParam, &lResult);
             return;
@@ -1059,7 +1060,8 @@ LRESULT CRichEditUI::MessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, boo
     if (bMouse && !IsMouseEnabled()) return 0;
     if (uMsg == WM_MOUSEWHEEL && !(LOWORD(wParam) & MK_CONTROL)) return 0;
 
-    if (uMsg == WM_IME_COMPOSITION) {
+    // The composition window goes to the caret of the edit being typed into, not of every edit shown.
+    if (uMsg == WM_IME_COMPOSITION && IsFocused()) {
         HWND hWnd = m_pManager->GetPaintWindow();
         HIMC hIMC = ::ImmGetContext(hWnd);
         if (hIMC != nullptr) {

@@ -47,6 +47,7 @@ public:
     void SetRich(bool bRich = true);
     bool IsReadOnly();
     void SetReadOnly(bool bReadOnly = true);
+    bool IsPassword() const { return (m_lTwhStyle & ES_PASSWORD) != 0; }
     bool IsWordWrap();
     void SetWordWrap(bool bWordWrap = true);
     bool IsParagraphIndent();

@@ -153,7 +153,7 @@ void CScrollBarUI::SetScrollPos(int nPos)
 
 int CScrollBarUI::GetLineSize() const
 {
-    return m_nLineSize;
+    return ScaleValue(m_nLineSize);
 }
 
 void CScrollBarUI::SetLineSize(int nSize)
@@ -273,7 +273,7 @@ void CScrollBarUI::StepLine(bool bForward)
         if (m_bHorizontal) bForward ? m_pOwner->LineRight() : m_pOwner->LineLeft();
         else bForward ? m_pOwner->LineDown() : m_pOwner->LineUp();
     } else {
-        SetScrollPos(m_nScrollPos + (bForward ? m_nLineSize : -m_nLineSize));
+        SetScrollPos(m_nScrollPos + (bForward ? GetLineSize() : -GetLineSize()));
     }
 }
 

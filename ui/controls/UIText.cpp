@@ -13,6 +13,7 @@ CTextUI::CTextUI()
     m_rcTextPadding.left = 2;
     m_rcTextPadding.right = 2;
     for (RECT& rc : m_rcLinks) ::SetRectEmpty(&rc);
+    for (int& ordinal : m_aLinkOrdinals) ordinal = -1;
 }
 
 CTextUI::~CTextUI() = default;
@@ -133,7 +134,7 @@ void CTextUI::PaintText(HDC hDC)
     if (m_bShowHtml) {
         m_nLinks = MAX_LINK;
         CRenderEngine::DrawHtmlText(hDC, m_pManager, rc, sText, dwColor, m_rcLinks, m_sLinks, m_nLinks, m_iFont,
-                                    m_uTextStyle);
+                                    m_uTextStyle, m_aLinkOrdinals);
     } else {
         m_nLinks = 0;
         CRenderEngine::DrawText(hDC, m_pManager, rc, sText, dwColor, m_iFont, m_uTextStyle);

@@ -20,6 +20,8 @@ public:
     UINT GetControlFlags() const override;
 
     CUIString* GetLinkContent(int iIndex);
+    // The text shown for link rectangle iIndex (a link over two lines has two rectangles and one text).
+    CUIString GetLinkText(int iIndex) const;
     int GetLinkCount() const { return m_nLinks; }
     RECT GetLinkRect(int iIndex) const;
     // Follows a link as a click on it would (the "link" notification); false when the text cannot act.
@@ -36,6 +38,7 @@ protected:
     int m_nLinks;
     RECT m_rcLinks[MAX_LINK];
     CUIString m_sLinks[MAX_LINK];
+    int m_aLinkOrdinals[MAX_LINK];
     int m_nHoverLink;
 };
 

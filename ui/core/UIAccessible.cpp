@@ -14,6 +14,26 @@ namespace {
 // {618736E0-3C3D-11CF-810C-00AA00389B71}; spelled out because MinGW's import library makes IID_IAccessible a
 // code thunk, not the GUID.
 const IID kIIDAccessible = {0x618736E0, 0x3C3D, 0x11CF, {0x81, 0x0C, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71}};
+const IID kIIDEnumVariant = {0x00020404, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+
+// Child ids: the control's serial number times this, plus one slot for the control and one per link.
+const long kIdSlots = 16;
+static_assert(CTextUI::MAX_LINK + 1 < kIdSlots, "every link of a text needs a slot of its own");
+
+long IdOf(const TAccessibleItem& item)
+{
+    return static_cast<long>(item.pControl->GetSerial()) * kIdSlots + item.iLink + 1;
+}
+
+// The position of the item a child id names, or -1.
+int IndexOfId(const std::vector<TAccessibleItem>& items, long idChild)
+{
+    if (idChild <= 0) return -1;
+    for (size_t i = 0; i < items.size(); ++i) {
+        if (IdOf(items[i]) == idChild) return static_cast<int>(i);
+    }
+    return -1;
+}
 
 bool IsContainer(CControlUI* pControl)
 {
@@ -47,6 +67,14 @@ CUIString LinkAddress(const TAccessibleItem& item)
     return pLink != nullptr ? *pLink : CUIString();
 }
 
+// A link is named by the text it shows; one showing only a picture, by its address.
+CUIString LinkName(const TAccessibleItem& item)
+{
+    auto* pText = static_cast<CTextUI*>(item.pControl->GetInterface(L"Text"));
+    CUIString sName = pText != nullptr ? pText->GetLinkText(item.iLink) : CUIString();
+    return sName.IsEmpty() ? LinkAddress(item) : sName;
+}
+
 void SetI4(VARIANT* pvar, long value)
 {
     ::VariantInit(pvar);
@@ -73,26 +101,38 @@ long CUIAccessible::ChildIdOf(CControlUI* pRoot, CControlUI* pControl, int iLink
 {
     std::vector<TAccessibleItem> items;
     CollectItems(pRoot, items);
-    for (size_t i = 0; i < items.size(); ++i) {
-        if (items[i].pControl == pControl && items[i].iLink == iLink) return static_cast<long>(i + 1);
+    for (const TAccessibleItem& item : items) {
+        if (item.pControl == pControl && item.iLink == iLink) return IdOf(item);
     }
     return CHILDID_SELF;
 }
 
-void CUIAccessible::RunPostedAction(CControlUI* pRoot, CControlUI* pControl, int iLink)
+void CUIAccessible::RunPostedAction(CPaintManagerUI* pManager, long idChild, int iAction)
 {
-    // The control may have gone between the request and now: act only on one still in the tree.
-    std::vector<TAccessibleItem> items;
-    CollectItems(pRoot, items);
-    for (const TAccessibleItem& item : items) {
-        if (item.pControl != pControl || item.iLink != iLink) continue;
-        if (iLink < 0) {
-            pControl->DoAccessibleDefaultAction();
-        } else if (auto* pText = static_cast<CTextUI*>(pControl->GetInterface(L"Text"))) {
-            pText->ActivateLink(iLink);
-        }
+    HWND hWnd = pManager->GetPaintWindow();
+    if (!::IsWindowEnabled(hWnd)) return;
+    if (idChild == CHILDID_SELF) {
+        if (iAction == kTakeFocus) ::SetFocus(hWnd);
         return;
     }
+    // The control may have gone, or been hidden, between the request and now: it is looked up again.
+    std::vector<TAccessibleItem> items;
+    CollectItems(pManager->GetRoot(), items);
+    const int i = IndexOfId(items, idChild);
+    if (i < 0) return;
+    const TAccessibleItem item = items[static_cast<size_t>(i)];
+    if (iAction == kTakeFocus) {
+        if ((item.pControl->GetAccessibleState() & STATE_SYSTEM_FOCUSABLE) != 0) item.pControl->SetFocus();
+    } else if (item.iLink < 0) {
+        item.pControl->DoAccessibleDefaultAction();
+    } else if (auto* pText = static_cast<CTextUI*>(item.pControl->GetInterface(L"Text"))) {
+        pText->ActivateLink(item.iLink);
+    }
+}
+
+void CUIAccessible::CurrentItems(std::vector<TAccessibleItem>& items) const
+{
+    CollectItems(m_pManager->GetRoot(), items);
 }
 
 HRESULT CUIAccessible::Resolve(const VARIANT& varChild, TAccessibleItem& item) const
@@ -101,10 +141,19 @@ HRESULT CUIAccessible::Resolve(const VARIANT& varChild, TAccessibleItem& item) c
     if (varChild.vt != VT_I4) return E_INVALIDARG;
     if (varChild.lVal == CHILDID_SELF) return S_FALSE;
     std::vector<TAccessibleItem> items;
-    CollectItems(m_pManager->GetRoot(), items);
-    if (varChild.lVal < 1 || static_cast<size_t>(varChild.lVal) > items.size()) return E_INVALIDARG;
-    item = items[static_cast<size_t>(varChild.lVal - 1)];
+    CurrentItems(items);
+    const int i = IndexOfId(items, varChild.lVal);
+    if (i < 0) return E_INVALIDARG;
+    item = items[static_cast<size_t>(i)];
     return S_OK;
+}
+
+HRESULT CUIAccessible::PostAction(const VARIANT& varChild, int iAction) const
+{
+    // Behind a modal dialog the window takes no input, and neither does it from a reader.
+    if (!::IsWindowEnabled(m_pManager->GetPaintWindow())) return E_FAIL;
+    const long idChild = varChild.lVal;
+    return m_pManager->PostAccessibleAction(idChild, iAction) ? S_OK : E_FAIL;
 }
 
 HRESULT CUIAccessible::TextResult(const wchar_t* pstrText, BSTR* pbstr) const
@@ -134,10 +183,13 @@ HRESULT CUIAccessible::QueryInterface(REFIID riid, void** ppv)
     *ppv = nullptr;
     if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch) || IsEqualIID(riid, kIIDAccessible)) {
         *ppv = static_cast<IAccessible*>(this);
-        AddRef();
-        return S_OK;
+    } else if (IsEqualIID(riid, kIIDEnumVariant)) {
+        *ppv = static_cast<IEnumVARIANT*>(this);
+    } else {
+        return E_NOINTERFACE;
     }
-    return E_NOINTERFACE;
+    AddRef();
+    return S_OK;
 }
 
 ULONG CUIAccessible::AddRef()
@@ -195,7 +247,7 @@ HRESULT CUIAccessible::get_accChildCount(long* pcountChildren)
     *pcountChildren = 0;
     if (m_pManager == nullptr) return CO_E_OBJNOTCONNECTED;
     std::vector<TAccessibleItem> items;
-    CollectItems(m_pManager->GetRoot(), items);
+    CurrentItems(items);
     *pcountChildren = static_cast<long>(items.size());
     return S_OK;
 }
@@ -227,7 +279,7 @@ HRESULT CUIAccessible::get_accName(VARIANT varChild, BSTR* pszName)
         ::GetWindowTextW(m_pManager->GetPaintWindow(), szTitle, 256);
         return TextResult(szTitle, pszName);
     }
-    if (item.iLink >= 0) return TextResult(LinkAddress(item).GetData(), pszName);
+    if (item.iLink >= 0) return TextResult(LinkName(item).GetData(), pszName);
     return TextResult(item.pControl->GetAccessibleName().GetData(), pszName);
 }
 
@@ -271,20 +323,22 @@ HRESULT CUIAccessible::get_accState(VARIANT varChild, VARIANT* pvarState)
     HRESULT hr = Resolve(varChild, item);
     if (FAILED(hr)) return hr;
     HWND hWnd = m_pManager->GetPaintWindow();
+    // Behind a modal dialog nothing in the window can be used.
+    const long unavailable = ::IsWindowEnabled(hWnd) ? 0 : STATE_SYSTEM_UNAVAILABLE;
     if (hr == S_FALSE) {
-        long state = STATE_SYSTEM_FOCUSABLE;
+        long state = STATE_SYSTEM_FOCUSABLE | unavailable;
         if (::GetFocus() == hWnd) state |= STATE_SYSTEM_FOCUSED;
         if (!::IsWindowVisible(hWnd)) state |= STATE_SYSTEM_INVISIBLE;
         SetI4(pvarState, state);
         return S_OK;
     }
     if (item.iLink >= 0) {
-        long state = STATE_SYSTEM_LINKED;
+        long state = STATE_SYSTEM_LINKED | unavailable;
         if (!item.pControl->IsEnabled()) state |= STATE_SYSTEM_UNAVAILABLE;
         SetI4(pvarState, state);
         return S_OK;
     }
-    DWORD dwState = item.pControl->GetAccessibleState();
+    DWORD dwState = item.pControl->GetAccessibleState() | static_cast<DWORD>(unavailable);
     // Only the control with the manager's focus in the window with the system's focus is focused.
     if (::GetFocus() != hWnd) dwState &= ~static_cast<DWORD>(STATE_SYSTEM_FOCUSED);
     SetI4(pvarState, static_cast<long>(dwState));
@@ -358,13 +412,8 @@ HRESULT CUIAccessible::accSelect(long flagsSelect, VARIANT varChild)
     HRESULT hr = Resolve(varChild, item);
     if (FAILED(hr)) return hr;
     if (flagsSelect != SELFLAG_TAKEFOCUS) return DISP_E_MEMBERNOTFOUND;
-    if (hr == S_FALSE) {
-        ::SetFocus(m_pManager->GetPaintWindow());
-        return S_OK;
-    }
-    if ((item.pControl->GetAccessibleState() & STATE_SYSTEM_FOCUSABLE) == 0) return E_INVALIDARG;
-    item.pControl->SetFocus();
-    return S_OK;
+    if (hr == S_OK && (item.pControl->GetAccessibleState() & STATE_SYSTEM_FOCUSABLE) == 0) return E_INVALIDARG;
+    return PostAction(varChild, kTakeFocus);
 }
 
 HRESULT CUIAccessible::accLocation(long* pxLeft, long* pyTop, long* pcxWidth, long* pcyHeight, VARIANT varChild)
@@ -395,22 +444,23 @@ HRESULT CUIAccessible::accNavigate(long navDir, VARIANT varStart, VARIANT* pvarE
     TAccessibleItem item = {};
     HRESULT hr = Resolve(varStart, item);
     if (FAILED(hr)) return hr;
-    long count = 0;
-    get_accChildCount(&count);
-    long target = 0;
+    std::vector<TAccessibleItem> items;
+    CurrentItems(items);
+    const long count = static_cast<long>(items.size());
+    long target = 0;  // a position, 1-based
     if (hr == S_FALSE) {
         if (navDir == NAVDIR_FIRSTCHILD) target = 1;
         else if (navDir == NAVDIR_LASTCHILD) target = count;
         else return DISP_E_MEMBERNOTFOUND;  // the window object answers for the client's siblings
     } else if (navDir == NAVDIR_NEXT || navDir == NAVDIR_DOWN || navDir == NAVDIR_RIGHT) {
-        target = varStart.lVal + 1;
+        target = IndexOfId(items, varStart.lVal) + 2;
     } else if (navDir == NAVDIR_PREVIOUS || navDir == NAVDIR_UP || navDir == NAVDIR_LEFT) {
-        target = varStart.lVal - 1;
+        target = IndexOfId(items, varStart.lVal);
     } else {
         return DISP_E_MEMBERNOTFOUND;
     }
     if (target < 1 || target > count) return S_FALSE;
-    SetI4(pvarEndUpAt, target);
+    SetI4(pvarEndUpAt, IdOf(items[static_cast<size_t>(target - 1)]));
     return S_OK;
 }
 
@@ -427,7 +477,7 @@ HRESULT CUIAccessible::accHitTest(long xLeft, long yTop, VARIANT* pvarChild)
     if (!::PtInRect(&rcClient, pt)) return S_FALSE;
     // The innermost exposed item under the point: links before their text, later (topmost) items first.
     std::vector<TAccessibleItem> items;
-    CollectItems(m_pManager->GetRoot(), items);
+    CurrentItems(items);
     long found = CHILDID_SELF;
     for (size_t i = items.size(); i-- > 0 && found == CHILDID_SELF;) {
         RECT rc = items[i].pControl->GetPos();
@@ -435,7 +485,7 @@ HRESULT CUIAccessible::accHitTest(long xLeft, long yTop, VARIANT* pvarChild)
             auto* pText = static_cast<CTextUI*>(items[i].pControl->GetInterface(L"Text"));
             if (pText != nullptr) rc = pText->GetLinkRect(items[i].iLink);
         }
-        if (::PtInRect(&rc, pt)) found = static_cast<long>(i + 1);
+        if (::PtInRect(&rc, pt)) found = IdOf(items[i]);
     }
     SetI4(pvarChild, found);
     return S_OK;
@@ -450,7 +500,7 @@ HRESULT CUIAccessible::accDoDefaultAction(VARIANT varChild)
     if (item.iLink < 0 && item.pControl->GetAccessibleDefaultAction().IsEmpty()) return DISP_E_MEMBERNOTFOUND;
     // The same checks a click meets; the action itself runs from the message loop (see RunPostedAction).
     if (!item.pControl->IsEnabled()) return E_FAIL;
-    return m_pManager->PostAccessibleAction(item.pControl, item.iLink) ? S_OK : E_FAIL;
+    return PostAction(varChild, kDefaultAction);
 }
 
 HRESULT CUIAccessible::put_accName(VARIANT, BSTR)
@@ -460,6 +510,46 @@ HRESULT CUIAccessible::put_accName(VARIANT, BSTR)
 
 HRESULT CUIAccessible::put_accValue(VARIANT, BSTR)
 {
+    return E_NOTIMPL;
+}
+
+// ---- IEnumVARIANT -----------------------------------------------------------------------------------
+
+HRESULT CUIAccessible::Next(ULONG celt, VARIANT* rgVar, ULONG* pCeltFetched)
+{
+    if (pCeltFetched != nullptr) *pCeltFetched = 0;
+    if (rgVar == nullptr) return E_POINTER;
+    if (m_pManager == nullptr) return CO_E_OBJNOTCONNECTED;
+    std::vector<TAccessibleItem> items;
+    CurrentItems(items);
+    ULONG fetched = 0;
+    for (; fetched < celt && m_nEnumNext < items.size(); ++fetched) SetI4(&rgVar[fetched], IdOf(items[m_nEnumNext++]));
+    if (pCeltFetched != nullptr) *pCeltFetched = fetched;
+    return fetched == celt ? S_OK : S_FALSE;
+}
+
+HRESULT CUIAccessible::Skip(ULONG celt)
+{
+    if (m_pManager == nullptr) return CO_E_OBJNOTCONNECTED;
+    std::vector<TAccessibleItem> items;
+    CurrentItems(items);
+    m_nEnumNext += celt;
+    if (m_nEnumNext <= items.size()) return S_OK;
+    m_nEnumNext = items.size();
+    return S_FALSE;
+}
+
+HRESULT CUIAccessible::Reset()
+{
+    m_nEnumNext = 0;
+    return m_pManager == nullptr ? CO_E_OBJNOTCONNECTED : S_OK;
+}
+
+HRESULT CUIAccessible::Clone(IEnumVARIANT** ppEnum)
+{
+    // Readers list the children with Reset, Skip and Next (AccessibleChildren); a copy would outlive the
+    // window's right to cut it off.
+    if (ppEnum != nullptr) *ppEnum = nullptr;
     return E_NOTIMPL;
 }
 

@@ -1,11 +1,14 @@
 // The accessible object (MSAA IAccessible) of a skinned window's client area. The controls are windowless,
 // so a screen reader learns of them only through this object: its children are the visible controls that
-// carry meaning, in tree order, each a simple element addressed by a child id (1 = the first). Layouts and
+// carry meaning, in tree order, each a simple element addressed by a child id. Layouts and
 // spacers are left out and their children taken in their place; each link of a text follows its text.
 //
-// The object holds no control pointers between calls: every call walks the current tree, so a control
-// removed meanwhile can never be reached through a stale id. The paint manager owns the object and cuts it
-// off when the window goes (calls then fail with CO_E_OBJNOTCONNECTED), while a reader may still hold it.
+// A child id names one control for as long as it lives (its serial number, with a slot for each link of a
+// text), whatever is shown or hidden meanwhile; ids are therefore not 1..count, and the children are listed
+// through IEnumVARIANT (AccessibleChildren). The object holds no control pointers between calls: every call
+// walks the current tree, so an id of a control that went, or is hidden, fails with E_INVALIDARG. The paint
+// manager owns the object and cuts it off when the window goes (calls then fail with CO_E_OBJNOTCONNECTED),
+// while a reader may still hold it.
 #pragma once
 
 #include <windows.h>
@@ -25,7 +28,7 @@ struct TAccessibleItem
     int iLink;  // -1 for the control itself
 };
 
-class CUIAccessible final : public IAccessible
+class CUIAccessible final : public IAccessible, public IEnumVARIANT
 {
 public:
     explicit CUIAccessible(CPaintManagerUI* pManager);
@@ -35,13 +38,15 @@ public:
     // The manager is going away: every later call fails.
     void Disconnect();
 
-    // The children of the client object for the tree under pRoot, in child-id order.
+    // The children of the client object for the tree under pRoot, in tree order.
     static void CollectItems(CControlUI* pRoot, std::vector<TAccessibleItem>& items);
     // The child id of a control (CHILDID_SELF when it is not exposed).
     static long ChildIdOf(CControlUI* pRoot, CControlUI* pControl, int iLink = -1);
-    // Runs a default action that was asked for; the action is carried out from the message loop, so that a
-    // caller in another process is never held inside a modal dialog the action may open.
-    static void RunPostedAction(CControlUI* pRoot, CControlUI* pControl, int iLink);
+    // What a reader asked for, carried out from the message loop: a caller in another process is never held
+    // inside a handler (a modal dialog the action opens, a focus handler), and nothing is done while the
+    // window is disabled (a modal dialog in front of it).
+    enum EAction { kDefaultAction, kTakeFocus };
+    static void RunPostedAction(CPaintManagerUI* pManager, long idChild, int iAction);
 
     // IUnknown
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override;
@@ -81,6 +86,12 @@ public:
     HRESULT STDMETHODCALLTYPE put_accName(VARIANT varChild, BSTR szName) override;
     HRESULT STDMETHODCALLTYPE put_accValue(VARIANT varChild, BSTR szValue) override;
 
+    // IEnumVARIANT: the child ids in tree order
+    HRESULT STDMETHODCALLTYPE Next(ULONG celt, VARIANT* rgVar, ULONG* pCeltFetched) override;
+    HRESULT STDMETHODCALLTYPE Skip(ULONG celt) override;
+    HRESULT STDMETHODCALLTYPE Reset() override;
+    HRESULT STDMETHODCALLTYPE Clone(IEnumVARIANT** ppEnum) override;
+
 private:
     ~CUIAccessible() = default;
 
@@ -88,10 +99,13 @@ private:
     // E_INVALIDARG for an unknown id, CO_E_OBJNOTCONNECTED once the window is gone.
     HRESULT Resolve(const VARIANT& varChild, TAccessibleItem& item) const;
     HRESULT TextResult(const wchar_t* pstrText, BSTR* pbstr) const;
+    HRESULT PostAction(const VARIANT& varChild, int iAction) const;
+    void CurrentItems(std::vector<TAccessibleItem>& items) const;
     RECT ScreenRect(const TAccessibleItem& item) const;
 
     LONG m_cRef = 1;
     CPaintManagerUI* m_pManager;
+    size_t m_nEnumNext = 0;
 };
 
 }  // namespace Veneer

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 
+#include "ui/controls/UIControl.h"
 #include "ui/core/UILangPackage.h"
+#include "ui/core/UIManager.h"
 #include "ui/core/UIResourceManager.h"
 #include "ui/core/UIXmlDocument.h"
 
@@ -26,7 +28,7 @@ CUIString CLangManagerUI::s_sLangPath;
 CUIString CLangManagerUI::s_sLangName;
 std::map<int, tagStringTable> CLangManagerUI::m_mStringTable;
 
-CLangManagerUI::CLangManagerUI() = default;
+CLangManagerUI::CLangManagerUI(CPaintManagerUI* pOwner) : m_pOwner(pOwner) {}
 CLangManagerUI::~CLangManagerUI() = default;
 
 void CLangManagerUI::SetLanguage(LPCTSTR pstrPath, LPCTSTR pstrName)
@@ -121,6 +123,10 @@ void CLangManagerUI::ReloadLanguage()
 {
     m_mPackages.clear();
     for (const std::wstring& name : m_aSkinNames) CreatePackage(name.c_str());
+    // Every text may have changed, and with it a width: a plain repaint would come from the kept frame.
+    if (m_pOwner == nullptr || m_pOwner->GetRoot() == nullptr) return;
+    m_pOwner->GetRoot()->NeedUpdate();
+    m_pOwner->Invalidate();
 }
 
 } // namespace Veneer

@@ -31,7 +31,8 @@ typedef struct tagStringTable
 class CLangManagerUI
 {
 public:
-    CLangManagerUI();
+    // pOwner: the paint manager whose controls show this manager's texts (none for a free-standing one).
+    explicit CLangManagerUI(CPaintManagerUI* pOwner = nullptr);
     ~CLangManagerUI();
     CLangManagerUI(const CLangManagerUI&) = delete;
     CLangManagerUI& operator=(const CLangManagerUI&) = delete;
@@ -49,7 +50,8 @@ public:
     // A new package for the skin file, or null when that name was added before.
     CLangPackageUI* AddPackage(LPCTSTR pstrSkinName);
     CLangPackageUI* GetPackage(LPCTSTR pstrSkinName) const;
-    // Rebuilds every package of this manager from the current language folder.
+    // Rebuilds every package of this manager from the current language folder; the owner's controls are
+    // laid out and painted again with the new texts.
     void ReloadLanguage();
 
 protected:
@@ -71,6 +73,7 @@ private:
 
     std::map<std::wstring, std::unique_ptr<CLangPackageUI>> m_mPackages;
     std::vector<std::wstring> m_aSkinNames;
+    CPaintManagerUI* m_pOwner;
 };
 
 } // namespace Veneer

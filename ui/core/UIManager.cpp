@@ -496,6 +496,8 @@ void CPaintManagerUI::SetFocus(CControlUI* pControl)
         return;
     }
     m_pFocus = pControl;
+    // A control given the focus outright wins over a tab move still waiting for the layout.
+    m_bFocusNeeded = false;
     SendEvent(pControl, UIEVENT_SETFOCUS, 0, 0, 0);
     if (pControl != nullptr) SendNotify(pControl, L"setfocus");
     FocusMoved(pOldFocus, pControl);
@@ -995,6 +997,9 @@ bool CPaintManagerUI::MessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, LR
     switch (uMsg) {
     case WM_UI_ASYNC:
         DrainAsync();
+        break;
+    case WM_DESTROY:
+        RevokeDropTarget();
         break;
     case WM_CLOSE: {
         WORD wKeyState = CurrentKeyState();

@@ -153,6 +153,9 @@ public:
     int GetFontIndex(HFONT hFont, bool bShared = false);
     int GetFontIndex(LPCTSTR pStrFontName, int nSize, bool bBold, bool bUnderline, bool bItalic,
                      bool bShared = false);
+    // A font markup text asked for (a bold or "f" variant): kept among the last few such fonts of this window,
+    // so that texts changing their fonts (a growing size, say) never pile up font handles.
+    HFONT AddMarkupFont(LPCTSTR pStrFontName, int nSize, bool bBold, bool bUnderline, bool bItalic);
     void RemoveFont(HFONT hFont, bool bShared = false);
     void RemoveFont(int id, bool bShared = false);
     void RemoveAllFonts(bool bShared = false);
@@ -304,8 +307,8 @@ public:
     void NotifyAccessibleEvent(DWORD dwEvent, CControlUI* pControl, int iLink = -1);
     // A control became visible or hidden: a shown or hidden object, or a layout whose children changed.
     void NotifyAccessibleVisibility(CControlUI* pControl, bool bVisible);
-    // Queues a control's default action (or a link's) to run from the message loop.
-    bool PostAccessibleAction(CControlUI* pControl, int iLink);
+    // Queues what a reader asked of a child (CUIAccessible::EAction) to run from the message loop.
+    bool PostAccessibleAction(long idChild, int iAction);
     // The focus indicator follows the keyboard-cue rule: hidden until the keyboard is used in the window,
     // unless the system is set to show keyboard cues always.
     bool IsFocusIndicatorShown() const;
@@ -376,6 +379,8 @@ private:
     void PaintFocusIndicator(HDC hDC, const RECT& rcPaint);
     void FocusMoved(CControlUI* pOld, CControlUI* pNew);
     void ReleaseAccessible();
+    // Ends the window's OLE drop registration (UIManagerDrag.cpp); done while the window still exists.
+    void RevokeDropTarget();
 
     // painting helpers (UIManagerPaint.cpp)
     void OnPaint();
@@ -481,6 +486,7 @@ private:
     CStdPtrArray m_aFoundControls;
     CStdPtrArray m_aNeedMouseLeaveNeeded;
     CStdPtrArray m_aFonts;  // private font registrations (HANDLE)
+    std::vector<int> m_aMarkupFontIds;  // oldest first
     CStdStringPtrMap m_mNameHash;
     CStdStringPtrMap m_mWindowCustomAttrHash;
     CStdStringPtrMap m_mOptionGroup;

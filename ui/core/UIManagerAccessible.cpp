@@ -63,11 +63,11 @@ void CPaintManagerUI::NotifyAccessibleVisibility(CControlUI* pControl, bool bVis
     if (bVisible) NotifyAccessibleEvent(EVENT_OBJECT_SHOW, pControl);
 }
 
-bool CPaintManagerUI::PostAccessibleAction(CControlUI* pControl, int iLink)
+bool CPaintManagerUI::PostAccessibleAction(long idChild, int iAction)
 {
-    if (m_hWndPaint == nullptr || pControl == nullptr) return false;
-    return ::PostMessageW(m_hWndPaint, AccessibleActionMessage(), reinterpret_cast<WPARAM>(pControl),
-                          static_cast<LPARAM>(iLink)) != FALSE;
+    if (m_hWndPaint == nullptr) return false;
+    return ::PostMessageW(m_hWndPaint, AccessibleActionMessage(), static_cast<WPARAM>(idChild),
+                          static_cast<LPARAM>(iAction)) != FALSE;
 }
 
 bool CPaintManagerUI::HandleAccessibleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lRes)
@@ -75,11 +75,11 @@ bool CPaintManagerUI::HandleAccessibleMessage(UINT uMsg, WPARAM wParam, LPARAM l
     if (uMsg == WM_GETOBJECT) {
         if (static_cast<DWORD>(lParam) != static_cast<DWORD>(OBJID_CLIENT) || m_pRoot == nullptr) return false;
         if (m_pAccessible == nullptr) m_pAccessible = new CUIAccessible(this);
-        lRes = COleacc::LresultFromObject(kIIDAccessible, wParam, m_pAccessible);
+        lRes = COleacc::LresultFromObject(kIIDAccessible, wParam, static_cast<IAccessible*>(m_pAccessible));
         return lRes != 0;
     }
     if (uMsg == AccessibleActionMessage() && uMsg != 0) {
-        CUIAccessible::RunPostedAction(m_pRoot, reinterpret_cast<CControlUI*>(wParam), static_cast<int>(lParam));
+        CUIAccessible::RunPostedAction(this, static_cast<long>(wParam), static_cast<int>(lParam));
         lRes = 0;
         return true;
     }
@@ -127,7 +127,18 @@ void CPaintManagerUI::ShowFocusIndicator(bool bShow)
 
 void CPaintManagerUI::PaintFocusIndicator(HDC hDC, const RECT& rcPaint)
 {
-    if (m_pFocus == nullptr || !m_pFocus->IsVisible() || !m_pFocus->IsEnabled() || !IsFocusIndicatorShown()) return;
+    // Keyboard focus is shown where the keyboard can go: a control focused by a click that Tab never
+    // reaches (a label) shows none.
+    if (m_pFocus == nullptr || !m_pFocus->IsVisible() || !m_pFocus->IsEnabled() ||
+        (m_pFocus->GetControlFlags() & UIFLAG_TABSTOP) == 0 || !IsFocusIndicatorShown()) {
+        return;
+    }
+    // Only the part its ancestors show: a control scrolled out of its list is drawn nowhere.
+    RECT rcShown = rcPaint;
+    for (CControlUI* p = m_pFocus->GetParent(); p != nullptr; p = p->GetParent()) {
+        RECT rcAncestor = p->GetPos();
+        if (!::IntersectRect(&rcShown, &rcShown, &rcAncestor)) return;
+    }
     RECT rc = m_pFocus->GetPos();
     const int inset = m_pDPI != nullptr ? m_pDPI->Scale(2) : 2;
     ::InflateRect(&rc, -inset, -inset);
@@ -137,7 +148,7 @@ void CPaintManagerUI::PaintFocusIndicator(HDC hDC, const RECT& rcPaint)
     // DrawFocusRect inverts: limited to the area just painted, it never touches pixels kept from before.
     const int iSave = ::SaveDC(hDC);
     ::SelectClipRgn(hDC, nullptr);
-    ::IntersectClipRect(hDC, rcPaint.left, rcPaint.top, rcPaint.right, rcPaint.bottom);
+    ::IntersectClipRect(hDC, rcShown.left, rcShown.top, rcShown.right, rcShown.bottom);
     const COLORREF crOldText = ::SetTextColor(hDC, IsHighContrast() ? ::GetSysColor(COLOR_WINDOWTEXT) : RGB(0, 0, 0));
     const COLORREF crOldBk = ::SetBkColor(hDC, IsHighContrast() ? ::GetSysColor(COLOR_WINDOW) : RGB(255, 255, 255));
     ::DrawFocusRect(hDC, &rc);

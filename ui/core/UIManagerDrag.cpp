@@ -5,6 +5,7 @@
 
 #include "ui/core/UIDataObject.h"
 #include "ui/core/UIDropSource.h"
+#include "ui/core/UIDropTarget.h"
 
 namespace Veneer {
 
@@ -78,6 +79,15 @@ void CPaintManagerUI::DoDragOut()
     m_bDragMode = false;
     // The drag loop swallowed the button-up: the dragged control must not stay pressed.
     CancelClick();
+}
+
+void CPaintManagerUI::RevokeDropTarget()
+{
+    if (m_pDropTarget == nullptr) return;
+    // Revoked while the window exists; OLE's own reference to the target ends with the registration.
+    if (m_hWndPaint != nullptr && ::IsWindow(m_hWndPaint)) ::RevokeDragDrop(m_hWndPaint);
+    m_pDropTarget->Release();
+    m_pDropTarget = nullptr;
 }
 
 }  // namespace Veneer

@@ -138,7 +138,7 @@ CPaintManagerUI::CPaintManagerUI()
     Gdiplus::GdiplusStartupInput gdiplusStartupInput;
     if (Gdiplus::GdiplusStartup(&m_gdiplusToken, &gdiplusStartupInput, nullptr) != Gdiplus::Ok) m_gdiplusToken = 0;
     ::InitializeCriticalSectionAndSpinCount(&m_lockAsync, 5000);
-    m_pLangManager = new CLangManagerUI();
+    m_pLangManager = new CLangManagerUI(this);
     CShadowUI::Initialize(m_hInstance);
     m_pShadow = new CShadowUI();
     InitProcessResources();
@@ -187,11 +187,7 @@ CPaintManagerUI::~CPaintManagerUI()
     m_aFonts.Empty();
 
     FreeOffscreen();
-    if (m_pDropTarget != nullptr) {
-        if (m_hWndPaint != nullptr && ::IsWindow(m_hWndPaint)) ::RevokeDragDrop(m_hWndPaint);
-        m_pDropTarget->Release();
-        m_pDropTarget = nullptr;
-    }
+    RevokeDropTarget();
     if (m_hDcPaint != nullptr) ::ReleaseDC(m_hWndPaint, m_hDcPaint);
     m_hDcPaint = nullptr;
     int iSelf = m_aPreMessages.Find(this);
@@ -258,24 +254,15 @@ void CPaintManagerUI::Term()
 
     // Shared tables: images, fonts, default font, default attribute lists and styles.
     CStdStringPtrMap& images = m_SharedResInfo.m_ImageHash;
-    for (int i = 0; i < images.GetSize(); ++i) {
-        LPCTSTR key = images.GetAt(i);
-        if (key != nullptr) CRenderEngine::FreeImage(static_cast<TImageInfo*>(images.Find(key, false)));
-    }
+    images.ForEach([](LPCTSTR, LPVOID data) { CRenderEngine::FreeImage(static_cast<TImageInfo*>(data)); });
     images.RemoveAll();
     CStdStringPtrMap& fonts = m_SharedResInfo.m_CustomFonts;
-    for (int i = 0; i < fonts.GetSize(); ++i) {
-        LPCTSTR key = fonts.GetAt(i);
-        if (key != nullptr) FreeFontInfo(static_cast<TFontInfo*>(fonts.Find(key, false)));
-    }
+    fonts.ForEach([](LPCTSTR, LPVOID data) { FreeFontInfo(static_cast<TFontInfo*>(data)); });
     fonts.RemoveAll();
     if (m_SharedResInfo.m_DefaultFontInfo.hFont != nullptr) ::DeleteObject(m_SharedResInfo.m_DefaultFontInfo.hFont);
     m_SharedResInfo.m_DefaultFontInfo.hFont = nullptr;
     for (CStdStringPtrMap* pMap : {&m_SharedResInfo.m_AttrHash, &m_SharedResInfo.m_StyleHash}) {
-        for (int i = 0; i < pMap->GetSize(); ++i) {
-            LPCTSTR key = pMap->GetAt(i);
-            if (key != nullptr) delete static_cast<CUIString*>(pMap->Find(key, false));
-        }
+        pMap->ForEach([](LPCTSTR, LPVOID data) { delete static_cast<CUIString*>(data); });
         pMap->RemoveAll();
     }
 
@@ -613,9 +600,6 @@ void CPaintManagerUI::OnPaint()
         bUpdateConsumed = true;
         if (!::IsRectEmpty(&rcClient) && !::IsIconic(m_hWndPaint)) {
             RunLayout(rcClient);
-            // The focus move that waited for this layout is made now, inside this paint, rather than by a
-            // second paint of the whole window; "windowinit" below then sees the focus in place.
-            if (m_bFocusNeeded && !m_bUpdateNeeded) TakePendingFocus(rcPaint);
             if (m_bFirstLayout) {
                 m_bFirstLayout = false;
                 SendNotify(m_pRoot, L"windowinit", 0, 0, false);
@@ -627,6 +611,10 @@ void CPaintManagerUI::OnPaint()
                 }
                 if (m_pShadow != nullptr) m_pShadow->Update(m_hWndPaint);
             }
+            // The focus move that waited for the layout is made inside the paint whose layout settled, after
+            // "windowinit" (whose handlers may have chosen a focus of their own), rather than by a second
+            // paint of the whole window.
+            if (m_bFocusNeeded && !m_bUpdateNeeded) TakePendingFocus(rcPaint);
             bNeedSizeMsg = true;
         }
     } else if (m_bLayered && m_bLayeredChanged) {
@@ -670,6 +658,7 @@ void CPaintManagerUI::OnPaint()
             int iSave = ::SaveDC(hPaintDC);
             m_pRoot->Paint(hPaintDC, rcPaint, nullptr);
             ::RestoreDC(hPaintDC, iSave);
+            PaintFocusIndicator(hPaintDC, rcPaint);
         } else {
             {
                 CSelectGuard select(m_hDcOffscreen, m_hbmpOffscreen);
@@ -691,9 +680,10 @@ void CPaintManagerUI::OnPaint()
                         static_cast<CControlUI*>(m_aPostPaintControls.GetAt(i))->DoPostPaint(m_hDcOffscreen, rcRender);
                     }
                 }
-                PaintFocusIndicator(m_hDcOffscreen, rcPaint);
                 ::RestoreDC(m_hDcOffscreen, iSave);
                 if (m_bLayered) {
+                    // A layered frame is repainted wherever it is presented from, so the indicator goes in.
+                    PaintFocusIndicator(m_hDcOffscreen, rcRender);
                     if (m_pLayeredDrawInfo == nullptr || m_pLayeredDrawInfo->sDrawString.IsEmpty()) {
                         FixLayeredAlpha(rcBits);
                     } else {
@@ -703,6 +693,9 @@ void CPaintManagerUI::OnPaint()
                 } else {
                     ::BitBlt(hPaintDC, rcPaint.left, rcPaint.top, rcPaint.right - rcPaint.left,
                              rcPaint.bottom - rcPaint.top, m_hDcOffscreen, rcPaint.left, rcPaint.top, SRCCOPY);
+                    // Inverted over what the window shows, never into the kept frame: an expose copies only
+                    // the frame, so an indicator kept there would be inverted away again.
+                    PaintFocusIndicator(hPaintDC, rcPaint);
                 }
             }
             HPEN hPen = ProcessResources().hUpdateRectPen;
@@ -875,10 +868,7 @@ void CPaintManagerUI::ResetDPIAssets()
     RemoveAllDrawInfos();
     RemoveAllImages(false);
     for (CStdStringPtrMap* pFonts : {&m_ResInfo.m_CustomFonts, &m_SharedResInfo.m_CustomFonts}) {
-        for (int i = 0; i < pFonts->GetSize(); ++i) {
-            LPCTSTR key = pFonts->GetAt(i);
-            if (key != nullptr) RebuildFont(static_cast<TFontInfo*>(pFonts->Find(key, false)));
-        }
+        pFonts->ForEach([this](LPCTSTR, LPVOID data) { RebuildFont(static_cast<TFontInfo*>(data)); });
     }
     if (m_ResInfo.m_DefaultFontInfo.hFont != nullptr) RebuildFont(&m_ResInfo.m_DefaultFontInfo);
     if (m_SharedResInfo.m_DefaultFontInfo.hFont != nullptr) RebuildFont(&m_SharedResInfo.m_DefaultFontInfo);

@@ -43,10 +43,7 @@ CUIString ImageKey(LPCTSTR bitmap, int width, int height, DWORD fillcolor)
 template <class T, class Fn>
 void ForEachValue(const CStdStringPtrMap& map, Fn fn)
 {
-    for (int i = 0; i < map.GetSize(); ++i) {
-        LPCTSTR key = map.GetAt(i);
-        if (key != nullptr) fn(key, static_cast<T*>(map.Find(key, false)));
-    }
+    map.ForEach([&fn](LPCTSTR key, LPVOID data) { fn(key, static_cast<T*>(data)); });
 }
 
 void DeleteStringTable(CStdStringPtrMap& map)
@@ -361,15 +358,17 @@ int CPaintManagerUI::GetFontIndex(LPCTSTR pStrFontName, int nSize, bool bBold, b
 void CPaintManagerUI::RemoveFont(HFONT hFont, bool bShared)
 {
     CStdStringPtrMap& fonts = TargetRes(bShared).m_CustomFonts;
-    for (int i = 0; i < fonts.GetSize(); ++i) {
-        LPCTSTR key = fonts.GetAt(i);
-        auto* p = key != nullptr ? static_cast<TFontInfo*>(fonts.Find(key, false)) : nullptr;
-        if (p != nullptr && p->hFont == hFont) {
-            fonts.Remove(CUIString(key));
-            FreeFontInfo(p);
-            return;
+    CUIString sKey;
+    TFontInfo* pFound = nullptr;
+    ForEachValue<TFontInfo>(fonts, [&](LPCTSTR key, TFontInfo* p) {
+        if (pFound == nullptr && p->hFont == hFont) {
+            pFound = p;
+            sKey = key;
         }
-    }
+    });
+    if (pFound == nullptr) return;
+    fonts.Remove(sKey);
+    FreeFontInfo(pFound);
 }
 
 void CPaintManagerUI::RemoveFont(int id, bool bShared)
@@ -380,6 +379,23 @@ void CPaintManagerUI::RemoveFont(int id, bool bShared)
     if (p == nullptr) return;
     fonts.Remove(key);
     FreeFontInfo(p);
+}
+
+HFONT CPaintManagerUI::AddMarkupFont(LPCTSTR pStrFontName, int nSize, bool bBold, bool bUnderline, bool bItalic)
+{
+    // Ids far above any a skin uses. A text needing more variants at once than are kept would only draw some
+    // of its runs in a fallback font.
+    static int s_nextId = 0x00F00000;
+    const size_t kKept = 32;
+    const int id = s_nextId++;
+    HFONT hFont = AddFont(id, pStrFontName, nSize, bBold, bUnderline, bItalic);
+    if (hFont == nullptr) return nullptr;
+    m_aMarkupFontIds.push_back(id);
+    if (m_aMarkupFontIds.size() > kKept) {
+        RemoveFont(m_aMarkupFontIds.front());
+        m_aMarkupFontIds.erase(m_aMarkupFontIds.begin());
+    }
+    return hFont;
 }
 
 void CPaintManagerUI::RemoveAllFonts(bool bShared)
@@ -501,10 +517,7 @@ void CPaintManagerUI::ReloadImageTable(CStdStringPtrMap& table)
 {
     // Collect first: entries that no longer load are removed while walking.
     std::vector<CUIString> keys;
-    for (int i = 0; i < table.GetSize(); ++i) {
-        LPCTSTR key = table.GetAt(i);
-        if (key != nullptr) keys.emplace_back(key);
-    }
+    table.ForEach([&keys](LPCTSTR key, LPVOID) { keys.emplace_back(key); });
     for (const CUIString& key : keys) {
         auto* data = static_cast<TImageInfo*>(table.Find(key, false));
         if (data == nullptr) continue;

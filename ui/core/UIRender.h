@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <vector>
+
 #include "ui/core/UIDrawInfo.h"
 #include "ui/core/UIRenderClip.h"
 #include "ui/support/StdPtrArray.h"
@@ -104,9 +106,13 @@ public:
                          int iFont, UINT uStyle, DWORD dwTextBKColor);
     static SIZE GetTextSize(HDC hDC, CPaintManagerUI* pManager, LPCTSTR pstrText, int iFont, UINT uStyle);
     // Inline markup text. pLinks/sLinks: caller's arrays of capacity nLinkRects (in), number
-    // of link rectangles recorded (out). They may be null with nLinkRects 0.
+    // of link rectangles recorded (out). They may be null with nLinkRects 0. pLinkOrdinals, when
+    // given, receives for each rectangle which link of the text (0 = the first opened) it covers.
     static void DrawHtmlText(HDC hDC, CPaintManagerUI* pManager, RECT& rc, LPCTSTR pstrText, DWORD dwTextColor,
-                             RECT* pLinks, CUIString* sLinks, int& nLinkRects, int iFont, UINT uStyle);
+                             RECT* pLinks, CUIString* sLinks, int& nLinkRects, int iFont, UINT uStyle,
+                             int* pLinkOrdinals = nullptr);
+    // The characters markup text shows (line breaks as one blank), and the shown text of each link.
+    static CUIString GetHtmlPlainText(LPCTSTR pstrText, std::vector<CUIString>* pLinkTexts = nullptr);
 
     // ---- diagnostics -------------------------------------------------------------
     // Behave as on systems without AlphaBlend/GradientFill (software blend, banded gradients).

@@ -17,14 +17,6 @@ using namespace RenderDetail;
 
 namespace {
 
-// Fonts created for markup (bold, italic, "f" tags...) are registered with the manager under
-// ids far above any a skin uses.
-int NextMarkupFontId()
-{
-    static int s_nextId = 0x00F00000;
-    return s_nextId++;
-}
-
 struct FontDesc {
     CUIString face;
     int size = 0;
@@ -103,11 +95,14 @@ public:
     void Parse(LPCTSTR pstrText);
     void Layout();
     void Draw() const;
-    int RecordLinks(RECT* pLinks, CUIString* sLinks, int capacity) const;
+    int RecordLinks(RECT* pLinks, CUIString* sLinks, int* pOrdinals, int capacity) const;
     RECT Measured() const;
+    // What the text shows, line breaks as blanks, and the text of each link; needs no device or fonts.
+    CUIString PlainText(std::vector<CUIString>* pLinkTexts) const;
 
 private:
-    // ---- fonts ----
+    // ---- fonts (none without a manager: the text is only read) ----
+    bool TextOnly() const { return m_pManager == nullptr; }
     int BaseFont(int iFont);
     int FindOrAddFont(const FontDesc& desc);
     int Variant(int font, bool bold, bool underline, bool italic);
@@ -171,6 +166,10 @@ private:
 
 int CHtmlText::BaseFont(int iFont)
 {
+    if (TextOnly()) {
+        m_fonts.push_back(FontDesc());
+        return 0;
+    }
     TFontInfo* pInfo = m_pManager->GetFontInfo(iFont);
     if (pInfo == nullptr || pInfo->hFont == nullptr) pInfo = m_pManager->GetDefaultFontInfo();
     FontDesc desc = DescOf(pInfo);
@@ -180,12 +179,12 @@ int CHtmlText::BaseFont(int iFont)
 
 int CHtmlText::FindOrAddFont(const FontDesc& wanted)
 {
+    if (TextOnly()) return m_state.font;
     FontDesc desc = wanted;
     if (desc.hFont == nullptr) {
         desc.hFont = m_pManager->GetFont(desc.face, desc.size, desc.bold, desc.underline, desc.italic);
         if (desc.hFont == nullptr) {
-            desc.hFont = m_pManager->AddFont(NextMarkupFontId(), desc.face, desc.size, desc.bold, desc.underline,
-                                             desc.italic);
+            desc.hFont = m_pManager->AddMarkupFont(desc.face, desc.size, desc.bold, desc.underline, desc.italic);
         }
         if (desc.hFont == nullptr) return m_state.font;  // unknown face: keep the current font
     }
@@ -211,7 +210,7 @@ int CHtmlText::Variant(int font, bool bold, bool underline, bool italic)
 // A font id, or "face size [bold] [underline] [italic]".
 int CHtmlText::FontFromArgument(const CUIString& arg)
 {
-    if (arg.IsEmpty()) return m_state.font;
+    if (arg.IsEmpty() || TextOnly()) return m_state.font;
     if (arg[0] >= _T('0') && arg[0] <= _T('9')) {
         TFontInfo* pInfo = m_pManager->GetFontInfo(static_cast<int>(_tcstol(arg, nullptr, 10)));
         if (pInfo == nullptr || pInfo->hFont == nullptr) return m_state.font;
@@ -316,9 +315,11 @@ void CHtmlText::OpenTagEffect(TCHAR letter, const CUIString& arg)
         Push(letter);
         m_state.link = static_cast<int>(m_linkTexts.size());
         m_linkTexts.push_back(arg);
-        DWORD color = m_dwTextColor != 0 ? m_dwTextColor : m_pManager->GetDefaultLinkFontColor();
-        if (m_bHover && m_sHoverLink == arg) color = m_pManager->GetDefaultLinkHoverFontColor();
-        m_state.color = color;
+        if (!TextOnly()) {
+            DWORD color = m_dwTextColor != 0 ? m_dwTextColor : m_pManager->GetDefaultLinkFontColor();
+            if (m_bHover && m_sHoverLink == arg) color = m_pManager->GetDefaultLinkHoverFontColor();
+            m_state.color = color;
+        }
         SwitchFont(Variant(m_state.font, false, true, false));
         break;
     }
@@ -434,6 +435,7 @@ void CHtmlText::CloseTagEffect(TCHAR letter)
 // the image is a strip of count equal frames and frame index is drawn.
 void CHtmlText::EmitImage(const CUIString& arg)
 {
+    if (TextOnly()) return;  // a picture has no text to read
     const TImageInfo* pImage = nullptr;
     int count = 1;
     int index = 0;
@@ -710,7 +712,7 @@ void CHtmlText::Draw() const
     ::SetBkMode(m_hDC, oldMode);
 }
 
-int CHtmlText::RecordLinks(RECT* pLinks, CUIString* sLinks, int capacity) const
+int CHtmlText::RecordLinks(RECT* pLinks, CUIString* sLinks, int* pOrdinals, int capacity) const
 {
     if (pLinks == nullptr || sLinks == nullptr) return 0;
     int count = 0;
@@ -733,6 +735,7 @@ int CHtmlText::RecordLinks(RECT* pLinks, CUIString* sLinks, int capacity) const
             if (merged || count >= capacity) continue;
             pLinks[count] = rc;
             sLinks[count] = m_linkTexts[static_cast<size_t>(link)];
+            if (pOrdinals != nullptr) pOrdinals[count] = link;
             lineLinks.emplace_back(link, count);
             ++count;
         }
@@ -740,10 +743,37 @@ int CHtmlText::RecordLinks(RECT* pLinks, CUIString* sLinks, int capacity) const
     return count;
 }
 
+CUIString CHtmlText::PlainText(std::vector<CUIString>* pLinkTexts) const
+{
+    CUIString sPlain;
+    if (pLinkTexts != nullptr) pLinkTexts->assign(m_linkTexts.size(), CUIString());
+    for (const Atom& atom : m_atoms) {
+        if (atom.kind == AtomKind::Text) {
+            const CUIString sRun(m_text.data() + atom.start, static_cast<int>(atom.length));
+            sPlain += sRun;
+            if (pLinkTexts != nullptr && atom.state.link >= 0) (*pLinkTexts)[static_cast<size_t>(atom.state.link)] += sRun;
+        } else if (atom.kind == AtomKind::LineFeed || atom.kind == AtomKind::BreakTag ||
+                   atom.kind == AtomKind::ParaStart || atom.kind == AtomKind::ParaEnd) {
+            const int n = sPlain.GetLength();
+            if (n > 0 && sPlain[n - 1] != _T(' ')) sPlain += _T(' ');
+        }
+    }
+    return sPlain;
+}
+
 } // namespace
 
+CUIString CRenderEngine::GetHtmlPlainText(LPCTSTR pstrText, std::vector<CUIString>* pLinkTexts)
+{
+    const RECT rcNone = {0, 0, 0, 0};
+    CHtmlText text(nullptr, nullptr, rcNone, 0, -1, 0, false, CUIString());
+    text.Parse(pstrText != nullptr ? pstrText : _T(""));
+    return text.PlainText(pLinkTexts);
+}
+
 void CRenderEngine::DrawHtmlText(HDC hDC, CPaintManagerUI* pManager, RECT& rc, LPCTSTR pstrText, DWORD dwTextColor,
-                                 RECT* pLinks, CUIString* sLinks, int& nLinkRects, int iFont, UINT uStyle)
+                                 RECT* pLinks, CUIString* sLinks, int& nLinkRects, int iFont, UINT uStyle,
+                                 int* pLinkOrdinals)
 {
     const int capacity = nLinkRects;
     if (hDC == nullptr || pManager == nullptr || pstrText == nullptr || *pstrText == 0 || ::IsRectEmpty(&rc)) {
@@ -802,7 +832,7 @@ void CRenderEngine::DrawHtmlText(HDC hDC, CPaintManagerUI* pManager, RECT& rc, L
     text.Parse(pstrText);
     text.Layout();
     if (bDraw) text.Draw();
-    nLinkRects = text.RecordLinks(pLinks, sLinks, capacity);
+    nLinkRects = text.RecordLinks(pLinks, sLinks, pLinkOrdinals, capacity);
     if (!bDraw) rc = text.Measured();
 }
 

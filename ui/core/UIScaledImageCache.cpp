@@ -22,8 +22,10 @@ void MakeOpaque(BYTE* pBits, SIZE size)
 HBITMAP CScaledImageCache::Get(HDC hRef, HBITMAP hSource, SIZE size, const RECT& rcPart, const RECT& rcCorners,
                                bool bAlpha, bool xtiled, bool ytiled)
 {
-    // A picture as large as the largest image allowed is not kept: such a size is drawn from the source.
+    // A picture beyond what one image may keep is not made: such a size is drawn from the source.
     if (hSource == nullptr || !CRenderEngine::IsImageSizeAllowed(size.cx, size.cy)) return nullptr;
+    const size_t bytes = static_cast<size_t>(size.cx) * static_cast<size_t>(size.cy) * 4;
+    if (bytes > kMaxBytes) return nullptr;
     Entry* entry = Find(size, rcPart, rcCorners, bAlpha, xtiled, ytiled);
     if (entry == nullptr) {
         Entry& slot = SlotForNewSize();
@@ -38,8 +40,32 @@ HBITMAP CScaledImageCache::Get(HDC hRef, HBITMAP hSource, SIZE size, const RECT&
         return nullptr;
     }
     entry->lastUse = ++m_uses;
-    if (!entry->picture && !Paint(*entry, hRef, hSource)) return nullptr;
+    if (!entry->picture) {
+        MakeRoom(bytes, *entry);
+        if (!Paint(*entry, hRef, hSource)) return nullptr;
+    }
     return entry->picture.get();
+}
+
+void CScaledImageCache::MakeRoom(size_t bytes, const Entry& keep)
+{
+    while (GetBytes() + bytes > kMaxBytes) {
+        Entry* oldest = nullptr;
+        for (Entry& e : m_entries) {
+            if (e.picture && &e != &keep && (oldest == nullptr || e.lastUse < oldest->lastUse)) oldest = &e;
+        }
+        if (oldest == nullptr) return;
+        oldest->picture.reset();  // the size stays known: asked for again, it is made again
+    }
+}
+
+size_t CScaledImageCache::GetBytes() const
+{
+    size_t total = 0;
+    for (const Entry& e : m_entries) {
+        if (e.picture) total += static_cast<size_t>(e.size.cx) * static_cast<size_t>(e.size.cy) * 4;
+    }
+    return total;
 }
 
 void CScaledImageCache::Clear()

@@ -24,6 +24,8 @@ public:
                 bool xtiled, bool ytiled);
     // The source's pixels changed (a new hue, say): every picture made from them is stale.
     void Clear();
+    // The memory the pictures made so far hold.
+    size_t GetBytes() const;
 
 private:
     struct BitmapDeleter {
@@ -39,11 +41,15 @@ private:
         unsigned long long lastUse = 0;
         std::unique_ptr<std::remove_pointer<HBITMAP>::type, BitmapDeleter> picture; // empty until asked twice
     };
-    // A window shows an image at a few sizes at most: its page, a resized frame, another DPI.
+    // A window shows an image at a few sizes at most: its page, a resized frame, another DPI. Together they
+    // hold no more than a full-screen picture or two.
     static const int kSlots = 6;
+    static const size_t kMaxBytes = 32u << 20;
 
     Entry* Find(SIZE size, const RECT& rcPart, const RECT& rcCorners, bool bAlpha, bool xtiled, bool ytiled);
     Entry& SlotForNewSize();
+    // Drops the pictures used longest ago (never keep's) until bytes more fit within kMaxBytes.
+    void MakeRoom(size_t bytes, const Entry& keep);
     static bool Paint(Entry& entry, HDC hRef, HBITMAP hSource);
 
     Entry m_entries[kSlots];

@@ -138,6 +138,10 @@ UINT CWindowWnd::ShowModal()
     HWND hWndParent = ::GetWindow(hWnd, GW_OWNER);
     ::ShowWindow(hWnd, SW_SHOWNORMAL);
     if (hWndParent != nullptr) ::EnableWindow(hWndParent, FALSE);
+    // Showing a window that is already visible activates nothing, and disabling the owner took the focus
+    // from it: the keys (a first Esc) would reach no window. The modal window takes the keyboard.
+    HWND hFocus = ::GetFocus();
+    if (hFocus != hWnd && !::IsChild(hWnd, hFocus)) ::SetFocus(hWnd);
     MSG msg = {};
     bool bQuit = false;
     // hWnd is kept locally: the object may be deleted by its own final

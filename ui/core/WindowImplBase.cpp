@@ -102,6 +102,9 @@ void WindowImplBase::Notify(TNotifyUI& msg)
 LRESULT WindowImplBase::MessageHandler(UINT uMsg, WPARAM wParam, LPARAM /*lParam*/, bool& bHandled)
 {
     if (uMsg == WM_KEYDOWN && (wParam == VK_RETURN || wParam == VK_ESCAPE)) {
+        // The focused control may take the key itself (an edit that types Return).
+        CControlUI* pFocus = m_pm.GetFocus();
+        if (pFocus != nullptr && !pFocus->OnEnableResponseDefaultKeyEvent(wParam)) return 0;
         if (ResponseDefaultKeyEvent(wParam) == 0) bHandled = true;
     }
     return 0;

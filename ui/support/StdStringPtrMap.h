@@ -43,9 +43,17 @@ public:
 
     int GetSize() const { return m_nCount; }
     int GetBucketCount() const { return m_nBuckets; }
-    // Key of the entry at position iIndex in enumeration order, or null.
+    // Key of the entry at position iIndex in enumeration order, or null. Each call walks the table up to
+    // that position: to visit every entry use ForEach.
     LPCTSTR GetAt(int iIndex) const;
     LPCTSTR operator[](int iIndex) const { return GetAt(iIndex); }
+    // fn(key, data) for every entry in enumeration order, in one walk. fn must not add or remove entries.
+    template <class Fn>
+    void ForEach(Fn fn) const
+    {
+        for (int i = 0; i < m_nBuckets; ++i)
+            for (const TITEM* pItem = m_aT[i]; pItem != nullptr; pItem = pItem->pNext) fn(pItem->Key(), pItem->Data);
+    }
 
     // h = h * 33 + c over the characters from last to first, 32-bit unsigned.
     static UINT HashKey(LPCTSTR key);

@@ -45,6 +45,9 @@ const wchar_t kMarkup[] =
     L"<TabLayout name=\"tabs\" height=\"30\" selectedid=\"1\">"
     L"<Button text=\"Page zero\"/><Button text=\"Page one\"/>"
     L"</TabLayout>"
+    L"<RichEdit name=\"pw\" height=\"20\" password=\"true\" accessiblename=\"Code\"/>"
+    L"<VerticalLayout height=\"20\" vscrollbar=\"true\"><Button height=\"20\" text=\"In\"/>"
+    L"<Button name=\"out\" height=\"20\" text=\"Out\"/></VerticalLayout>"  // "Out" is scrolled out of view
     L"</VerticalLayout></Window>";
 
 class AccessibleWindow
@@ -77,10 +80,18 @@ public:
         m_pAcc->get_accChildCount(&n);
         return n;
     }
+    // The helpers take children by position (1 = the first); the ids are the object's own, from its list.
+    VARIANT At(long position) const
+    {
+        std::vector<VARIANT> ids(static_cast<size_t>(Count()));
+        long got = 0;
+        ::AccessibleChildren(m_pAcc, 0, static_cast<long>(ids.size()), ids.data(), &got);
+        return position >= 1 && position <= got ? ids[static_cast<size_t>(position - 1)] : Child(position);
+    }
     std::wstring Text(HRESULT (STDMETHODCALLTYPE IAccessible::*get)(VARIANT, BSTR*), long id) const
     {
         BSTR bstr = nullptr;
-        (m_pAcc->*get)(Child(id), &bstr);
+        (m_pAcc->*get)(At(id), &bstr);
         std::wstring text = bstr != nullptr ? bstr : L"";
         ::SysFreeString(bstr);
         return text;
@@ -95,7 +106,7 @@ public:
     long IdOf(const std::wstring& name) const
     {
         for (long id = 1; id <= Count(); ++id) {
-            if (Name(id) == name) return id;
+            if (Name(id) == name) return At(id).lVal;
         }
         return 0;
     }
@@ -114,7 +125,7 @@ private:
     {
         VARIANT v;
         ::VariantInit(&v);
-        (m_pAcc->*get)(Child(id), &v);
+        (m_pAcc->*get)(At(id), &v);
         return v.vt == VT_I4 ? v.lVal : -1;
     }
 
@@ -158,7 +169,8 @@ TEST(AccessibleTree, EveryVisibleControlWithItsNameRoleStateAndValue)
         {L"Check me", ROLE_SYSTEM_CHECKBUTTON}, {L"Disabled", ROLE_SYSTEM_PUSHBUTTON},
         {L"", ROLE_SYSTEM_PROGRESSBAR},         {L"Install to:", ROLE_SYSTEM_STATICTEXT},
         {L"Install to:", ROLE_SYSTEM_TEXT},     {L"Read this", ROLE_SYSTEM_STATICTEXT},
-        {L"http://x/", ROLE_SYSTEM_LINK},       {L"Page one", ROLE_SYSTEM_PUSHBUTTON},
+        {L"this", ROLE_SYSTEM_LINK},            {L"Page one", ROLE_SYSTEM_PUSHBUTTON},
+        {L"Code", ROLE_SYSTEM_TEXT},            {L"In", ROLE_SYSTEM_PUSHBUTTON},      {L"Out", ROLE_SYSTEM_PUSHBUTTON},
     };
     ASSERT_EQ(static_cast<long>(sizeof(expected) / sizeof(expected[0])), w.Count());
     for (long id = 1; id <= w.Count(); ++id) {
@@ -183,7 +195,7 @@ TEST(AccessibleTree, EveryVisibleControlWithItsNameRoleStateAndValue)
 
     // Location in screen pixels, and the hit test finding the control back there.
     long x = 0, y = 0, cx = 0, cy = 0;
-    ASSERT_EQ(S_OK, w.Acc()->accLocation(&x, &y, &cx, &cy, AccessibleWindow::Child(2)));
+    ASSERT_EQ(S_OK, w.Acc()->accLocation(&x, &y, &cx, &cy, w.At(2)));
     RECT rc = w.Find(L"named")->GetPos();
     ::MapWindowPoints(w.HostWindow().Handle(), nullptr, reinterpret_cast<POINT*>(&rc), 2);
     EXPECT_EQ(rc.left, x);
@@ -193,7 +205,7 @@ TEST(AccessibleTree, EveryVisibleControlWithItsNameRoleStateAndValue)
     VARIANT hit;
     ::VariantInit(&hit);
     ASSERT_EQ(S_OK, w.Acc()->accHitTest(x + cx / 2, y + cy / 2, &hit));
-    EXPECT_EQ(2, hit.lVal);
+    EXPECT_EQ(w.At(2).lVal, hit.lVal);
 
     // Focus, as the keyboard moves it; the selected tab page and a language's text change the tree.
     ::SetFocus(w.HostWindow().Handle());
@@ -201,12 +213,28 @@ TEST(AccessibleTree, EveryVisibleControlWithItsNameRoleStateAndValue)
     VARIANT focus;
     ::VariantInit(&focus);
     ASSERT_EQ(S_OK, w.Acc()->get_accFocus(&focus));
-    EXPECT_EQ(7, focus.lVal);
+    EXPECT_EQ(w.At(7).lVal, focus.lVal);
     EXPECT_NE(0, w.State(7) & STATE_SYSTEM_FOCUSED);
     w.Find(L"title")->SetText(L"Bienvenue");
     EXPECT_EQ(L"Bienvenue", w.Name(3));
     BSTR none = nullptr;
-    EXPECT_EQ(E_INVALIDARG, w.Acc()->get_accName(AccessibleWindow::Child(15), &none));
+    EXPECT_EQ(E_INVALIDARG, w.Acc()->get_accName(AccessibleWindow::Child(0x7FFFFFFF), &none));
+
+    // An id stays with its control when others are hidden, and fails while its own control is hidden.
+    const VARIANT agree = w.At(4), check = w.At(7);
+    w.Find(L"agree")->SetVisible(false);
+    ASSERT_EQ(S_OK, w.Acc()->get_accName(check, &none));
+    EXPECT_STREQ(L"Check me", none);
+    ::SysFreeString(none);
+    EXPECT_EQ(E_INVALIDARG, w.Acc()->get_accName(agree, &none));
+    // Read as drawn: a password not at all, markup text with its escapes and raw runs, a link by its text.
+    w.Find(L"pw")->SetText(L"secret");
+    w.Find(L"txt")->SetText(L"a<{>b {b}bold{/b} <r><b></r> <a http://x/>the <b>site</b></a>");
+    w.HostWindow().Layout();
+    EXPECT_EQ(L"", w.Value(14));  // positions after the hidden "I agree"
+    EXPECT_NE(0, w.State(14) & STATE_SYSTEM_PROTECTED);
+    EXPECT_EQ(L"a{b bold <b> the site", w.Name(11));
+    EXPECT_EQ(L"the site", w.Name(12));
 }
 
 TEST(AccessibleTree, DefaultActionsActAsClicksFromTheMessageLoop)
@@ -224,7 +252,7 @@ TEST(AccessibleTree, DefaultActionsActAsClicksFromTheMessageLoop)
     w.HostWindow().Clear();
     EXPECT_EQ(E_FAIL, w.Acc()->accDoDefaultAction(AccessibleWindow::Child(w.IdOf(L"Disabled"))));
     EXPECT_EQ(DISP_E_MEMBERNOTFOUND, w.Acc()->accDoDefaultAction(AccessibleWindow::Child(w.IdOf(L"Welcome"))));
-    ASSERT_EQ(S_OK, w.Acc()->accDoDefaultAction(AccessibleWindow::Child(w.IdOf(L"http://x/"))));
+    ASSERT_EQ(S_OK, w.Acc()->accDoDefaultAction(AccessibleWindow::Child(w.IdOf(L"this"))));
     ASSERT_EQ(S_OK, w.Acc()->accDoDefaultAction(AccessibleWindow::Child(w.IdOf(L"Close"))));
     // A control hidden before the posted action runs is not acted on.
     ASSERT_EQ(S_OK, w.Acc()->accDoDefaultAction(AccessibleWindow::Child(w.IdOf(L"Minimise"))));
@@ -237,6 +265,20 @@ TEST(AccessibleTree, DefaultActionsActAsClicksFromTheMessageLoop)
             EXPECT_EQ(w.Find(L"close"), note.sender);
         }
     }
+
+    // Behind a modal window (its owner disabled) nothing is done for a reader, not even what was asked before.
+    const VARIANT cb = AccessibleWindow::Child(w.IdOf(L"Check me"));
+    ASSERT_EQ(S_OK, w.Acc()->accDoDefaultAction(cb));
+    ::EnableWindow(w.HostWindow().Handle(), FALSE);
+    Host::Pump();
+    EXPECT_EQ(E_FAIL, w.Acc()->accSelect(SELFLAG_TAKEFOCUS, cb));
+    ::EnableWindow(w.HostWindow().Handle(), TRUE);
+    // A focus request, too, runs from the message loop, never inside the reader's call.
+    ASSERT_EQ(S_OK, w.Acc()->accSelect(SELFLAG_TAKEFOCUS, cb));
+    EXPECT_NE(w.Find(L"cb"), w.HostWindow().Manager().GetFocus());
+    Host::Pump();
+    EXPECT_EQ(w.Find(L"cb"), w.HostWindow().Manager().GetFocus());
+    EXPECT_EQ(1, w.HostWindow().Count(L"click"));
 }
 
 TEST(AccessibleTree, AReaderHoldingTheObjectAfterTheWindowWentGetsAnError)
@@ -281,11 +323,11 @@ TEST(AccessibleEvents, FocusStateValueAndVisibilityReachAHook)
     Host::PumpFor(200);
     ::UnhookWinEvent(hook);
 
-    EXPECT_EQ(1, CountEvents(EVENT_OBJECT_FOCUS, 2));
-    EXPECT_EQ(1, CountEvents(EVENT_OBJECT_FOCUS, 4));
-    EXPECT_EQ(1, CountEvents(EVENT_OBJECT_STATECHANGE, 4));
-    EXPECT_EQ(1, CountEvents(EVENT_OBJECT_VALUECHANGE, 9));
-    EXPECT_EQ(1, CountEvents(EVENT_OBJECT_SHOW, 2));
+    EXPECT_EQ(1, CountEvents(EVENT_OBJECT_FOCUS, w.At(2).lVal));
+    EXPECT_EQ(1, CountEvents(EVENT_OBJECT_FOCUS, w.At(4).lVal));
+    EXPECT_EQ(1, CountEvents(EVENT_OBJECT_STATECHANGE, w.At(4).lVal));
+    EXPECT_EQ(1, CountEvents(EVENT_OBJECT_VALUECHANGE, w.At(9).lVal));
+    EXPECT_EQ(1, CountEvents(EVENT_OBJECT_SHOW, w.At(2).lVal));
     EXPECT_EQ(2, CountEvents(EVENT_OBJECT_REORDER, CHILDID_SELF));
 }
 
@@ -303,29 +345,40 @@ TEST(FocusIndicator, HiddenUntilTheKeyboardIsUsedThenDrawnInsideTheControl)
     AccessibleWindow w;
     CPaintManagerUI& pm = w.HostWindow().Manager();
     CControlUI* button = w.Find(L"named");
-    const RECT rc = button->GetPos();
-    auto edgePixels = [&]() {
+    // The row 2 pixels inside the control's top, as the screen shows it after the system asked for the whole
+    // window again (an expose: nothing in the window changed).
+    auto edgePixels = [&](CControlUI* pControl) {
         w.HostWindow().Layout();
+        const RECT rc = pControl->GetPos();
         std::vector<COLORREF> pixels;
         HDC hDC = ::GetDC(w.HostWindow().Handle());
         for (LONG x = rc.left; x < rc.right; ++x) pixels.push_back(::GetPixel(hDC, x, rc.top + 2));
         ::ReleaseDC(w.HostWindow().Handle(), hDC);
         return pixels;
     };
-    const std::vector<COLORREF> plain = edgePixels();
+    const std::vector<COLORREF> plain = edgePixels(button);
     button->SetFocus();  // as a click would: no indicator yet
     EXPECT_FALSE(pm.IsFocusIndicatorShown());
-    EXPECT_EQ(plain, edgePixels());
+    EXPECT_EQ(plain, edgePixels(button));
 
     LRESULT lRes = 0;
     pm.PreMessageHandler(WM_KEYDOWN, VK_TAB, 0, lRes);  // the first navigation key shows it...
     EXPECT_TRUE(pm.IsFocusIndicatorShown());
     button->SetFocus();
-    EXPECT_NE(plain, edgePixels());  // ...drawn 2 pixels inside the focused control
+    const std::vector<COLORREF> focused = edgePixels(button);
+    EXPECT_NE(plain, focused);  // ...drawn 2 pixels inside the focused control
+    EXPECT_EQ(focused, edgePixels(button)) << "a second expose keeps it";
+    // Only around tab stops, and only where the ancestors show the control.
+    for (CControlUI* pOther : {w.Find(L"title"), w.Find(L"out")}) {
+        const std::vector<COLORREF> before = edgePixels(pOther);
+        pOther->SetFocus();
+        EXPECT_EQ(before, edgePixels(pOther)) << pOther->GetText().GetData();
+    }
 
+    button->SetFocus();
     w.HostWindow().Send(WM_UPDATEUISTATE, MAKEWPARAM(UIS_SET, UISF_HIDEFOCUS));
     EXPECT_FALSE(pm.IsFocusIndicatorShown());
-    EXPECT_EQ(plain, edgePixels());
+    EXPECT_EQ(plain, edgePixels(button));
 }
 
 TEST(HighContrast, TextTakesTheSystemColoursInsteadOfTheSkins)

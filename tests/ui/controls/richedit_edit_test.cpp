@@ -7,6 +7,7 @@
 #include "ui/controls/UIScrollBar.h"
 #include "ui/controls/UITxtWinHost.h"
 
+#include <imm.h>
 #include <oleauto.h>
 
 using namespace Veneer;
@@ -291,6 +292,34 @@ TEST(RichEditEngineless, WithoutAnEngineEverythingIsNeutral)
     EXPECT_EQ(1234, lResult);
     EXPECT_FALSE(edit.CanUndo());
     EXPECT_EQ(0, edit.GetLineCount());
+}
+
+// Also run by a second CTest entry, on a system without the text services (their libraries disabled).
+TEST(RichEditEngineless, WithoutTextServicesTheTextIsKept)
+{
+    EditWindow w({{L"text", L"C:\\Tools"}});
+    if (w.edit->HasTextServices()) GTEST_SKIP() << "the text services are there";
+    EXPECT_EQ(L"C:\\Tools", w.edit->GetText());
+}
+
+TEST(RichEditWindow, OnlyTheFocusedEditPlacesTheImeWindowAndAnimationsRun)
+{
+    EditWindow w({{L"animation", L"scalevertical"}, {L"framecount", L"3"}});
+    auto* other = new CRichEditUI();
+    other->ApplyAttributeList(L"float=\"true\" pos=\"10,60,310,90\"");
+    w.root->Add(other);
+    w.host.Layout();
+    other->SetFocus();  // its caret stays where it was left, below the first edit
+    other->SetText(L"text");
+    w.edit->SetFocus();
+    w.host.Send(WM_IME_COMPOSITION, 0, GCS_COMPSTR);
+    HIMC hImc = ::ImmGetContext(w.host.Handle());
+    COMPOSITIONFORM cf = {};
+    ::ImmGetCompositionWindow(hImc, &cf);
+    ::ImmReleaseContext(w.host.Handle(), hImc);
+    EXPECT_LT(cf.ptCurrentPos.y, 40) << "placed at the focused edit's caret";
+    w.edit->SetPaneVisible(false);  // a shrinking hide, on the edit's own timer
+    EXPECT_TRUE(Host::PumpUntil([&] { return !w.edit->IsVisible(); }, 2000));
 }
 
 TEST(RichEditMenu, MenuCommandsActOnlyWhileFocused)

@@ -207,6 +207,8 @@ TEST(ScrollingList, ArrowButtonsStepByLines)
     const RECT rcUp = bar->GetButton1Rect();
     w.host.Click((rcUp.left + rcUp.right) / 2, (rcUp.top + rcUp.bottom) / 2);
     EXPECT_EQ(oneStep, w.Pos());
+    w.host.Manager().SetDPI(144);  // 150 %: a line scales with the window
+    EXPECT_EQ(oneStep * 3 / 2, bar->GetLineSize());
 }
 
 TEST(ScrollingList, DraggingTheThumbScrollsProportionally)

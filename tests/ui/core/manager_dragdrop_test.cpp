@@ -149,6 +149,14 @@ TEST_F(DropTest, DraggingAControlOutEndsItsPressWhenTheDragLoopReturns)
     for (const EventRecord& r : log) EXPECT_NE(UIEVENT_MOUSEMOVE, r.type) << "moves elsewhere no longer reach it";
 }
 
+// Revoked on WM_DESTROY, while the window still exists: OLE keeps no target (and no manager) for it.
+TEST_F(DropTest, TheDropTargetIsRevokedAsTheWindowIsDestroyed)
+{
+    ASSERT_NE(nullptr, ::GetPropW(wnd->m_hWnd, L"OleDropTargetInterface"));
+    ::SendMessageW(wnd->m_hWnd, WM_DESTROY, 0, 0);
+    EXPECT_EQ(nullptr, ::GetPropW(wnd->m_hWnd, L"OleDropTargetInterface"));
+}
+
 TEST(DataObject, HandsOutCopiesOfABitmapAndEnumeratesItsFormats)
 {
     HDC hDC = ::GetDC(nullptr);

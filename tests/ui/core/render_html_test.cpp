@@ -406,3 +406,15 @@ TEST_F(RenderHtml, NothingHappensForEmptyInput)
     EXPECT_EQ(0, Html(canvas, L"<a x>y</a>", RECT{0, 0, 0, 30}));
     EXPECT_EQ(0, canvas.CountNot(0xFFFFFF));
 }
+
+TEST_F(RenderHtml, FontVariantsOfChangingTextKeepABoundedNumberOfFonts)
+{
+    Canvas canvas(300, 60);
+    const DWORD before = m_pm.GetCustomFontCount();
+    for (int size = 8; size < 108; ++size) {
+        CUIString text;
+        text.Format(L"<f Arial %d>x<b>y</b></f>", size);
+        Html(canvas, text, RECT{0, 0, 300, 60});
+    }
+    EXPECT_LE(m_pm.GetCustomFontCount(), before + 32);
+}

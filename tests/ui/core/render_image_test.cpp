@@ -628,6 +628,21 @@ TEST(RenderScaledCache, SizesAskedForOnceNeverDisplaceAPictureInUse)
     EXPECT_EQ(nullptr, cache.Get(nullptr, image->hBitmap, page, part, corners, false, false, false));
 }
 
+// What one image keeps is bounded in bytes (the picture used longest ago goes first); a picture beyond the
+// bound is drawn from the source every time.
+TEST(RenderScaledCache, KeptPicturesStayWithinTheirByteBound)
+{
+    ImagePtr image = FromBytes(NineCellPng());
+    CScaledImageCache cache;
+    const RECT part = {0, 0, 160, 40}, corners = {5, 5, 5, 5};
+    for (LONG side : {1800, 1900, 2000, 2100, 3000}) {
+        cache.Get(nullptr, image->hBitmap, SIZE{side, side}, part, corners, false, false, false);
+        EXPECT_EQ(side < 3000, cache.Get(nullptr, image->hBitmap, SIZE{side, side}, part, corners, false, false,
+                                         false) != nullptr) << side;
+        EXPECT_LE(cache.GetBytes(), 32u << 20) << side;
+    }
+}
+
 TEST(RenderNineGrid, HorizontalTilesAreCutNotSqueezed)
 {
     std::vector<DWORD> tile(10 * 4, 0xFF00FF00);

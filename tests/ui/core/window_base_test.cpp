@@ -25,6 +25,7 @@ public:
         if (uMsg == WM_TEST_PROBE) {
             HWND hOwner = ::GetWindow(m_hWnd, GW_OWNER);
             ownerEnabledDuringModal = hOwner != nullptr && ::IsWindowEnabled(hOwner);
+            focusDuringModal = ::GetFocus();
             Close(static_cast<UINT>(wParam));
             return 0;
         }
@@ -43,6 +44,7 @@ public:
     HWND finalHwnd = nullptr;
     bool handleNullAtFinal = false;
     bool ownerEnabledDuringModal = true;
+    HWND focusDuringModal = nullptr;
 };
 
 void CALLBACK DestroyOnTimer(HWND hWnd, UINT, UINT_PTR, DWORD)
@@ -237,6 +239,17 @@ TEST_F(ModalLoop, ReturnsTheValueGivenToClose)
     EXPECT_TRUE(::IsWindowEnabled(m_hOwner));
     EXPECT_FALSE(::IsWindow(m_hDlg));
     EXPECT_EQ(m_dlg.finalCount, 1);
+}
+
+// Even shown before without activation (showing it again then activates nothing, and disabling the focused
+// owner leaves the keys with no window at all: an Esc would be lost), the modal window has the keyboard.
+TEST_F(ModalLoop, TheModalWindowHasTheKeyboardFocus)
+{
+    ::SetFocus(m_hOwner);
+    ::ShowWindow(m_hDlg, SW_SHOWNOACTIVATE);
+    ::PostMessageW(m_hDlg, WM_TEST_PROBE, 1, 0);
+    m_dlg.ShowModal();
+    EXPECT_EQ(m_hDlg, m_dlg.focusDuringModal);
 }
 
 TEST_F(ModalLoop, QuitInsideTheLoopIsPostedAgainForTheOuterLoop)

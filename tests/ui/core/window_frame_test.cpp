@@ -8,6 +8,7 @@
 
 #include "tests/ui/core/window_test_support.h"
 #include "ui/controls/UIContainer.h"
+#include "ui/controls/UIRichEdit.h"
 #include "ui/core/UIForm.h"
 #include "ui/core/WindowImplBase.h"
 
@@ -270,6 +271,7 @@ public:
     LPCWSTR GetWindowClassName() const override { return L"VeneerWindowTestPlainSkin"; }
     CUIString GetSkinFile() override { return kButtonsSkin; }
     CControlUI* Find(LPCWSTR pstrName) { return m_pm.FindControl(pstrName); }
+    CControlUI* Root() { return m_pm.GetRoot(); }
     std::vector<WPARAM> keys;
     LRESULT keyAnswer = 1;
     LRESULT ResponseDefaultKeyEvent(WPARAM wParam) override
@@ -323,6 +325,18 @@ TEST(PlainSkinWindow, ReturnAndEscapeHookConsumesOnlyWhenAskedTo)
     msg.wParam = VK_ESCAPE;
     EXPECT_FALSE(CPaintManagerUI::TranslateMessage(&msg));
     EXPECT_EQ(wnd.keys, (std::vector<WPARAM>{VK_ESCAPE, VK_RETURN}));
+
+    // A focused edit that takes Return itself keeps it from the window's hook; Escape still reaches it.
+    auto* edit = new CRichEditUI();
+    edit->SetWantReturn(true);
+    static_cast<CContainerUI*>(wnd.Root())->Add(edit);
+    edit->SetFocus();
+    msg.message = WM_KEYDOWN;
+    msg.wParam = VK_RETURN;
+    EXPECT_FALSE(CPaintManagerUI::TranslateMessage(&msg));
+    msg.wParam = VK_ESCAPE;
+    EXPECT_TRUE(CPaintManagerUI::TranslateMessage(&msg));
+    EXPECT_EQ(wnd.keys, (std::vector<WPARAM>{VK_ESCAPE, VK_RETURN, VK_ESCAPE}));
     ::DestroyWindow(hWnd);
 }
 

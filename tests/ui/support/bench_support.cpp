@@ -4,6 +4,7 @@
 
 #include <stdio.h>
 #include <string>
+#include <vector>
 
 #include "ui/support/StdPtrArray.h"
 #include "ui/support/StdStringPtrMap.h"
@@ -66,6 +67,20 @@ int main()
     });
     Measure("CStdStringPtrMap Find, one hot key", 1000000, [&](int) {
         g_sink = g_sink + (map.Find(names[500].c_str()) != nullptr);
+    });
+
+    // A window's clean-up visits every entry of its tables: once over, each costs no more than a look-up.
+    std::vector<std::wstring> keys(20000);
+    CStdStringPtrMap table;
+    for (size_t i = 0; i < keys.size(); ++i)
+        table.Insert((keys[i] = L"image_" + std::to_wstring(i) + L".png").c_str(), &keys[i]);
+    const int n = static_cast<int>(keys.size());
+    table.ForEach([](LPCTSTR, LPVOID data) { g_sink = g_sink + (data != nullptr); });  // warm
+    Measure("CStdStringPtrMap visit of every entry, 20000", 50 * n, [&](int i) {
+        if (i % n == 0) table.ForEach([](LPCTSTR, LPVOID data) { g_sink = g_sink + (data != nullptr); });
+    });
+    Measure("CStdStringPtrMap Find of every entry, 20000", 50 * n, [&](int i) {
+        g_sink = g_sink + (table.Find(keys[static_cast<size_t>(i % n)].c_str(), false) != nullptr);
     });
 
     for (bool bMap : {false, true})
