@@ -248,14 +248,19 @@ TEST_F(Transfers, DownloadWithoutLengthLeavesProgressAlone)
     EXPECT_EQ(FileSha256(standin::SamplePackagePath()), FileSha256(m_target));
 }
 
-TEST_F(Transfers, DownloadFollowsARedirectChain)
+TEST_F(Transfers, DownloadFollowsARedirectChainAndCountsOnlyTheFinalReply)
 {
-    ASSERT_TRUE(standin::SetScenario(R"({"package":"redirect"})"));
+    // Every redirect carries a page as redirectors send one: its bytes must not move the bar.
+    ASSERT_TRUE(standin::SetScenario(R"({"package":"redirect","redirect_then":"slow","slow_rate":1000000,"redirect_body":4000})"));
     CPackageDownload download(Recorder(), m_cancel);
     ASSERT_TRUE(download.Run(PackageUrl(), m_target, std::string())) << WideToUtf8String(download.GetResult().Describe());
     download.ReleaseFile();
     EXPECT_EQ(FileSha256(standin::SamplePackagePath()), FileSha256(m_target));
     EXPECT_EQ(3, standin::RequestCount("/down/hop"));
+    const std::vector<int> percents = Percents();
+    ASSERT_GE(percents.size(), 5u) << "the bar jumped instead of moving: " << ::testing::PrintToString(percents);
+    EXPECT_LT(percents.front(), 20);
+    EXPECT_EQ(90, percents.back());
 }
 
 TEST_F(Transfers, PackageNeverComesOverPlainHttp)

@@ -28,7 +28,9 @@ Scenario keys (also settable at start with --scenario KEY=VALUE):
            (corrupt: the package with its first byte changed, so its published digest no longer matches)
            (unsigned, other: the builds kept beside the package, <name>-unsigned.exe and <name>-other.exe, not
            signed or signed by another publisher; tampered: the signed package with one byte changed)
-           (redirect: a chain on HTTPS; tohttp: one redirect to the same package on plain HTTP)
+           (redirect: a chain on HTTPS that ends in the mode redirect_then, default length; tohttp: one
+           redirect to the same package on plain HTTP)
+  redirect_body: bytes of the HTML page every redirect carries, as redirectors send one (0: an empty body)
   stall_after / cut_after: bytes sent before stalling / closing;  big_size: bytes of the "big" package
   slow_rate: bytes per second of the "slow" package (served with its length; a reset ends it)
   events:  up | down | silent  ip: ok | last | noip | down | silent
@@ -78,6 +80,8 @@ DEFAULT_SCENARIO = {
     "fail_times": 1,
     "lookup_fail": 0,
     "stale_first": 0,
+    "redirect_then": "length",
+    "redirect_body": 0,
 }
 LAST_MODIFIED = "Tue, 01 Dec 2026 10:00:00 GMT"
 PUBLIC_IP = "203.0.113.7"
@@ -258,7 +262,7 @@ class Handler(BaseHTTPRequestHandler):
                 return self.redirect(target)
             if url.path == "/down/down":
                 if "hopped" in query and scenario["package"] == "redirect":
-                    scenario["package"] = "length"  # the end of the chain serves the package
+                    scenario["package"] = scenario["redirect_then"]  # the end of the chain serves the package
                 if scenario["package"] == "tohttp" and not tls:
                     scenario["package"] = "length"  # the plain-HTTP end of the redirect serves the package
                 return self.package(query.get("path", [""])[0], scenario)
@@ -280,10 +284,16 @@ class Handler(BaseHTTPRequestHandler):
             return None
 
     def redirect(self, target):
+        with STATE.lock:
+            size = int(STATE.scenario["redirect_body"])
+        page = b"<html><body>The file has moved: " + target.encode() + b"</body></html>"
+        page = (page * (size // len(page) + 1))[:size]
         self.send_response(302)
         self.send_header("Location", target)
-        self.send_header("Content-Length", "0")
+        self.send_header("Content-Type", "text/html")
+        self.send_header("Content-Length", str(len(page)))
         self.end_headers()
+        self.wfile.write(page)
 
     def ip_lookup(self, mode):
         if mode == "down":
