@@ -230,13 +230,14 @@ CProxyScript::Outcome CProxyScript::ResolveBySystem(const std::wstring& scriptUr
     if (!session.IsValid())
         return Outcome::Unavailable;
     LimitSteps(session.Get());
+    // Made before the resolver, so that it outlives the resolver's handle and any last call back.
+    std::unique_ptr<ResolverCall> call(new ResolverCall);
     HINTERNET resolverHandle = nullptr;
     if (createResolver(session.Get(), &resolverHandle) != ERROR_SUCCESS)
         return Outcome::Unavailable;
     CWinHttpHandle resolver(resolverHandle);
     WinHttpSetStatusCallback(resolver.Get(), OnResolved,
                              WINHTTP_CALLBACK_FLAG_REQUEST_ERROR | WINHTTP_CALLBACK_FLAG_GETPROXYFORURL_COMPLETE, 0);
-    std::unique_ptr<ResolverCall> call(new ResolverCall);
     WINHTTP_AUTOPROXY_OPTIONS options = OptionsFor(scriptUrl);
     DWORD error = getProxyForUrlEx(resolver.Get(), address.c_str(), &options, reinterpret_cast<DWORD_PTR>(call.get()));
     if (error == ERROR_IO_PENDING) {
