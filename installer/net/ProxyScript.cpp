@@ -1,8 +1,8 @@
 #include "installer/net/ProxyScript.h"
 
-#include "installer/net/GlobalText.h"
 #include "installer/net/InstallLog.h"
-#include "installer/net/TextConvert.h"
+#include "installer/net/ProxyScriptRunner.h"
+#include "installer/net/ProcAddress.h"
 #include "installer/net/WinHandle.h"
 #include "installer/net/WinHttpHandle.h"
 
@@ -17,8 +17,6 @@
 
 namespace {
 
-// A script is small; anything larger is not one.
-const size_t kMaxScriptBytes = 1024 * 1024;
 // How long a worker waits for the resolver service before it gives the address up.
 const DWORD kServiceWaitMs = 30000;
 
@@ -33,7 +31,6 @@ struct Shared
     std::mutex lock;
     std::map<std::wstring, std::shared_future<Answer>> answers; // by script address and address
     std::set<std::wstring> failed; // script addresses that gave nothing ("" for automatic detection)
-    std::map<std::wstring, std::string> scripts; // downloaded for running here, by address
     bool slow = false;
 };
 
@@ -48,23 +45,6 @@ std::wstring KeyOf(const std::wstring& scriptUrl, const std::wstring& address)
     return scriptUrl + L"\n" + address;
 }
 
-// DLLs that are not always loaded come from the system folder only, never from beside the program.
-HMODULE LoadSystemDll(const wchar_t* name)
-{
-    wchar_t folder[MAX_PATH] = {};
-    const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH)
-        return nullptr;
-    return LoadLibraryW((std::wstring(folder) + L"\\" + name).c_str());
-}
-
-template <typename Function>
-Function Entry(HMODULE module, const char* name)
-{
-    return module != nullptr ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)))
-                             : nullptr;
-}
-
 WINHTTP_AUTOPROXY_OPTIONS OptionsFor(const std::wstring& scriptUrl)
 {
     WINHTTP_AUTOPROXY_OPTIONS options = {};
@@ -77,12 +57,6 @@ WINHTTP_AUTOPROXY_OPTIONS OptionsFor(const std::wstring& scriptUrl)
     }
     options.fAutoLogonIfChallenged = TRUE;
     return options;
-}
-
-void LimitSteps(HINTERNET session)
-{
-    const int step = CProxyScript::kStepTimeoutMs;
-    WinHttpSetTimeouts(session, step, step, step, step);
 }
 
 // The resolver service's list written as a script's answer: one form for both ways of getting it.
@@ -122,17 +96,6 @@ void CALLBACK OnResolved(HINTERNET, DWORD_PTR context, DWORD status, LPVOID info
         call->error = static_cast<WINHTTP_ASYNC_RESULT*>(information)->dwError;
     SetEvent(call->done.Get());
 }
-
-// The script engine of the system: one script at a time for the whole process.
-struct ScriptBuffer // AUTO_PROXY_SCRIPT_BUFFER of wininet.h, which cannot be included beside winhttp.h
-{
-    DWORD dwStructSize;
-    LPSTR lpszScriptBuffer;
-    DWORD dwScriptBufferSize;
-};
-using InitScriptFn = BOOL(CALLBACK*)(DWORD, LPSTR, LPSTR, void*, ScriptBuffer*);
-using RunScriptFn = BOOL(CALLBACK*)(LPCSTR, DWORD, LPSTR, DWORD, LPSTR*, LPDWORD);
-using EndScriptFn = BOOL(CALLBACK*)(LPSTR, DWORD);
 
 } // namespace
 
@@ -198,7 +161,9 @@ bool CProxyScript::Resolve(const std::wstring& scriptUrl, const std::wstring& ad
     }
     Outcome outcome = ResolveBySystem(scriptUrl, address, answer);
     if (outcome == Outcome::Unavailable)
-        outcome = ResolveInProcess(scriptUrl, address, answer);
+        // Where the service is not available, the script is run here by the system's script engine, as WinHTTP
+        // itself does on those systems.
+        outcome = CProxyScriptRunner::Answer(scriptUrl, address, answer) ? Outcome::Answered : Outcome::NoAnswer;
     if (outcome == Outcome::Answered) {
         CInstallLog::Write(L"proxy: the configuration script answers %ls for %ls", answer.c_str(), address.c_str());
         return true;
@@ -213,15 +178,15 @@ bool CProxyScript::Resolve(const std::wstring& scriptUrl, const std::wstring& ad
 CProxyScript::Outcome CProxyScript::ResolveBySystem(const std::wstring& scriptUrl, const std::wstring& address,
                                                     std::wstring& answer)
 {
-    static HMODULE winhttp = LoadSystemDll(L"winhttp.dll");
+    static HMODULE winhttp = LoadLibraryExW(L"winhttp.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
     using CreateResolverFn = DWORD(WINAPI*)(HINTERNET, HINTERNET*);
     using GetProxyForUrlExFn = DWORD(WINAPI*)(HINTERNET, PCWSTR, WINHTTP_AUTOPROXY_OPTIONS*, DWORD_PTR);
     using GetProxyResultFn = DWORD(WINAPI*)(HINTERNET, WINHTTP_PROXY_RESULT*);
     using FreeProxyResultFn = VOID(WINAPI*)(WINHTTP_PROXY_RESULT*);
-    const auto createResolver = Entry<CreateResolverFn>(winhttp, "WinHttpCreateProxyResolver");
-    const auto getProxyForUrlEx = Entry<GetProxyForUrlExFn>(winhttp, "WinHttpGetProxyForUrlEx");
-    const auto getProxyResult = Entry<GetProxyResultFn>(winhttp, "WinHttpGetProxyResult");
-    const auto freeProxyResult = Entry<FreeProxyResultFn>(winhttp, "WinHttpFreeProxyResult");
+    const auto createResolver = ProcAddress<CreateResolverFn>(winhttp, "WinHttpCreateProxyResolver");
+    const auto getProxyForUrlEx = ProcAddress<GetProxyForUrlExFn>(winhttp, "WinHttpGetProxyForUrlEx");
+    const auto getProxyResult = ProcAddress<GetProxyResultFn>(winhttp, "WinHttpGetProxyResult");
+    const auto freeProxyResult = ProcAddress<FreeProxyResultFn>(winhttp, "WinHttpFreeProxyResult");
     if (!createResolver || !getProxyForUrlEx || !getProxyResult || !freeProxyResult)
         return Outcome::Unavailable;
 
@@ -229,7 +194,7 @@ CProxyScript::Outcome CProxyScript::ResolveBySystem(const std::wstring& scriptUr
                                        WINHTTP_NO_PROXY_BYPASS, WINHTTP_FLAG_ASYNC));
     if (!session.IsValid())
         return Outcome::Unavailable;
-    LimitSteps(session.Get());
+    CProxyScriptRunner::LimitSteps(session.Get());
     // Made before the resolver, so that it outlives the resolver's handle and any last call back.
     std::unique_ptr<ResolverCall> call(new ResolverCall);
     HINTERNET resolverHandle = nullptr;
@@ -260,108 +225,3 @@ CProxyScript::Outcome CProxyScript::ResolveBySystem(const std::wstring& scriptUr
     return Outcome::Answered;
 }
 
-CProxyScript::Outcome CProxyScript::ResolveInProcess(const std::wstring& scriptUrl, const std::wstring& address,
-                                                     std::wstring& answer)
-{
-    std::wstring location = scriptUrl;
-    if (location.empty()) {
-        LPWSTR detected = nullptr;
-        if (!WinHttpDetectAutoProxyConfigUrl(WINHTTP_AUTO_DETECT_TYPE_DHCP | WINHTTP_AUTO_DETECT_TYPE_DNS_A, &detected))
-            return Outcome::NoAnswer;
-        location = CGlobalText(detected).Text();
-    }
-    Shared& state = State();
-    std::string script;
-    {
-        std::lock_guard<std::mutex> guard(state.lock);
-        const auto known = state.scripts.find(location);
-        if (known != state.scripts.end())
-            script = known->second;
-    }
-    if (script.empty()) {
-        if (!DownloadScript(location, script)) {
-            CInstallLog::Write(L"proxy: the configuration script %ls could not be downloaded", location.c_str());
-            return Outcome::NoAnswer;
-        }
-        std::lock_guard<std::mutex> guard(state.lock);
-        state.scripts[location] = script;
-    }
-    return RunScript(script, address, answer) ? Outcome::Answered : Outcome::NoAnswer;
-}
-
-bool CProxyScript::DownloadScript(const std::wstring& location, std::string& script)
-{
-    wchar_t host[256] = {};
-    wchar_t path[2048] = {};
-    wchar_t query[2048] = {};
-    URL_COMPONENTS parts = {};
-    parts.dwStructSize = sizeof(parts);
-    parts.lpszHostName = host;
-    parts.dwHostNameLength = 256;
-    parts.lpszUrlPath = path;
-    parts.dwUrlPathLength = 2048;
-    parts.lpszExtraInfo = query;
-    parts.dwExtraInfoLength = 2048;
-    if (!WinHttpCrackUrl(location.c_str(), 0, 0, &parts) ||
-        (parts.nScheme != INTERNET_SCHEME_HTTP && parts.nScheme != INTERNET_SCHEME_HTTPS))
-        return false;
-    CWinHttpHandle session(
-        WinHttpOpen(L"Pavonel", WINHTTP_ACCESS_TYPE_NO_PROXY, WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0));
-    if (!session.IsValid())
-        return false;
-    LimitSteps(session.Get());
-    CWinHttpHandle connection(WinHttpConnect(session.Get(), host, parts.nPort, 0));
-    const std::wstring object = std::wstring(path) + query;
-    CWinHttpHandle request(connection.IsValid()
-                               ? WinHttpOpenRequest(connection.Get(), L"GET", object.c_str(), nullptr,
-                                                    WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES,
-                                                    parts.nScheme == INTERNET_SCHEME_HTTPS ? WINHTTP_FLAG_SECURE : 0)
-                               : nullptr);
-    DWORD status = 0;
-    DWORD size = sizeof(status);
-    if (!request.IsValid() ||
-        !WinHttpSendRequest(request.Get(), WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0, 0, 0) ||
-        !WinHttpReceiveResponse(request.Get(), nullptr) ||
-        !WinHttpQueryHeaders(request.Get(), WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER,
-                             WINHTTP_HEADER_NAME_BY_INDEX, &status, &size, WINHTTP_NO_HEADER_INDEX) ||
-        status != 200)
-        return false;
-    script.clear();
-    char buffer[8192];
-    DWORD got = 0;
-    while (WinHttpReadData(request.Get(), buffer, sizeof(buffer), &got) && got > 0) {
-        script.append(buffer, got);
-        if (script.size() > kMaxScriptBytes)
-            return false;
-    }
-    return got == 0 && !script.empty();
-}
-
-bool CProxyScript::RunScript(const std::string& script, const std::wstring& address, std::wstring& answer)
-{
-    static std::mutex engineLock;
-    static HMODULE engine = LoadSystemDll(L"jsproxy.dll");
-    const auto init = Entry<InitScriptFn>(engine, "InternetInitializeAutoProxyDll");
-    const auto run = Entry<RunScriptFn>(engine, "InternetGetProxyInfo");
-    const auto end = Entry<EndScriptFn>(engine, "InternetDeInitializeAutoProxyDll");
-    if (!init || !run || !end)
-        return false;
-    std::string text = script;
-    std::string url = WideToUtf8String(address);
-    const size_t hostStart = url.find("://") == std::string::npos ? 0 : url.find("://") + 3;
-    std::string host = url.substr(hostStart, url.find_first_of(":/", hostStart) - hostStart);
-    ScriptBuffer buffer = {sizeof(ScriptBuffer), &text[0], static_cast<DWORD>(text.size() + 1)};
-    std::lock_guard<std::mutex> guard(engineLock);
-    if (!init(0, nullptr, nullptr, nullptr, &buffer))
-        return false;
-    LPSTR result = nullptr;
-    DWORD length = 0;
-    const bool ran = run(url.c_str(), static_cast<DWORD>(url.size()), &host[0], static_cast<DWORD>(host.size()),
-                         &result, &length) != FALSE;
-    end(nullptr, 0);
-    if (!ran || result == nullptr)
-        return false;
-    answer = Utf8ToWideString(result);
-    GlobalFree(result);
-    return true;
-}

@@ -13,8 +13,6 @@ public:
     // Longest wait for one answer. Once a wait has run out, later ones do not wait for answers still being
     // worked out: the network that made the first one slow will not be quicker for the next address.
     static constexpr DWORD kWaitMs = 3000;
-    // Limit of each step of the script's download: name resolution, connection, request, reply.
-    static constexpr int kStepTimeoutMs = 2000;
 
     // Starts working out the answer for `address` (scheme and host only: "https://host/") from the script at
     // `scriptUrl`, or from automatic detection when `scriptUrl` is empty. Nothing when known or under way.
@@ -29,9 +27,4 @@ private:
     static bool Resolve(const std::wstring& scriptUrl, const std::wstring& address, std::wstring& answer);
     // Windows' proxy resolver service (Windows 8 and later), which runs the script outside this process.
     static Outcome ResolveBySystem(const std::wstring& scriptUrl, const std::wstring& address, std::wstring& answer);
-    // Where that service is not available, the script is run here by the system's script engine, as WinHTTP
-    // itself does on those systems.
-    static Outcome ResolveInProcess(const std::wstring& scriptUrl, const std::wstring& address, std::wstring& answer);
-    static bool DownloadScript(const std::wstring& location, std::string& script);
-    static bool RunScript(const std::string& script, const std::wstring& address, std::wstring& answer);
 };
