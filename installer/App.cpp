@@ -33,5 +33,15 @@ bool CApp::InitInstance(HINSTANCE hInstance)
 
 int CApp::ExitInstance()
 {
+    // Leaving looks instant: the window goes first, and so does the single-instance guard, so that a start
+    // right after this one is a start of its own (not an activation of a window on its way out). Only then is
+    // the window object deleted, which gives the report threads their budget, with nothing left on screen.
+    if (m_pMainWnd != nullptr && m_pMainWnd->GetHWND() != nullptr)
+        ::ShowWindow(m_pMainWnd->GetHWND(), SW_HIDE);
+    if (m_hMutex != nullptr)
+    {
+        ::CloseHandle(m_hMutex);
+        m_hMutex = nullptr;
+    }
     return CUIApplication::ExitInstance();
 }

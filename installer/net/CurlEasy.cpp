@@ -74,18 +74,50 @@ long CCurlEasy::GetResponseCode() const
     return code;
 }
 
+namespace {
+
+std::wstring Describe(const std::string& proxy)
+{
+    return proxy.empty() ? L"none" : Utf8ToWideString(proxy);
+}
+
+} // namespace
+
 void CCurlEasy::UseSystemProxy(const std::string& url)
 {
     if (m_pCurl == nullptr)
         return;
-    const std::string proxy = CSystemProxy::ProxyFor(url);
-    curl_easy_setopt(m_pCurl, CURLOPT_PROXY, proxy.c_str()); // "" is a direct connection
-    if (!proxy.empty()) {
-        // Negotiate or NTLM through SSPI with the user's own logon: no password is asked, kept or logged.
-        SetLong(CURLOPT_PROXYAUTH, static_cast<long>(CURLAUTH_NEGOTIATE | CURLAUTH_NTLM));
-        curl_easy_setopt(m_pCurl, CURLOPT_PROXYUSERPWD, ":");
-    }
+    m_proxies = CSystemProxy::ProxiesFor(url);
+    m_nProxy = 0;
+    ApplyProxy();
+    std::wstring list;
+    for (const std::string& proxy : m_proxies)
+        list += (list.empty() ? L"" : L", then ") + Describe(proxy);
     const size_t query = url.find('?');
-    CInstallLog::Write(L"proxy for %ls: %ls", Utf8ToWideString(url.substr(0, query)).c_str(),
-                       proxy.empty() ? L"none" : Utf8ToWideString(proxy).c_str());
+    CInstallLog::Write(L"proxy for %ls: %ls", Utf8ToWideString(url.substr(0, query)).c_str(), list.c_str());
+}
+
+bool CCurlEasy::UseNextProxy()
+{
+    if (m_pCurl == nullptr || m_nProxy + 1 >= m_proxies.size())
+        return false;
+    CSystemProxy::MarkUnreachable(CurrentProxy());
+    ++m_nProxy;
+    CInstallLog::Write(L"proxy %ls cannot be reached, trying %ls", Describe(m_proxies[m_nProxy - 1]).c_str(),
+                       Describe(CurrentProxy()).c_str());
+    ApplyProxy();
+    return true;
+}
+
+void CCurlEasy::ApplyProxy()
+{
+    const std::string& proxy = CurrentProxy();
+    curl_easy_setopt(m_pCurl, CURLOPT_PROXY, proxy.c_str()); // "" is a direct connection
+    if (proxy.empty())
+        return;
+    // Negotiate or NTLM through SSPI with the user's own logon: no password is asked, kept or logged. A SOCKS
+    // proxy is given no user name (an empty one would be offered as a password login).
+    const bool httpProxy = proxy.compare(0, 7, "http://") == 0 || proxy.compare(0, 8, "https://") == 0;
+    SetLong(CURLOPT_PROXYAUTH, static_cast<long>(CURLAUTH_NEGOTIATE | CURLAUTH_NTLM));
+    curl_easy_setopt(m_pCurl, CURLOPT_PROXYUSERPWD, httpProxy ? ":" : nullptr);
 }

@@ -3,6 +3,7 @@
 #include <curl/curl.h>
 
 #include <string>
+#include <vector>
 
 class CCurlEasy
 {
@@ -29,9 +30,14 @@ public:
     // Follows up to `maxRedirects` redirects; an address without a scheme is taken as https. A transfer that
     // starts on https never leaves it: a redirect to plain http ends it (CURLE_UNSUPPORTED_PROTOCOL).
     void FollowRedirects(const std::string& url, long maxRedirects);
-    // Sends the transfer of `url` through the proxy the system settings give for it (none: direct, whatever
-    // the environment says), authenticating to it as the signed-in user; the log says which.
+    // Sends the transfer of `url` through the first of the proxies the system settings give for it (none:
+    // direct, whatever the environment says), authenticating to it as the signed-in user; the log says which.
     void UseSystemProxy(const std::string& url);
+    // The transfer could not reach its proxy: the next entry of the list takes over, and the one that failed
+    // is remembered as unreachable for the run. False when no entry is left.
+    bool UseNextProxy();
+    // The proxy the transfer goes through now ("" for a direct connection).
+    const std::string& CurrentProxy() const { return m_proxies[m_nProxy]; }
     // HTTP status of the last response (0 when none was received).
     long GetResponseCode() const;
 
@@ -39,6 +45,10 @@ public:
     static void SetOptionObserver(OptionObserver observer);
 
 private:
+    void ApplyProxy();
+
     CURL* m_pCurl;
     curl_slist* m_pHeaders = nullptr;
+    std::vector<std::string> m_proxies{std::string()};
+    size_t m_nProxy = 0;
 };

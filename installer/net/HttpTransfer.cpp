@@ -33,6 +33,11 @@ void ApplyLimits(CCurlEasy& easy, const TransferLimits& limits)
     easy.SetLong(CURLOPT_NOSIGNAL, 1L);
 }
 
+DWORD TotalMs(const TransferLimits& limits)
+{
+    return static_cast<DWORD>(limits.totalTimeoutMs > 0 ? limits.totalTimeoutMs : limits.totalTimeoutSec * 1000);
+}
+
 } // namespace
 
 std::wstring TransferResult::Describe() const
@@ -49,8 +54,9 @@ std::wstring TransferResult::Describe() const
     return out;
 }
 
-TransferResult CHttpTransfer::Perform(CCurlEasy& easy, const char* errorBuffer)
+TransferResult CHttpTransfer::PerformOnce(CCurlEasy& easy, char* errorBuffer)
 {
+    errorBuffer[0] = '\0';
     TransferResult result;
     result.code = static_cast<int>(curl_easy_perform(easy.Get()));
     result.httpStatus = easy.GetResponseCode();
@@ -63,6 +69,41 @@ TransferResult CHttpTransfer::Perform(CCurlEasy& easy, const char* errorBuffer)
         curl_easy_getinfo(easy.Get(), CURLINFO_EFFECTIVE_URL, &target) == CURLE_OK && target != nullptr)
         result.refusedRedirect = target;
     return result;
+}
+
+bool CHttpTransfer::NeverConnected(CCurlEasy& easy, const TransferResult& result)
+{
+    switch (result.code) {
+    case CURLE_COULDNT_RESOLVE_PROXY:
+    case CURLE_COULDNT_CONNECT:
+    case CURLE_PROXY: // a SOCKS proxy that failed its handshake or could not reach the server
+        return true;
+    case CURLE_COULDNT_RESOLVE_HOST: // direct, where names resolve only through the proxy
+        return easy.CurrentProxy().empty();
+    case CURLE_OPERATION_TIMEDOUT: {
+        curl_off_t connected = 0;
+        return curl_easy_getinfo(easy.Get(), CURLINFO_CONNECT_TIME_T, &connected) == CURLE_OK && connected == 0;
+    }
+    default:
+        return false;
+    }
+}
+
+TransferResult CHttpTransfer::Perform(CCurlEasy& easy, char* errorBuffer, DWORD budgetMs)
+{
+    const DWORD start = GetTickCount();
+    for (;;) {
+        const TransferResult result = PerformOnce(easy, errorBuffer);
+        // Nothing was sent: the next entry of the proxy list may do, within what is left of the time limit.
+        if (!NeverConnected(easy, result) || !easy.UseNextProxy())
+            return result;
+        if (budgetMs > 0) {
+            const DWORD spent = GetTickCount() - start;
+            if (spent >= budgetMs)
+                return result;
+            easy.SetLong(CURLOPT_TIMEOUT_MS, static_cast<long>(budgetMs - spent));
+        }
+    }
 }
 
 size_t CurlWriteToString(char* data, size_t size, size_t count, void* userdata)
@@ -99,7 +140,7 @@ TransferResult CHttpTransfer::FetchToString(const std::string& url, std::string&
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, &body);
     curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, errorBuffer);
     ApplyLimits(easy, limits);
-    return Perform(easy, errorBuffer);
+    return Perform(easy, errorBuffer, TotalMs(limits));
 }
 
 TransferResult CHttpTransfer::PostJson(const std::string& url, const std::string& json, const TransferLimits& limits)
@@ -119,5 +160,5 @@ TransferResult CHttpTransfer::PostJson(const std::string& url, const std::string
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, DiscardBody);
     curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, errorBuffer);
     ApplyLimits(easy, limits);
-    return Perform(easy, errorBuffer);
+    return Perform(easy, errorBuffer, TotalMs(limits));
 }

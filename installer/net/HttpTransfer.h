@@ -1,6 +1,9 @@
 #pragma once
 // The two small transfer profiles: fetch a reply into memory, post a JSON body.
 // One fresh easy handle per transfer, run synchronously on the calling thread.
+#include <winsock2.h> // ahead of windows.h for code that also includes libcurl
+#include <windows.h>
+
 #include <cstddef>
 #include <string>
 
@@ -46,6 +49,12 @@ public:
     // POST of a UTF-8 JSON text with "Content-Type: application/json"; the reply body is discarded.
     static TransferResult PostJson(const std::string& url, const std::string& json, const TransferLimits& limits);
 
-    // Runs a configured handle whose CURLOPT_ERRORBUFFER is `errorBuffer` and collects its outcome.
-    static TransferResult Perform(CCurlEasy& easy, const char* errorBuffer);
+    // Runs a configured handle whose CURLOPT_ERRORBUFFER is `errorBuffer` and collects its outcome. A transfer
+    // that never reached its proxy (or server) is run again through the next entry of its proxy list, within
+    // `budgetMs` in all when that is not 0.
+    static TransferResult Perform(CCurlEasy& easy, char* errorBuffer, DWORD budgetMs = 0);
+
+private:
+    static TransferResult PerformOnce(CCurlEasy& easy, char* errorBuffer);
+    static bool NeverConnected(CCurlEasy& easy, const TransferResult& result);
 };

@@ -68,7 +68,10 @@ int CPackageDownload::CurlDownloadProgress(void* clientp, double dltotal, double
         if (self->WasCancelled())
             return 1; // end the transfer now
     }
-    if (dltotal > 0) {
+    // Only the reply whose body goes into the file counts. libcurl reads the page a redirect carries (a
+    // redirector's short HTML) and drops it, but reports it as the progress of the transfer: counted, it would
+    // take the bar to 90 at once, and the bar, which never runs backwards, would stay there.
+    if (dltotal > 0 && self->m_bBodyStarted) {
         // A resumed transfer counts only the missing bytes: the bytes already on disk come first. A restart
         // from zero holds the bar where it was until the new transfer passes it: it never runs backwards.
         const double base = static_cast<double>(self->m_nProgressBase);

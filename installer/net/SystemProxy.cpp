@@ -1,80 +1,21 @@
 #include "installer/net/SystemProxy.h"
 
+#include "installer/net/GlobalText.h"
+#include "installer/net/ProxyScript.h"
 #include "installer/net/TextConvert.h"
-#include "installer/net/WinHandle.h"
 
 #include <windows.h>
 #include <shlwapi.h>
 #include <winhttp.h>
 
-#include <atomic>
 #include <cwctype>
-#include <future>
-#include <memory>
 #include <mutex>
-#include <system_error>
-#include <thread>
-#include <vector>
+#include <set>
 
 namespace {
 
-// Automatic detection that found no script is not tried again by this process: each try may wait on the
-// network, and the answer will not change while the installer runs.
-std::atomic<bool> g_detectionFailed{false};
-
-// The one prefetched answer, for the address it was asked for; taken by the first ProxyFor of that address
-// (a configuration script may answer differently per path, so nothing less than the address matches).
-struct PrefetchedProxy
-{
-    std::mutex lock;
-    std::string url;
-    std::shared_future<std::string> answer;
-};
-
-PrefetchedProxy& Prefetched()
-{
-    static PrefetchedProxy prefetched;
-    return prefetched;
-}
-
-// WinHTTP's configuration strings are the caller's to free.
-class CGlobalText
-{
-public:
-    explicit CGlobalText(LPWSTR text) : m_pText(text) {}
-    ~CGlobalText()
-    {
-        if (m_pText != nullptr)
-            GlobalFree(m_pText);
-    }
-    CGlobalText(const CGlobalText&) = delete;
-    CGlobalText& operator=(const CGlobalText&) = delete;
-    std::wstring Text() const { return m_pText != nullptr ? m_pText : L""; }
-
-private:
-    LPWSTR m_pText;
-};
-
-class CWinHttpSession
-{
-public:
-    CWinHttpSession()
-        : m_hSession(WinHttpOpen(L"Pavonel", WINHTTP_ACCESS_TYPE_NO_PROXY, WINHTTP_NO_PROXY_NAME,
-                                 WINHTTP_NO_PROXY_BYPASS, 0))
-    {
-    }
-    ~CWinHttpSession()
-    {
-        if (m_hSession != nullptr)
-            WinHttpCloseHandle(m_hSession);
-    }
-    CWinHttpSession(const CWinHttpSession&) = delete;
-    CWinHttpSession& operator=(const CWinHttpSession&) = delete;
-    HINTERNET Get() const { return m_hSession; }
-
-private:
-    HINTERNET m_hSession;
-};
+std::mutex g_unreachableLock;
+std::set<std::string> g_unreachable;
 
 std::vector<std::wstring> Split(const std::wstring& text, const wchar_t* separators)
 {
@@ -93,6 +34,13 @@ std::vector<std::wstring> Split(const std::wstring& text, const wchar_t* separat
     return parts;
 }
 
+std::wstring LowerCase(std::wstring text)
+{
+    for (wchar_t& c : text)
+        c = static_cast<wchar_t>(towlower(c));
+    return text;
+}
+
 struct UrlParts
 {
     std::wstring scheme;
@@ -105,51 +53,93 @@ UrlParts PartsOf(const std::wstring& url)
     size_t hostStart = 0;
     const size_t marker = url.find(L"://");
     if (marker != std::wstring::npos) {
-        parts.scheme = url.substr(0, marker);
+        parts.scheme = LowerCase(url.substr(0, marker));
         hostStart = marker + 3;
     } else {
         parts.scheme = L"https"; // the transfers' default scheme
     }
     const size_t hostEnd = url.find_first_of(L":/?#", hostStart);
     parts.host = url.substr(hostStart, hostEnd == std::wstring::npos ? std::wstring::npos : hostEnd - hostStart);
-    for (wchar_t& c : parts.scheme)
-        c = static_cast<wchar_t>(towlower(c));
     return parts;
 }
 
-std::string AsCurlProxy(const std::wstring& proxy)
+// What a configuration script is asked about: the scheme and host, never the path and query of the address.
+std::wstring ScriptAddress(const UrlParts& parts)
 {
-    if (proxy.empty())
-        return std::string();
-    const std::string text = WideToUtf8String(proxy);
-    return text.find("://") == std::string::npos ? "http://" + text : text;
+    return parts.scheme + L"://" + parts.host + L"/";
 }
 
-// Automatic detection or a configuration script, resolved by WinHTTP for this address. False when WinHTTP
-// could not tell (no script found): the caller then uses the fixed settings.
-bool ResolveAutomatically(const std::wstring& url, const WINHTTP_CURRENT_USER_IE_PROXY_CONFIG& config,
-                          std::wstring& proxy, std::wstring& bypass)
+// A list entry names a host and port, nothing else: no scheme, no user, no path smuggled into libcurl's text.
+bool IsHostAndPort(const std::wstring& text)
 {
-    CWinHttpSession session;
-    if (session.Get() == nullptr)
-        return false;
-    WINHTTP_AUTOPROXY_OPTIONS options = {};
-    if (config.lpszAutoConfigUrl != nullptr) {
-        options.dwFlags = WINHTTP_AUTOPROXY_CONFIG_URL;
-        options.lpszAutoConfigUrl = config.lpszAutoConfigUrl;
-    } else {
-        options.dwFlags = WINHTTP_AUTOPROXY_AUTO_DETECT;
-        options.dwAutoDetectFlags = WINHTTP_AUTO_DETECT_TYPE_DHCP | WINHTTP_AUTO_DETECT_TYPE_DNS_A;
+    return !text.empty() && text.find_first_not_of(L"abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ"
+                                                   L"0123456789.-_:[]") == std::wstring::npos;
+}
+
+std::string WithScheme(const char* scheme, const std::wstring& hostAndPort)
+{
+    return std::string(scheme) + WideToUtf8String(hostAndPort);
+}
+
+// "PROXY h:p; SOCKS5 h:p; DIRECT": every entry, in order.
+std::vector<std::string> ParseScriptAnswer(const std::vector<std::wstring>& entries)
+{
+    std::vector<std::string> proxies;
+    for (const std::wstring& entry : entries) {
+        const std::vector<std::wstring> words = Split(entry, L" \t");
+        const std::wstring keyword = LowerCase(words[0]);
+        if (keyword == L"direct") {
+            proxies.push_back(std::string());
+            continue;
+        }
+        if (words.size() < 2 || !IsHostAndPort(words[1]))
+            continue;
+        if (keyword == L"proxy" || keyword == L"http")
+            proxies.push_back(WithScheme("http://", words[1]));
+        else if (keyword == L"https")
+            proxies.push_back(WithScheme("https://", words[1]));
+        else if (keyword == L"socks" || keyword == L"socks4")
+            proxies.push_back(WithScheme("socks4://", words[1]));
+        else if (keyword == L"socks5")
+            proxies.push_back(WithScheme("socks5://", words[1]));
     }
-    options.fAutoLogonIfChallenged = TRUE;
-    WINHTTP_PROXY_INFO info = {};
-    if (!WinHttpGetProxyForUrl(session.Get(), url.c_str(), &options, &info))
-        return false;
-    CGlobalText proxyText(info.lpszProxy);
-    CGlobalText bypassText(info.lpszProxyBypass);
-    proxy = info.dwAccessType == WINHTTP_ACCESS_TYPE_NAMED_PROXY ? proxyText.Text() : std::wstring();
-    bypass = bypassText.Text();
-    return true;
+    return proxies;
+}
+
+// "h:p" for every scheme, or "http=h:p;https=h2:p2;socks=h3:p3": the scheme's own entry, else the one for
+// every scheme, else the SOCKS one.
+std::vector<std::string> ParseFixedList(const std::vector<std::wstring>& entries, const std::wstring& scheme)
+{
+    std::wstring own, every, socks;
+    for (const std::wstring& entry : entries) {
+        const size_t equals = entry.find(L'=');
+        if (equals == std::wstring::npos) {
+            if (every.empty())
+                every = entry;
+            continue;
+        }
+        const std::wstring name = LowerCase(entry.substr(0, equals));
+        if (name == scheme && own.empty())
+            own = entry.substr(equals + 1);
+        else if (name == L"socks" && socks.empty())
+            socks = entry.substr(equals + 1);
+    }
+    std::wstring chosen = !own.empty() ? own : every;
+    const char* prefix = "http://";
+    const size_t marker = chosen.find(L"://");
+    if (marker != std::wstring::npos) {
+        // Written with a scheme ("http://h:p"): only the schemes a proxy can have are taken.
+        const std::wstring given = LowerCase(chosen.substr(0, marker));
+        prefix = given == L"http" ? "http://" : given == L"https" ? "https://" : nullptr;
+        chosen = chosen.substr(marker + 3);
+    }
+    if (chosen.empty() && !socks.empty()) {
+        chosen = socks;
+        prefix = "socks4://";
+    }
+    if (prefix == nullptr || !IsHostAndPort(chosen))
+        return std::vector<std::string>();
+    return std::vector<std::string>(1, WithScheme(prefix, chosen));
 }
 
 } // namespace
@@ -173,93 +163,79 @@ bool CSystemProxy::Bypassed(const std::wstring& host, const std::wstring& bypass
     return false;
 }
 
-std::wstring CSystemProxy::PickProxy(const std::wstring& proxyList, const std::wstring& scheme)
+std::vector<std::string> CSystemProxy::ParseProxyList(const std::wstring& proxyList, const std::wstring& scheme)
 {
-    std::wstring fallback;
-    for (std::wstring entry : Split(proxyList, L";")) {
-        if (_wcsicmp(entry.c_str(), L"DIRECT") == 0)
-            return fallback;
-        if (_wcsnicmp(entry.c_str(), L"PROXY ", 6) == 0)
-            entry = Split(entry.substr(6), L" ")[0];
-        const size_t equals = entry.find(L'=');
-        if (equals == std::wstring::npos) {
-            if (fallback.empty())
-                fallback = entry; // one proxy for every scheme
-            continue;
-        }
-        if (_wcsicmp(entry.substr(0, equals).c_str(), scheme.c_str()) == 0)
-            return entry.substr(equals + 1);
-    }
-    return fallback;
+    const std::vector<std::wstring> entries = Split(proxyList, L";");
+    // A script's entries are a keyword and an address; Windows' fixed entries never hold a space.
+    for (const std::wstring& entry : entries)
+        if (entry.find_first_of(L" \t") != std::wstring::npos || _wcsicmp(entry.c_str(), L"DIRECT") == 0)
+            return ParseScriptAnswer(entries);
+    return ParseFixedList(entries, LowerCase(scheme));
+}
+
+void CSystemProxy::MarkUnreachable(const std::string& proxy)
+{
+    if (proxy.empty())
+        return;
+    std::lock_guard<std::mutex> guard(g_unreachableLock);
+    g_unreachable.insert(proxy);
 }
 
 void CSystemProxy::Prefetch(const std::string& url)
 {
-    auto promise = std::make_shared<std::promise<std::string>>();
-    PrefetchedProxy& prefetched = Prefetched();
-    std::lock_guard<std::mutex> guard(prefetched.lock);
-    try {
-        std::thread([promise, url] {
-            try {
-                promise->set_value(Discover(url));
-            } catch (...) {
-                promise->set_exception(std::current_exception());
-            }
-        }).detach();
-    } catch (const std::system_error&) {
-        return;
-    }
-    prefetched.url = url;
-    prefetched.answer = promise->get_future().share();
-}
-
-std::string CSystemProxy::ProxyFor(const std::string& url)
-{
-    std::shared_future<std::string> answer;
-    {
-        PrefetchedProxy& prefetched = Prefetched();
-        std::lock_guard<std::mutex> guard(prefetched.lock);
-        if (prefetched.answer.valid() && prefetched.url == url) {
-            answer = prefetched.answer;
-            prefetched.answer = std::shared_future<std::string>();
-            prefetched.url.clear();
-        }
-    }
-    if (answer.valid()) {
-        try {
-            return answer.get();
-        } catch (...) {
-            // The worker could not tell: ask again here.
-        }
-    }
-    return Discover(url);
-}
-
-std::string CSystemProxy::Discover(const std::string& url)
-{
-    const std::wstring wideUrl = Utf8ToWideString(url);
-    const UrlParts parts = PartsOf(wideUrl);
     WINHTTP_CURRENT_USER_IE_PROXY_CONFIG config = {};
     if (!WinHttpGetIEProxyConfigForCurrentUser(&config))
-        return std::string();
-    CGlobalText autoConfig(config.lpszAutoConfigUrl);
+        return;
+    CGlobalText script(config.lpszAutoConfigUrl);
     CGlobalText fixedProxy(config.lpszProxy);
     CGlobalText fixedBypass(config.lpszProxyBypass);
+    if (config.lpszAutoConfigUrl != nullptr || config.fAutoDetect)
+        CProxyScript::Start(script.Text(), ScriptAddress(PartsOf(Utf8ToWideString(url))));
+}
 
-    std::wstring proxy = fixedProxy.Text();
-    std::wstring bypass = fixedBypass.Text();
-    const bool script = config.lpszAutoConfigUrl != nullptr;
-    if (script || (config.fAutoDetect && !g_detectionFailed.load())) {
-        // The script sees the scheme and host only, never the path and query of the address.
-        std::wstring resolvedProxy, resolvedBypass;
-        if (ResolveAutomatically(parts.scheme + L"://" + parts.host + L"/", config, resolvedProxy, resolvedBypass)) {
-            proxy = resolvedProxy;
-            bypass = resolvedBypass;
-        } else if (!script) {
-            g_detectionFailed = true;
+std::vector<std::string> CSystemProxy::ProxiesFor(const std::string& url)
+{
+    const std::vector<std::string> proxies = Discover(url);
+    std::vector<std::string> reachable;
+    {
+        std::lock_guard<std::mutex> guard(g_unreachableLock);
+        for (const std::string& proxy : proxies)
+            if (g_unreachable.count(proxy) == 0)
+                reachable.push_back(proxy);
+    }
+    // With every entry found unreachable, they are all tried again rather than none.
+    return reachable.empty() ? proxies : reachable;
+}
+
+std::vector<std::string> CSystemProxy::Discover(const std::string& url)
+{
+    const UrlParts parts = PartsOf(Utf8ToWideString(url));
+    std::wstring list, bypass;
+    bool named = false;
+    WINHTTP_CURRENT_USER_IE_PROXY_CONFIG config = {};
+    if (WinHttpGetIEProxyConfigForCurrentUser(&config)) {
+        CGlobalText script(config.lpszAutoConfigUrl);
+        CGlobalText fixedProxy(config.lpszProxy);
+        CGlobalText fixedBypass(config.lpszProxyBypass);
+        if (config.lpszAutoConfigUrl != nullptr || config.fAutoDetect)
+            named = CProxyScript::AnswerFor(script.Text(), ScriptAddress(parts), list);
+        if (!named && !fixedProxy.Text().empty()) {
+            list = fixedProxy.Text();
+            bypass = fixedBypass.Text();
+            named = true;
         }
     }
-    if (proxy.empty() || Bypassed(parts.host, bypass))
-        return std::string();
-    return AsCurlProxy(PickProxy(proxy, parts.scheme));
+    WINHTTP_PROXY_INFO machine = {};
+    if (!named && WinHttpGetDefaultProxyConfiguration(&machine)) {
+        CGlobalText machineProxy(machine.lpszProxy);
+        CGlobalText machineBypass(machine.lpszProxyBypass);
+        if (machine.dwAccessType == WINHTTP_ACCESS_TYPE_NAMED_PROXY) {
+            list = machineProxy.Text();
+            bypass = machineBypass.Text();
+        }
+    }
+    std::vector<std::string> proxies;
+    if (!list.empty() && !Bypassed(parts.host, bypass))
+        proxies = ParseProxyList(list, parts.scheme);
+    return proxies.empty() ? std::vector<std::string>(1, std::string()) : proxies;
 }

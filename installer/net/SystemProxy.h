@@ -1,26 +1,31 @@
 #pragma once
-// The proxy the user's system settings give for an address (WinHTTP reads them): a fixed proxy with its
-// bypass list from the current user's Internet settings, or an auto-configuration script / automatic
-// detection resolved for the address. Addresses and proxies are libcurl's texts ("http://host:port").
+// The proxies the system settings give for an address (WinHTTP reads them): the answer of a configuration
+// script or of automatic detection, else the fixed proxy and bypass list of the current user's Internet
+// settings, else the machine-wide WinHTTP proxy (`netsh winhttp set proxy`, what a service or a deployment
+// tool running as SYSTEM has). Proxies are libcurl's texts: "http://h:p", "https://h:p", "socks4://h:p",
+// "socks5://h:p"; "" is a direct connection.
 #include <string>
+#include <vector>
 
 class CSystemProxy
 {
 public:
-    // "" for a direct connection, else the proxy as "http://host:port". Takes the answer of a prefetch
-    // for the same address when there is one (waiting for it to end), else asks the system now.
-    static std::string ProxyFor(const std::string& url);
-    // Starts finding the proxy for an address on a worker thread, so that automatic detection (which may
-    // wait on the network) runs while the caller does other work; the next ProxyFor of the same address takes
-    // the answer. Without a thread nothing is prepared and ProxyFor asks itself.
+    // The proxies to try for `url`, in order, never an empty list. Proxies found unreachable earlier in this
+    // run are left out while another entry remains.
+    static std::vector<std::string> ProxiesFor(const std::string& url);
+    // Starts running the configuration script for the address (automatic detection may wait on the network)
+    // while the caller does other work; ProxiesFor takes the answer.
     static void Prefetch(const std::string& url);
+    // A proxy of a ProxiesFor list could not be reached: later lists leave it out.
+    static void MarkUnreachable(const std::string& proxy);
 
     // A bypass list entry ("*.example.com", "10.*", "<local>") matches this host.
     static bool Bypassed(const std::wstring& host, const std::wstring& bypassList);
-    // The entry of a proxy list ("host:port", "http=h:p;https=h2:p2", "PROXY h:p; DIRECT") for a scheme;
-    // "" when the list says to go direct.
-    static std::wstring PickProxy(const std::wstring& proxyList, const std::wstring& scheme);
+    // The entries of a proxy list for a scheme, in order: a configuration script's answer ("PROXY h:p;
+    // HTTPS h:p; SOCKS h:p; SOCKS5 h:p; DIRECT") or Windows' fixed form ("h:p", "http=h:p;https=h2:p2",
+    // "socks=h:p"). Entries that are not a host and port are dropped.
+    static std::vector<std::string> ParseProxyList(const std::wstring& proxyList, const std::wstring& scheme);
 
 private:
-    static std::string Discover(const std::string& url);
+    static std::vector<std::string> Discover(const std::string& url);
 };

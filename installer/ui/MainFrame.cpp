@@ -89,6 +89,10 @@ void CMainFrame::InitWindow()
     SetInstallState(Start);
     StartUsageReport();
     m_pm.SetDPI(kInstallerDpi);
+    // The window is created visible, and shown right after this creation message, at the place it was created
+    // at (0,0). Its final size is known now: it is first shown where it stays. Moved once shown, it could stay
+    // drawn at (0,0) where no window manager answers the move (X without one), and miss the clicks meant for it.
+    CenterWindow();
 }
 
 LRESULT CMainFrame::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam)

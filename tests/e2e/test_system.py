@@ -1,7 +1,8 @@
-"""What the installer asks of the system: the browser for its links, one instance, a dead network."""
+"""What the installer asks of the system: the browser for its links, one instance, its proxy, a dead network."""
 import os
 import shutil
 import stat
+import struct
 import subprocess
 import time
 import unittest
@@ -99,6 +100,27 @@ class DeadNetwork(InstallerTest):
         self.assertLess(elapsed, 25, "the window took %.1f s" % elapsed)
         self.assertIn("built-in addresses used", machine.read_log())
 
+
+
+class ProxyScript(InstallerTest):
+    def use_proxy_script(self, address):
+        """The user's Internet settings name a configuration script (the control panel's binary form)."""
+        def text(value):
+            return struct.pack("<I", len(value)) + value.encode()
+        settings = struct.pack("<III", 0x46, 1000, 4) + text("") + text("") + text(address) + bytes(32)
+        key = "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\Connections"
+        machine.run("reg", "add", key, "/v", "DefaultConnectionSettings", "/t", "REG_BINARY", "/d", settings.hex(),
+                    "/f")
+        self.addCleanup(machine.run, "reg", "delete", key, "/v", "DefaultConnectionSettings", "/f")
+
+    def test_a_script_whose_first_proxy_is_down_still_installs(self):
+        service.scenario(pac="PROXY 127.0.0.1:9; DIRECT")
+        self.use_proxy_script("http://127.0.0.1:%d/proxy.pac" % service.http_port)
+        app = self.launch()
+        app.click("btn_Install")
+        self.assertPage(app, "page_finished", 90)
+        self.assertEventsSoon(["INSTALL_START", "INSTALL"])
+        self.assertIn("proxy http://127.0.0.1:9 cannot be reached, trying none", machine.read_log())
 
 
 # Answers nothing: every name lookup sent to it waits for its time-out.

@@ -115,6 +115,11 @@ std::string ProxyAddress()
     return "127.0.0.1:" + std::to_string(PAVONEL_TEST_PROXY_PORT);
 }
 
+std::string SocksAddress()
+{
+    return "127.0.0.1:" + std::to_string(PAVONEL_TEST_SOCKS_PORT);
+}
+
 std::vector<PackageTransfer> PackageTransfers()
 {
     std::vector<PackageTransfer> transfers;

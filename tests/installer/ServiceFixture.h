@@ -33,9 +33,10 @@ struct PackageTransfer
     long long sent = 0;  // body bytes sent
 };
 std::vector<PackageTransfer> PackageTransfers();
-// What the proxy stand-in carried ("CONNECT 127.0.0.1:<port>", "GET http://..."), in order.
+// What the proxy stand-ins carried ("CONNECT 127.0.0.1:<port>", "GET http://...", "SOCKS5 CONNECT ..."), in order.
 std::vector<std::string> Proxied();
-std::string ProxyAddress(); // "127.0.0.1:<port>"
+std::string ProxyAddress(); // "127.0.0.1:<port>" of the HTTP proxy stand-in
+std::string SocksAddress(); // "127.0.0.1:<port>" of the SOCKS4 and SOCKS5 one
 
 // The sample package built beside the tests, as a Windows path.
 std::wstring SamplePackagePath();

@@ -6,6 +6,7 @@
 #include "installer/net/CurlEasy.h"
 #include "installer/net/HttpTransfer.h"
 #include "installer/net/PackageDownload.h"
+#include "installer/net/ProxyScript.h"
 #include "installer/net/InstallLog.h"
 #include "installer/net/Sha256.h"
 #include "installer/net/SystemProxy.h"
@@ -13,6 +14,7 @@
 #include "installer/net/UsageReporter.h"
 
 #include <gtest/gtest.h>
+#include <winhttp.h>
 
 #include <atomic>
 #include <cctype>
@@ -248,14 +250,19 @@ TEST_F(Transfers, DownloadWithoutLengthLeavesProgressAlone)
     EXPECT_EQ(FileSha256(standin::SamplePackagePath()), FileSha256(m_target));
 }
 
-TEST_F(Transfers, DownloadFollowsARedirectChain)
+TEST_F(Transfers, DownloadFollowsARedirectChainAndCountsOnlyTheFinalReply)
 {
-    ASSERT_TRUE(standin::SetScenario(R"({"package":"redirect"})"));
+    // Every redirect carries a page as redirectors send one: its bytes must not move the bar.
+    ASSERT_TRUE(standin::SetScenario(R"({"package":"redirect","redirect_then":"slow","slow_rate":1000000,"redirect_body":4000})"));
     CPackageDownload download(Recorder(), m_cancel);
     ASSERT_TRUE(download.Run(PackageUrl(), m_target, std::string())) << WideToUtf8String(download.GetResult().Describe());
     download.ReleaseFile();
     EXPECT_EQ(FileSha256(standin::SamplePackagePath()), FileSha256(m_target));
     EXPECT_EQ(3, standin::RequestCount("/down/hop"));
+    const std::vector<int> percents = Percents();
+    ASSERT_GE(percents.size(), 5u) << "the bar jumped instead of moving: " << ::testing::PrintToString(percents);
+    EXPECT_LT(percents.front(), 20);
+    EXPECT_EQ(90, percents.back());
 }
 
 TEST_F(Transfers, PackageNeverComesOverPlainHttp)
@@ -622,38 +629,53 @@ namespace {
 
 const wchar_t kConnections[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\Connections";
 
+// A registry value, put back as it was when the test ends.
+class SavedValue
+{
+public:
+    SavedValue(HKEY root, const wchar_t* name) : m_root(root), m_name(name)
+    {
+        HKEY key = nullptr;
+        if (RegOpenKeyExW(m_root, kConnections, 0, KEY_READ, &key) != ERROR_SUCCESS)
+            return;
+        DWORD size = 0;
+        if (RegQueryValueExW(key, m_name, nullptr, nullptr, nullptr, &size) == ERROR_SUCCESS) {
+            m_saved.resize(size);
+            m_hadValue = RegQueryValueExW(key, m_name, nullptr, nullptr, m_saved.data(), &size) == ERROR_SUCCESS;
+        }
+        RegCloseKey(key);
+    }
+    ~SavedValue()
+    {
+        if (m_hadValue)
+            Write(m_saved);
+        else
+            RegDeleteKeyValueW(m_root, kConnections, m_name);
+    }
+    bool Write(const std::vector<BYTE>& data) const
+    {
+        HKEY key = nullptr;
+        if (RegCreateKeyExW(m_root, kConnections, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) != ERROR_SUCCESS)
+            return false;
+        const bool written = RegSetValueExW(key, m_name, 0, REG_BINARY, data.data(),
+                                            static_cast<DWORD>(data.size())) == ERROR_SUCCESS;
+        RegCloseKey(key);
+        return written;
+    }
+
+private:
+    HKEY m_root;
+    const wchar_t* m_name;
+    std::vector<BYTE> m_saved;
+    bool m_hadValue = false;
+};
+
 // The current user's Internet settings as the control panel stores them: a header (magic 0x46, counter,
 // flags: 1 direct, 2 fixed proxy, 4 script, 8 detect), then proxy, bypass list and script address.
 class InternetSettings
 {
 public:
-    InternetSettings()
-    {
-        HKEY key = nullptr;
-        if (RegOpenKeyExW(HKEY_CURRENT_USER, kConnections, 0, KEY_READ, &key) == ERROR_SUCCESS) {
-            DWORD size = 0;
-            if (RegQueryValueExW(key, L"DefaultConnectionSettings", nullptr, nullptr, nullptr, &size) == ERROR_SUCCESS) {
-                m_saved.resize(size);
-                m_hadValue = RegQueryValueExW(key, L"DefaultConnectionSettings", nullptr, nullptr, m_saved.data(),
-                                              &size) == ERROR_SUCCESS;
-            }
-            RegCloseKey(key);
-        }
-    }
-    ~InternetSettings()
-    {
-        HKEY key = nullptr;
-        if (RegCreateKeyExW(HKEY_CURRENT_USER, kConnections, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) !=
-            ERROR_SUCCESS)
-            return;
-        if (m_hadValue)
-            RegSetValueExW(key, L"DefaultConnectionSettings", 0, REG_BINARY, m_saved.data(),
-                           static_cast<DWORD>(m_saved.size()));
-        else
-            RegDeleteValueW(key, L"DefaultConnectionSettings");
-        RegCloseKey(key);
-    }
-    bool Set(DWORD flags, const std::string& proxy, const std::string& bypass)
+    bool Set(DWORD flags, const std::string& proxy, const std::string& bypass, const std::string& script = "")
     {
         std::vector<BYTE> data;
         auto addDword = [&data](DWORD value) {
@@ -669,21 +691,13 @@ public:
         addDword(flags);
         addText(proxy);
         addText(bypass);
-        addText(std::string());
+        addText(script);
         data.resize(data.size() + 32, 0);
-        HKEY key = nullptr;
-        if (RegCreateKeyExW(HKEY_CURRENT_USER, kConnections, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) !=
-            ERROR_SUCCESS)
-            return false;
-        const bool written = RegSetValueExW(key, L"DefaultConnectionSettings", 0, REG_BINARY, data.data(),
-                                            static_cast<DWORD>(data.size())) == ERROR_SUCCESS;
-        RegCloseKey(key);
-        return written;
+        return m_value.Write(data);
     }
 
 private:
-    std::vector<BYTE> m_saved;
-    bool m_hadValue = false;
+    SavedValue m_value{HKEY_CURRENT_USER, L"DefaultConnectionSettings"};
     DWORD m_counter = 100;
 };
 
@@ -697,18 +711,35 @@ bool Carried(const std::vector<std::string>& carried, const std::string& prefix)
 
 } // namespace
 
-TEST(ProxyRules, BypassListAndProxyListAreReadAsWindowsWritesThem)
+TEST(ProxyRules, BypassListAndProxyListsAreReadAsWindowsAndScriptsWriteThem)
 {
     EXPECT_TRUE(CSystemProxy::Bypassed(L"intranet", L"<local>"));
     EXPECT_FALSE(CSystemProxy::Bypassed(L"dl.tarvix.com", L"<local>"));
     EXPECT_TRUE(CSystemProxy::Bypassed(L"DL.Tarvix.com", L"*.tarvix.com;10.*"));
     EXPECT_TRUE(CSystemProxy::Bypassed(L"10.1.2.3", L"*.tarvix.com; 10.*"));
     EXPECT_FALSE(CSystemProxy::Bypassed(L"tarvix.com.evil.net", L"*.tarvix.com"));
-    EXPECT_EQ(L"p:8080", CSystemProxy::PickProxy(L"p:8080", L"https"));
-    EXPECT_EQ(L"s:3128", CSystemProxy::PickProxy(L"http=h:80;https=s:3128", L"https"));
-    EXPECT_EQ(L"h:80", CSystemProxy::PickProxy(L"http=h:80;https=s:3128", L"http"));
-    EXPECT_EQ(L"a:1", CSystemProxy::PickProxy(L"PROXY a:1; DIRECT", L"https"));
-    EXPECT_EQ(L"", CSystemProxy::PickProxy(L"DIRECT", L"https"));
+    using List = std::vector<std::string>;
+    const struct
+    {
+        const wchar_t* list;
+        const wchar_t* scheme;
+        List proxies;
+    } rows[] = {
+        {L"p:8080", L"https", {"http://p:8080"}},
+        {L"http=h:80;https=s:3128", L"https", {"http://s:3128"}},
+        {L"http=h:80;https=s:3128", L"HTTP", {"http://h:80"}},
+        {L"ftp=f:21;socks=k:1080", L"https", {"socks4://k:1080"}},
+        {L"https=https://s:443", L"https", {"https://s:443"}},
+        {L"PROXY a:1; DIRECT", L"https", {"http://a:1", ""}},
+        {L"PROXY 127.0.0.1:9;HTTPS h:443; SOCKS s:1080; SOCKS5 t:1081; DIRECT", L"https",
+         {"http://127.0.0.1:9", "https://h:443", "socks4://s:1080", "socks5://t:1081", ""}},
+        {L"direct;  proxy  a:1 ;SOCKS4 [::1]:2", L"http", {"", "http://a:1", "socks4://[::1]:2"}},
+        {L"DIRECT", L"https", {""}},
+        {L"PROXY a:1/x; PROXY u@b:2; PROXY; QUIC q:3", L"https", {}},
+        {L"ftp://f:21", L"https", {}},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(row.proxies, CSystemProxy::ParseProxyList(row.list, row.scheme)) << WideToUtf8String(row.list);
 }
 
 TEST_F(Transfers, EveryTransferTakesTheSystemProxyUnlessBypassedOrNoneIsSet)
@@ -728,7 +759,7 @@ TEST_F(Transfers, EveryTransferTakesTheSystemProxyUnlessBypassedOrNoneIsSet)
 
     ASSERT_TRUE(settings.Set(3, proxy, "<local>"));
     ASSERT_TRUE(standin::Reset());
-    EXPECT_EQ("http://" + proxy, CSystemProxy::ProxyFor(WideToUtf8String(PackageUrl())));
+    EXPECT_EQ(std::vector<std::string>{"http://" + proxy}, CSystemProxy::ProxiesFor(WideToUtf8String(PackageUrl())));
     ASSERT_TRUE(allFour());
     std::vector<std::string> carried = standin::Proxied();
     // Lookup, report post and download tunnel to the HTTPS port; the IP lookup is asked of the proxy.
@@ -750,7 +781,66 @@ TEST_F(Transfers, EveryTransferTakesTheSystemProxyUnlessBypassedOrNoneIsSet)
 
     ASSERT_TRUE(settings.Set(1, std::string(), std::string()));
     ASSERT_TRUE(standin::Reset());
-    EXPECT_EQ("", CSystemProxy::ProxyFor(WideToUtf8String(PackageUrl())));
+    EXPECT_EQ(std::vector<std::string>{""}, CSystemProxy::ProxiesFor(WideToUtf8String(PackageUrl())));
     ASSERT_TRUE(allFour());
     EXPECT_TRUE(standin::Proxied().empty()) << "no proxy set: none is used";
+}
+
+TEST_F(Transfers, ProxyScriptEntriesAreTriedInOrderAndTheMachineProxyStandsInForNone)
+{
+    InternetSettings settings;
+    SavedValue machine(HKEY_LOCAL_MACHINE, L"WinHttpSettings");
+    const std::string script = standin::HttpBase() + "/proxy.pac?case=";
+    const std::string socks = standin::SocksAddress();
+    const std::string http = standin::ProxyAddress();
+    const std::string tunnel = "CONNECT " + standin::HttpsBase().substr(8);
+    const std::string lookupUrl = CDownloadUrlLookup::LookupUrl("CORVEX");
+    std::string body;
+    auto lookup = [&]() { return CHttpTransfer::FetchToString(lookupUrl, body, CHttpTransfer::LookupLimits()); };
+
+    // A proxy that is down comes first, as in corporate scripts: the next entry that answers carries the transfer.
+    const std::vector<std::pair<std::string, std::string>> rows = {
+        {"PROXY 127.0.0.1:9; SOCKS5 " + socks + "; DIRECT", "SOCKS5 " + tunnel},
+        {"SOCKS 127.0.0.1:9; SOCKS " + socks, "SOCKS4 " + tunnel},
+        {"HTTPS 127.0.0.1:9; PROXY " + http, tunnel},
+    };
+    for (size_t i = 0; i < rows.size(); ++i) {
+        ASSERT_TRUE(standin::Reset());
+        ASSERT_TRUE(standin::SetScenario(R"({"pac":")" + rows[i].first + R"("})"));
+        ASSERT_TRUE(settings.Set(4, "", "", script + std::to_string(i)));
+        const TransferResult result = lookup();
+        EXPECT_TRUE(result.Succeeded()) << rows[i].first << ": " << WideToUtf8String(result.Describe());
+        EXPECT_TRUE(Carried(standin::Proxied(), rows[i].second)) << rows[i].first;
+    }
+
+    // A script that cannot be downloaded is asked for once in the run; meanwhile the transfers go direct.
+    ASSERT_TRUE(standin::Reset());
+    ASSERT_TRUE(standin::SetScenario(R"({"pac_serve":"404"})"));
+    ASSERT_TRUE(settings.Set(4, "", "", script + "gone"));
+    EXPECT_TRUE(lookup().Succeeded());
+    EXPECT_TRUE(CHttpTransfer::FetchToString(CUsageReporter::IpLookupUrl(), body, CHttpTransfer::LookupLimits())
+                    .Succeeded());
+    EXPECT_EQ(1, standin::RequestCount("/proxy.pac"));
+    EXPECT_FALSE(Carried(standin::Proxied(), tunnel));
+
+    // No proxy in the user's settings: the machine-wide one (netsh winhttp set proxy) is used.
+    ASSERT_TRUE(settings.Set(1, "", ""));
+    ASSERT_TRUE(standin::Reset());
+    std::wstring machineProxy = Utf8ToWideString(http);
+    WINHTTP_PROXY_INFO info = {WINHTTP_ACCESS_TYPE_NAMED_PROXY, &machineProxy[0], nullptr};
+    ASSERT_TRUE(WinHttpSetDefaultProxyConfiguration(&info));
+    EXPECT_EQ(std::vector<std::string>{"http://" + http}, CSystemProxy::ProxiesFor(lookupUrl));
+    EXPECT_TRUE(lookup().Succeeded());
+    EXPECT_TRUE(Carried(standin::Proxied(), tunnel));
+
+    // A script address that never answers holds up the first transfer for a bounded time, the next not at all.
+    ASSERT_TRUE(standin::SetScenario(R"({"pac_serve":"silent"})"));
+    ASSERT_TRUE(settings.Set(4, "", "", script + "silent"));
+    DWORD start = GetTickCount();
+    EXPECT_EQ(std::vector<std::string>{"http://" + http}, CSystemProxy::ProxiesFor(lookupUrl));
+    EXPECT_LT(GetTickCount() - start, CProxyScript::kWaitMs + 1000);
+    start = GetTickCount();
+    CSystemProxy::ProxiesFor("https://another.example/");
+    EXPECT_LT(GetTickCount() - start, 500u);
+    standin::Reset();
 }

@@ -1,6 +1,6 @@
-// The real main window, built from the real skin on this program's UI thread and driven through its controls:
-// a second start of the installer brings it back from the taskbar, and an install shows its percentage beside
-// the bar and recovers through Reinstall clicked the moment the failure page appears.
+// The real main window, built from the real skin on this program's UI thread and driven through its controls: it
+// is first shown where it stays, a second start of the installer brings it back from the taskbar, and an install
+// shows its percentage beside the bar and recovers through Reinstall clicked the moment the failure page appears.
 #include "ServiceFixture.h"
 
 #include "installer/App.h"
@@ -41,6 +41,20 @@ bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs)
     }
 }
 
+// Where the main window was when it was first shown, and once started.
+RECT g_firstShown = {};
+RECT g_started = {};
+
+LRESULT CALLBACK RecordFirstShow(int code, WPARAM wParam, LPARAM lParam)
+{
+    const CWPSTRUCT* call = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    wchar_t name[16] = {};
+    if (code == HC_ACTION && call->message == WM_SHOWWINDOW && call->wParam && IsRectEmpty(&g_firstShown) &&
+        GetClassNameW(call->hwnd, name, 16) && lstrcmpW(name, L"MainFrame") == 0)
+        GetWindowRect(call->hwnd, &g_firstShown);
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
 class MainWindow : public ::testing::Test
 {
 protected:
@@ -50,9 +64,13 @@ protected:
         ASSERT_TRUE(standin::Reset()) << "stand-in vendor service not reachable";
         g_App.SetSingleApplication(true, L"tarvix Lumbra");
         g_App.SetResType_ZipResource(L"skin", L"", 130, L"ZIPRES");
-        ASSERT_TRUE(g_App.InitInstance(GetModuleHandleW(nullptr)));
+        HHOOK hook = SetWindowsHookExW(WH_CALLWNDPROC, RecordFirstShow, nullptr, GetCurrentThreadId());
+        const bool started = g_App.InitInstance(GetModuleHandleW(nullptr));
+        UnhookWindowsHookEx(hook);
+        ASSERT_TRUE(started);
         g_App.GetMainWnd()->SetApplication(&g_App); // what the message loop's start does
         PumpUntil([]() { return false; }, 500);
+        GetWindowRect(g_pMainFrame->GetHWND(), &g_started);
     }
 
     void SetUp() override
@@ -78,6 +96,14 @@ protected:
 };
 
 } // namespace
+
+TEST_F(MainWindow, IsFirstShownWhereItStays)
+{
+    EXPECT_FALSE(IsRectEmpty(&g_started));
+    EXPECT_TRUE(EqualRect(&g_firstShown, &g_started))
+        << "first shown at " << g_firstShown.left << "," << g_firstShown.top << ", then moved to " << g_started.left
+        << "," << g_started.top;
+}
 
 TEST_F(MainWindow, SecondStartRestoresTheMinimisedWindow)
 {

@@ -9,6 +9,7 @@ HTTPS port (self-signed certificate made at start):
   GET  /cn/license-agreement.html           licence page
 Plain HTTP port:
   GET  /ipJson.jsp?json=true                public IP lookup
+  GET  /proxy.pac                           a proxy configuration script (any query), answering the scenario's pac
   GET  /down/down, /down/hop                the same package host without TLS (redirect targets)
   control endpoints (tests):
   POST /control/scenario   JSON object merged into the scenario (see DEFAULT_SCENARIO)
@@ -28,7 +29,9 @@ Scenario keys (also settable at start with --scenario KEY=VALUE):
            (corrupt: the package with its first byte changed, so its published digest no longer matches)
            (unsigned, other: the builds kept beside the package, <name>-unsigned.exe and <name>-other.exe, not
            signed or signed by another publisher; tampered: the signed package with one byte changed)
-           (redirect: a chain on HTTPS; tohttp: one redirect to the same package on plain HTTP)
+           (redirect: a chain on HTTPS that ends in the mode redirect_then, default length; tohttp: one
+           redirect to the same package on plain HTTP)
+  redirect_body: bytes of the HTML page every redirect carries, as redirectors send one (0: an empty body)
   stall_after / cut_after: bytes sent before stalling / closing;  big_size: bytes of the "big" package
   slow_rate: bytes per second of the "slow" package (served with its length; a reset ends it)
   events:  up | down | silent  ip: ok | last | noip | down | silent
@@ -41,8 +44,11 @@ Scenario keys (also settable at start with --scenario KEY=VALUE):
   drop_after / drop_times: the first drop_times package replies close after drop_after body bytes (0: never)
   fail_status / fail_times: the first fail_times package requests are answered with fail_status (0: never)
   lookup_fail: the first lookup_fail address lookups are answered with 503
-  GET /control/proxied: JSON list of what the proxy stand-in (--proxy-port) carried: "CONNECT host:port" or
-      "GET http://..." (the proxy asks for no credentials and reaches 127.0.0.1 only)
+  pac:     what the proxy configuration script answers for every address, e.g. "PROXY 127.0.0.1:9; DIRECT"
+  pac_serve: ok | 404 | silent   (how /proxy.pac is served)
+  GET /control/proxied: JSON list of what the proxy stand-ins carried: "CONNECT host:port" or "GET http://..."
+      (--proxy-port, HTTP), "SOCKS4 CONNECT host:port" or "SOCKS5 CONNECT host:port" (--socks-port); they ask
+      for no credentials and reach 127.0.0.1 only
   GET /control/transfers: JSON list, one entry per package request: range asked, status, start, bytes sent
 """
 import argparse
@@ -51,7 +57,9 @@ import json
 import os
 import signal
 import socket
+import socketserver
 import ssl
+import struct
 import subprocess
 import sys
 import tempfile
@@ -78,6 +86,10 @@ DEFAULT_SCENARIO = {
     "fail_times": 1,
     "lookup_fail": 0,
     "stale_first": 0,
+    "redirect_then": "length",
+    "redirect_body": 0,
+    "pac": "DIRECT",
+    "pac_serve": "ok",
 }
 LAST_MODIFIED = "Tue, 01 Dec 2026 10:00:00 GMT"
 PUBLIC_IP = "203.0.113.7"
@@ -258,7 +270,7 @@ class Handler(BaseHTTPRequestHandler):
                 return self.redirect(target)
             if url.path == "/down/down":
                 if "hopped" in query and scenario["package"] == "redirect":
-                    scenario["package"] = "length"  # the end of the chain serves the package
+                    scenario["package"] = scenario["redirect_then"]  # the end of the chain serves the package
                 if scenario["package"] == "tohttp" and not tls:
                     scenario["package"] = "length"  # the plain-HTTP end of the redirect serves the package
                 return self.package(query.get("path", [""])[0], scenario)
@@ -272,6 +284,8 @@ class Handler(BaseHTTPRequestHandler):
                 return self.reply(200, json.dumps({"state": 0, "msg": "ok"}))
             if url.path == "/ipJson.jsp" and not tls:
                 return self.ip_lookup(scenario["ip"])
+            if url.path == "/proxy.pac" and not tls:
+                return self.proxy_script(scenario)
             if url.path == "/cn/license-agreement.html":
                 return self.reply(200, "<html><body><h1>Lumbra licence agreement</h1></body></html>", "text/html")
             return self.reply(404, "<html><body>404 Not Found</body></html>", "text/html")
@@ -280,10 +294,24 @@ class Handler(BaseHTTPRequestHandler):
             return None
 
     def redirect(self, target):
+        with STATE.lock:
+            size = int(STATE.scenario["redirect_body"])
+        page = b"<html><body>The file has moved: " + target.encode() + b"</body></html>"
+        page = (page * (size // len(page) + 1))[:size]
         self.send_response(302)
         self.send_header("Location", target)
-        self.send_header("Content-Length", "0")
+        self.send_header("Content-Type", "text/html")
+        self.send_header("Content-Length", str(len(page)))
         self.end_headers()
+        self.wfile.write(page)
+
+    def proxy_script(self, scenario):
+        if scenario["pac_serve"] == "silent":
+            return self.silent()
+        if scenario["pac_serve"] == "404":
+            return self.reply(404, "<html><body>404 Not Found</body></html>", "text/html")
+        script = "function FindProxyForURL(url, host) { return %s; }" % json.dumps(scenario["pac"])
+        return self.reply(200, script, "application/x-ns-proxy-autoconfig")
 
     def ip_lookup(self, mode):
         if mode == "down":
@@ -538,6 +566,62 @@ class ProxyHandler(BaseHTTPRequestHandler):
     do_POST = forward
 
 
+class SocksHandler(socketserver.StreamRequestHandler):
+    """A SOCKS4(a) and SOCKS5 proxy on loopback: no credentials, CONNECT to 127.0.0.1 only."""
+
+    def handle(self):
+        version = self.rfile.read(1)
+        try:
+            target = self.socks4() if version == b"\x04" else self.socks5() if version == b"\x05" else None
+        except (OSError, ValueError, IndexError):
+            return
+        if target is None:
+            return
+        host, port, answer_ok, answer_refused = target
+        with STATE.lock:
+            STATE.proxied.append("SOCKS%s CONNECT %s:%d" % (version[0], host, port))
+        if host not in ("127.0.0.1", "localhost"):
+            self.wfile.write(answer_refused)
+            return
+        try:
+            upstream = socket.create_connection((host, port), timeout=30)
+        except OSError:
+            self.wfile.write(answer_refused)
+            return
+        self.wfile.write(answer_ok)
+        ProxyHandler.tunnel(self.connection, upstream)
+
+    def socks4(self):
+        command, port, address = struct.unpack(">BH4s", self.rfile.read(7))
+        self.read_text()  # user id
+        host = self.read_text() if address[:3] == b"\0\0\0" else socket.inet_ntoa(address)  # 4a: by name
+        reply = lambda code: bytes([0, code]) + b"\0" * 6
+        return (host, port, reply(0x5A), reply(0x5B)) if command == 1 else None
+
+    def socks5(self):
+        methods = self.rfile.read(self.rfile.read(1)[0])
+        if 0 not in methods:
+            self.wfile.write(b"\x05\xff")
+            return None
+        self.wfile.write(b"\x05\x00")
+        _, command, _, kind = self.rfile.read(4)
+        if kind == 1:
+            host = socket.inet_ntoa(self.rfile.read(4))
+        elif kind == 3:
+            host = self.rfile.read(self.rfile.read(1)[0]).decode()
+        else:
+            return None
+        port = struct.unpack(">H", self.rfile.read(2))[0]
+        reply = lambda code: bytes([5, code, 0, 1]) + b"\0" * 6
+        return (host, port, reply(0), reply(5)) if command == 1 else None
+
+    def read_text(self):
+        text = b""
+        while not text.endswith(b"\0"):
+            text += self.rfile.read(1) or b"\0"
+        return text[:-1].decode()
+
+
 SERVERS = []
 INITIAL_SCENARIO = {}
 
@@ -574,6 +658,11 @@ class TlsServer(ThreadingHTTPServer):
 
     def handle_error(self, request, client_address):  # handshake failures and resets are expected
         pass
+
+
+class SocksServer(socketserver.ThreadingTCPServer):
+    daemon_threads = True
+    allow_reuse_address = True
 
 
 class PlainServer(ThreadingHTTPServer):
@@ -636,6 +725,7 @@ def main():
     parser.add_argument("--https-port", type=int, default=47443)
     parser.add_argument("--http-port", type=int, default=47080)
     parser.add_argument("--proxy-port", type=int, default=0, help="also run the proxy stand-in on this port")
+    parser.add_argument("--socks-port", type=int, default=0, help="also run the SOCKS stand-in on this port")
     parser.add_argument("--package", required=False, help="file served as CORVEX_Online.exe")
     parser.add_argument("--scenario", action="append", metavar="KEY=VALUE", help="initial scenario entries")
     parser.add_argument("--background", action="store_true", help="detach; return once the ports answer")
@@ -686,6 +776,10 @@ def main():
         proxy = PlainServer(("127.0.0.1", args.proxy_port), ProxyHandler)
         SERVERS.append(proxy)
         threading.Thread(target=proxy.serve_forever, daemon=True).start()
+    if args.socks_port:
+        socks = SocksServer(("127.0.0.1", args.socks_port), SocksHandler)
+        SERVERS.append(socks)
+        threading.Thread(target=socks.serve_forever, daemon=True).start()
     signal.signal(signal.SIGTERM, lambda *_: threading.Thread(target=shutdown_all, daemon=True).start())
     threading.Thread(target=https.serve_forever, daemon=True).start()
     threading.Thread(target=idle_watch, daemon=True).start()
