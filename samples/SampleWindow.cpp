@@ -23,7 +23,7 @@ void CSampleWindow::Notify(TNotifyUI& msg)
 {
     // Notifications arrive on the UI thread, after the control changed; names are the markup's.
     if (msg.sType == L"selectchanged") ShowPageOf(msg.pSender);
-    else if (msg.sType == L"textchanged" && msg.pSender->GetName() == L"edit_notes") ShowTextLength();
+    if (msg.sType == L"textchanged" && msg.pSender->GetName() == L"edit_notes") ShowTextLength();
     // The frame answers the caption buttons ("windowclosebtn" and the like).
     CUIFrameWnd::Notify(msg);
 }

@@ -643,7 +643,8 @@ void CPaintManagerUI::OnPaint()
                 const RECT rcBits = ClipToBitmap(rcPaint, cx, cy);
                 // Controls may draw beyond the rectangle they are asked for; outside it the frame is kept.
                 if (!m_bLayered)
-                    ::IntersectClipRect(m_hDcOffscreen.Get(), rcRender.left, rcRender.top, rcRender.right, rcRender.bottom);
+                    ::IntersectClipRect(m_hDcOffscreen.Get(), rcRender.left, rcRender.top, rcRender.right,
+                                        rcRender.bottom);
                 if (m_bLayered) {
                     for (LONG y = rcBits.top; y < rcBits.bottom; ++y) {
                         std::memset(m_pOffscreenBits + (static_cast<size_t>(y) * cx + rcBits.left) * 4, 0,
@@ -654,7 +655,8 @@ void CPaintManagerUI::OnPaint()
                     m_pRoot->Paint(m_hDcOffscreen.Get(), rcRender, nullptr);
                     if (m_bLayered) PaintLayeredNativeWindows(rcRender);
                     for (int i = 0; i < m_aPostPaintControls.GetSize(); ++i) {
-                        static_cast<CControlUI*>(m_aPostPaintControls.GetAt(i))->DoPostPaint(m_hDcOffscreen.Get(), rcRender);
+                        static_cast<CControlUI*>(m_aPostPaintControls.GetAt(i))
+                            ->DoPostPaint(m_hDcOffscreen.Get(), rcRender);
                     }
                 }
                 ::RestoreDC(m_hDcOffscreen.Get(), iSave);

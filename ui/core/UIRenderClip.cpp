@@ -36,7 +36,8 @@ void CRenderClip::GenerateRoundClip(HDC hDC, RECT rc, RECT rcItem, int width, in
     ::GetClipBox(hDC, &rcClip);
     clip.hOldRgn.Reset(::CreateRectRgnIndirect(&rcClip));
     clip.hRgn.Reset(::CreateRectRgnIndirect(&rc));
-    CRgnHandle rgnItem(::CreateRoundRectRgn(rcItem.left, rcItem.top, rcItem.right + 1, rcItem.bottom + 1, width, height));
+    CRgnHandle rgnItem(
+        ::CreateRoundRectRgn(rcItem.left, rcItem.top, rcItem.right + 1, rcItem.bottom + 1, width, height));
     if (clip.hRgn && rgnItem) ::CombineRgn(clip.hRgn.Get(), clip.hRgn.Get(), rgnItem.Get(), RGN_AND);
     clip.rcItem = rc;
     clip.hDC = hDC;

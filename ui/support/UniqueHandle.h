@@ -50,28 +50,30 @@ private:
     Handle m_h = Traits::Invalid();
 };
 
+// Most handles are null when missing.
 template <typename T>
-struct GdiObjectTraits
+struct NullInvalidTraits
 {
     using Handle = T;
     static Handle Invalid() { return nullptr; }
-    static void Close(Handle h) { ::DeleteObject(h); }
+};
+
+template <typename T>
+struct GdiObjectTraits : NullInvalidTraits<T>
+{
+    static void Close(T h) { ::DeleteObject(h); }
 };
 
 // A DC of CreateCompatibleDC or CreateDC; a window's DC is a CWindowDC.
-struct MemoryDCTraits
+struct MemoryDCTraits : NullInvalidTraits<HDC>
 {
-    using Handle = HDC;
-    static Handle Invalid() { return nullptr; }
-    static void Close(Handle h) { ::DeleteDC(h); }
+    static void Close(HDC h) { ::DeleteDC(h); }
 };
 
-// Mutexes, events, threads, processes: null when missing.
-struct KernelHandleTraits
+// Mutexes, events, threads, processes.
+struct KernelHandleTraits : NullInvalidTraits<HANDLE>
 {
-    using Handle = HANDLE;
-    static Handle Invalid() { return nullptr; }
-    static void Close(Handle h) { ::CloseHandle(h); }
+    static void Close(HANDLE h) { ::CloseHandle(h); }
 };
 
 // CreateFile says INVALID_HANDLE_VALUE, not null, when it fails.
@@ -82,11 +84,9 @@ struct FileHandleTraits
     static void Close(Handle h) { ::CloseHandle(h); }
 };
 
-struct MenuHandleTraits
+struct MenuHandleTraits : NullInvalidTraits<HMENU>
 {
-    using Handle = HMENU;
-    static Handle Invalid() { return nullptr; }
-    static void Close(Handle h) { ::DestroyMenu(h); }
+    static void Close(HMENU h) { ::DestroyMenu(h); }
 };
 
 using CBitmapHandle = CUniqueHandle<GdiObjectTraits<HBITMAP>>;

@@ -321,7 +321,6 @@ TEST(StringOrId, Small_values_are_resource_ids)
     EXPECT_TRUE(STRINGorID(0xFFFFu).IsId());
 }
 
-
 // A handle is freed once: when it is replaced or its owner goes; never when it is handed on or given away,
 // nor when the owner is reset to the very handle it holds.
 TEST(UniqueHandle, Frees_its_handle_once_and_never_one_it_gave_away)
