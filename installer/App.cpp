@@ -38,10 +38,6 @@ int CApp::ExitInstance()
     // the window object deleted, which gives the report threads their budget, with nothing left on screen.
     if (m_pMainWnd != nullptr && m_pMainWnd->GetHWND() != nullptr)
         ::ShowWindow(m_pMainWnd->GetHWND(), SW_HIDE);
-    if (m_hMutex != nullptr)
-    {
-        ::CloseHandle(m_hMutex);
-        m_hMutex = nullptr;
-    }
+    m_hMutex.Reset();
     return CUIApplication::ExitInstance();
 }

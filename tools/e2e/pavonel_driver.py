@@ -187,6 +187,8 @@ class Installer:
 
     def __init__(self, machine, exe, lang="en_US.UTF-8"):
         self.machine, self.exe, self.lang = machine, exe, lang
+        # Wine names a program's X windows after its executable.
+        self.window_class = os.path.basename(exe).lower()
         self.process = None
         self.env = dict(os.environ, LANG=lang, LC_ALL=lang, DISPLAY=machine.display())
 
@@ -219,7 +221,7 @@ class Installer:
 
     def windows(self):
         found = []
-        for wid in self._xdo("search", "--onlyvisible", "--class", "pavonel.exe").split():
+        for wid in self._xdo("search", "--onlyvisible", "--class", self.window_class).split():
             geometry = self._xdo("getwindowgeometry", "--shell", wid)
             values = dict(line.split("=", 1) for line in geometry.split() if "=" in line)
             try:

@@ -11,6 +11,8 @@
 #include "ui/core/UIManager.h"
 #include "ui/core/UIRender.h"
 #include "ui/core/UIRenderClip.h"
+#include "ui/support/SelectObject.h"
+#include "ui/support/UniqueHandle.h"
 
 namespace Veneer {
 
@@ -51,34 +53,6 @@ DWORD ParseHexColor(LPCTSTR pstrValue)
     if (*pstrValue == L'#') ++pstrValue;
     return wcstoul(pstrValue, nullptr, 16);
 }
-
-// Owns a GDI font for the duration of a scope.
-class CScopedFont
-{
-public:
-    explicit CScopedFont(HFONT hFont) : m_hFont(hFont) {}
-    ~CScopedFont() { if (m_hFont != nullptr) ::DeleteObject(m_hFont); }
-    CScopedFont(const CScopedFont&) = delete;
-    CScopedFont& operator=(const CScopedFont&) = delete;
-    HFONT Get() const { return m_hFont; }
-
-private:
-    HFONT m_hFont;
-};
-
-// Owns a popup menu for the duration of a scope.
-class CScopedMenu
-{
-public:
-    CScopedMenu() : m_hMenu(::CreatePopupMenu()) {}
-    ~CScopedMenu() { if (m_hMenu != nullptr) ::DestroyMenu(m_hMenu); }
-    CScopedMenu(const CScopedMenu&) = delete;
-    CScopedMenu& operator=(const CScopedMenu&) = delete;
-    HMENU Get() const { return m_hMenu; }
-
-private:
-    HMENU m_hMenu;
-};
 
 } // namespace
 
@@ -229,7 +203,7 @@ void CRichEditUI::SetFont(LPCTSTR pStrFontName, int nSize, bool bBold, bool bUnd
     if (bBold) lf.lfWeight += FW_BOLD;
     if (bUnderline) lf.lfUnderline = TRUE;
     if (bItalic) lf.lfItalic = TRUE;
-    CScopedFont font(::CreateFontIndirectW(&lf));
+    CFontHandle font(::CreateFontIndirectW(&lf));
     if (font.Get() != nullptr) m_pTwh->SetFont(font.Get());
 }
 
@@ -793,10 +767,9 @@ int CRichEditUI::LineHeight() const
     if (m_pManager == nullptr) return 0;
     HDC hDC = m_pManager->GetPaintDC();
     HFONT hFont = m_pManager->GetFont(m_iFont);
-    HGDIOBJ hOld = ::SelectObject(hDC, hFont);
+    CSelectObject select(hDC, hFont);
     SIZE sz = {0, 0};
     ::GetTextExtentPoint32W(hDC, L"A", 1, &sz);
-    ::SelectObject(hDC, hOld);
     return sz.cy;
 }
 
@@ -1136,7 +1109,7 @@ LRESULT CRichEditUI::MessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, boo
 
 void CRichEditUI::ShowContextMenu(POINT ptScreen)
 {
-    CScopedMenu menu;
+    CMenuHandle menu(::CreatePopupMenu());
     if (menu.Get() == nullptr) return;
     CHARRANGE cr = {0, 0};
     GetSel(cr);

@@ -3,6 +3,7 @@
 #include "ui/controls/UIRichEdit.h"
 #include "ui/controls/UIScrollBar.h"
 #include "ui/core/UIManager.h"
+#include "ui/support/WindowDC.h"
 
 #include <type_traits>
 
@@ -58,21 +59,6 @@ LPCWSTR TextServicesLibraryName()
     if (bOk && (vi.dwMajorVersion < 6 || (vi.dwMajorVersion == 6 && vi.dwMinorVersion < 1))) return L"Msftedit.dll";
     return L"Riched20.dll";
 }
-
-// A window's drawing context for the duration of a scope.
-class CWindowDC
-{
-public:
-    explicit CWindowDC(HWND hWnd) : m_hWnd(hWnd), m_hDC(::GetDC(hWnd)) {}
-    ~CWindowDC() { if (m_hDC != nullptr) ::ReleaseDC(m_hWnd, m_hDC); }
-    CWindowDC(const CWindowDC&) = delete;
-    CWindowDC& operator=(const CWindowDC&) = delete;
-    HDC Get() const { return m_hDC; }
-
-private:
-    HWND m_hWnd;
-    HDC m_hDC;
-};
 
 } // namespace
 

@@ -31,7 +31,6 @@ CUIApplication::CUIApplication()
       m_bCacheZip(false),
       m_nZipResId(0),
       m_bSingleInstance(false),
-      m_hMutex(nullptr),
       m_uActivateMsg(0),
       m_bComInitialized(false)
 {
@@ -40,10 +39,7 @@ CUIApplication::CUIApplication()
 
 CUIApplication::~CUIApplication()
 {
-    if (m_hMutex != nullptr) {
-        ::CloseHandle(m_hMutex);
-        m_hMutex = nullptr;
-    }
+    m_hMutex.Reset();
     if (g_pApplication == this) g_pApplication = nullptr;
 }
 
@@ -109,8 +105,11 @@ bool CUIApplication::InitInstance(HINSTANCE hInstance)
     if (!m_bSingleInstance || m_sSingleName.IsEmpty()) return true;
 
     m_uActivateMsg = ::RegisterWindowMessageW(m_sSingleName.GetData());
-    m_hMutex = ::CreateMutexW(nullptr, FALSE, m_sSingleName.GetData());
-    if (::GetLastError() != ERROR_ALREADY_EXISTS) return true;
+    // Read before the handle changes hands: closing a previous one may touch the thread's last error.
+    HANDLE hMutex = ::CreateMutexW(nullptr, FALSE, m_sSingleName.GetData());
+    const DWORD dwError = ::GetLastError();
+    m_hMutex.Reset(hMutex);
+    if (dwError != ERROR_ALREADY_EXISTS) return true;
 
     // Another instance runs: ask its main window to come forward, then end.
     DWORD dwRecipients = BSM_APPLICATIONS;
@@ -183,10 +182,7 @@ int CUIApplication::ExitInstance()
         delete m_pMainWnd;
         m_pMainWnd = nullptr;
     }
-    if (m_hMutex != nullptr) {
-        ::CloseHandle(m_hMutex);
-        m_hMutex = nullptr;
-    }
+    m_hMutex.Reset();
     CPaintManagerUI::Term();
     if (m_bComInitialized) {
         ::OleUninitialize();

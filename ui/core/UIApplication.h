@@ -2,6 +2,7 @@
 
 #include <windows.h>
 #include "ui/support/UIString.h"
+#include "ui/support/UniqueHandle.h"
 #include "ui/core/UIAppRegistryKey.h"
 
 namespace Veneer {
@@ -64,7 +65,7 @@ public:
     bool IsSingleApplication() const { return m_bSingleInstance; }
     LPCWSTR GetSingleName() const { return m_sSingleName.GetData(); }
     UINT GetActivateMessage() const { return m_uActivateMsg; }
-    HANDLE GetSingleMutex() const { return m_hMutex; }
+    HANDLE GetSingleMutex() const { return m_hMutex.Get(); }
 
     CUIApplication(const CUIApplication&) = delete;
     CUIApplication& operator=(const CUIApplication&) = delete;
@@ -94,7 +95,7 @@ protected:
     CUIString m_sZipResType;
     bool m_bSingleInstance;
     CUIString m_sSingleName;
-    HANDLE m_hMutex;
+    CKernelHandle m_hMutex;
     UINT m_uActivateMsg;
     bool m_bComInitialized;
 };

@@ -1313,8 +1313,7 @@ void CPaintManagerUI::DispatchButton(UINT uMsg, WPARAM wParam, LPARAM lParam)
         if (pControl == nullptr || pControl->GetManager() != this) return;
         if (pControl->IsDragEnabled()) {
             m_bDragMode = true;
-            if (m_hDragBitmap != nullptr) ::DeleteObject(m_hDragBitmap);
-            m_hDragBitmap = CRenderEngine::GenerateBitmap(this, pControl, pControl->GetPos());
+            m_hDragBitmap.Reset(CRenderEngine::GenerateBitmap(this, pControl, pControl->GetPos()));
         }
         Press(pControl, makeEvent(UIEVENT_BUTTONDOWN, pControl), true);
         break;

@@ -5,6 +5,8 @@
 
 #include "ui/core/UIDefines.h"
 #include "ui/core/UIDPI.h"
+#include "ui/support/UniqueHandle.h"
+#include "ui/support/WindowDC.h"
 
 #include <ole2.h>
 #include <commctrl.h>
@@ -405,12 +407,12 @@ private:
 
     CUIString m_sName;
     HWND m_hWndPaint = nullptr;
-    HDC m_hDcPaint = nullptr;
-    HDC m_hDcOffscreen = nullptr;
-    HDC m_hDcBackground = nullptr;
-    HBITMAP m_hbmpOffscreen = nullptr;
+    CWindowDC m_hDcPaint;
+    CMemoryDC m_hDcOffscreen;
+    CMemoryDC m_hDcBackground;
+    CBitmapHandle m_hbmpOffscreen;
     BYTE* m_pOffscreenBits = nullptr;
-    HBITMAP m_hbmpBackground = nullptr;
+    CBitmapHandle m_hbmpBackground;
     BYTE* m_pBackgroundBits = nullptr;
 
     // tooltip
@@ -435,7 +437,7 @@ private:
     bool m_bUsedVirtualWnd = false;
     bool m_bAsyncNotifyPosted = false;
     bool m_bDragMode = false;
-    HBITMAP m_hDragBitmap = nullptr;
+    CBitmapHandle m_hDragBitmap;
     UINT m_uTimerID = 0x1000;
 
     // paint state

@@ -6,6 +6,7 @@
 #include "ui/core/UIDataObject.h"
 #include "ui/core/UIDropSource.h"
 #include "ui/core/UIDropTarget.h"
+#include "ui/support/SelectObject.h"
 
 namespace Veneer {
 
@@ -15,12 +16,10 @@ HENHMETAFILE MetafileFromBitmap(HDC hRefDC, HBITMAP hBitmap, int cx, int cy)
 {
     HDC hMetaDC = ::CreateEnhMetaFileW(hRefDC, nullptr, nullptr, nullptr);
     if (hMetaDC == nullptr) return nullptr;
-    HDC hMemDC = ::CreateCompatibleDC(hRefDC);
-    if (hMemDC != nullptr) {
-        HGDIOBJ hOld = ::SelectObject(hMemDC, hBitmap);
-        ::BitBlt(hMetaDC, 0, 0, cx, cy, hMemDC, 0, 0, SRCCOPY);
-        ::SelectObject(hMemDC, hOld);
-        ::DeleteDC(hMemDC);
+    CMemoryDC memDC(::CreateCompatibleDC(hRefDC));
+    if (memDC) {
+        CSelectObject select(memDC.Get(), hBitmap);
+        ::BitBlt(hMetaDC, 0, 0, cx, cy, memDC.Get(), 0, 0, SRCCOPY);
     }
     return ::CloseEnhMetaFile(hMetaDC);
 }
@@ -52,24 +51,24 @@ void AttachDragImage(IDataObject* pData, HBITMAP hBitmap, int cx, int cy)
 void CPaintManagerUI::DoDragOut()
 {
     ReleaseCapture();
-    if (m_hDragBitmap == nullptr) return;
+    if (!m_hDragBitmap) return;
     BITMAP bm = {};
-    if (::GetObjectW(m_hDragBitmap, sizeof(BITMAP), &bm) == 0) return;
+    if (::GetObjectW(m_hDragBitmap.Get(), sizeof(BITMAP), &bm) == 0) return;
 
     auto* pData = new CDataObjectUI;
     FORMATETC fmtBitmap = {CF_BITMAP, nullptr, DVASPECT_CONTENT, -1, TYMED_GDI};
     STGMEDIUM medBitmap = {};
     medBitmap.tymed = TYMED_GDI;
-    medBitmap.hBitmap = static_cast<HBITMAP>(::OleDuplicateData(m_hDragBitmap, CF_BITMAP, 0));
+    medBitmap.hBitmap = static_cast<HBITMAP>(::OleDuplicateData(m_hDragBitmap.Get(), CF_BITMAP, 0));
     if (medBitmap.hBitmap != nullptr) pData->SetData(&fmtBitmap, &medBitmap, TRUE);
 
     FORMATETC fmtMeta = {CF_ENHMETAFILE, nullptr, DVASPECT_CONTENT, -1, TYMED_ENHMF};
     STGMEDIUM medMeta = {};
     medMeta.tymed = TYMED_ENHMF;
-    medMeta.hEnhMetaFile = MetafileFromBitmap(m_hDcPaint, m_hDragBitmap, bm.bmWidth, bm.bmHeight);
+    medMeta.hEnhMetaFile = MetafileFromBitmap(m_hDcPaint.Get(), m_hDragBitmap.Get(), bm.bmWidth, bm.bmHeight);
     if (medMeta.hEnhMetaFile != nullptr) pData->SetData(&fmtMeta, &medMeta, TRUE);
 
-    AttachDragImage(pData, m_hDragBitmap, bm.bmWidth, bm.bmHeight);
+    AttachDragImage(pData, m_hDragBitmap.Get(), bm.bmWidth, bm.bmHeight);
 
     auto* pSource = new CDropSourceUI;
     DWORD dwEffect = DROPEFFECT_NONE;

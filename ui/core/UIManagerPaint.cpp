@@ -20,6 +20,7 @@
 #include "ui/core/UIResourceManager.h"
 #include "ui/core/UIShadow.h"
 #include "ui/core/UIZip.h"
+#include "ui/support/SelectObject.h"
 
 namespace Veneer {
 
@@ -32,7 +33,7 @@ typedef BOOL(WINAPI* PFNSETLAYEREDWINDOWATTRIBUTES)(HWND, COLORREF, BYTE, DWORD)
 struct TProcessResources {
     bool bInitialized = false;
     HMODULE hMsimg32 = nullptr;
-    HPEN hUpdateRectPen = nullptr;
+    CPenHandle hUpdateRectPen;
     std::vector<HMODULE> aPluginModules;
 };
 
@@ -88,22 +89,6 @@ RECT Deflate(const RECT& rc, const RECT& inset)
     return r;
 }
 
-// Selects an object for the lifetime of the guard.
-class CSelectGuard {
-public:
-    CSelectGuard(HDC hDC, HGDIOBJ hObj) : m_hDC(hDC), m_hOld(::SelectObject(hDC, hObj)) {}
-    ~CSelectGuard()
-    {
-        if (m_hOld != nullptr && m_hOld != HGDI_ERROR) ::SelectObject(m_hDC, m_hOld);
-    }
-    CSelectGuard(const CSelectGuard&) = delete;
-    CSelectGuard& operator=(const CSelectGuard&) = delete;
-
-private:
-    HDC m_hDC;
-    HGDIOBJ m_hOld;
-};
-
 }  // namespace
 
 // ---------------------------------------------------------------------------
@@ -116,7 +101,7 @@ void CPaintManagerUI::InitProcessResources()
     res.bInitialized = true;
     ::InitCommonControls();
     res.hMsimg32 = ::LoadLibraryExW(L"msimg32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-    res.hUpdateRectPen = ::CreatePen(PS_SOLID, 1, RGB(220, 0, 0));
+    res.hUpdateRectPen.Reset(::CreatePen(PS_SOLID, 1, RGB(220, 0, 0)));
 
     LOGFONTW lf = {};
     ::GetObjectW(::GetStockObject(DEFAULT_GUI_FONT), sizeof(LOGFONTW), &lf);
@@ -188,12 +173,10 @@ CPaintManagerUI::~CPaintManagerUI()
 
     FreeOffscreen();
     RevokeDropTarget();
-    if (m_hDcPaint != nullptr) ::ReleaseDC(m_hWndPaint, m_hDcPaint);
-    m_hDcPaint = nullptr;
+    m_hDcPaint.Reset();
     int iSelf = m_aPreMessages.Find(this);
     if (iSelf >= 0) m_aPreMessages.Remove(iSelf);
-    if (m_hDragBitmap != nullptr) ::DeleteObject(m_hDragBitmap);
-    m_hDragBitmap = nullptr;
+    m_hDragBitmap.Reset();
     if (m_gdiplusToken != 0) Gdiplus::GdiplusShutdown(m_gdiplusToken);
     delete m_pDPI;
     m_pDPI = nullptr;
@@ -215,11 +198,10 @@ void CPaintManagerUI::Init(HWND hWnd, LPCTSTR pstrName)
 
     m_sName = (pstrName != nullptr) ? pstrName : L"";
     if (m_hWndPaint != hWnd) {
-        if (m_hDcPaint != nullptr) ::ReleaseDC(m_hWndPaint, m_hDcPaint);
-        m_hDcPaint = nullptr;
+        m_hDcPaint.Reset();
         FreeOffscreen();
         m_hWndPaint = hWnd;
-        if (hWnd != nullptr) m_hDcPaint = ::GetDC(hWnd);
+        if (hWnd != nullptr) m_hDcPaint.Acquire(hWnd);
         if (m_aPreMessages.Find(this) < 0) m_aPreMessages.Add(this);
     }
     if (hWnd != nullptr && m_pDropTarget == nullptr) {
@@ -234,14 +216,10 @@ void CPaintManagerUI::Init(HWND hWnd, LPCTSTR pstrName)
 
 void CPaintManagerUI::FreeOffscreen()
 {
-    if (m_hDcOffscreen != nullptr) ::DeleteDC(m_hDcOffscreen);
-    if (m_hDcBackground != nullptr) ::DeleteDC(m_hDcBackground);
-    if (m_hbmpOffscreen != nullptr) ::DeleteObject(m_hbmpOffscreen);
-    if (m_hbmpBackground != nullptr) ::DeleteObject(m_hbmpBackground);
-    m_hDcOffscreen = nullptr;
-    m_hDcBackground = nullptr;
-    m_hbmpOffscreen = nullptr;
-    m_hbmpBackground = nullptr;
+    m_hDcOffscreen.Reset();
+    m_hDcBackground.Reset();
+    m_hbmpOffscreen.Reset();
+    m_hbmpBackground.Reset();
     m_pOffscreenBits = nullptr;
     m_pBackgroundBits = nullptr;
 }
@@ -272,8 +250,7 @@ void CPaintManagerUI::Term()
     }
 
     TProcessResources& res = ProcessResources();
-    if (res.hUpdateRectPen != nullptr) ::DeleteObject(res.hUpdateRectPen);
-    res.hUpdateRectPen = nullptr;
+    res.hUpdateRectPen.Reset();
     for (HMODULE hModule : res.aPluginModules) ::FreeLibrary(hModule);
     res.aPluginModules.clear();
     m_aPlugins.Empty();
@@ -346,9 +323,9 @@ CLangManagerUI* CPaintManagerUI::GetLangManager() const
 // plain state
 
 LPCTSTR CPaintManagerUI::GetName() const { return m_sName.GetData(); }
-HDC CPaintManagerUI::GetPaintDC() const { return m_hDcPaint; }
-HDC CPaintManagerUI::GetPaintOffscreenDC() const { return m_hDcOffscreen; }
-HBITMAP CPaintManagerUI::GetPaintOffscreenBitmap() const { return m_hbmpOffscreen; }
+HDC CPaintManagerUI::GetPaintDC() const { return m_hDcPaint.Get(); }
+HDC CPaintManagerUI::GetPaintOffscreenDC() const { return m_hDcOffscreen.Get(); }
+HBITMAP CPaintManagerUI::GetPaintOffscreenBitmap() const { return m_hbmpOffscreen.Get(); }
 HWND CPaintManagerUI::GetPaintWindow() const { return m_hWndPaint; }
 HWND CPaintManagerUI::GetTooltipWindow() const { return m_hwndTooltip; }
 int CPaintManagerUI::GetHoverTime() const { return m_iHoverTime; }
@@ -585,8 +562,8 @@ void CPaintManagerUI::OnPaint()
     if (!::GetUpdateRect(m_hWndPaint, &rcPaint, FALSE)) return;
     // The client may have changed size without a layout (updates locked, hidden root): the
     // off-screen image is cleared and painted by the client size, so it must have that size.
-    if (m_hbmpOffscreen != nullptr &&
-        !BitmapHasSize(m_hbmpOffscreen, rcClient.right - rcClient.left, rcClient.bottom - rcClient.top)) {
+    if (m_hbmpOffscreen &&
+        !BitmapHasSize(m_hbmpOffscreen.Get(), rcClient.right - rcClient.left, rcClient.bottom - rcClient.top)) {
         FreeOffscreen();
     }
 
@@ -641,10 +618,10 @@ void CPaintManagerUI::OnPaint()
     if (m_bOffscreenPaint) {
         const int cx = rcClient.right - rcClient.left;
         const int cy = rcClient.bottom - rcClient.top;
-        if (m_hDcOffscreen == nullptr) m_hDcOffscreen = ::CreateCompatibleDC(m_hDcPaint);
+        if (!m_hDcOffscreen) m_hDcOffscreen.Reset(::CreateCompatibleDC(m_hDcPaint.Get()));
         // A new frame holds nothing yet: all of it is painted.
-        if (m_hbmpOffscreen == nullptr) {
-            m_hbmpOffscreen = CreateTopDownARGB(m_hDcPaint, cx, cy, &m_pOffscreenBits);
+        if (!m_hbmpOffscreen) {
+            m_hbmpOffscreen.Reset(CreateTopDownARGB(m_hDcPaint.Get(), cx, cy, &m_pOffscreenBits));
             m_rcFrameDirty = rcClient;
         }
         // Layered windows present the whole frame each time: they paint what was asked, as before. Otherwise
@@ -653,7 +630,7 @@ void CPaintManagerUI::OnPaint()
         if (!m_bLayered) ::IntersectRect(&rcRender, &m_rcFrameDirty, &rcClient);
         ::SetRectEmpty(&m_rcFrameDirty);
         HDC hPaintDC = ::BeginPaint(m_hWndPaint, &ps);
-        if (m_hDcOffscreen == nullptr || m_hbmpOffscreen == nullptr || m_pOffscreenBits == nullptr) {
+        if (!m_hDcOffscreen || !m_hbmpOffscreen || m_pOffscreenBits == nullptr) {
             // No memory for the off-screen image: paint straight into the window this time.
             int iSave = ::SaveDC(hPaintDC);
             m_pRoot->Paint(hPaintDC, rcPaint, nullptr);
@@ -661,12 +638,13 @@ void CPaintManagerUI::OnPaint()
             PaintFocusIndicator(hPaintDC, rcPaint);
         } else {
             {
-                CSelectGuard select(m_hDcOffscreen, m_hbmpOffscreen);
-                int iSave = ::SaveDC(m_hDcOffscreen);
+                CSelectObject select(m_hDcOffscreen.Get(), m_hbmpOffscreen.Get());
+                int iSave = ::SaveDC(m_hDcOffscreen.Get());
                 const RECT rcBits = ClipToBitmap(rcPaint, cx, cy);
                 // Controls may draw beyond the rectangle they are asked for; outside it the frame is kept.
                 if (!m_bLayered)
-                    ::IntersectClipRect(m_hDcOffscreen, rcRender.left, rcRender.top, rcRender.right, rcRender.bottom);
+                    ::IntersectClipRect(m_hDcOffscreen.Get(), rcRender.left, rcRender.top, rcRender.right,
+                                        rcRender.bottom);
                 if (m_bLayered) {
                     for (LONG y = rcBits.top; y < rcBits.bottom; ++y) {
                         std::memset(m_pOffscreenBits + (static_cast<size_t>(y) * cx + rcBits.left) * 4, 0,
@@ -674,16 +652,17 @@ void CPaintManagerUI::OnPaint()
                     }
                 }
                 if (!::IsRectEmpty(&rcRender)) {
-                    m_pRoot->Paint(m_hDcOffscreen, rcRender, nullptr);
+                    m_pRoot->Paint(m_hDcOffscreen.Get(), rcRender, nullptr);
                     if (m_bLayered) PaintLayeredNativeWindows(rcRender);
                     for (int i = 0; i < m_aPostPaintControls.GetSize(); ++i) {
-                        static_cast<CControlUI*>(m_aPostPaintControls.GetAt(i))->DoPostPaint(m_hDcOffscreen, rcRender);
+                        static_cast<CControlUI*>(m_aPostPaintControls.GetAt(i))
+                            ->DoPostPaint(m_hDcOffscreen.Get(), rcRender);
                     }
                 }
-                ::RestoreDC(m_hDcOffscreen, iSave);
+                ::RestoreDC(m_hDcOffscreen.Get(), iSave);
                 if (m_bLayered) {
                     // A layered frame is repainted wherever it is presented from, so the indicator goes in.
-                    PaintFocusIndicator(m_hDcOffscreen, rcRender);
+                    PaintFocusIndicator(m_hDcOffscreen.Get(), rcRender);
                     if (m_pLayeredDrawInfo == nullptr || m_pLayeredDrawInfo->sDrawString.IsEmpty()) {
                         FixLayeredAlpha(rcBits);
                     } else {
@@ -692,16 +671,16 @@ void CPaintManagerUI::OnPaint()
                     PresentLayered(rcClient);
                 } else {
                     ::BitBlt(hPaintDC, rcPaint.left, rcPaint.top, rcPaint.right - rcPaint.left,
-                             rcPaint.bottom - rcPaint.top, m_hDcOffscreen, rcPaint.left, rcPaint.top, SRCCOPY);
+                             rcPaint.bottom - rcPaint.top, m_hDcOffscreen.Get(), rcPaint.left, rcPaint.top, SRCCOPY);
                     // Inverted over what the window shows, never into the kept frame: an expose copies only
                     // the frame, so an indicator kept there would be inverted away again.
                     PaintFocusIndicator(hPaintDC, rcPaint);
                 }
             }
-            HPEN hPen = ProcessResources().hUpdateRectPen;
+            HPEN hPen = ProcessResources().hUpdateRectPen.Get();
             if (m_bShowUpdateRect && !m_bLayered && hPen != nullptr) {
-                CSelectGuard pen(hPaintDC, hPen);
-                CSelectGuard brush(hPaintDC, ::GetStockObject(HOLLOW_BRUSH));
+                CSelectObject pen(hPaintDC, hPen);
+                CSelectObject brush(hPaintDC, ::GetStockObject(HOLLOW_BRUSH));
                 ::Rectangle(hPaintDC, rcPaint.left, rcPaint.top, rcPaint.right, rcPaint.bottom);
             }
         }
@@ -742,27 +721,22 @@ void CPaintManagerUI::PaintLayeredNativeWindows(const RECT& rcPaint)
         const int cx = rcChild.right - rcChild.left;
         const int cy = rcChild.bottom - rcChild.top;
         if (cx <= 0 || cy <= 0) continue;
-        HDC hChildDC = ::CreateCompatibleDC(m_hDcOffscreen);
-        if (hChildDC == nullptr) continue;
+        CMemoryDC childDC(::CreateCompatibleDC(m_hDcOffscreen.Get()));
+        if (!childDC) continue;
         BYTE* pBits = nullptr;
-        HBITMAP hChildBmp = CreateTopDownARGB(m_hDcOffscreen, cx, cy, &pBits);
-        if (hChildBmp != nullptr && pBits != nullptr) {
-            std::memset(pBits, 0, static_cast<size_t>(cx) * cy * 4);
-            {
-                CSelectGuard select(hChildDC, hChildBmp);
-                ::SendMessageW(hChildWnd, WM_PRINT, reinterpret_cast<WPARAM>(hChildDC),
-                               PRF_CHECKVISIBLE | PRF_CLIENT | PRF_CHILDREN | PRF_OWNED);
-                ::GdiFlush();
-                // GDI leaves alpha at 0; whatever the child drew becomes opaque.
-                DWORD* pPixel = reinterpret_cast<DWORD*>(pBits);
-                for (int n = 0; n < cx * cy; ++n) {
-                    if (pPixel[n] != 0) pPixel[n] |= 0xFF000000;
-                }
-                ::BitBlt(m_hDcOffscreen, rcChild.left, rcChild.top, cx, cy, hChildDC, 0, 0, SRCCOPY);
-            }
+        CBitmapHandle childBmp(CreateTopDownARGB(m_hDcOffscreen.Get(), cx, cy, &pBits));
+        if (!childBmp || pBits == nullptr) continue;
+        std::memset(pBits, 0, static_cast<size_t>(cx) * cy * 4);
+        CSelectObject select(childDC.Get(), childBmp.Get());
+        ::SendMessageW(hChildWnd, WM_PRINT, reinterpret_cast<WPARAM>(childDC.Get()),
+                       PRF_CHECKVISIBLE | PRF_CLIENT | PRF_CHILDREN | PRF_OWNED);
+        ::GdiFlush();
+        // GDI leaves alpha at 0; whatever the child drew becomes opaque.
+        DWORD* pPixel = reinterpret_cast<DWORD*>(pBits);
+        for (int n = 0; n < cx * cy; ++n) {
+            if (pPixel[n] != 0) pPixel[n] |= 0xFF000000;
         }
-        if (hChildBmp != nullptr) ::DeleteObject(hChildBmp);
-        ::DeleteDC(hChildDC);
+        ::BitBlt(m_hDcOffscreen.Get(), rcChild.left, rcChild.top, cx, cy, childDC.Get(), 0, 0, SRCCOPY);
     }
 }
 
@@ -784,26 +758,26 @@ void CPaintManagerUI::ApplyLayeredMask(const RECT& rcBits, const RECT& rcClient)
     const int cx = rcClient.right - rcClient.left;
     const int cy = rcClient.bottom - rcClient.top;
     bool bRedraw = m_bLayeredChanged;
-    if (m_hDcBackground == nullptr) {
-        m_hDcBackground = ::CreateCompatibleDC(m_hDcPaint);
+    if (!m_hDcBackground) {
+        m_hDcBackground.Reset(::CreateCompatibleDC(m_hDcPaint.Get()));
         bRedraw = true;
     }
-    if (m_hbmpBackground == nullptr) {
-        m_hbmpBackground = CreateTopDownARGB(m_hDcPaint, cx, cy, &m_pBackgroundBits);
+    if (!m_hbmpBackground) {
+        m_hbmpBackground.Reset(CreateTopDownARGB(m_hDcPaint.Get(), cx, cy, &m_pBackgroundBits));
         bRedraw = true;
     }
-    if (m_hDcBackground == nullptr || m_hbmpBackground == nullptr || m_pBackgroundBits == nullptr) {
+    if (!m_hDcBackground || !m_hbmpBackground || m_pBackgroundBits == nullptr) {
         FixLayeredAlpha(rcBits);
         return;
     }
     if (bRedraw) {
         std::memset(m_pBackgroundBits, 0, static_cast<size_t>(cx) * cy * 4);
-        CSelectGuard select(m_hDcBackground, m_hbmpBackground);
+        CSelectObject select(m_hDcBackground.Get(), m_hbmpBackground.Get());
         RECT rcImage = Deflate(rcClient, m_rcLayeredInset);
-        int iSave = ::SaveDC(m_hDcBackground);
-        ::IntersectClipRect(m_hDcBackground, rcImage.left, rcImage.top, rcImage.right, rcImage.bottom);
-        CRenderEngine::DrawImageInfo(m_hDcBackground, this, rcImage, rcImage, m_pLayeredDrawInfo);
-        ::RestoreDC(m_hDcBackground, iSave);
+        int iSave = ::SaveDC(m_hDcBackground.Get());
+        ::IntersectClipRect(m_hDcBackground.Get(), rcImage.left, rcImage.top, rcImage.right, rcImage.bottom);
+        CRenderEngine::DrawImageInfo(m_hDcBackground.Get(), this, rcImage, rcImage, m_pLayeredDrawInfo);
+        ::RestoreDC(m_hDcBackground.Get(), iSave);
     }
     ::GdiFlush();
     for (LONG y = rcBits.top; y < rcBits.bottom; ++y) {
@@ -829,7 +803,7 @@ void CPaintManagerUI::PresentLayered(const RECT& rcClient)
     SIZE sizeWnd = {rcClient.right - rcClient.left, rcClient.bottom - rcClient.top};
     POINT ptSrc = {0, 0};
     BLENDFUNCTION bf = {AC_SRC_OVER, 0, m_nOpacity, AC_SRC_ALPHA};
-    pfn(m_hWndPaint, nullptr, &ptPos, &sizeWnd, m_hDcOffscreen, &ptSrc, 0, &bf, ULW_ALPHA);
+    pfn(m_hWndPaint, nullptr, &ptPos, &sizeWnd, m_hDcOffscreen.Get(), &ptSrc, 0, &bf, ULW_ALPHA);
 }
 
 void CPaintManagerUI::OnPrintClient(WPARAM wParam, LPARAM lParam)

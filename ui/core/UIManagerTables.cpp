@@ -11,6 +11,7 @@
 #include "ui/controls/UIOption.h"
 #include "ui/core/UIDrawInfo.h"
 #include "ui/core/UIRender.h"
+#include "ui/support/SelectObject.h"
 
 namespace Veneer {
 
@@ -175,14 +176,15 @@ HFONT CPaintManagerUI::MakeFont(LPCTSTR pStrFontName, int nSize, bool bBold, boo
 void CPaintManagerUI::FillMetrics(TFontInfo* pInfo)
 {
     if (pInfo == nullptr || pInfo->hFont == nullptr) return;
-    HDC hDC = m_hDcPaint;
-    HDC hTempDC = nullptr;
-    if (hDC == nullptr) hDC = hTempDC = ::CreateCompatibleDC(nullptr);
+    CMemoryDC tempDC;
+    HDC hDC = m_hDcPaint.Get();
+    if (hDC == nullptr) {
+        tempDC.Reset(::CreateCompatibleDC(nullptr));
+        hDC = tempDC.Get();
+    }
     if (hDC == nullptr) return;
-    HGDIOBJ hOld = ::SelectObject(hDC, pInfo->hFont);
+    CSelectObject select(hDC, pInfo->hFont);
     pInfo->bMetricsValid = ::GetTextMetricsW(hDC, &pInfo->tm) != FALSE;
-    ::SelectObject(hDC, hOld);
-    if (hTempDC != nullptr) ::DeleteDC(hTempDC);
 }
 
 HFONT CPaintManagerUI::AddFont(int id, LPCTSTR pStrFontName, int nSize, bool bBold, bool bUnderline, bool bItalic,
@@ -200,7 +202,7 @@ HFONT CPaintManagerUI::AddFont(int id, LPCTSTR pStrFontName, int nSize, bool bBo
     pFontInfo->bBold = bBold;
     pFontInfo->bUnderline = bUnderline;
     pFontInfo->bItalic = bItalic;
-    if (m_hDcPaint != nullptr) FillMetrics(pFontInfo);
+    if (m_hDcPaint.Get() != nullptr) FillMetrics(pFontInfo);
 
     CUIString key = FontKey(id);
     CStdStringPtrMap& fonts = TargetRes(bShared).m_CustomFonts;

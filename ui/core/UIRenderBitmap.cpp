@@ -31,11 +31,11 @@ HBITMAP Snapshot(CPaintManagerUI* pManager, CControlUI* pPaintRoot, const RECT& 
     }
     HDC hRef = pManager->GetPaintDC();
     BYTE* pCanvasBits = nullptr;
-    CGdiObject canvas(CRenderEngine::CreateARGB32Bitmap(hRef, rc.right, rc.bottom, &pCanvasBits));
+    CBitmapHandle canvas(CRenderEngine::CreateARGB32Bitmap(hRef, rc.right, rc.bottom, &pCanvasBits));
     BYTE* pBits = nullptr;
-    CGdiObject result(CRenderEngine::CreateARGB32Bitmap(hRef, cx, cy, &pBits));
-    CMemoryDC canvasDC(hRef);
-    CMemoryDC resultDC(hRef);
+    CBitmapHandle result(CRenderEngine::CreateARGB32Bitmap(hRef, cx, cy, &pBits));
+    CMemoryDC canvasDC(::CreateCompatibleDC(hRef));
+    CMemoryDC resultDC(::CreateCompatibleDC(hRef));
     if (canvas.Get() == nullptr || result.Get() == nullptr || canvasDC.Get() == nullptr || resultDC.Get() == nullptr) {
         return nullptr;
     }
@@ -47,7 +47,7 @@ HBITMAP Snapshot(CPaintManagerUI* pManager, CControlUI* pPaintRoot, const RECT& 
         ::BitBlt(resultDC.Get(), 0, 0, cx, cy, canvasDC.Get(), rc.left, rc.top, SRCCOPY);
         ::GdiFlush();
     }
-    return static_cast<HBITMAP>(result.Detach());
+    return result.Release();
 }
 
 } // namespace

@@ -93,11 +93,11 @@ void SoftwareBlend(HDC hDC, const RECT& rcDst, HDC hSrcDC, const RECT& rcSrc, BY
 
     DWORD* pSrc = nullptr;
     DWORD* pDst = nullptr;
-    CGdiObject bmpSrc(CreateBuffer(hDC, cx, cy, &pSrc));
-    CGdiObject bmpDst(CreateBuffer(hDC, cx, cy, &pDst));
+    CBitmapHandle bmpSrc(CreateBuffer(hDC, cx, cy, &pSrc));
+    CBitmapHandle bmpDst(CreateBuffer(hDC, cx, cy, &pDst));
     if (bmpSrc.Get() == nullptr || bmpDst.Get() == nullptr) return;
-    CMemoryDC dcSrc(hDC);
-    CMemoryDC dcDst(hDC);
+    CMemoryDC dcSrc(::CreateCompatibleDC(hDC));
+    CMemoryDC dcDst(::CreateCompatibleDC(hDC));
     if (dcSrc.Get() == nullptr || dcDst.Get() == nullptr) return;
     CSelectObject selSrc(dcSrc.Get(), bmpSrc.Get());
     CSelectObject selDst(dcDst.Get(), bmpDst.Get());

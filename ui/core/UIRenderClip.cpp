@@ -2,7 +2,7 @@
 
 namespace Veneer {
 
-CRenderClip::CRenderClip() : rcItem{0, 0, 0, 0}, hDC(nullptr), hRgn(nullptr), hOldRgn(nullptr) {}
+CRenderClip::CRenderClip() : rcItem{0, 0, 0, 0}, hDC(nullptr) {}
 
 CRenderClip::~CRenderClip()
 {
@@ -11,11 +11,9 @@ CRenderClip::~CRenderClip()
 
 void CRenderClip::Reset()
 {
-    if (hDC != nullptr && hOldRgn != nullptr) ::SelectClipRgn(hDC, hOldRgn);
-    if (hOldRgn != nullptr) ::DeleteObject(hOldRgn);
-    if (hRgn != nullptr) ::DeleteObject(hRgn);
-    hOldRgn = nullptr;
-    hRgn = nullptr;
+    if (hDC != nullptr && hOldRgn) ::SelectClipRgn(hDC, hOldRgn.Get());
+    hOldRgn.Reset();
+    hRgn.Reset();
     hDC = nullptr;
 }
 
@@ -24,11 +22,11 @@ void CRenderClip::GenerateClip(HDC hDC, RECT rc, CRenderClip& clip)
     clip.Reset();
     RECT rcClip = {0, 0, 0, 0};
     ::GetClipBox(hDC, &rcClip);
-    clip.hOldRgn = ::CreateRectRgnIndirect(&rcClip);
-    clip.hRgn = ::CreateRectRgnIndirect(&rc);
+    clip.hOldRgn.Reset(::CreateRectRgnIndirect(&rcClip));
+    clip.hRgn.Reset(::CreateRectRgnIndirect(&rc));
     clip.rcItem = rc;
     clip.hDC = hDC;
-    if (clip.hRgn != nullptr) ::ExtSelectClipRgn(hDC, clip.hRgn, RGN_AND);
+    if (clip.hRgn) ::ExtSelectClipRgn(hDC, clip.hRgn.Get(), RGN_AND);
 }
 
 void CRenderClip::GenerateRoundClip(HDC hDC, RECT rc, RECT rcItem, int width, int height, CRenderClip& clip)
@@ -36,26 +34,26 @@ void CRenderClip::GenerateRoundClip(HDC hDC, RECT rc, RECT rcItem, int width, in
     clip.Reset();
     RECT rcClip = {0, 0, 0, 0};
     ::GetClipBox(hDC, &rcClip);
-    clip.hOldRgn = ::CreateRectRgnIndirect(&rcClip);
-    clip.hRgn = ::CreateRectRgnIndirect(&rc);
-    HRGN hRgnItem = ::CreateRoundRectRgn(rcItem.left, rcItem.top, rcItem.right + 1, rcItem.bottom + 1, width, height);
-    if (clip.hRgn != nullptr && hRgnItem != nullptr) ::CombineRgn(clip.hRgn, clip.hRgn, hRgnItem, RGN_AND);
-    if (hRgnItem != nullptr) ::DeleteObject(hRgnItem);
+    clip.hOldRgn.Reset(::CreateRectRgnIndirect(&rcClip));
+    clip.hRgn.Reset(::CreateRectRgnIndirect(&rc));
+    CRgnHandle rgnItem(
+        ::CreateRoundRectRgn(rcItem.left, rcItem.top, rcItem.right + 1, rcItem.bottom + 1, width, height));
+    if (clip.hRgn && rgnItem) ::CombineRgn(clip.hRgn.Get(), clip.hRgn.Get(), rgnItem.Get(), RGN_AND);
     clip.rcItem = rc;
     clip.hDC = hDC;
-    if (clip.hRgn != nullptr) ::ExtSelectClipRgn(hDC, clip.hRgn, RGN_AND);
+    if (clip.hRgn) ::ExtSelectClipRgn(hDC, clip.hRgn.Get(), RGN_AND);
 }
 
 void CRenderClip::UseOldClipBegin(HDC hDC, CRenderClip& clip)
 {
-    ::SelectClipRgn(hDC, clip.hOldRgn);
+    ::SelectClipRgn(hDC, clip.hOldRgn.Get());
 }
 
 void CRenderClip::UseOldClipEnd(HDC hDC, CRenderClip& clip)
 {
     // Back to the generated region, still bounded by the clip that was there before it.
-    ::SelectClipRgn(hDC, clip.hOldRgn);
-    if (clip.hRgn != nullptr) ::ExtSelectClipRgn(hDC, clip.hRgn, RGN_AND);
+    ::SelectClipRgn(hDC, clip.hOldRgn.Get());
+    if (clip.hRgn) ::ExtSelectClipRgn(hDC, clip.hRgn.Get(), RGN_AND);
 }
 
 } // namespace Veneer

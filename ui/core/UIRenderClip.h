@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include "ui/support/UniqueHandle.h"
+
 namespace Veneer {
 
 class CRenderClip {
@@ -16,8 +18,8 @@ public:
 
     RECT rcItem;
     HDC hDC;
-    HRGN hRgn;
-    HRGN hOldRgn;
+    CRgnHandle hRgn;
+    CRgnHandle hOldRgn;
 
     static void GenerateClip(HDC hDC, RECT rc, CRenderClip& clip);
     // rc intersected with a rounded rectangle (rcItem.left, rcItem.top, right + 1, bottom + 1),

@@ -45,11 +45,8 @@ TImageInfo* BuildImage(const unsigned char* pRGBA, int width, int height, DWORD 
 {
     if (pRGBA == nullptr || width <= 0 || height <= 0) return nullptr;
     BYTE* pDest = nullptr;
-    HBITMAP hBitmap = CRenderEngine::CreateARGB32Bitmap(nullptr, width, height, &pDest);
-    if (hBitmap == nullptr || pDest == nullptr) {
-        if (hBitmap != nullptr) ::DeleteObject(hBitmap);
-        return nullptr;
-    }
+    CBitmapHandle bitmap(CRenderEngine::CreateARGB32Bitmap(nullptr, width, height, &pDest));
+    if (!bitmap || pDest == nullptr) return nullptr;
     bool bAlpha = false;
     const size_t count = static_cast<size_t>(width) * static_cast<size_t>(height);
     DWORD* pOut = reinterpret_cast<DWORD*>(pDest);
@@ -70,11 +67,8 @@ TImageInfo* BuildImage(const unsigned char* pRGBA, int width, int height, DWORD 
         pOut[i] = value;
     }
     TImageInfo* pInfo = new (std::nothrow) TImageInfo;
-    if (pInfo == nullptr) {
-        ::DeleteObject(hBitmap);
-        return nullptr;
-    }
-    pInfo->hBitmap = hBitmap;
+    if (pInfo == nullptr) return nullptr;
+    pInfo->hBitmap = bitmap.Release();
     pInfo->pBits = pDest;
     pInfo->nX = width;
     pInfo->nY = height;
@@ -568,7 +562,7 @@ void CRenderEngine::DrawImage(HDC hDC, HBITMAP hBitmap, const RECT& rc, const RE
                               const RECT& rcCorners, bool bAlpha, BYTE uFade, bool hole, bool xtiled, bool ytiled)
 {
     if (hDC == nullptr || hBitmap == nullptr) return;
-    CMemoryDC memDC(hDC);
+    CMemoryDC memDC(::CreateCompatibleDC(hDC));
     if (memDC.Get() == nullptr) return;
     CSelectObject select(memDC.Get(), hBitmap);
     const int oldMode = ::SetStretchBltMode(hDC, HALFTONE);

@@ -1,8 +1,11 @@
 #pragma once
-// Internal to the render engine: run-time msimg32 entry points, scoped GDI helpers and the
-// software blend that stands in for AlphaBlend.
+// Internal to the render engine: run-time msimg32 entry points and the software blend that stands
+// in for AlphaBlend.
 
 #include <windows.h>
+
+#include "ui/support/SelectObject.h"
+#include "ui/support/UniqueHandle.h"
 
 namespace Veneer {
 namespace RenderDetail {
@@ -29,43 +32,6 @@ inline COLORREF ToColorRef(DWORD argb)
 
 inline int Width(const RECT& rc) { return rc.right - rc.left; }
 inline int Height(const RECT& rc) { return rc.bottom - rc.top; }
-
-class CMemoryDC {
-public:
-    explicit CMemoryDC(HDC hRef) : m_hDC(::CreateCompatibleDC(hRef)) {}
-    ~CMemoryDC() { if (m_hDC != nullptr) ::DeleteDC(m_hDC); }
-    CMemoryDC(const CMemoryDC&) = delete;
-    CMemoryDC& operator=(const CMemoryDC&) = delete;
-    HDC Get() const { return m_hDC; }
-
-private:
-    HDC m_hDC;
-};
-
-class CSelectObject {
-public:
-    CSelectObject(HDC hDC, HGDIOBJ hObj) : m_hDC(hDC), m_hOld(hObj != nullptr ? ::SelectObject(hDC, hObj) : nullptr) {}
-    ~CSelectObject() { if (m_hOld != nullptr) ::SelectObject(m_hDC, m_hOld); }
-    CSelectObject(const CSelectObject&) = delete;
-    CSelectObject& operator=(const CSelectObject&) = delete;
-
-private:
-    HDC m_hDC;
-    HGDIOBJ m_hOld;
-};
-
-class CGdiObject {
-public:
-    explicit CGdiObject(HGDIOBJ hObj = nullptr) : m_hObj(hObj) {}
-    ~CGdiObject() { if (m_hObj != nullptr) ::DeleteObject(m_hObj); }
-    CGdiObject(const CGdiObject&) = delete;
-    CGdiObject& operator=(const CGdiObject&) = delete;
-    HGDIOBJ Get() const { return m_hObj; }
-    HGDIOBJ Detach() { HGDIOBJ h = m_hObj; m_hObj = nullptr; return h; }
-
-private:
-    HGDIOBJ m_hObj;
-};
 
 } // namespace RenderDetail
 } // namespace Veneer

@@ -66,33 +66,28 @@ HFONT FontOf(CPaintManagerUI* pManager, int iFont)
 class CSolidPixel {
 public:
     CSolidPixel()
+        : m_dc(::CreateCompatibleDC(nullptr)),
+          m_bitmap(CRenderEngine::CreateARGB32Bitmap(m_dc.Get(), 1, 1, reinterpret_cast<BYTE**>(&m_pPixel))),
+          m_select(m_dc.Get(), m_bitmap.Get())
     {
-        m_hDC = ::CreateCompatibleDC(nullptr);
-        m_hBitmap = CRenderEngine::CreateARGB32Bitmap(m_hDC, 1, 1, reinterpret_cast<BYTE**>(&m_pPixel));
-        if (m_hDC != nullptr && m_hBitmap != nullptr) m_hOld = ::SelectObject(m_hDC, m_hBitmap);
-    }
-    ~CSolidPixel()
-    {
-        if (m_hOld != nullptr) ::SelectObject(m_hDC, m_hOld);
-        if (m_hBitmap != nullptr) ::DeleteObject(m_hBitmap);
-        if (m_hDC != nullptr) ::DeleteDC(m_hDC);
     }
     CSolidPixel(const CSolidPixel&) = delete;
     CSolidPixel& operator=(const CSolidPixel&) = delete;
 
     HDC Get(DWORD argb)
     {
-        if (m_hOld == nullptr || m_pPixel == nullptr) return nullptr;
+        if (!m_select.IsSelected() || m_pPixel == nullptr) return nullptr;
         ::GdiFlush();
         *m_pPixel = argb;
-        return m_hDC;
+        return m_dc.Get();
     }
 
 private:
-    HDC m_hDC = nullptr;
-    HBITMAP m_hBitmap = nullptr;
-    HGDIOBJ m_hOld = nullptr;
+    // Built in this order and torn down in the reverse: the bitmap is put out of the DC before either goes.
     DWORD* m_pPixel = nullptr;
+    CMemoryDC m_dc;
+    CBitmapHandle m_bitmap;
+    CSelectObject m_select;
 };
 
 // Opaque fills on a 32-bit DIB (the paint manager's canvas) are a stretched copy of one
@@ -130,7 +125,7 @@ void DrawGradientBands(HDC hDC, const RECT& rc, DWORD dwFirst, DWORD dwSecond, b
             const int c2 = (dwSecond >> shift) & 0xFF;
             return static_cast<BYTE>((k * c1 + (n - k) * c2) / n);
         };
-        CGdiObject brush(::CreateSolidBrush(RGB(channel(16), channel(8), channel(0))));
+        CBrushHandle brush(::CreateSolidBrush(RGB(channel(16), channel(8), channel(0))));
         RECT band = rc;
         const int nearEdge = ::MulDiv(extent, k, n);
         const int farEdge = ::MulDiv(extent, k + 1, n);
@@ -282,8 +277,8 @@ void CRenderEngine::DrawGradient(HDC hDC, const RECT& rc, DWORD dwFirst, DWORD d
         return;
     }
     // Translucent: draw off-screen, then blend with the mean alpha.
-    CMemoryDC memDC(hDC);
-    CGdiObject bitmap(CreateARGB32Bitmap(hDC, Width(rc), Height(rc), nullptr));
+    CMemoryDC memDC(::CreateCompatibleDC(hDC));
+    CBitmapHandle bitmap(CreateARGB32Bitmap(hDC, Width(rc), Height(rc), nullptr));
     if (memDC.Get() == nullptr || bitmap.Get() == nullptr) return;
     CSelectObject select(memDC.Get(), bitmap.Get());
     const RECT rcLocal = {0, 0, Width(rc), Height(rc)};
@@ -298,7 +293,7 @@ void CRenderEngine::DrawLine(HDC hDC, const RECT& rc, int nSize, DWORD dwPenColo
     lg.lopnColor = ToColorRef(dwPenColor);
     lg.lopnStyle = static_cast<UINT>(nStyle);
     lg.lopnWidth.x = nSize;
-    CGdiObject pen(::CreatePenIndirect(&lg));
+    CPenHandle pen(::CreatePenIndirect(&lg));
     if (pen.Get() == nullptr) return;
     CSelectObject select(hDC, pen.Get());
     POINT ptTemp = {0, 0};
@@ -332,7 +327,7 @@ void CRenderEngine::DrawRoundRect(HDC hDC, const RECT& rc, int nSize, int width,
                                   int nStyle)
 {
     if (hDC == nullptr) return;
-    CGdiObject pen(::CreatePen(nStyle, nSize, ToColorRef(dwPenColor)));
+    CPenHandle pen(::CreatePen(nStyle, nSize, ToColorRef(dwPenColor)));
     if (pen.Get() == nullptr) return;
     CSelectObject selectPen(hDC, pen.Get());
     CSelectObject selectBrush(hDC, ::GetStockObject(HOLLOW_BRUSH));

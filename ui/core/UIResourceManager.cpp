@@ -4,31 +4,13 @@
 
 #include "ui/core/UIManager.h"
 #include "ui/core/UIZip.h"
+#include "ui/support/UniqueHandle.h"
 
 namespace Veneer {
 
 namespace {
 
 CResourceManager* g_pResourceManager = nullptr;
-
-class FileHandle
-{
-public:
-    explicit FileHandle(LPCTSTR path)
-        : m_h(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                          nullptr)) {}
-    ~FileHandle()
-    {
-        if (m_h != INVALID_HANDLE_VALUE) CloseHandle(m_h);
-    }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    bool IsOpen() const { return m_h != INVALID_HANDLE_VALUE; }
-    HANDLE Get() const { return m_h; }
-
-private:
-    HANDLE m_h;
-};
 
 // A zip handle that is closed on leaving only when it was opened for this read.
 class ZipForRead
@@ -98,8 +80,9 @@ LPCTSTR CResourceManager::GetReadStatusText(ReadStatus status)
 
 static CResourceManager::ReadStatus ReadWholeFile(LPCTSTR path, DWORD nMaxSize, std::vector<BYTE>& data)
 {
-    FileHandle file(path);
-    if (!file.IsOpen()) return CResourceManager::ReadOpenFailed;
+    CFileHandle file(
+        CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return CResourceManager::ReadOpenFailed;
     LARGE_INTEGER size;
     if (!GetFileSizeEx(file.Get(), &size)) return CResourceManager::ReadShort;
     if (size.QuadPart == 0) return CResourceManager::ReadEmpty;

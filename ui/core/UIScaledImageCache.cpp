@@ -29,7 +29,7 @@ HBITMAP CScaledImageCache::Get(HDC hRef, HBITMAP hSource, SIZE size, const RECT&
     Entry* entry = Find(size, rcPart, rcCorners, bAlpha, xtiled, ytiled);
     if (entry == nullptr) {
         Entry& slot = SlotForNewSize();
-        slot.picture.reset();
+        slot.picture.Reset();
         slot.size = size;
         slot.part = rcPart;
         slot.corners = rcCorners;
@@ -44,7 +44,7 @@ HBITMAP CScaledImageCache::Get(HDC hRef, HBITMAP hSource, SIZE size, const RECT&
         MakeRoom(bytes, *entry);
         if (!Paint(*entry, hRef, hSource)) return nullptr;
     }
-    return entry->picture.get();
+    return entry->picture.Get();
 }
 
 void CScaledImageCache::MakeRoom(size_t bytes, const Entry& keep)
@@ -55,7 +55,7 @@ void CScaledImageCache::MakeRoom(size_t bytes, const Entry& keep)
             if (e.picture && &e != &keep && (oldest == nullptr || e.lastUse < oldest->lastUse)) oldest = &e;
         }
         if (oldest == nullptr) return;
-        oldest->picture.reset();  // the size stays known: asked for again, it is made again
+        oldest->picture.Reset();  // the size stays known: asked for again, it is made again
     }
 }
 
@@ -71,7 +71,7 @@ size_t CScaledImageCache::GetBytes() const
 void CScaledImageCache::Clear()
 {
     for (Entry& entry : m_entries) {
-        entry.picture.reset();
+        entry.picture.Reset();
         entry.size = SIZE{0, 0};
     }
 }
@@ -105,18 +105,18 @@ CScaledImageCache::Entry& CScaledImageCache::SlotForNewSize()
 bool CScaledImageCache::Paint(Entry& entry, HDC hRef, HBITMAP hSource)
 {
     BYTE* pBits = nullptr;
-    RenderDetail::CGdiObject picture(CRenderEngine::CreateARGB32Bitmap(hRef, entry.size.cx, entry.size.cy, &pBits));
-    RenderDetail::CMemoryDC dc(hRef);
+    CBitmapHandle picture(CRenderEngine::CreateARGB32Bitmap(hRef, entry.size.cx, entry.size.cy, &pBits));
+    CMemoryDC dc(::CreateCompatibleDC(hRef));
     if (picture.Get() == nullptr || dc.Get() == nullptr) return false;
     {
         // A fresh DIB section is transparent black, so blending the cells onto it copies them exactly.
-        RenderDetail::CSelectObject select(dc.Get(), picture.Get());
+        CSelectObject select(dc.Get(), picture.Get());
         const RECT rc = {0, 0, entry.size.cx, entry.size.cy};
         CRenderEngine::DrawImage(dc.Get(), hSource, rc, rc, entry.part, entry.corners, entry.alpha, 255, false,
                                  entry.xtiled, entry.ytiled);
     }
     if (!entry.alpha) MakeOpaque(pBits, entry.size);
-    entry.picture.reset(static_cast<HBITMAP>(picture.Detach()));
+    entry.picture = std::move(picture);
     return true;
 }
 

@@ -5,8 +5,9 @@
 
 #include <windows.h>
 
-#include <memory>
-#include <type_traits>
+#include <cstddef>
+
+#include "ui/support/UniqueHandle.h"
 
 namespace Veneer {
 
@@ -28,9 +29,6 @@ public:
     size_t GetBytes() const;
 
 private:
-    struct BitmapDeleter {
-        void operator()(HBITMAP hBitmap) const { ::DeleteObject(hBitmap); }
-    };
     struct Entry {
         SIZE size = {0, 0}; // 0 x 0: a free slot
         RECT part = {0, 0, 0, 0};
@@ -39,7 +37,7 @@ private:
         bool xtiled = false;
         bool ytiled = false;
         unsigned long long lastUse = 0;
-        std::unique_ptr<std::remove_pointer<HBITMAP>::type, BitmapDeleter> picture; // empty until asked twice
+        CBitmapHandle picture; // empty until asked twice
     };
     // A window shows an image at a few sizes at most: its page, a resized frame, another DPI. Together they
     // hold no more than a full-screen picture or two.

@@ -30,8 +30,8 @@ using Span = CShadowUI::TSpan;
 std::vector<Span> OwnerSpans(HWND hOwner, int width, int height)
 {
     std::vector<Span> spans(static_cast<size_t>(height), Span{width, 0});
-    RenderDetail::CGdiObject region(::CreateRectRgn(0, 0, 0, 0));
-    HRGN hRegion = static_cast<HRGN>(region.Get());
+    CRgnHandle region(::CreateRectRgn(0, 0, 0, 0));
+    HRGN hRegion = region.Get();
     int type = ERROR;
     if (hOwner != nullptr && hRegion != nullptr) type = ::GetWindowRgn(hOwner, hRegion);
     if (type != SIMPLEREGION && type != COMPLEXREGION) {
@@ -298,10 +298,10 @@ void CShadowUI::Update(HWND hParent)
     BYTE* pBits = nullptr;
     HBITMAP hBitmap = CRenderEngine::CreateARGB32Bitmap(nullptr, width, height, &pBits);
     if (hBitmap == nullptr) return;
-    RenderDetail::CGdiObject bitmapOwner(hBitmap);
-    RenderDetail::CMemoryDC memDC(nullptr);
+    CBitmapHandle bitmapOwner(hBitmap);
+    CMemoryDC memDC(::CreateCompatibleDC(nullptr));
     if (memDC.Get() == nullptr) return;
-    HGDIOBJ hOld = ::SelectObject(memDC.Get(), hBitmap);
+    CSelectObject select(memDC.Get(), hBitmap);
 
     bool bReady = true;
     const RECT rcBitmap = {0, 0, width, height};
@@ -334,7 +334,6 @@ void CShadowUI::Update(HWND hParent)
             m_bRendered = true;
         }
     }
-    ::SelectObject(memDC.Get(), hOld);
 }
 
 void CShadowUI::MakeShadow(UINT32* pShadBits, HWND hParent, const RECT* rcParent)

@@ -6,6 +6,9 @@
 #include <cstring>
 #include <new>
 #include <set>
+#include <utility>
+
+#include "ui/support/UniqueHandle.h"
 
 namespace Veneer {
 
@@ -150,26 +153,25 @@ private:
 class CUIZip::FileSource : public CUIZip::Source
 {
 public:
-    explicit FileSource(HANDLE file) : m_file(file)
+    explicit FileSource(CFileHandle file) : m_file(std::move(file))
     {
         LARGE_INTEGER size;
-        m_size = GetFileSizeEx(m_file, &size) ? static_cast<ULONGLONG>(size.QuadPart) : 0;
+        m_size = GetFileSizeEx(m_file.Get(), &size) ? static_cast<ULONGLONG>(size.QuadPart) : 0;
     }
-    ~FileSource() override { CloseHandle(m_file); }
     ULONGLONG Size() const override { return m_size; }
     bool ReadAt(ULONGLONG offset, void* buffer, DWORD length) override
     {
         if (offset > m_size || length > m_size - offset) return false;
         LARGE_INTEGER pos;
         pos.QuadPart = static_cast<LONGLONG>(offset);
-        if (!SetFilePointerEx(m_file, pos, nullptr, FILE_BEGIN)) return false;
+        if (!SetFilePointerEx(m_file.Get(), pos, nullptr, FILE_BEGIN)) return false;
         DWORD done = 0;
-        return ReadFile(m_file, buffer, length, &done, nullptr) && done == length;
+        return ReadFile(m_file.Get(), buffer, length, &done, nullptr) && done == length;
     }
     const BYTE* View(ULONGLONG, DWORD) const override { return nullptr; }
 
 private:
-    HANDLE m_file;
+    CFileHandle m_file;
     ULONGLONG m_size = 0;
 };
 
@@ -314,14 +316,14 @@ HZIP CUIZip::OpenZip(LPCTSTR pstrPath, const char* password, ZRESULT* pResult)
         result = ZR_ARGS;
         return nullptr;
     }
-    HANDLE file = CreateFileW(pstrPath, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
+    CFileHandle file(CreateFileW(pstrPath, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
         result = ZR_NOFILE;
         return nullptr;
     }
     try {
-        std::unique_ptr<Source> source(new FileSource(file));
+        std::unique_ptr<Source> source(new FileSource(std::move(file)));
         std::unique_ptr<CUIZip> zip(new CUIZip(std::move(source), password));
         result = zip->ReadDirectory();
         if (result != ZR_OK) return nullptr;

@@ -217,10 +217,10 @@ LRESULT WindowImplBase::OnSize(UINT, WPARAM, LPARAM, BOOL& bHandled)
         rcWnd.right++;
         rcWnd.bottom++;
         const SIZE szRoundCorner = m_pm.GetRoundCorner();
-        HRGN hRgn = ::CreateRoundRectRgn(rcWnd.left, rcWnd.top, rcWnd.right, rcWnd.bottom, szRoundCorner.cx,
-                                         szRoundCorner.cy);
+        CRgnHandle rgn(::CreateRoundRectRgn(rcWnd.left, rcWnd.top, rcWnd.right, rcWnd.bottom, szRoundCorner.cx,
+                                            szRoundCorner.cy));
         // On success the system owns the region.
-        if (hRgn != nullptr && ::SetWindowRgn(m_hWnd, hRgn, TRUE) == 0) ::DeleteObject(hRgn);
+        if (rgn && ::SetWindowRgn(m_hWnd, rgn.Get(), TRUE) != 0) rgn.Release();
     }
     bHandled = FALSE;
     return 0;

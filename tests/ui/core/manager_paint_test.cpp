@@ -384,6 +384,13 @@ TEST_F(PaintTest, LayeredImageIsTheAlphaMaskOfTheWindow)
     EXPECT_EQ(0x80u, half >> 24);
     EXPECT_EQ(200u * 0x80 / 255, (half >> 16) & 0xFF);
     EXPECT_EQ(0u, px[50 * 300 + 250]);
+    // The manager's off-screen image and DC go with it.
+    HGDIOBJ hFrame = wnd->m_pm.GetPaintOffscreenBitmap();
+    HGDIOBJ hFrameDC = wnd->m_pm.GetPaintOffscreenDC();
+    delete wnd;
+    wnd = nullptr;
+    EXPECT_EQ(0u, ::GetObjectType(hFrame));
+    EXPECT_EQ(0u, ::GetObjectType(hFrameDC));
 }
 
 TEST_F(PaintTest, NativeChildWindowsArePrintedOpaqueIntoTheLayeredImage)

@@ -1,12 +1,15 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "ui/support/StdPtrArray.h"
 #include "ui/support/StdStringPtrMap.h"
 #include "ui/support/StdValArray.h"
+#include "ui/support/SelectObject.h"
 #include "ui/support/StringOrId.h"
+#include "ui/support/UniqueHandle.h"
 
 using Veneer::CStdPtrArray;
 using Veneer::CStdStringPtrMap;
@@ -316,6 +319,35 @@ TEST(StringOrId, Small_values_are_resource_ids)
     EXPECT_FALSE(name.IsId());
     EXPECT_STREQ(L"MainFrame.xml", name.GetString());
     EXPECT_TRUE(STRINGorID(0xFFFFu).IsId());
+}
+
+// A handle is freed once: when it is replaced or its owner goes; never when it is handed on or given away,
+// nor when the owner is reset to the very handle it holds.
+TEST(UniqueHandle, Frees_its_handle_once_and_never_one_it_gave_away)
+{
+    auto alive = [](HGDIOBJ h) { return ::GetObjectType(h) != 0; };
+    HBRUSH first = ::CreateSolidBrush(RGB(1, 2, 3));
+    HBRUSH second = ::CreateSolidBrush(RGB(4, 5, 6));
+    {
+        Veneer::CBrushHandle owner(first);
+        owner.Reset(first);
+        Veneer::CBrushHandle next(std::move(owner));
+        EXPECT_FALSE(owner);
+        EXPECT_TRUE(alive(first));
+        next.Reset(second);
+        EXPECT_FALSE(alive(first));
+        EXPECT_EQ(second, next.Release());
+    }
+    EXPECT_TRUE(alive(second));
+    Veneer::CMemoryDC dc(::CreateCompatibleDC(nullptr));
+    HGDIOBJ before = ::GetCurrentObject(dc.Get(), OBJ_BRUSH);
+    {
+        Veneer::CSelectObject select(dc.Get(), second);
+        EXPECT_EQ(second, ::GetCurrentObject(dc.Get(), OBJ_BRUSH));
+    }
+    EXPECT_EQ(before, ::GetCurrentObject(dc.Get(), OBJ_BRUSH));
+    ::DeleteObject(second);
+    EXPECT_FALSE(Veneer::CFileHandle(INVALID_HANDLE_VALUE));
 }
 
 } // namespace
