@@ -58,7 +58,8 @@ public:
     // Ends a running download or stops waiting for a running package (which is left to finish: killing it
     // half-way could leave a broken product), waits for the install thread and detaches the view. A cancelled
     // run leaves no partial download behind, writes no settings and sends no outcome report (the caller
-    // reports the abort). False when the install thread or the lookup outlived `waitMs`: it may still be inside libcurl.
+    // reports the abort). False when the install thread or the lookup outlived `waitMs`: it may still be
+    // inside libcurl.
     bool Shutdown(DWORD waitMs = kShutdownWaitMs);
 
     int GetInstallState() const;
