@@ -321,11 +321,7 @@ public:
 TEST_F(InputTest, MouseEventsCarryTheSameKeyStateWordAsTheThreadsKeyState)
 {
     // Each row: the keys the thread holds, the flags a mouse message made in that state carries, the word.
-    struct Row {
-        std::vector<int> held;
-        WORD flags;
-        WORD word;
-    };
+    struct Row { std::vector<int> held; WORD flags; WORD word; };
     const Row rows[] = {
         {{}, 0, 0},
         {{VK_SHIFT, VK_CONTROL}, MK_SHIFT | MK_CONTROL, UIKEYSTATE_SHIFT | UIKEYSTATE_CONTROL},
@@ -337,7 +333,7 @@ TEST_F(InputTest, MouseEventsCarryTheSameKeyStateWordAsTheThreadsKeyState)
     k->SetFixedWidth(100);
     root->AddAt(k, 0);
     Show();
-    BYTE saved[256] = {};
+    BYTE saved[256] = {};  // the thread's own state, put back at the end
     ::GetKeyboardState(saved);
     for (const Row& row : rows) {
         BYTE keys[256] = {};
