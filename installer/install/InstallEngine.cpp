@@ -18,6 +18,7 @@
 
 #include <atomic>
 #include <cwchar>
+#include <functional>
 #include <mutex>
 
 // Everything the install thread and the report threads use. Shared, so that a thread that outlives the
@@ -206,6 +207,31 @@ unsigned __stdcall InstallThreadProc(void* param)
     return 0;
 }
 
+struct LookupStart
+{
+    std::shared_ptr<InstallContext> context;
+    std::function<void()> before;
+};
+
+void RunLookup(InstallContext& context, const std::function<void()>& before)
+{
+    if (before)
+        before();
+    const ULONGLONG start = GetTickCount64();
+    DownloadAddresses addresses = CDownloadUrlLookup::LookupDownloadUrl(kSoftType);
+    CInstallLog::Write(L"address lookup took %lu ms", static_cast<unsigned long>(GetTickCount64() - start));
+    std::lock_guard<std::mutex> guard(context.lock);
+    context.addresses = addresses;
+}
+
+unsigned __stdcall LookupThreadProc(void* param)
+{
+    std::unique_ptr<LookupStart> start(static_cast<LookupStart*>(param));
+    if (start)
+        RunLookup(*start->context, start->before);
+    return 0;
+}
+
 } // namespace
 
 CInstallEngine::CInstallEngine(IInstallView* view) : m_context(std::make_shared<InstallContext>())
@@ -230,9 +256,34 @@ void CInstallEngine::PrepareLookup()
 
 void CInstallEngine::LookupDownloadUrl()
 {
-    DownloadAddresses addresses = CDownloadUrlLookup::LookupDownloadUrl(kSoftType);
-    std::lock_guard<std::mutex> guard(m_context->lock);
-    m_context->addresses = addresses;
+    RunLookup(*m_context, nullptr);
+}
+
+void CInstallEngine::BeginLookup(std::function<void()> before)
+{
+    if (m_hLookup.IsValid())
+        return;
+    LookupStart* start = new LookupStart{m_context, before};
+    const uintptr_t thread = _beginthreadex(nullptr, 0, LookupThreadProc, start, 0, nullptr);
+    if (thread != 0) {
+        m_hLookup.Reset(reinterpret_cast<HANDLE>(thread));
+        return;
+    }
+    delete start;
+    RunLookup(*m_context, before); // no thread to spare: the same work, in the same order, here
+}
+
+bool CInstallEngine::EndLookup(DWORD timeoutMs)
+{
+    if (!m_hLookup.IsValid())
+        return true;
+    const ULONGLONG start = GetTickCount64();
+    if (WaitForSingleObject(m_hLookup.Get(), timeoutMs) != WAIT_OBJECT_0)
+        return false;
+    m_hLookup.Close();
+    CInstallLog::Write(L"start-up waited %lu ms for the address lookup",
+                       static_cast<unsigned long>(GetTickCount64() - start));
+    return true;
 }
 
 std::wstring CInstallEngine::GetOnlineUrl() const
@@ -253,7 +304,7 @@ bool CInstallEngine::StartInstall()
 {
     // A run that has just shown its outcome is ending: its thread is given a moment to finish, so that a click
     // on Reinstall right as the failure page appears starts the new run instead of being lost.
-    if (!WaitForInstall(kRestartWaitMs) || m_context->IsCancelled())
+    if (!EndLookup() || !WaitForInstall(kRestartWaitMs) || m_context->IsCancelled())
         return false;
     m_context->UpdateProgress(0);
     {
@@ -307,9 +358,13 @@ bool CInstallEngine::WaitForInstall(DWORD timeoutMs)
 bool CInstallEngine::Shutdown(DWORD waitMs)
 {
     SetEvent(m_context->cancelEvent.Get());
-    const bool ended = WaitForInstall(waitMs);
-    if (!ended)
+    const bool lookupEnded = EndLookup(waitMs);
+    if (!lookupEnded)
+        CInstallLog::WriteLine(L"address lookup did not end in time; leaving it detached");
+    const bool installEnded = WaitForInstall(waitMs);
+    if (!installEnded)
         CInstallLog::WriteLine(L"install thread did not end in time; leaving it detached");
+    const bool ended = installEnded && lookupEnded;
     std::lock_guard<std::mutex> guard(m_context->lock);
     m_context->view = nullptr;
     return ended;

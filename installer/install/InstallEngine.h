@@ -9,6 +9,7 @@
 #include <winsock2.h> // ahead of windows.h for code that also includes libcurl
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -36,6 +37,11 @@ public:
     void LookupDownloadUrl();
     // Lets the lookup's preparation (its proxy) run while the caller goes on with its start-up.
     void PrepareLookup();
+    // The same lookup on a worker thread, after `before` (run on that thread first: what the lookup needs
+    // and the caller's own start-up does not, such as libcurl's start). Without a thread to spare, both run
+    // here. EndLookup waits for it; true when it has ended (or never began).
+    void BeginLookup(std::function<void()> before);
+    bool EndLookup(DWORD timeoutMs = INFINITE);
     std::wstring GetOnlineUrl() const;
     std::wstring GetOfflineUrl() const;
 
@@ -52,7 +58,8 @@ public:
     // Ends a running download or stops waiting for a running package (which is left to finish: killing it
     // half-way could leave a broken product), waits for the install thread and detaches the view. A cancelled
     // run leaves no partial download behind, writes no settings and sends no outcome report (the caller
-    // reports the abort). False when the install thread outlived `waitMs`: it may still be inside libcurl.
+    // reports the abort). False when the install thread or the lookup outlived `waitMs`: it may still be
+    // inside libcurl.
     bool Shutdown(DWORD waitMs = kShutdownWaitMs);
 
     int GetInstallState() const;
@@ -76,4 +83,5 @@ public:
 private:
     std::shared_ptr<InstallContext> m_context;
     CWinHandle m_hWorker;
+    CWinHandle m_hLookup;
 };

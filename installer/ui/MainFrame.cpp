@@ -53,12 +53,14 @@ CMainFrame::CMainFrame() : m_engine(this)
 {
     g_pMainFrame = this;
     m_engine.SetInstallState(Start);
-    // The lookup's proxy is found on a worker while libcurl starts: the lookup itself stays below, in order.
+    // The lookup's proxy is found on a worker while libcurl starts, and libcurl's start, the platform setting
+    // and the lookup run, in that order, on another while the window builds itself. The window still appears
+    // only once the addresses are known (InitWindow waits; the lookup's time-outs bound the wait).
     m_engine.PrepareLookup();
-    curl_global_init(CURL_GLOBAL_ALL);
-    CSettingsStore::WritePlatformSetting();
-    // Synchronous by design: the window appears once the addresses are known (the lookup's time-outs bound the wait).
-    m_engine.LookupDownloadUrl();
+    m_engine.BeginLookup([]() {
+        curl_global_init(CURL_GLOBAL_ALL);
+        CSettingsStore::WritePlatformSetting();
+    });
 }
 
 CMainFrame::~CMainFrame()
@@ -81,14 +83,20 @@ void CMainFrame::OnSkinFailed()
     ::ExitProcess(1);
 }
 
-void CMainFrame::InitWindow()
+void CMainFrame::OnBeforeBuild()
 {
     m_pm.GetDPIObj()->SetDPIAwareness(kPerMonitorDpiAware);
+    m_pm.SetDPI(kInstallerDpi);
+}
+
+void CMainFrame::InitWindow()
+{
     SetIcon(kProgramIcon);
     static_cast<CProgressUI*>(m_pm.FindControl(L"pro_Percent"))->SetValue(0);
     SetInstallState(Start);
+    // The report needs libcurl started, and the window is not to be shown before the addresses are known.
+    m_engine.EndLookup();
     StartUsageReport();
-    m_pm.SetDPI(kInstallerDpi);
     // The window is created visible, and shown right after this creation message, at the place it was created
     // at (0,0). Its final size is known now: it is first shown where it stays. Moved once shown, it could stay
     // drawn at (0,0) where no window manager answers the move (X without one), and miss the clicks meant for it.

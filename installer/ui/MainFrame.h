@@ -34,6 +34,7 @@ public:
     bool GetInstallDirText(std::wstring& text) override;
 
 protected:
+    void OnBeforeBuild() override;
     void OnSkinBuilt() override;
     void OnSkinFailed() override;
 

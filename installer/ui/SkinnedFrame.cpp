@@ -50,6 +50,7 @@ LRESULT CSkinnedFrame::OnCreate(UINT, WPARAM, LPARAM, BOOL& bHandled)
     if (GetResourceType() == kZipResource && !TakeSkinArchive())
         return 0;
 
+    OnBeforeBuild();
     CDialogBuilder builder;
     CControlUI* root = builder.Create(STRINGorID(GetSkinFile().GetData()), nullptr, this, &m_pm);
     if (!root)

@@ -17,6 +17,9 @@ public:
 protected:
     LRESULT OnCreate(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled) override;
 
+    // Called once the window and its paint manager exist, before the markup is built: what changes how the
+    // tree is measured (its DPI) goes here, so that the first layout is the only one.
+    virtual void OnBeforeBuild() {}
     // Called once the tree is attached and the window listens to its controls, before InitWindow.
     virtual void OnSkinBuilt() {}
     // Called when the markup cannot be built; must end the process.

@@ -835,6 +835,30 @@ WORD CPaintManagerUI::CurrentKeyState()
     return w;
 }
 
+WORD CPaintManagerUI::MouseKeyState(WPARAM wParam)
+{
+    // A mouse message carries the buttons, Shift and Ctrl as they were when it was made, which is what the
+    // thread's key state says while it is handled; only Alt needs asking. The middle and extra buttons are
+    // not part of the word (MK_XBUTTON1 shares its bit with UIKEYSTATE_ALT).
+    const WORD keys = static_cast<WORD>(wParam);
+    WORD w = 0;
+    if ((keys & MK_LBUTTON) != 0) w |= UIKEYSTATE_LBUTTON;
+    if ((keys & MK_RBUTTON) != 0) w |= UIKEYSTATE_RBUTTON;
+    if ((keys & MK_SHIFT) != 0) w |= UIKEYSTATE_SHIFT;
+    if ((keys & MK_CONTROL) != 0) w |= UIKEYSTATE_CONTROL;
+    if (::GetKeyState(VK_MENU) < 0) w |= UIKEYSTATE_ALT;
+    return w;
+}
+
+void CPaintManagerUI::SendSyntheticMouseMove(LPARAM lPoint)
+{
+    // A move made up here carries no key flags of its own: its handler reads the whole state instead.
+    const bool bOuter = m_bSyntheticMove;
+    m_bSyntheticMove = true;
+    ::SendMessageW(m_hWndPaint, WM_MOUSEMOVE, 0, lPoint);
+    m_bSyntheticMove = bOuter;
+}
+
 void CPaintManagerUI::SendEvent(CControlUI* pControl, int type, WPARAM wParam, LPARAM lParam, WORD wKeyState)
 {
     Deliver(pControl, MakeEvent(type, pControl, m_ptLastMousePos, wKeyState, wParam, lParam));
@@ -1089,8 +1113,8 @@ bool CPaintManagerUI::MessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, LR
         if (pControl == nullptr || pControl->GetManager() != this) break;
         int zDelta = static_cast<short>(HIWORD(wParam));
         WPARAM wEvent = MAKEWPARAM(zDelta < 0 ? SB_LINEDOWN : SB_LINEUP, HIWORD(wParam));
-        SendEvent(pControl, UIEVENT_SCROLLWHEEL, wEvent, lParam, CurrentKeyState());
-        ::SendMessageW(m_hWndPaint, WM_MOUSEMOVE, 0, MAKELPARAM(m_ptLastMousePos.x, m_ptLastMousePos.y));
+        SendEvent(pControl, UIEVENT_SCROLLWHEEL, wEvent, lParam, MouseKeyState(LOWORD(wParam)));
+        SendSyntheticMouseMove(MAKELPARAM(m_ptLastMousePos.x, m_ptLastMousePos.y));
         break;
     }
     case WM_CHAR:
@@ -1186,7 +1210,7 @@ bool CPaintManagerUI::DispatchMouseMove(WPARAM wParam, LPARAM lParam)
         return false;
     }
 
-    WORD wKeyState = CurrentKeyState();
+    const WORD wKeyState = m_bSyntheticMove ? CurrentKeyState() : MouseKeyState(wParam);
     if (!IsCaptured()) {
         if (pNewHover != m_pEventHover && m_pEventHover != nullptr) {
             CControlUI* pOldHover = m_pEventHover;
@@ -1282,7 +1306,7 @@ void CPaintManagerUI::DispatchMouseLeave()
                 lPoint = MAKELPARAM(pt.x, pt.y);
             }
         }
-        ::SendMessageW(m_hWndPaint, WM_MOUSEMOVE, 0, lPoint);
+        SendSyntheticMouseMove(lPoint);
     }
     m_bMouseTracking = false;
 }

@@ -350,6 +350,9 @@ private:
     static CControlUI* CALLBACK __FindControlsFromUpdate(CControlUI* pThis, LPVOID pData);
 
     static WORD CurrentKeyState();
+    // The same word for a mouse message, from its own key flags and one read of Alt.
+    static WORD MouseKeyState(WPARAM wParam);
+    void SendSyntheticMouseMove(LPARAM lPoint);
     // Marks a handler of this window as running (MessageHandler, PreMessageHandler).
     class CHandlerScope;
     void ReapTree(CControlUI* pControl);
@@ -432,6 +435,8 @@ private:
     CControlUI* m_pEventKey = nullptr;
     POINT m_ptLastMousePos = {-1, -1};
     bool m_bMouseTracking = false;
+    bool m_bSyntheticMove = false;  // inside a move this manager sends itself
+    bool m_bDPIChosen = false;      // SetDPI has run: fonts are made as it rebuilds them
     bool m_bMouseCapture = false;
     bool m_bIsPainting = false;
     bool m_bUsedVirtualWnd = false;

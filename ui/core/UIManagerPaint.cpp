@@ -860,6 +860,7 @@ void CPaintManagerUI::SetDPI(int iDPI)
     CDPI* pDPI = GetDPIObj();
     int scaleOld = pDPI->GetScale();
     pDPI->SetScale(static_cast<UINT>(iDPI));
+    m_bDPIChosen = true;
     int scaleNew = pDPI->GetScale();
     ResetDPIAssets();
     if (m_hWndPaint == nullptr) return;

@@ -169,6 +169,8 @@ HFONT CPaintManagerUI::MakeFont(LPCTSTR pStrFontName, int nSize, bool bBold, boo
     if (bBold) lf.lfWeight = FW_BOLD;
     lf.lfUnderline = bUnderline ? TRUE : FALSE;
     lf.lfItalic = bItalic ? TRUE : FALSE;
+    // Once a DPI is chosen, a new font looks as the ones rebuilt for it do, whether it came before or after.
+    if (quality == 0 && m_bDPIChosen) quality = CLEARTYPE_QUALITY;
     if (quality != 0) lf.lfQuality = quality;
     return ::CreateFontIndirectW(&lf);
 }

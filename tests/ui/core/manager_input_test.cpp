@@ -306,6 +306,48 @@ TEST_F(InputTest, WheelEventCarriesTheDeltaAndADirectionInTheLowWord)
     EXPECT_EQ(50, wnd->m_pm.GetMousePos().x) << "screen point converted to client";
 }
 
+// Records the key-state word of the mouse events it receives.
+class KeyStateControl : public RecordingControl {
+public:
+    using RecordingControl::RecordingControl;
+    void DoEvent(TEventUI& event) override
+    {
+        if (event.Type == UIEVENT_MOUSEMOVE || event.Type == UIEVENT_SCROLLWHEEL) states.push_back(event.wKeyState);
+        RecordingControl::DoEvent(event);
+    }
+    std::vector<WORD> states;
+};
+
+TEST_F(InputTest, MouseEventsCarryTheSameKeyStateWordAsTheThreadsKeyState)
+{
+    // Each row: the keys the thread holds, the flags a mouse message made in that state carries, the word.
+    struct Row { std::vector<int> held; WORD flags; WORD word; };
+    const Row rows[] = {
+        {{}, 0, 0},
+        {{VK_SHIFT, VK_CONTROL}, MK_SHIFT | MK_CONTROL, UIKEYSTATE_SHIFT | UIKEYSTATE_CONTROL},
+        {{VK_LBUTTON, VK_MENU}, MK_LBUTTON, UIKEYSTATE_LBUTTON | UIKEYSTATE_ALT},
+        {{VK_RBUTTON, VK_MENU}, MK_RBUTTON, UIKEYSTATE_RBUTTON | UIKEYSTATE_ALT},
+        {{VK_MBUTTON, VK_XBUTTON1}, MK_MBUTTON | MK_XBUTTON1, 0},  // not in the word: MK_XBUTTON1 is no Alt
+    };
+    auto* k = new KeyStateControl(L"k", &log);
+    k->SetFixedWidth(100);
+    root->AddAt(k, 0);
+    Show();
+    BYTE saved[256] = {};  // the thread's own state, put back at the end
+    ::GetKeyboardState(saved);
+    for (const Row& row : rows) {
+        BYTE keys[256] = {};
+        for (int vk : row.held) keys[vk] = 0x80;
+        ::SetKeyboardState(keys);
+        k->states.clear();
+        wnd->Send(WM_MOUSEMOVE, row.flags, ClientPoint(50, 50));
+        // The wheel, and the move it is followed by (made up by the manager, without flags of its own).
+        wnd->Send(WM_MOUSEWHEEL, MAKEWPARAM(row.flags, 120), ScreenPoint(wnd->m_hWnd, 50, 50));
+        EXPECT_EQ(std::vector<WORD>(3, row.word), k->states) << "flags " << row.flags;
+    }
+    ::SetKeyboardState(saved);
+}
+
 TEST_F(InputTest, KeysGoToTheFocusAndKeyUpToTheControlThatSawTheKeyDown)
 {
     Show();
