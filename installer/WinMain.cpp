@@ -95,7 +95,8 @@ int WINAPI wWinMain(HINSTANCE hInstance, HINSTANCE, LPWSTR lpCmdLine, int)
         return 0;
     }
     // Someone started the installer to install: a stray word on its command line does not stop that.
-    if (!options.IsValid() || !logRefusal.empty())
-        CInstallLog::Write(L"command line ignored: %ls", options.IsValid() ? logRefusal.c_str() : options.GetError().c_str());
+    const std::wstring ignored = options.IsValid() ? logRefusal : options.GetError();
+    if (!ignored.empty())
+        CInstallLog::Write(L"command line ignored: %ls", ignored.c_str());
     return RunWindow(hInstance);
 }

@@ -107,7 +107,8 @@ TEST_F(PackageRun, PackageStillRunningAtTheLimitIsEndedWithItsChildAndFails)
     const DWORD start = GetTickCount();
     EXPECT_EQ(0, RunProcessAndWait(&m_params));
     EXPECT_LT(GetTickCount() - start, 10000u);
-    EXPECT_NE(std::wstring::npos, standin::ReadUtf8File(standin::TempPath(L"Pavonel-SamplePackage.txt")).find(L"child started"));
+    const std::wstring record = standin::ReadUtf8File(standin::TempPath(L"Pavonel-SamplePackage.txt"));
+    EXPECT_NE(std::wstring::npos, record.find(L"child started")) << "the package started no child";
     EXPECT_EQ(0, CountRunningPackages());
 }
 
