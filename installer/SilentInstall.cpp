@@ -75,6 +75,20 @@ int CSilentInstall::Finish(int exitCode)
     return exitCode;
 }
 
+int CSilentInstall::Cancel()
+{
+    m_engine.Shutdown(); // the download has ended, or the package is no longer waited for
+    m_engine.ReportUsage();
+    return Finish(ExitCancelled);
+}
+
+int CSilentInstall::Outcome()
+{
+    if (m_engine.GetInstallState() != Installed)
+        return Finish(ExitFailed); // the log and the failure report say what failed
+    return Finish(m_engine.IsRestartNeeded() ? ExitRestartNeeded : ExitInstalled);
+}
+
 int CSilentInstall::Run(HINSTANCE instance, const wchar_t* singleInstanceName)
 {
     CInstallLog::Write(L"unattended install, folder %ls", m_options.GetFolder().empty() ? L"(default)"
@@ -87,6 +101,7 @@ int CSilentInstall::Run(HINSTANCE instance, const wchar_t* singleInstanceName)
 
     curl_global_init(CURL_GLOBAL_ALL);
     m_bCurlReady = true;
+    m_engine.SetUnattended(m_options.GetPackageLogFile());
     CSettingsStore::WritePlatformSetting();
     m_engine.LookupDownloadUrl();
     m_engine.SetInstallState(Start);
@@ -94,22 +109,14 @@ int CSilentInstall::Run(HINSTANCE instance, const wchar_t* singleInstanceName)
     // and a quick failure could reach the service first or be read into the start report itself. Sending it
     // first keeps the service's record as a click would leave it, at the cost of one bounded report.
     m_engine.ReportUsage();
-    if (m_nCancelled != 0 || !m_engine.StartInstall())
+    if (m_nCancelled != 0)
         return Finish(ExitCancelled);
-    if (!WaitForRun()) {
-        m_engine.SetInstallState(UserAbort); // ends the download or stops waiting for the package
-        m_engine.Shutdown();
-        m_engine.ReportUsage();
-        return Finish(ExitCancelled);
-    }
-    switch (m_engine.GetInstallState()) {
-    case Installed:
-        return Finish(ExitInstalled);
-    case DownloadSuc:
-        return Finish(ExitPackageFailed);
-    default:
-        return Finish(ExitDownloadFailed);
-    }
+    if (!m_engine.StartInstall())
+        return Finish(ExitFailed);
+    // A cancel that comes as the run has just installed the product is too late: the product is there.
+    if (!WaitForRun() && m_engine.Abort())
+        return Cancel();
+    return Outcome();
 }
 
 void CSilentInstall::UpdateProgress(int percent)

@@ -1,7 +1,8 @@
 #pragma once
 // The unattended install ("/S"): the same lookup, download, package run, settings and reports as a click on
 // Install Now, with no window shown. A hidden window (class "PavonelSilentRun") takes WM_CLOSE and the end of
-// the session as a cancel. The outcome is the process's exit code.
+// the session as a cancel. The outcome is the process's exit code, after Windows Installer's conventions, which
+// deployment tools read.
 #include "installer/install/CommandLine.h"
 #include "installer/install/IInstallView.h"
 #include "installer/install/InstallEngine.h"
@@ -10,12 +11,12 @@
 
 enum SilentExitCode
 {
-    ExitInstalled = 0,
-    ExitBadArguments = 1,
-    ExitDownloadFailed = 2,
-    ExitPackageFailed = 3,
-    ExitCancelled = 4,
-    ExitAlreadyRunning = 5,
+    ExitInstalled = ERROR_SUCCESS,
+    ExitRestartNeeded = ERROR_SUCCESS_REBOOT_REQUIRED, // 3010: installed, the package asked for a restart
+    ExitCancelled = ERROR_INSTALL_USEREXIT,            // 1602
+    ExitFailed = ERROR_INSTALL_FAILURE,                // 1603: download, verification or package
+    ExitAlreadyRunning = ERROR_INSTALL_ALREADY_RUNNING, // 1618
+    ExitBadArguments = ERROR_INVALID_COMMAND_LINE,     // 1639
 };
 
 class CSilentInstall : public IInstallView
@@ -41,6 +42,8 @@ private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     bool CreateCancelWindow(HINSTANCE instance);
     bool WaitForRun();
+    int Cancel();
+    int Outcome();
     int Finish(int exitCode);
 
     CCommandLine m_options;

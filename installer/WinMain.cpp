@@ -45,34 +45,58 @@ void ShowUsage()
     ::MessageBoxW(nullptr, CCommandLine::UsageText(chinese), L"Pavonel", MB_OK | MB_ICONINFORMATION);
 }
 
+// The administrator's log copy is opened before anything else happens, so that a folder or an unwritable place
+// is known before the install starts. "" when it is usable (or none was asked for), else why not.
+std::wstring StartLogCopy(const CCommandLine& options)
+{
+    std::wstring why;
+    if (options.GetLogFile().empty() || CInstallLog::SetCopyPath(options.GetLogFile(), &why))
+        return std::wstring();
+    return why.empty() ? L"/LOG= cannot be written" : L"/LOG= cannot be written: " + why;
+}
+
+// Nobody is there to read a box: what cannot be done is said in the log and in the exit code only.
+int RunUnattended(HINSTANCE instance, const CCommandLine& options, const std::wstring& logRefusal)
+{
+    std::wstring refusal = options.IsValid() ? logRefusal : options.GetError();
+    if (refusal.empty() && options.WantsUsage())
+        refusal = L"/? shows a box, which an unattended install cannot";
+    if (!refusal.empty()) {
+        CInstallLog::Write(L"command line refused: %ls", refusal.c_str());
+        return ExitBadArguments;
+    }
+    CSilentInstall silent(options);
+    return silent.Run(instance, kSingleInstanceName);
+}
+
+int RunWindow(HINSTANCE instance)
+{
+    g_App.SetSingleApplication(true, kSingleInstanceName);
+    g_App.SetResType_ZipResource(L"skin", L"", 130, L"ZIPRES");
+    if (!g_App.InitInstance(instance))
+        return 0;
+    ApplySystemLanguage();
+    g_App.Run();
+    g_App.ExitInstance();
+    return 0;
+}
+
 } // namespace
 
 int WINAPI wWinMain(HINSTANCE hInstance, HINSTANCE, LPWSTR lpCmdLine, int)
 {
     RestrictDllSearch();
     const CCommandLine options = CCommandLine::Parse(lpCmdLine);
-    if (!options.GetLogFile().empty())
-        CInstallLog::SetCopyPath(options.GetLogFile());
-    if (!options.IsValid()) {
-        CInstallLog::Write(L"command line refused: %ls", options.GetError().c_str());
-        if (!options.IsSilent()) // an unattended caller reads the exit code; nobody would close a box
-            ShowUsage();
-        return ExitBadArguments;
-    }
+    const std::wstring logRefusal = StartLogCopy(options);
+    if (options.IsSilent())
+        return RunUnattended(hInstance, options, logRefusal);
     if (options.WantsUsage()) {
         ShowUsage();
         return 0;
     }
-    if (options.IsSilent()) {
-        CSilentInstall silent(options);
-        return silent.Run(hInstance, kSingleInstanceName);
-    }
-    g_App.SetSingleApplication(true, kSingleInstanceName);
-    g_App.SetResType_ZipResource(L"skin", L"", 130, L"ZIPRES");
-    if (!g_App.InitInstance(hInstance))
-        return 0;
-    ApplySystemLanguage();
-    g_App.Run();
-    g_App.ExitInstance();
-    return 0;
+    // Someone started the installer to install: a stray word on its command line does not stop that.
+    const std::wstring ignored = options.IsValid() ? logRefusal : options.GetError();
+    if (!ignored.empty())
+        CInstallLog::Write(L"command line ignored: %ls", ignored.c_str());
+    return RunWindow(hInstance);
 }

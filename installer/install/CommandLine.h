@@ -1,7 +1,8 @@
 #pragma once
 // The installer's switches for administrators: "/S" installs without a window, "/D=<folder>" (the last
 // switch; the rest of the line, spaces included, quotes optional) names the folder as the folder picker would,
-// "/LOG=<file>" writes the support log there as well, "/?" asks for the usage. Case does not matter.
+// "/LOG=<file>" writes the support log there as well (and has the package write its own log beside it), "/?"
+// asks for the usage. Case does not matter.
 #include <string>
 
 class CCommandLine
@@ -18,6 +19,9 @@ public:
     bool HasSwitches() const { return m_bSilent || m_bUsage || !m_strFolder.empty() || !m_strLogFile.empty(); }
     const std::wstring& GetFolder() const { return m_strFolder; }
     const std::wstring& GetLogFile() const { return m_strLogFile; }
+    // Where the package writes its own log: beside GetLogFile(), its name's extension replaced by
+    // ".package.log" (C:\Logs\Lumbra.log gives C:\Logs\Lumbra.package.log); "" without /LOG=.
+    std::wstring GetPackageLogFile() const;
 
     // The text of the usage box, in English or Simplified Chinese.
     static const wchar_t* UsageText(bool chinese);

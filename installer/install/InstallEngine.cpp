@@ -30,6 +30,7 @@ struct InstallContext
     std::atomic<long> stallLimitSec{CPackageDownload::kDefaultStallSec};
     std::atomic<DWORD> retryPauseMs{CRetryPolicy::kFirstPauseMs};
     std::atomic<int> failureKind{FailureNone};
+    std::atomic<bool> restartNeeded{false};
 
     std::mutex lock; // guards everything below
     IInstallView* view = nullptr;
@@ -37,6 +38,8 @@ struct InstallContext
     bool hasDirText = false;
     std::wstring dirText;
     std::wstring installDir;
+    bool unattended = false;
+    std::wstring packageLog;
 
     bool IsCancelled() const { return WaitForSingleObject(cancelEvent.Get(), 0) == WAIT_OBJECT_0; }
 
@@ -95,18 +98,33 @@ void EndRun(const std::shared_ptr<InstallContext>& context, int outcome, Failure
     context->SwitchPage(L"page_install", L"page_fail");
 }
 
-int RunPackage(const std::wstring& target, const std::wstring& installDir, HANDLE cancelEvent)
+std::wstring PackageParameters(const std::shared_ptr<InstallContext>& context, const std::wstring& installDir)
+{
+    std::wstring parameters = L"/VERYSILENT /SP- /NORESTART /DIR=\"" + installDir + L"\"";
+    std::lock_guard<std::mutex> guard(context->lock);
+    if (context->unattended)
+        parameters += L" /SUPPRESSMSGBOXES"; // a box nobody answers would hold the deployment for ever
+    if (context->unattended && !context->packageLog.empty())
+        parameters += L" /LOG=\"" + context->packageLog + L"\"";
+    return parameters;
+}
+
+int RunPackage(const std::shared_ptr<InstallContext>& context, const std::wstring& target,
+               const std::wstring& installDir)
 {
     ProcessRunParams params = {};
     swprintf(params.szProgram, 260, L"\"%ls\"", target.c_str());
-    std::wstring parameters = L"/VERYSILENT /SP- /NORESTART /DIR=\"" + installDir + L"\"";
+    std::wstring parameters = PackageParameters(context, installDir);
     if (parameters.size() > 2047)
         parameters.resize(2047);
     parameters.copy(params.szParameters, parameters.size());
     params.dwTimeoutMs = CInstallEngine::kPackageTimeoutMs;
-    params.hCancelEvent = cancelEvent;
+    params.hCancelEvent = context->cancelEvent.Get();
     CInstallLog::Write(L"running package with %ls", params.szParameters);
-    return RunProcessAndWait(&params);
+    DWORD exitCode = 0;
+    const int ran = RunProcessAndWait(&params, &exitCode);
+    context->restartNeeded = ran != 0 && AsksForRestart(exitCode);
+    return ran;
 }
 
 // Checked on the held file: the bytes judged are the bytes that run. Run has already refused a download that
@@ -146,6 +164,7 @@ void RunInstall(const std::shared_ptr<InstallContext>& context)
     if (context->IsCancelled())
         return;
     context->failureKind = FailureNone;
+    context->restartNeeded = false;
 
     const std::wstring desktop = CInstallPaths::GetDesktopDir();
     CDownloadFolder folder; // held until the run ends, so that nobody can swap it under the package
@@ -183,7 +202,7 @@ void RunInstall(const std::shared_ptr<InstallContext>& context)
         std::lock_guard<std::mutex> guard(context->lock);
         context->installDir = installDir;
     }
-    const int ran = RunPackage(target, installDir, context->cancelEvent.Get());
+    const int ran = RunPackage(context, target, installDir);
     download.ReleaseFile(); // held against replacement until the package has run
     if (ran) {
         FinishInstalled(context, installDir);
@@ -375,6 +394,17 @@ int CInstallEngine::GetInstallState() const
     return m_context->state.load();
 }
 
+bool CInstallEngine::Abort()
+{
+    int current = m_context->state.load();
+    do {
+        if (current == Installed)
+            return false;
+    } while (!m_context->state.compare_exchange_weak(current, UserAbort));
+    SetEvent(m_context->cancelEvent.Get());
+    return true;
+}
+
 void CInstallEngine::SetInstallState(int state)
 {
     m_context->state = state;
@@ -409,6 +439,18 @@ void CInstallEngine::SetDownloadStallLimit(long seconds)
 void CInstallEngine::SetDownloadRetryPause(DWORD firstPauseMs)
 {
     m_context->retryPauseMs = firstPauseMs;
+}
+
+bool CInstallEngine::IsRestartNeeded() const
+{
+    return m_context->restartNeeded.load();
+}
+
+void CInstallEngine::SetUnattended(const std::wstring& packageLogFile)
+{
+    std::lock_guard<std::mutex> guard(m_context->lock);
+    m_context->unattended = true;
+    m_context->packageLog = packageLogFile;
 }
 
 FailureKind CInstallEngine::GetFailureKind() const

@@ -63,11 +63,20 @@ public:
     bool Shutdown(DWORD waitMs = kShutdownWaitMs);
 
     int GetInstallState() const;
+    // What a confirmed exit does (SetInstallState(UserAbort)), unless the run has installed the product already:
+    // false then, and the state stays Installed, for that is what happened.
+    bool Abort();
     // Setting UserAbort also ends a running install (as Shutdown does, without waiting); a run never
     // replaces UserAbort with its own outcome.
     void SetInstallState(int state);
     // Install folder handed to the package by the last run (ends with a backslash); "" before any run.
     std::wstring GetInstallDir() const;
+    // The last run's package installed and asked for a restart (exit code 3010 or 1641).
+    bool IsRestartNeeded() const;
+
+    // Nobody is there to answer a message box: the package is told to show none, and to write its own log to
+    // `packageLogFile` when that is not "".
+    void SetUnattended(const std::wstring& packageLogFile);
 
     // Usage report of the current state: on a new detached thread, or synchronously (bounded time-outs).
     bool StartUsageReport();

@@ -28,11 +28,24 @@ wchar_t DriveLetterOf(const std::wstring& folder)
     return system[0] != L'\0' ? system[0] : L'C';
 }
 
+const size_t kLongestInstallDir = 259;
+
 std::wstring Limit(std::wstring text)
 {
-    if (text.size() > 259)
-        text.resize(259);
+    if (text.size() > kLongestInstallDir)
+        text.resize(kLongestInstallDir);
     return text;
+}
+
+// A picked drive root ("D:\\") already ends in a backslash: do not double it.
+std::wstring UncutInstallDir(const std::wstring& chosenText)
+{
+    std::wstring folder = chosenText;
+    while (folder.size() > 1 && folder.back() == L'\\')
+        folder.pop_back();
+    if (folder.find(CInstallPaths::kProductMarker) != std::wstring::npos)
+        return folder + L"\\";
+    return folder + L"\\Lumbra\\";
 }
 
 } // namespace
@@ -69,11 +82,10 @@ std::wstring CInstallPaths::DeriveInstallDir(const std::wstring& desktopDir, boo
     // An empty text would give "\Lumbra\" relative to the current drive: keep the default then.
     if (!hasChosenText || chosenText.empty())
         return Limit(DefaultInstallDirFor(desktopDir));
-    // A picked drive root ("D:\\") already ends in a backslash: do not double it.
-    std::wstring folder = chosenText;
-    while (folder.size() > 1 && folder.back() == L'\\')
-        folder.pop_back();
-    if (folder.find(kProductMarker) != std::wstring::npos)
-        return Limit(folder + L"\\");
-    return Limit(folder + L"\\Lumbra\\");
+    return Limit(UncutInstallDir(chosenText));
+}
+
+bool CInstallPaths::FitsInstallDir(const std::wstring& folder)
+{
+    return UncutInstallDir(folder).size() <= kLongestInstallDir;
 }

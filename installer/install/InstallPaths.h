@@ -27,4 +27,6 @@ public:
     // chosen text, the default folder. At most 259 characters.
     static std::wstring DeriveInstallDir(const std::wstring& desktopDir, bool hasChosenText,
                                          const std::wstring& chosenText);
+    // The folder derived from the chosen `folder` fits those 259 characters, so that nothing is cut from it.
+    static bool FitsInstallDir(const std::wstring& folder);
 };

@@ -107,12 +107,24 @@ std::string Stamped(const std::wstring& text)
 }
 
 // The administrator's own file (/LOG=): the same care, in the folder named.
-void AppendToCopy(const std::wstring& path, const std::string& line)
+CWinHandle OpenCopy(const std::wstring& path, std::wstring* why)
 {
     const size_t cut = path.find_last_of(L"\\/");
     CSafeFolder folder;
-    if (cut != std::wstring::npos && folder.Open(path.substr(0, cut + 1), L"", nullptr))
-        AppendTo(folder, path.substr(cut + 1), line, false);
+    if (cut == std::wstring::npos || !folder.Open(path.substr(0, cut + 1), L"", why)) {
+        if (why != nullptr && why->empty())
+            *why = path + L" is not in a folder";
+        return CWinHandle();
+    }
+    return folder.OpenFile(path.substr(cut + 1), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, true, why);
+}
+
+void AppendToCopy(const std::wstring& path, const std::string& line)
+{
+    CWinHandle file = OpenCopy(path, nullptr);
+    DWORD done = 0;
+    if (file.IsValid())
+        WriteFile(file.Get(), line.data(), static_cast<DWORD>(line.size()), &done, nullptr);
 }
 
 std::wstring& CopyPath()
@@ -123,10 +135,14 @@ std::wstring& CopyPath()
 
 } // namespace
 
-void CInstallLog::SetCopyPath(const std::wstring& path)
+bool CInstallLog::SetCopyPath(const std::wstring& path, std::wstring* why)
 {
     std::lock_guard<std::mutex> guard(LogLock());
+    CopyPath().clear();
+    if (!path.empty() && !OpenCopy(path, why).IsValid())
+        return false;
     CopyPath() = path;
+    return true;
 }
 
 std::wstring CInstallLog::GetLogPath()

@@ -16,6 +16,7 @@ public:
     static void WriteLine(const std::wstring& text);
 
     // Every later line also goes to `path` (an administrator's choice, "" ends it, written with the same care);
-    // no rotation there.
-    static void SetCopyPath(const std::wstring& path);
+    // no rotation there. The file is opened (made when missing) at once: false, with the reason in `why`, and no
+    // copy, when it cannot be, as for a folder or a place that cannot be written.
+    static bool SetCopyPath(const std::wstring& path, std::wstring* why);
 };

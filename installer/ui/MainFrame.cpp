@@ -1,5 +1,6 @@
 #include "installer/ui/MainFrame.h"
 
+#include "installer/install/InstallPaths.h"
 #include "installer/install/SettingsStore.h"
 #include "installer/net/CurlGlobal.h"
 #include "installer/net/InstallLog.h"
@@ -12,6 +13,8 @@
 #include <curl/curl.h>
 #include <shellapi.h>
 #include <shlobj.h>
+
+#include <vector>
 
 using namespace Veneer;
 
@@ -31,6 +34,11 @@ const wchar_t* const kFailureFallbacks[] = {
     L"", L"No connection to the download server.", L"The download server refused the request.",
     L"The download was damaged: its checksum does not match.", L"The disk is full or cannot be written.",
     L"The package reported an error.", L"The download could not be verified as coming from Tarvix."};
+
+// The folder picker's refusal of a folder too long for the package.
+const int kFolderTooLongText = 9;
+const wchar_t kFolderTooLongFallback[] = L"This folder's path is too long. Please choose a folder with a shorter path.";
+const DWORD kLongestShellPath = 32768;
 
 const wchar_t* const kPages[] = {L"page_home", L"page_install", L"page_finished", L"page_fail"};
 const int kPageCount = sizeof(kPages) / sizeof(kPages[0]);
@@ -317,13 +325,21 @@ bool CMainFrame::PickInstallFolder()
     PIDLIST_ABSOLUTE chosen = ::SHBrowseForFolderW(&info);
     if (!chosen)
         return false;
-    wchar_t path[MAX_PATH] = {};
-    if (::SHGetPathFromIDListW(chosen, path))
-    {
-        if (CControlUI* edit = m_pm.FindControl(L"edit_Installdir"))
-            edit->SetText(path);
-    }
+    // Asked for at full length: a folder too long for the package is refused below, not cut to a wrong one.
+    std::vector<wchar_t> path(kLongestShellPath, L'\0');
+    const bool named = ::SHGetPathFromIDListEx(chosen, path.data(), kLongestShellPath, GPFIDL_DEFAULT) != FALSE;
     ::CoTaskMemFree(chosen);
+    if (!named)
+        return true;
+    if (!CInstallPaths::FitsInstallDir(path.data()))
+    {
+        CInstallLog::Write(L"chosen folder refused, too long: %ls", path.data());
+        ::MessageBoxW(m_hWnd, CLangManagerUI::GetString(kFolderTooLongText, kFolderTooLongFallback), L"Lumbra",
+                      MB_OK | MB_ICONWARNING);
+        return false;
+    }
+    if (CControlUI* edit = m_pm.FindControl(L"edit_Installdir"))
+        edit->SetText(path.data());
     return true;
 }
 

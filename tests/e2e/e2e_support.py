@@ -45,11 +45,11 @@ class InstallerTest(unittest.TestCase):
                 app.screenshot_safe(os.path.join(ARTIFACTS, self.id() + ".png"))
             app.kill()
 
-    def launch(self, lang=None, **env):
+    def launch(self, lang=None, args=(), **env):
         app = driver.Installer(machine, EXE, lang or self.lang)
         app.env.update(env)
         reports = self.start_reports_ended()
-        self.apps.append(app.start())
+        self.apps.append(app.start(*args))
         self.assertTrue(app.wait_main(120), "the main window did not appear")
         time.sleep(1)  # first paint
         # A user reads the page before clicking; by then the start report has ended (it keeps within a few

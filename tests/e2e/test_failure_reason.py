@@ -7,7 +7,7 @@ import unittest
 from e2e_support import ARTIFACTS, InstallerTest, machine, service, setUpModule, tearDownModule  # noqa: F401
 
 # Design-pixel rows of the reason line and the log line on the failure page.
-REASON_ROW, LOG_ROW = 323, 339
+REASON_ROW, LOG_ROW = 315, 331
 TARGET = "C:\\tarvix\\CORVEX_Online.exe"
 
 

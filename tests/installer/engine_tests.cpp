@@ -285,10 +285,13 @@ TEST_F(Engine, SuccessfulRunInstallsRecordsSettingsAndReportsOnce)
     Install(engine);
 
     EXPECT_EQ(Installed, engine.GetInstallState());
+    EXPECT_FALSE(engine.Abort()) << "a cancel that comes after the install is too late to be one";
+    EXPECT_EQ(Installed, engine.GetInstallState());
     EXPECT_EQ(L"C:\\pavonel-test\\Apps\\Lumbra\\", engine.GetInstallDir());
     EXPECT_TRUE(standin::FileExists(L"C:\\pavonel-test\\Apps\\Lumbra\\AppRun.exe"));
     const std::wstring record = standin::ReadUtf8File(standin::TempPath(L"Pavonel-SamplePackage.txt"));
     EXPECT_NE(std::wstring::npos, record.find(L"dir=C:\\pavonel-test\\Apps\\Lumbra\\\r\n")) << record.c_str();
+    EXPECT_EQ(std::wstring::npos, record.find(L"/SUPPRESSMSGBOXES")) << "someone is there to read a box";
     std::wstring path;
     EXPECT_TRUE(standin::ReadProductPath(path));
     EXPECT_EQ(L"C:\\pavonel-test\\Apps\\Lumbra\\", path);

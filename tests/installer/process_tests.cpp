@@ -1,5 +1,6 @@
-// Running the package: success only for a run that ends in time with exit code 0; output can never stall it;
-// a run that outlives its limit is ended; a cancelled wait leaves the package to finish.
+// Running the package: success only for a run that ends in time with exit code 0 (or a restart code), in its own
+// folder; output can never stall it; a run that outlives its limit is ended with everything it started; a
+// cancelled wait leaves the package to finish.
 #include "ServiceFixture.h"
 
 #include "installer/install/ProcessRunner.h"
@@ -79,6 +80,9 @@ TEST_F(PackageRun, CleanRunSucceedsAndGetsTheFolderWithItsTrailingBackslash)
     const std::wstring record = standin::ReadUtf8File(standin::TempPath(L"Pavonel-SamplePackage.txt"));
     EXPECT_NE(std::wstring::npos, record.find(L"dir=" + m_dir + L"\r\n")) << record.c_str();
     EXPECT_NE(std::wstring::npos, record.find(L"/VERYSILENT /SP- /NORESTART /DIR=\"" + m_dir + L"\""));
+    const std::wstring package = standin::SamplePackagePath();
+    EXPECT_NE(std::wstring::npos, record.find(L"cwd=" + package.substr(0, package.rfind(L'\\')) + L"\r\n"))
+        << record.c_str();
 }
 
 TEST_F(PackageRun, NonZeroExitCodeIsAFailedRun)
@@ -96,13 +100,15 @@ TEST_F(PackageRun, TalkativePackageIsNeverHeldUpByItsOutput)
     EXPECT_LT(GetTickCount() - start, 30000u);
 }
 
-TEST_F(PackageRun, PackageStillRunningAtTheLimitIsEndedAndFails)
+TEST_F(PackageRun, PackageStillRunningAtTheLimitIsEndedWithItsChildAndFails)
 {
-    Mode(L"hang");
-    m_params.dwTimeoutMs = 1500;
+    Mode(L"spawn");
+    m_params.dwTimeoutMs = 3000;
     const DWORD start = GetTickCount();
     EXPECT_EQ(0, RunProcessAndWait(&m_params));
     EXPECT_LT(GetTickCount() - start, 10000u);
+    const std::wstring record = standin::ReadUtf8File(standin::TempPath(L"Pavonel-SamplePackage.txt"));
+    EXPECT_NE(std::wstring::npos, record.find(L"child started")) << "the package started no child";
     EXPECT_EQ(0, CountRunningPackages());
 }
 

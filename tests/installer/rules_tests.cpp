@@ -169,12 +169,17 @@ TEST(InstallFolder, DesktopWithoutADriveLetterUsesTheSystemDrive)
     EXPECT_EQ(L"E:\\Program Files (x86)\\tarvix\\Lumbra\\", CInstallPaths::DefaultInstallDirFor(L"e:\\Users"));
 }
 
-TEST(InstallFolder, OverlongChoiceIsCutToTheBuffer)
+TEST(InstallFolder, OverlongChoiceIsCutToTheBufferAndSaidNotToFit)
 {
     const std::wstring chosen = L"D:\\" + std::wstring(300, L'x');
     const std::wstring dir = CInstallPaths::DeriveInstallDir(L"C:\\", true, chosen);
     EXPECT_EQ(259u, dir.size());
     EXPECT_EQ(chosen.substr(0, 259), dir);
+    // With the product folder added: 251 characters give 259, one more does not fit.
+    EXPECT_TRUE(CInstallPaths::FitsInstallDir(L"D:\\" + std::wstring(248, L'x')));
+    EXPECT_FALSE(CInstallPaths::FitsInstallDir(L"D:\\" + std::wstring(249, L'x')));
+    EXPECT_TRUE(CInstallPaths::FitsInstallDir(L"D:\\" + std::wstring(249, L'x') + L"Lumbra\\"));
+    EXPECT_FALSE(CInstallPaths::FitsInstallDir(chosen));
 }
 
 TEST(SettingsFile, PathFollowsTheSystemDrive)
@@ -553,15 +558,20 @@ TEST(CommandLine, SwitchesAreReadAsAnAdministratorWritesThem)
         EXPECT_TRUE(parsed.IsSilent());
         EXPECT_EQ(L"C:\\My Apps\\Tools", parsed.GetFolder());
         EXPECT_EQ(L"C:\\logs\\lumbra.log", parsed.GetLogFile());
+        EXPECT_EQ(L"C:\\logs\\lumbra.package.log", parsed.GetPackageLogFile());
     }
+    EXPECT_EQ(L"C:\\logs.d\\setup.package.log", CCommandLine::Parse(L"/S /LOG=C:\\logs.d\\setup").GetPackageLogFile());
+    EXPECT_EQ(L"", none.GetPackageLogFile());
     EXPECT_TRUE(CCommandLine::Parse(L"/?").WantsUsage());
     EXPECT_EQ(L"\\\\server\\share", CCommandLine::Parse(L"/S /D=\\\\server\\share").GetFolder());
 }
 
 TEST(CommandLine, WhatCannotBeMeantIsRefused)
 {
+    const std::wstring longLog = L"/S /LOG=C:\\" + std::wstring(240, L'x');
     for (const wchar_t* line : {L"/X", L"/S /FORCE", L"/S /D=Apps", L"/S /D=", L"/D=C:\\Apps", L"/S /LOG=x.log",
-                                L"/S extra"}) {
+                                L"/S extra", L"/S /D=C:\\Apps|x", L"/S /D=C:\\a:b", L"/S /D=\\\\?\\C:\\Apps",
+                                L"/S /LOG=\\\\.\\pipe\\x", longLog.c_str()}) {
         const CCommandLine parsed = CCommandLine::Parse(line);
         EXPECT_FALSE(parsed.IsValid()) << WideToUtf8String(line);
         EXPECT_FALSE(parsed.GetError().empty());

@@ -1,6 +1,7 @@
 // The real main window, built from the real skin on this program's UI thread and driven through its controls: it
 // is first shown where it stays, a second start of the installer brings it back from the taskbar, and an install
-// shows its percentage beside the bar and recovers through Reinstall clicked the moment the failure page appears.
+// shows its percentage beside the bar and recovers through Reinstall clicked the moment the failure page appears,
+// and the failure page shows a long log path whole.
 #include "ServiceFixture.h"
 
 #include "installer/App.h"
@@ -10,6 +11,7 @@
 #include "ui/core/UIManager.h"
 
 #include <gtest/gtest.h>
+#include <shlobj.h>
 
 #include <functional>
 #include <string>
@@ -56,6 +58,20 @@ LRESULT CALLBACK RecordFirstShow(int code, WPARAM wParam, LPARAM lParam)
         g_lookupsAtFirstShow = standin::RequestCount("/tarvix/getDownUrl");
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// Pixels of `area` (client coordinates) drawn in a text colour, darker than the light page.
+int InkIn(HWND window, RECT area)
+{
+    HDC screen = GetDC(window);
+    int ink = 0;
+    for (int y = area.top; y < area.bottom; ++y)
+        for (int x = area.left; x < area.right; x += 2) {
+            const COLORREF pixel = GetPixel(screen, x, y);
+            ink += pixel != CLR_INVALID && GetRValue(pixel) + GetGValue(pixel) + GetBValue(pixel) < 3 * 170;
+        }
+    ReleaseDC(window, screen);
+    return ink;
 }
 
 class MainWindow : public ::testing::Test
@@ -163,4 +179,29 @@ TEST_F(MainWindow, DownloadShowsItsPercentBesideTheBarAndReinstallRunsAtOnce)
     EXPECT_TRUE(Shows(L"page_install"));
     EXPECT_FALSE(Shows(L"page_fail"));
     EXPECT_TRUE(PumpUntil([]() { return Shows(L"page_finished"); }, 90000)) << "the install page had no run behind it";
+}
+
+TEST_F(MainWindow, LongLogPathOnTheFailurePageWrapsOntoItsSecondRow)
+{
+    // A profile with a long name: the log lives in its temporary folder.
+    const std::wstring temp = L"C:\\pavonel-test\\" + std::wstring(60, L'p') + L"\\AppData\\Local\\Temp\\";
+    const int made = SHCreateDirectoryExW(nullptr, temp.c_str(), nullptr);
+    ASSERT_TRUE(made == ERROR_SUCCESS || made == ERROR_ALREADY_EXISTS) << made;
+    wchar_t previous[MAX_PATH + 1] = {};
+    GetEnvironmentVariableW(L"TMP", previous, MAX_PATH + 1);
+    SetEnvironmentVariableW(L"TMP", temp.c_str());
+    ASSERT_TRUE(standin::SetScenario(R"({"package":"404"})"));
+    Control(L"page_finished")->SetVisible(false); // where an earlier test's install ended
+    Click(L"btn_Install");
+    const bool failed = PumpUntil([]() { return Shows(L"page_fail"); }, 60000); // the log line comes first
+    SetEnvironmentVariableW(L"TMP", previous[0] != L'\0' ? previous : nullptr);
+    ASSERT_TRUE(failed);
+    PumpUntil([]() { return false; }, 1000); // laid out and painted
+    CControlUI* log = Control(L"lb_FailLog");
+    EXPECT_NE(std::wstring::npos, std::wstring(log->GetText().GetData()).find(temp + L"Pavonel-install.log"));
+    // Its rows are as high as the reason line's one.
+    const RECT line = log->GetPos();
+    const LONG row = Control(L"lb_FailReason")->GetPos().bottom - Control(L"lb_FailReason")->GetPos().top;
+    EXPECT_GT(InkIn(g_pMainFrame->GetHWND(), {line.left, line.top + row, line.right, line.bottom}), 0)
+        << "the path is cut off at the end of its first row";
 }

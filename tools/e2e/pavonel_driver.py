@@ -192,8 +192,8 @@ class Installer:
         self.process = None
         self.env = dict(os.environ, LANG=lang, LC_ALL=lang, DISPLAY=machine.display())
 
-    def start(self):
-        self.process = subprocess.Popen([WINE_RUN, "--prefix", self.machine.prefix, self.exe], env=self.env,
+    def start(self, *args):
+        self.process = subprocess.Popen([WINE_RUN, "--prefix", self.machine.prefix, self.exe, *args], env=self.env,
                                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         return self
 

@@ -5,12 +5,16 @@
 //
 // Behaviour variants for tests, from the environment variable PAVONEL_SAMPLE_PACKAGE_MODE:
 //   ok (default) | fail (exit code 3, installs nothing) | hang (sleeps up to ten minutes) |
-//   talk (writes 16 MiB to standard output and error first) | nokey (installs without the registry key)
-// Records (in the temporary folder): Pavonel-SamplePackage.txt (command line and folder of the last run),
-// Pavonel-AppRun.txt (one line per AppRun start).
+//   talk (writes 16 MiB to standard output and error first) | nokey (installs without the registry key) |
+//   3010, 1641 (installs, then asks for a restart with that exit code, as Windows Installer packages do) |
+//   spawn (starts a copy of itself that sleeps, then sleeps itself: a package that leaves a child behind)
+// Records (in the temporary folder): Pavonel-SamplePackage.txt (command line, folder and working folder of the
+// last run; "child started" once a spawned child runs), Pavonel-AppRun.txt (one line per AppRun start).
 #include <windows.h>
 #include <shlobj.h>
 
+#include <cstdlib>
+#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -85,14 +89,39 @@ void Talk()
     }
 }
 
+const wchar_t kChildSwitch[] = L"/SAMPLECHILD";
+
+std::wstring WorkingFolder()
+{
+    wchar_t cwd[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, cwd);
+    return cwd;
+}
+
+bool SpawnChild()
+{
+    std::wstring commandLine = L"\"" + OwnPath() + L"\" " + kChildSwitch;
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info = {};
+    if (!CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
+        return false;
+    CloseHandle(info.hThread);
+    CloseHandle(info.hProcess);
+    return true;
+}
+
 int Install(const std::wstring& mode)
 {
     const std::wstring commandLine = GetCommandLineW();
     std::wstring dir = DirArgument(commandLine);
-    WriteText(TempFile(L"Pavonel-SamplePackage.txt"), L"args=" + commandLine + L"\r\ndir=" + dir + L"\r\n", false);
+    const std::wstring record = TempFile(L"Pavonel-SamplePackage.txt");
+    WriteText(record, L"args=" + commandLine + L"\r\ndir=" + dir + L"\r\ncwd=" + WorkingFolder() + L"\r\n", false);
     if (mode == L"fail")
         return 3;
-    if (mode == L"hang") {
+    if (mode == L"spawn" && SpawnChild())
+        WriteText(record, L"child started\r\n", true);
+    if (mode == L"hang" || mode == L"spawn") {
         Sleep(10 * 60 * 1000);
         return 0;
     }
@@ -114,14 +143,14 @@ int Install(const std::wstring& mode)
             return 6;
         RegCloseKey(key);
     }
+    if (mode == L"3010" || mode == L"1641")
+        return _wtoi(mode.c_str());
     return 0;
 }
 
 int RunAsProduct()
 {
-    wchar_t cwd[MAX_PATH] = {};
-    GetCurrentDirectoryW(MAX_PATH, cwd);
-    WriteText(TempFile(L"Pavonel-AppRun.txt"), L"ran " + OwnPath() + L" in " + cwd + L"\r\n", true);
+    WriteText(TempFile(L"Pavonel-AppRun.txt"), L"ran " + OwnPath() + L" in " + WorkingFolder() + L"\r\n", true);
     return 0;
 }
 
@@ -131,5 +160,9 @@ int main()
 {
     if (CompareStringOrdinal(FileNameOf(OwnPath()).c_str(), -1, L"AppRun.exe", -1, TRUE) == CSTR_EQUAL)
         return RunAsProduct();
+    if (wcsstr(GetCommandLineW(), kChildSwitch) != nullptr) {
+        Sleep(10 * 60 * 1000);
+        return 0;
+    }
     return Install(Mode());
 }
