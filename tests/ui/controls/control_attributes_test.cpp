@@ -2,10 +2,60 @@
 // lists with nested quotes, styles and custom attributes.
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "controls_test_host.h"
+#include "ui/core/UIAttributeTable.h"
+#include "ui/core/UIControlFactory.h"
 
 using namespace Veneer;
 using controls_test::Rc;
+
+namespace {
+
+// A value of each kind whose getter text reads back the same.
+LPCTSTR SampleOf(EAttrKind kind)
+{
+    switch (kind) {
+    case EAttrKind::Int: return L"7";
+    case EAttrKind::Color: return L"#FF102030";
+    case EAttrKind::Rect: return L"1,2,3,4";
+    case EAttrKind::Size: return L"3,4";
+    case EAttrKind::Text:
+    case EAttrKind::Image: return L"x.png";
+    default: return L"true";
+    }
+}
+
+} // namespace
+
+// Every name of every table reaches its row (it is not kept as a custom value) and, where the
+// class has a getter, reads back what was written; booleans both ways.
+TEST(ControlAttributeTables, EveryNameReachesItsSetterAndReadsBack)
+{
+    LPCTSTR const classes[] = {L"Control", L"Label", L"Button", L"Option", L"CheckBox", L"Progress",
+                               L"Container", L"HorizontalLayout", L"VerticalLayout", L"TabLayout",
+                               L"ScrollBar", L"RichEdit"};
+    for (LPCTSTR pstrClass : classes) {
+        CUIString cls;
+        cls.Format(L"C%sUI", pstrClass);
+        std::unique_ptr<CControlUI> probe(CControlFactory::GetInstance()->CreateControl(cls));
+        ASSERT_NE(nullptr, probe) << pstrClass;
+        const CAttributeTable& table = probe->GetAttributeTable();
+        ASSERT_STREQ(pstrClass, table.GetClass());
+        for (size_t i = 0; i < table.GetCount(); ++i) {
+            const TAttribute& row = table.GetAt(i);
+            LPCTSTR const values[] = {row.kind == EAttrKind::Bool ? L"false" : nullptr, SampleOf(row.kind)};
+            for (LPCTSTR pstrValue : values) {
+                if (pstrValue == nullptr) continue;
+                std::unique_ptr<CControlUI> c(CControlFactory::GetInstance()->CreateControl(cls));
+                c->SetAttribute(row.pstrName, pstrValue);
+                if ((row.uFlags & kAttrPassOn) == 0) EXPECT_EQ(nullptr, c->GetCustomAttribute(row.pstrName)) << row.pstrName;
+                if (row.pfnGet != nullptr) EXPECT_STREQ(pstrValue, row.pfnGet(*c)) << pstrClass << " " << row.pstrName;
+            }
+        }
+    }
+}
 
 TEST(ControlAttributeGeometry, PosSetsFixedOffsetAndSize)
 {
@@ -164,31 +214,18 @@ TEST(ControlAttributeText, TextAndTooltipLineBreaks)
 TEST(ControlAttributeState, FlagsCursorShortcutAndAnimationWords)
 {
     CControlUI c;
-    c.SetAttribute(L"enabled", L"false");
     c.SetAttribute(L"mouse", L"False");
     c.SetAttribute(L"keyboard", L"0");
     c.SetAttribute(L"menu", L"True");
-    c.SetAttribute(L"drag", L"true");
     c.SetAttribute(L"shortcut", L"Qx");
     c.SetAttribute(L"cursor", L"HAND");
-    c.SetAttribute(L"name", L"btn");
-    c.SetAttribute(L"userdata", L"ud");
-    c.SetAttribute(L"resourceid", L"12");
     c.SetAttribute(L"animation", L"scalesize");
-    c.SetAttribute(L"framecount", L"10");
-    EXPECT_FALSE(c.IsEnabled());
     EXPECT_FALSE(c.IsMouseEnabled());
     EXPECT_FALSE(c.IsKeyboardEnabled());
     EXPECT_TRUE(c.IsContextMenuUsed());
-    EXPECT_TRUE(c.IsDragEnabled());
-    EXPECT_FALSE(c.IsDropEnabled());
     EXPECT_EQ(L'Q', c.GetShortcut());
     EXPECT_EQ(32649, c.GetCursor());
-    EXPECT_STREQ(L"btn", c.GetName());
-    EXPECT_STREQ(L"ud", c.GetUserData());
-    EXPECT_EQ(12, c.GetResourceID());
     EXPECT_EQ(UIANIM_SCALE_SIZE, c.GetAnimation());
-    EXPECT_EQ(10, c.GetFrameCount());
 
     c.SetAttribute(L"cursor", L"pointer");  // unknown words are ignored
     EXPECT_EQ(32649, c.GetCursor());
