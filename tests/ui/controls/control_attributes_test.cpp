@@ -1,4 +1,4 @@
-// Markup attributes of the control base: value forms, ignored values, attribute
+// Markup attributes: every class's table, the base's value forms, ignored values, attribute
 // lists with nested quotes, styles and custom attributes.
 #include <gtest/gtest.h>
 
@@ -16,15 +16,11 @@ namespace {
 // A value of each kind whose getter text reads back the same.
 LPCTSTR SampleOf(EAttrKind kind)
 {
-    switch (kind) {
-    case EAttrKind::Int: return L"7";
-    case EAttrKind::Color: return L"#FF102030";
-    case EAttrKind::Rect: return L"1,2,3,4";
-    case EAttrKind::Size: return L"3,4";
-    case EAttrKind::Text:
-    case EAttrKind::Image: return L"x.png";
-    default: return L"true";
-    }
+    if (kind == EAttrKind::Int) return L"7";
+    if (kind == EAttrKind::Color) return L"#FF102030";
+    if (kind == EAttrKind::Rect) return L"1,2,3,4";
+    if (kind == EAttrKind::Size) return L"3,4";
+    return kind == EAttrKind::Text || kind == EAttrKind::Image ? L"x.png" : L"true";
 }
 
 } // namespace
@@ -42,7 +38,7 @@ TEST(ControlAttributeTables, EveryNameReachesItsSetterAndReadsBack)
         std::unique_ptr<CControlUI> probe(CControlFactory::GetInstance()->CreateControl(cls));
         ASSERT_NE(nullptr, probe) << pstrClass;
         const CAttributeTable& table = probe->GetAttributeTable();
-        ASSERT_STREQ(pstrClass, table.GetClass());
+        ASSERT_STREQ(pstrClass, table.GetClass()) << "the class declares its own table";
         for (size_t i = 0; i < table.GetCount(); ++i) {
             const TAttribute& row = table.GetAt(i);
             LPCTSTR const values[] = {row.kind == EAttrKind::Bool ? L"false" : nullptr, SampleOf(row.kind)};
@@ -182,11 +178,6 @@ TEST(ControlAttributeLook, UniformBorderSizeClearsPerSideSizes)
     EXPECT_EQ(0, rc.top);
     EXPECT_EQ(1, rc.right);
 
-    d.SetAttribute(L"bottombordersize", L"3");
-    EXPECT_EQ(3, d.GetBottomBorderSize());
-    d.SetAttribute(L"borderround", L"4,6");
-    EXPECT_EQ(4, d.GetBorderRound().cx);
-    EXPECT_EQ(6, d.GetBorderRound().cy);
 }
 
 TEST(ControlAttributeText, TextAndTooltipLineBreaks)
