@@ -18,7 +18,7 @@ extern const size_t kControlElementCount;
 struct TBuilderElement
 {
     LPCTSTR pstrName;
-    LPCTSTR const* ppAttributes;  // null-terminated
+    LPCTSTR const* ppAttributes; // null-terminated
 };
 extern const TBuilderElement kBuilderElements[];
 extern const size_t kBuilderElementCount;

@@ -29,7 +29,8 @@ std::string Notes(const Veneer::TAttribute& row)
 void WriteTable(std::string& out, LPCTSTR pstrElement, const Veneer::CAttributeTable& table)
 {
     out += "## " + Utf8(pstrElement) + "\n\n";
-    if (table.GetBase() != nullptr) out += "Also takes every attribute of " + Utf8(table.GetBase()->GetClass()) + ".\n\n";
+    if (table.GetBase() != nullptr)
+        out += "Also takes every attribute of " + Utf8(table.GetBase()->GetClass()) + ".\n\n";
     if (Utf8(pstrElement) != Utf8(table.GetClass())) {
         out += "Takes the attributes of " + Utf8(table.GetClass()) + ".\n\n";
         return;

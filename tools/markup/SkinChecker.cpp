@@ -49,7 +49,10 @@ bool IsUnderLang(const fs::path& relative)
 
 } // namespace
 
-SkinChecker::SkinChecker(const fs::path& folder) : m_folder(folder) {}
+SkinChecker::SkinChecker(const fs::path& folder)
+    : m_folder(folder)
+{
+}
 
 void SkinChecker::Run()
 {
@@ -65,7 +68,8 @@ void SkinChecker::Run()
     for (const fs::path& file : files) {
         pugi::xml_document doc;
         if (!doc.load_file(file.c_str())) continue;
-        for (const pugi::xpath_node& n : doc.select_nodes(L"//Style")) m_styles.insert(n.node().attribute(L"name").value());
+        for (const pugi::xpath_node& n : doc.select_nodes(L"//Style"))
+            m_styles.insert(n.node().attribute(L"name").value());
     }
     for (const fs::path& file : files) CheckFile(file);
     CheckLanguages();
@@ -91,7 +95,8 @@ void SkinChecker::CheckElement(const std::wstring& where, std::set<int>& ids, co
     if (const TBuilderElement* pBuilder = FindBuilderElement(node.name())) {
         for (pugi::xml_attribute a : node.attributes()) {
             bool bKnown = false;
-            for (LPCTSTR const* p = pBuilder->ppAttributes; *p != nullptr && !bKnown; ++p) bKnown = _wcsicmp(*p, a.name()) == 0;
+            for (LPCTSTR const* p = pBuilder->ppAttributes; *p != nullptr && !bKnown; ++p)
+                bKnown = _wcsicmp(*p, a.name()) == 0;
             if (!bKnown) Error(here + L" unknown attribute \"" + a.name() + L"\"");
         }
         if (_wcsicmp(node.name(), L"Include") == 0 && !Exists(node.attribute(L"source").value())) {
@@ -106,7 +111,8 @@ void SkinChecker::CheckElement(const std::wstring& where, std::set<int>& ids, co
     } else {
         for (pugi::xml_attribute a : node.attributes()) CheckControlAttribute(here, ids, node, a);
     }
-    for (pugi::xml_node child = node.first_child(); child; child = child.next_sibling()) CheckElement(where, ids, child);
+    for (pugi::xml_node child = node.first_child(); child; child = child.next_sibling())
+        CheckElement(where, ids, child);
 }
 
 void SkinChecker::CheckControlAttribute(const std::wstring& where, std::set<int>& ids, const pugi::xml_node& node,
@@ -133,7 +139,8 @@ void SkinChecker::CheckImage(const std::wstring& where, const pugi::xml_attribut
         return;
     }
     Veneer::CUIString file = Veneer::CAttributeValue::ImageFile(attr.value());
-    if (!file.IsEmpty() && !Exists(file.GetData())) Error(where + L" " + attr.name() + L": image missing \"" + file.GetData() + L"\"");
+    if (!file.IsEmpty() && !Exists(file.GetData()))
+        Error(where + L" " + attr.name() + L": image missing \"" + file.GetData() + L"\"");
 }
 
 void SkinChecker::CheckLanguages()
@@ -150,12 +157,14 @@ void SkinChecker::CheckLanguages()
                 continue;
             }
             std::set<int> defined;
-            for (pugi::xml_node n : doc.child(L"Language").children(L"Text")) defined.insert(n.attribute(L"id").as_int());
+            for (pugi::xml_node n : doc.child(L"Language").children(L"Text"))
+                defined.insert(n.attribute(L"id").as_int());
             for (int id : used.second) {
                 if (defined.count(id) == 0) Error(name + L": id " + std::to_wstring(id) + L" used but not defined");
             }
             for (int id : defined) {
-                if (used.second.count(id) == 0) Warning(name + L": id " + std::to_wstring(id) + L" defined but not used");
+                if (used.second.count(id) == 0)
+                    Warning(name + L": id " + std::to_wstring(id) + L" defined but not used");
             }
         }
     }

@@ -14,7 +14,7 @@ int wmain(int argc, wchar_t** argv)
 {
     if (argc == 2 && wcscmp(argv[1], L"--markdown") == 0) {
         std::string md = markup::MarkupReference::Markdown();
-        _setmode(_fileno(stdout), _O_BINARY);  // the committed file has Unix line ends
+        _setmode(_fileno(stdout), _O_BINARY); // the committed file has Unix line ends
         fwrite(md.data(), 1, md.size(), stdout);
         return 0;
     }

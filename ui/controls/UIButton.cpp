@@ -1,7 +1,7 @@
 #include "ui/controls/UIButton.h"
 
-#include "ui/core/UIAttributeTable.h"
 #include "ui/controls/UITabLayout.h"
+#include "ui/core/UIAttributeTable.h"
 #include "ui/core/UIDrawInfo.h"
 #include "ui/core/UIManager.h"
 #include "ui/core/UIRender.h"

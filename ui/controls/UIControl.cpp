@@ -1234,7 +1234,8 @@ void CControlUI::RemoveAllCustomAttribute()
 
 DWORD CControlUI::ParseColor(LPCTSTR pstrValue, bool bSkipBlanks)
 {
-    return CAttributeValue::Color(pstrValue, bSkipBlanks ? CAttributeValue::kControlBlanks : CAttributeValue::kNoBlanks);
+    return CAttributeValue::Color(pstrValue,
+                                  bSkipBlanks ? CAttributeValue::kControlBlanks : CAttributeValue::kNoBlanks);
 }
 
 namespace {
@@ -1335,8 +1336,7 @@ void SetBorderRectSize(CControlUI& c, LPCTSTR pstrValue)
     c.SetBorderSize(CAttributeValue::Rect(pstrValue));
 }
 
-template <void (CControlUI::*Set)(DWORD)>
-void SetBlankColor(CControlUI& c, LPCTSTR pstrValue)
+template <void (CControlUI::*Set)(DWORD)> void SetBlankColor(CControlUI& c, LPCTSTR pstrValue)
 {
     (c.*Set)(CAttributeValue::Color(pstrValue, CAttributeValue::kControlBlanks));
 }

@@ -174,10 +174,11 @@ const CAttributeTable& CLabelUI::AttributeTable()
         {L"endellipsis", K::Bool, 0,
          [](CControlUI& c, LPCTSTR v) { static_cast<L&>(c).SetStyleBit(DT_END_ELLIPSIS, CAttributeValue::Bool(v)); },
          nullptr},
-        {L"wordbreak", K::Bool, 0, [](CControlUI& c, LPCTSTR v) { static_cast<L&>(c).SetWordBreak(CAttributeValue::Bool(v)); },
-         nullptr},
+        {L"wordbreak", K::Bool, 0,
+         [](CControlUI& c, LPCTSTR v) { static_cast<L&>(c).SetWordBreak(CAttributeValue::Bool(v)); }, nullptr},
         {L"noprefix", K::Bool, 0,
-         [](CControlUI& c, LPCTSTR v) { static_cast<L&>(c).SetStyleBit(DT_NOPREFIX, CAttributeValue::Bool(v)); }, nullptr},
+         [](CControlUI& c, LPCTSTR v) { static_cast<L&>(c).SetStyleBit(DT_NOPREFIX, CAttributeValue::Bool(v)); },
+         nullptr},
         Row<L, K::Int, &L::SetFont, &L::GetFont>(L"font"),
         Row<L, K::Color, &L::SetTextColor, &L::GetTextColor>(L"textcolor"),
         Row<L, K::Color, &L::SetDisabledTextColor, &L::GetDisabledTextColor>(L"disabledtextcolor"),
@@ -225,8 +226,10 @@ void CLabelUI::SetVAlignWords(LPCTSTR pstrValue)
 
 void CLabelUI::SetStyleBit(UINT uBit, bool bOn)
 {
-    if (bOn) m_uTextStyle |= uBit;
-    else m_uTextStyle &= ~uBit;
+    if (bOn)
+        m_uTextStyle |= uBit;
+    else
+        m_uTextStyle &= ~uBit;
 }
 
 void CLabelUI::SetWordBreak(bool bWordBreak)

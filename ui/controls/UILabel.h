@@ -5,7 +5,6 @@
 
 namespace Veneer {
 
-
 // A control that draws one text (plain or inline markup) with its own font,
 // colours, alignment and padding, and can size itself to the text.
 class CLabelUI : public CControlUI

@@ -224,7 +224,8 @@ const CAttributeTable& COptionUI::AttributeTable()
     using K = EAttrKind;
     static const TAttribute rows[] = {
         Row<O, K::Text, &O::SetGroup, &O::GetGroup>(L"group"),
-        {L"selected", K::Bool, 0, [](CControlUI& c, LPCTSTR v) { static_cast<O&>(c).Selected(CAttributeValue::Bool(v), true); },
+        {L"selected", K::Bool, 0,
+         [](CControlUI& c, LPCTSTR v) { static_cast<O&>(c).Selected(CAttributeValue::Bool(v), true); },
          &GetThrough<O, K::Bool, &O::IsSelected>},
         Row<O, K::Image, &O::SetSelectedImage, &O::GetSelectedImage>(L"selectedimage"),
         Row<O, K::Image, &O::SetSelectedHotImage, &O::GetSelectedHotImage>(L"selectedhotimage"),

@@ -264,7 +264,10 @@ VENEER_RICHEDIT_IMAGE(GetDisabledImage, SetDisabledImage, m_sDisabledImage)
 
 void CRichEditUI::SetTipValue(LPCTSTR pStrTipValue) { m_sTipValue = pStrTipValue; }
 LPCTSTR CRichEditUI::GetTipValue() { return m_sTipValue; }
-void CRichEditUI::SetTipValueColor(LPCTSTR pStrColor) { m_dwTipValueColor = CAttributeValue::Color(pStrColor, CAttributeValue::kSpaceTab); }
+void CRichEditUI::SetTipValueColor(LPCTSTR pStrColor)
+{
+    m_dwTipValueColor = CAttributeValue::Color(pStrColor, CAttributeValue::kSpaceTab);
+}
 DWORD CRichEditUI::GetTipValueColor() { return m_dwTipValueColor; }
 
 void CRichEditUI::SetTipValueAlign(UINT uAlign)
@@ -1261,9 +1264,11 @@ const CAttributeTable& CRichEditUI::AttributeTable()
     using K = EAttrKind;
     static const TAttribute rows[] = {
         {L"vscrollbar", K::Bool, kAttrExactCase | kAttrPassOn,
-         [](CControlUI& c, LPCTSTR v) { static_cast<R&>(c).AddStyleIfTrue(v, ES_DISABLENOSCROLL | WS_VSCROLL); }, nullptr},
+         [](CControlUI& c, LPCTSTR v) { static_cast<R&>(c).AddStyleIfTrue(v, ES_DISABLENOSCROLL | WS_VSCROLL); },
+         nullptr},
         {L"hscrollbar", K::Bool, kAttrExactCase | kAttrPassOn,
-         [](CControlUI& c, LPCTSTR v) { static_cast<R&>(c).AddStyleIfTrue(v, ES_DISABLENOSCROLL | WS_HSCROLL); }, nullptr},
+         [](CControlUI& c, LPCTSTR v) { static_cast<R&>(c).AddStyleIfTrue(v, ES_DISABLENOSCROLL | WS_HSCROLL); },
+         nullptr},
         {L"autovscroll", K::Bool, kAttrExactCase | kAttrPassOn,
          [](CControlUI& c, LPCTSTR v) { static_cast<R&>(c).AddStyleIfTrue(v, ES_AUTOVSCROLL); }, nullptr},
         {L"autohscroll", K::Bool, kAttrExactCase,
@@ -1293,7 +1298,8 @@ const CAttributeTable& CRichEditUI::AttributeTable()
          nullptr},
         {L"password", K::Bool, kAttrExactCase,
          [](CControlUI& c, LPCTSTR v) { static_cast<R&>(c).AddStyleIfTrue(v, ES_PASSWORD); }, nullptr},
-        {L"align", K::Align, kAttrExactCase, [](CControlUI& c, LPCTSTR v) { static_cast<R&>(c).SetAlignWords(v); }, nullptr},
+        {L"align", K::Align, kAttrExactCase, [](CControlUI& c, LPCTSTR v) { static_cast<R&>(c).SetAlignWords(v); },
+         nullptr},
         {L"valign", K::Align, kAttrExactCase, [](CControlUI& c, LPCTSTR v) { static_cast<R&>(c).SetVAlignWords(v); },
          nullptr},
         Row<R, K::Int, static_cast<void (R::*)(int)>(&R::SetFont), &R::GetFont>(L"font", kAttrExactCase),

@@ -1,8 +1,8 @@
 #include "ui/controls/UIScrollBar.h"
 
-#include "ui/core/UIAttributeTable.h"
 #include "ui/controls/UIButton.h"
 #include "ui/controls/UIContainer.h"
+#include "ui/core/UIAttributeTable.h"
 #include "ui/core/UIManager.h"
 #include "ui/core/UIRender.h"
 

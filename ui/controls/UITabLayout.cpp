@@ -213,8 +213,7 @@ const CAttributeTable& CTabLayoutUI::AttributeTable()
     static const TAttribute rows[] = {
         // Also kept as a custom attribute, so that a later look-up sees what the markup said.
         {L"selectedid", K::Int, kAttrPassOn,
-         [](CControlUI& c, LPCTSTR v) { static_cast<T&>(c).SelectItem(CAttributeValue::Int(v)); },
-         nullptr},
+         [](CControlUI& c, LPCTSTR v) { static_cast<T&>(c).SelectItem(CAttributeValue::Int(v)); }, nullptr},
     };
     static const CAttributeTable table(L"TabLayout", rows, &CContainerUI::AttributeTable());
     return table;

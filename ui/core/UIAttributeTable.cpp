@@ -35,17 +35,28 @@ bool CAttributeTable::Apply(CControlUI& control, LPCTSTR pstrName, LPCTSTR pstrV
 LPCTSTR CAttributeTable::KindName(EAttrKind kind)
 {
     switch (kind) {
-    case EAttrKind::Bool: return L"bool";
-    case EAttrKind::Int: return L"int";
-    case EAttrKind::Size: return L"size";
-    case EAttrKind::Rect: return L"rect";
-    case EAttrKind::Color: return L"colour";
-    case EAttrKind::Align: return L"align words";
-    case EAttrKind::Image: return L"image descriptor";
-    case EAttrKind::Text: return L"text";
-    case EAttrKind::Choice: return L"word";
-    case EAttrKind::Float: return L"bool or percents";
-    case EAttrKind::AttrList: return L"attribute list";
+    case EAttrKind::Bool:
+        return L"bool";
+    case EAttrKind::Int:
+        return L"int";
+    case EAttrKind::Size:
+        return L"size";
+    case EAttrKind::Rect:
+        return L"rect";
+    case EAttrKind::Color:
+        return L"colour";
+    case EAttrKind::Align:
+        return L"align words";
+    case EAttrKind::Image:
+        return L"image descriptor";
+    case EAttrKind::Text:
+        return L"text";
+    case EAttrKind::Choice:
+        return L"word";
+    case EAttrKind::Float:
+        return L"bool or percents";
+    case EAttrKind::AttrList:
+        return L"attribute list";
     }
     return L"";
 }

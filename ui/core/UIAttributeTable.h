@@ -14,11 +14,25 @@ namespace Veneer {
 
 class CControlUI;
 
-enum class EAttrKind { Bool, Int, Size, Rect, Color, Align, Image, Text, Choice, Float, AttrList };
+enum class EAttrKind
+{
+    Bool,
+    Int,
+    Size,
+    Rect,
+    Color,
+    Align,
+    Image,
+    Text,
+    Choice,
+    Float,
+    AttrList
+};
 
-enum : UINT {
-    kAttrExactCase = 0x1,  // the name matches only as written
-    kAttrPassOn = 0x2,     // the base class receives the attribute as well
+enum : UINT
+{
+    kAttrExactCase = 0x1, // the name matches only as written
+    kAttrPassOn = 0x2, // the base class receives the attribute as well
 };
 
 struct TAttribute
@@ -27,7 +41,7 @@ struct TAttribute
     EAttrKind kind;
     UINT uFlags;
     void (*pfnSet)(CControlUI& control, LPCTSTR pstrValue);
-    CUIString (*pfnGet)(const CControlUI& control);  // null where no getter reads the value back
+    CUIString (*pfnGet)(const CControlUI& control); // null where no getter reads the value back
 };
 
 class CAttributeTable
@@ -35,7 +49,10 @@ class CAttributeTable
 public:
     template <size_t N>
     CAttributeTable(LPCTSTR pstrClass, const TAttribute (&rows)[N], const CAttributeTable* pBase)
-        : m_pstrClass(pstrClass), m_pRows(rows), m_nRows(N), m_pBase(pBase)
+        : m_pstrClass(pstrClass),
+          m_pRows(rows),
+          m_nRows(N),
+          m_pBase(pBase)
     {
     }
 
@@ -61,72 +78,61 @@ private:
 };
 
 // How a row reads its value and writes it back out, per kind.
-template <EAttrKind K>
-struct TAttrValue;
+template <EAttrKind K> struct TAttrValue;
 
-template <>
-struct TAttrValue<EAttrKind::Bool>
+template <> struct TAttrValue<EAttrKind::Bool>
 {
     static bool Parse(LPCTSTR v) { return CAttributeValue::Bool(v); }
     static CUIString Format(bool b) { return CAttributeValue::FormatBool(b); }
 };
 
-template <>
-struct TAttrValue<EAttrKind::Int>
+template <> struct TAttrValue<EAttrKind::Int>
 {
     static int Parse(LPCTSTR v) { return CAttributeValue::Int(v); }
     static CUIString Format(int n) { return CAttributeValue::FormatInt(n); }
 };
 
-template <>
-struct TAttrValue<EAttrKind::Color>
+template <> struct TAttrValue<EAttrKind::Color>
 {
     static DWORD Parse(LPCTSTR v) { return CAttributeValue::Color(v, CAttributeValue::kNoBlanks); }
     static CUIString Format(DWORD dw) { return CAttributeValue::FormatColor(dw); }
 };
 
-template <>
-struct TAttrValue<EAttrKind::Rect>
+template <> struct TAttrValue<EAttrKind::Rect>
 {
     static RECT Parse(LPCTSTR v) { return CAttributeValue::Rect(v); }
     static CUIString Format(const RECT& rc) { return CAttributeValue::FormatRect(rc); }
 };
 
-template <>
-struct TAttrValue<EAttrKind::Size>
+template <> struct TAttrValue<EAttrKind::Size>
 {
     static SIZE Parse(LPCTSTR v) { return CAttributeValue::Size(v); }
     static CUIString Format(SIZE sz) { return CAttributeValue::FormatSize(sz); }
 };
 
-template <>
-struct TAttrValue<EAttrKind::Text>
+template <> struct TAttrValue<EAttrKind::Text>
 {
     static LPCTSTR Parse(LPCTSTR v) { return v; }
     static CUIString Format(const CUIString& s) { return s; }
 };
 
-template <>
-struct TAttrValue<EAttrKind::Image> : TAttrValue<EAttrKind::Text>
+template <> struct TAttrValue<EAttrKind::Image> : TAttrValue<EAttrKind::Text>
 {
 };
 
-template <class T, EAttrKind K, auto Set>
-void SetThrough(CControlUI& control, LPCTSTR pstrValue)
+template <class T, EAttrKind K, auto Set> void SetThrough(CControlUI& control, LPCTSTR pstrValue)
 {
     (static_cast<T&>(control).*Set)(TAttrValue<K>::Parse(pstrValue));
 }
 
-template <class T, EAttrKind K, auto Get>
-CUIString GetThrough(const CControlUI& control)
+template <class T, EAttrKind K, auto Get> CUIString GetThrough(const CControlUI& control)
 {
     // Some getters of the markup's classes were never marked const; reading does not change them.
     T& target = const_cast<T&>(static_cast<const T&>(control));
     return TAttrValue<K>::Format((target.*Get)());
 }
 
-template <class T, EAttrKind K, auto Get>
-constexpr CUIString (*GetterOf())(const CControlUI&)
+template <class T, EAttrKind K, auto Get> constexpr CUIString (*GetterOf())(const CControlUI&)
 {
     if constexpr (std::is_same_v<decltype(Get), std::nullptr_t>) {
         return nullptr;
@@ -136,8 +142,7 @@ constexpr CUIString (*GetterOf())(const CControlUI&)
 }
 
 // A row whose value goes straight to one setter (and, given a getter, reads back through it).
-template <class T, EAttrKind K, auto Set, auto Get = nullptr>
-TAttribute Row(LPCTSTR pstrName, UINT uFlags = 0)
+template <class T, EAttrKind K, auto Set, auto Get = nullptr> TAttribute Row(LPCTSTR pstrName, UINT uFlags = 0)
 {
     return TAttribute{pstrName, K, uFlags, &SetThrough<T, K, Set>, GetterOf<T, K, Get>()};
 }

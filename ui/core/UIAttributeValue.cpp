@@ -9,9 +9,8 @@ namespace Veneer {
 namespace {
 
 LPCTSTR const kDescriptorKeys[] = {
-    L"file", L"res",   L"restype", L"dest",    L"source", L"corner", L"mask",   L"fade",
-    L"hole", L"xtiled", L"ytiled", L"hsl",     L"padding", L"align", L"valign", L"width",
-    L"height", L"fillcolor",
+    L"file",   L"res",    L"restype", L"dest",    L"source", L"corner", L"mask",  L"fade",   L"hole",
+    L"xtiled", L"ytiled", L"hsl",     L"padding", L"align",  L"valign", L"width", L"height", L"fillcolor",
 };
 
 LPCTSTR SkipBlanks(LPCTSTR p)

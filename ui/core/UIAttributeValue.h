@@ -11,7 +11,12 @@ class CAttributeValue
 {
 public:
     // Which blanks a colour may start with before its optional '#'.
-    enum EBlanks { kNoBlanks, kControlBlanks, kSpaceTab };
+    enum EBlanks
+    {
+        kNoBlanks,
+        kControlBlanks,
+        kSpaceTab
+    };
 
     // "true" in any case; anything else (and a missing value) is false.
     static bool Bool(LPCTSTR pstrValue);

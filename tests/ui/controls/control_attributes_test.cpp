@@ -29,9 +29,9 @@ LPCTSTR SampleOf(EAttrKind kind)
 // class has a getter, reads back what was written; booleans both ways.
 TEST(ControlAttributeTables, EveryNameReachesItsSetterAndReadsBack)
 {
-    LPCTSTR const classes[] = {L"Control", L"Label", L"Button", L"Option", L"CheckBox", L"Progress",
-                               L"Container", L"HorizontalLayout", L"VerticalLayout", L"TabLayout",
-                               L"ScrollBar", L"RichEdit"};
+    LPCTSTR const classes[] = {L"Control",        L"Label",     L"Button",    L"Option",
+                               L"CheckBox",       L"Progress",  L"Container", L"HorizontalLayout",
+                               L"VerticalLayout", L"TabLayout", L"ScrollBar", L"RichEdit"};
     for (LPCTSTR pstrClass : classes) {
         CUIString cls;
         cls.Format(L"C%sUI", pstrClass);
@@ -46,7 +46,8 @@ TEST(ControlAttributeTables, EveryNameReachesItsSetterAndReadsBack)
                 if (pstrValue == nullptr) continue;
                 std::unique_ptr<CControlUI> c(CControlFactory::GetInstance()->CreateControl(cls));
                 c->SetAttribute(row.pstrName, pstrValue);
-                if ((row.uFlags & kAttrPassOn) == 0) EXPECT_EQ(nullptr, c->GetCustomAttribute(row.pstrName)) << row.pstrName;
+                if ((row.uFlags & kAttrPassOn) == 0)
+                    EXPECT_EQ(nullptr, c->GetCustomAttribute(row.pstrName)) << row.pstrName;
                 if (row.pfnGet != nullptr) EXPECT_STREQ(pstrValue, row.pfnGet(*c)) << pstrClass << " " << row.pstrName;
             }
         }
@@ -177,7 +178,6 @@ TEST(ControlAttributeLook, UniformBorderSizeClearsPerSideSizes)
     EXPECT_EQ(1, rc.left);
     EXPECT_EQ(0, rc.top);
     EXPECT_EQ(1, rc.right);
-
 }
 
 TEST(ControlAttributeText, TextAndTooltipLineBreaks)
