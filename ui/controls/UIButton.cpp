@@ -1,6 +1,7 @@
 #include "ui/controls/UIButton.h"
 
 #include "ui/controls/UITabLayout.h"
+#include "ui/core/UIAttributeTable.h"
 #include "ui/core/UIDrawInfo.h"
 #include "ui/core/UIManager.h"
 #include "ui/core/UIRender.h"
@@ -261,32 +262,48 @@ int CButtonUI::GetPushedFont() const { return m_iPushedFont; }
 void CButtonUI::SetFocusedFont(int index) { m_iFocusedFont = index; Invalidate(); }
 int CButtonUI::GetFocusedFont() const { return m_iFocusedFont; }
 
+const CAttributeTable& CButtonUI::AttributeTable()
+{
+    using B = CButtonUI;
+    using K = EAttrKind;
+    static const TAttribute rows[] = {
+        Row<B, K::Image, &B::SetNormalImage, &B::GetNormalImage>(L"normalimage"),
+        Row<B, K::Image, &B::SetHotImage, &B::GetHotImage>(L"hotimage"),
+        Row<B, K::Image, &B::SetPushedImage, &B::GetPushedImage>(L"pushedimage"),
+        Row<B, K::Image, &B::SetFocusedImage, &B::GetFocusedImage>(L"focusedimage"),
+        Row<B, K::Image, &B::SetDisabledImage, &B::GetDisabledImage>(L"disabledimage"),
+        Row<B, K::Image, &B::SetHotForeImage, &B::GetHotForeImage>(L"hotforeimage"),
+        Row<B, K::Image, &B::SetStateImage, &B::GetStateImage>(L"stateimage"),
+        Row<B, K::Int, &B::SetStateCount, &B::GetStateCount>(L"statecount"),
+        Row<B, K::Text, &B::SetSwitchPaneVisible>(L"switchpanevisible"),
+        Row<B, K::Int, &B::BindTabIndex, &B::GetBindTabLayoutIndex>(L"bindtabindex"),
+        Row<B, K::Text, &B::BindTabIndexName, &B::GetBindTabLayoutIndexName>(L"bindtabindexname"),
+        Row<B, K::Text, &B::BindTabLayoutName, &B::GetBindTabLayoutName>(L"bindtablayoutname"),
+        Row<B, K::Color, &B::SetHotBkColor, &B::GetHotBkColor>(L"hotbkcolor"),
+        Row<B, K::Color, &B::SetPushedBkColor, &B::GetPushedBkColor>(L"pushedbkcolor"),
+        Row<B, K::Color, &B::SetDisabledBkColor, &B::GetDisabledBkColor>(L"disabledbkcolor"),
+        Row<B, K::Color, &B::SetHotTextColor, &B::GetHotTextColor>(L"hottextcolor"),
+        Row<B, K::Color, &B::SetPushedTextColor, &B::GetPushedTextColor>(L"pushedtextcolor"),
+        Row<B, K::Color, &B::SetFocusedTextColor, &B::GetFocusedTextColor>(L"focusedtextcolor"),
+        Row<B, K::Int, &B::SetHotFont, &B::GetHotFont>(L"hotfont"),
+        Row<B, K::Int, &B::SetPushedFont, &B::GetPushedFont>(L"pushedfont"),
+        // Written this way in the skins the markup grew up with.
+        Row<B, K::Int, &B::SetFocusedFont, &B::GetFocusedFont>(L"focuedfont"),
+        Row<B, K::Color, &B::SetPushedBorderColor, &B::GetPushedBorderColor>(L"pushedbordercolor"),
+        Row<B, K::Color, &B::SetDisableBorderColor, &B::GetDisableBorderColor>(L"disablebordercolor"),
+    };
+    static const CAttributeTable table(L"Button", rows, &CLabelUI::AttributeTable());
+    return table;
+}
+
+const CAttributeTable& CButtonUI::GetAttributeTable() const
+{
+    return AttributeTable();
+}
+
 void CButtonUI::SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue)
 {
-    if (_wcsicmp(pstrName, L"normalimage") == 0) SetNormalImage(pstrValue);
-    else if (_wcsicmp(pstrName, L"hotimage") == 0) SetHotImage(pstrValue);
-    else if (_wcsicmp(pstrName, L"pushedimage") == 0) SetPushedImage(pstrValue);
-    else if (_wcsicmp(pstrName, L"focusedimage") == 0) SetFocusedImage(pstrValue);
-    else if (_wcsicmp(pstrName, L"disabledimage") == 0) SetDisabledImage(pstrValue);
-    else if (_wcsicmp(pstrName, L"hotforeimage") == 0) SetHotForeImage(pstrValue);
-    else if (_wcsicmp(pstrName, L"stateimage") == 0) SetStateImage(pstrValue);
-    else if (_wcsicmp(pstrName, L"statecount") == 0) SetStateCount(_wtoi(pstrValue));
-    else if (_wcsicmp(pstrName, L"switchpanevisible") == 0) SetSwitchPaneVisible(pstrValue);
-    else if (_wcsicmp(pstrName, L"bindtabindex") == 0) BindTabIndex(_wtoi(pstrValue));
-    else if (_wcsicmp(pstrName, L"bindtabindexname") == 0) BindTabIndexName(pstrValue);
-    else if (_wcsicmp(pstrName, L"bindtablayoutname") == 0) BindTabLayoutName(pstrValue);
-    else if (_wcsicmp(pstrName, L"hotbkcolor") == 0) SetHotBkColor(ParseColor(pstrValue, false));
-    else if (_wcsicmp(pstrName, L"pushedbkcolor") == 0) SetPushedBkColor(ParseColor(pstrValue, false));
-    else if (_wcsicmp(pstrName, L"disabledbkcolor") == 0) SetDisabledBkColor(ParseColor(pstrValue, false));
-    else if (_wcsicmp(pstrName, L"hottextcolor") == 0) SetHotTextColor(ParseColor(pstrValue, false));
-    else if (_wcsicmp(pstrName, L"pushedtextcolor") == 0) SetPushedTextColor(ParseColor(pstrValue, false));
-    else if (_wcsicmp(pstrName, L"focusedtextcolor") == 0) SetFocusedTextColor(ParseColor(pstrValue, false));
-    else if (_wcsicmp(pstrName, L"hotfont") == 0) SetHotFont(_wtoi(pstrValue));
-    else if (_wcsicmp(pstrName, L"pushedfont") == 0) SetPushedFont(_wtoi(pstrValue));
-    else if (_wcsicmp(pstrName, L"focuedfont") == 0) SetFocusedFont(_wtoi(pstrValue));
-    else if (_wcsicmp(pstrName, L"pushedbordercolor") == 0) SetPushedBorderColor(ParseColor(pstrValue, false));
-    else if (_wcsicmp(pstrName, L"disablebordercolor") == 0) SetDisableBorderColor(ParseColor(pstrValue, false));
-    else CLabelUI::SetAttribute(pstrName, pstrValue);
+    if (!AttributeTable().Apply(*this, pstrName, pstrValue)) CLabelUI::SetAttribute(pstrName, pstrValue);
 }
 
 void CButtonUI::RefreshStateBits()

@@ -92,6 +92,8 @@ public:
     UINT GetButtonState() const { return m_uButtonState; }
 
     void SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue) override;
+    static const CAttributeTable& AttributeTable();
+    const CAttributeTable& GetAttributeTable() const override;
 
     void PaintBkColor(HDC hDC) override;
     void PaintStatusImage(HDC hDC) override;

@@ -1,5 +1,6 @@
 #include "ui/controls/UICheckBox.h"
 
+#include "ui/core/UIAttributeTable.h"
 #include "ui/core/UIManager.h"
 
 namespace Veneer {
@@ -97,10 +98,26 @@ void CCheckBoxUI::DoEvent(TEventUI& event)
     COptionUI::DoEvent(event);
 }
 
+const CAttributeTable& CCheckBoxUI::AttributeTable()
+{
+    using C = CCheckBoxUI;
+    using K = EAttrKind;
+    static const TAttribute rows[] = {
+        // Stored as a custom attribute as well, where callers have always read it back.
+        Row<C, K::Bool, &C::SetAutoCheck, &C::IsAutoCheck>(L"EnableAutoCheck", kAttrPassOn),
+    };
+    static const CAttributeTable table(L"CheckBox", rows, &COptionUI::AttributeTable());
+    return table;
+}
+
+const CAttributeTable& CCheckBoxUI::GetAttributeTable() const
+{
+    return AttributeTable();
+}
+
 void CCheckBoxUI::SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue)
 {
-    if (_wcsicmp(pstrName, L"EnableAutoCheck") == 0) SetAutoCheck(_wcsicmp(pstrValue, L"true") == 0);
-    COptionUI::SetAttribute(pstrName, pstrValue);
+    if (!AttributeTable().Apply(*this, pstrName, pstrValue)) COptionUI::SetAttribute(pstrName, pstrValue);
 }
 
 } // namespace Veneer

@@ -19,6 +19,8 @@ public:
     DWORD GetAccessibleRole() const override;
     void DoEvent(TEventUI& event) override;
     void SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue) override;
+    static const CAttributeTable& AttributeTable();
+    const CAttributeTable& GetAttributeTable() const override;
 
     virtual void SetCheck(bool bCheck);
     virtual bool GetCheck() const;

@@ -1,5 +1,6 @@
 #include "ui/controls/UIContainer.h"
 
+#include "ui/core/UIAttributeTable.h"
 #include <stdlib.h>
 #include <wchar.h>
 
@@ -16,26 +17,6 @@
 namespace Veneer {
 
 namespace {
-
-bool IsTrue(LPCTSTR pstrValue)
-{
-    return pstrValue != nullptr && _wcsicmp(pstrValue, L"true") == 0;
-}
-
-RECT ParseRect(LPCTSTR pstrValue)
-{
-    long v[4] = {0, 0, 0, 0};
-    LPCTSTR p = pstrValue ? pstrValue : L"";
-    for (int i = 0; i < 4 && *p != L'\0'; ++i) {
-        LPTSTR pEnd = nullptr;
-        v[i] = wcstol(p, &pEnd, 10);
-        p = pEnd;
-        if (*p == L'\0') break;
-        ++p;
-    }
-    RECT rc = {v[0], v[1], v[2], v[3]};
-    return rc;
-}
 
 bool Meets(const RECT& a, const RECT& b)
 {
@@ -1076,56 +1057,86 @@ bool CContainerUI::ScrollByInput(bool bVertical, const TEventUI& event)
 // ---------------------------------------------------------------------------
 // Attributes
 
+const CAttributeTable& CContainerUI::AttributeTable()
+{
+    using C = CContainerUI;
+    using K = EAttrKind;
+    static const TAttribute rows[] = {
+        Row<C, K::Rect, &C::SetInset, &C::GetInset>(L"inset"),
+        Row<C, K::Bool, &C::SetMouseChildEnabled, &C::IsMouseChildEnabled>(L"mousechild"),
+        {L"vscrollbar", K::Bool, 0,
+         [](CControlUI& c, LPCTSTR v) {
+             C& self = static_cast<C&>(c);
+             self.EnableScrollBar(CAttributeValue::Bool(v), self.m_pHorizontalScrollBar != nullptr);
+         },
+         nullptr},
+        {L"hscrollbar", K::Bool, 0,
+         [](CControlUI& c, LPCTSTR v) {
+             C& self = static_cast<C&>(c);
+             self.EnableScrollBar(self.m_pVerticalScrollBar != nullptr, CAttributeValue::Bool(v));
+         },
+         nullptr},
+        {L"vscrollbarstyle", K::AttrList, 0,
+         [](CControlUI& c, LPCTSTR v) { static_cast<C&>(c).SetScrollBarStyle(true, v); }, nullptr},
+        {L"hscrollbarstyle", K::AttrList, 0,
+         [](CControlUI& c, LPCTSTR v) { static_cast<C&>(c).SetScrollBarStyle(false, v); }, nullptr},
+        Row<C, K::Int, &C::SetChildPadding, &C::GetChildPadding>(L"childpadding"),
+        {L"childalign", K::Choice, kAttrExactCase,
+         [](CControlUI& c, LPCTSTR v) { static_cast<C&>(c).SetChildAlignWord(v); }, nullptr},
+        {L"childvalign", K::Choice, kAttrExactCase,
+         [](CControlUI& c, LPCTSTR v) { static_cast<C&>(c).SetChildVAlignWord(v); }, nullptr},
+        Row<C, K::Int, &C::SetScrollStepSize, &C::GetScrollStepSize>(L"scrollstepsize"),
+    };
+    static const CAttributeTable table(L"Container", rows, &CControlUI::AttributeTable());
+    return table;
+}
+
+const CAttributeTable& CContainerUI::GetAttributeTable() const
+{
+    return AttributeTable();
+}
+
 void CContainerUI::SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue)
 {
     if (pstrName == nullptr) return;
-    if (pstrValue == nullptr) pstrValue = L"";
-    auto is = [pstrName](LPCTSTR pstrKey) { return _wcsicmp(pstrName, pstrKey) == 0; };
+    if (!AttributeTable().Apply(*this, pstrName, pstrValue)) CControlUI::SetAttribute(pstrName, pstrValue);
+}
 
-    if (is(L"inset")) {
-        SetInset(ParseRect(pstrValue));
-    } else if (is(L"mousechild")) {
-        SetMouseChildEnabled(IsTrue(pstrValue));
-    } else if (is(L"vscrollbar")) {
-        EnableScrollBar(IsTrue(pstrValue), m_pHorizontalScrollBar != nullptr);
-    } else if (is(L"hscrollbar")) {
-        EnableScrollBar(m_pVerticalScrollBar != nullptr, IsTrue(pstrValue));
-    } else if (is(L"vscrollbarstyle")) {
-        m_sVerticalScrollBarStyle = pstrValue;
-        if (m_pVerticalScrollBar == nullptr) {
-            EnableScrollBar(true, m_pHorizontalScrollBar != nullptr);
-        } else {
-            ApplyScrollBarStyle(m_pVerticalScrollBar, m_sVerticalScrollBarStyle);
-        }
-    } else if (is(L"hscrollbarstyle")) {
-        m_sHorizontalScrollBarStyle = pstrValue;
-        if (m_pHorizontalScrollBar == nullptr) {
-            EnableScrollBar(m_pVerticalScrollBar != nullptr, true);
-        } else {
-            ApplyScrollBarStyle(m_pHorizontalScrollBar, m_sHorizontalScrollBarStyle);
-        }
-    } else if (is(L"childpadding")) {
-        SetChildPadding(static_cast<int>(wcstol(pstrValue, nullptr, 10)));
-    } else if (wcscmp(pstrName, L"childalign") == 0) {
-        if (wcscmp(pstrValue, L"left") == 0) {
-            SetChildAlign(0);
-        } else if (wcscmp(pstrValue, L"center") == 0) {
-            SetChildAlign(DT_CENTER);
-        } else if (wcscmp(pstrValue, L"right") == 0) {
-            SetChildAlign(DT_RIGHT);
-        }
-    } else if (wcscmp(pstrName, L"childvalign") == 0) {
-        if (wcscmp(pstrValue, L"top") == 0) {
-            SetChildVAlign(0);
-        } else if (wcscmp(pstrValue, L"vcenter") == 0) {
-            SetChildVAlign(DT_VCENTER);
-        } else if (wcscmp(pstrValue, L"bottom") == 0) {
-            SetChildVAlign(DT_BOTTOM);
-        }
-    } else if (is(L"scrollstepsize")) {
-        SetScrollStepSize(static_cast<int>(wcstol(pstrValue, nullptr, 10)));
+// The style is kept for a scroll bar made later; naming a style also asks for the bar.
+void CContainerUI::SetScrollBarStyle(bool bVertical, LPCTSTR pstrStyle)
+{
+    CUIString& sStyle = bVertical ? m_sVerticalScrollBarStyle : m_sHorizontalScrollBarStyle;
+    CScrollBarUI* pBar = bVertical ? m_pVerticalScrollBar : m_pHorizontalScrollBar;
+    sStyle = pstrStyle;
+    if (pBar != nullptr) {
+        ApplyScrollBarStyle(pBar, sStyle);
+    } else if (bVertical) {
+        EnableScrollBar(true, m_pHorizontalScrollBar != nullptr);
     } else {
-        CControlUI::SetAttribute(pstrName, pstrValue);
+        EnableScrollBar(m_pVerticalScrollBar != nullptr, true);
+    }
+}
+
+// Exact words only; any other value leaves the alignment as it was.
+void CContainerUI::SetChildAlignWord(LPCTSTR pstrValue)
+{
+    if (wcscmp(pstrValue, L"left") == 0) {
+        SetChildAlign(0);
+    } else if (wcscmp(pstrValue, L"center") == 0) {
+        SetChildAlign(DT_CENTER);
+    } else if (wcscmp(pstrValue, L"right") == 0) {
+        SetChildAlign(DT_RIGHT);
+    }
+}
+
+void CContainerUI::SetChildVAlignWord(LPCTSTR pstrValue)
+{
+    if (wcscmp(pstrValue, L"top") == 0) {
+        SetChildVAlign(0);
+    } else if (wcscmp(pstrValue, L"vcenter") == 0) {
+        SetChildVAlign(DT_VCENTER);
+    } else if (wcscmp(pstrValue, L"bottom") == 0) {
+        SetChildVAlign(DT_BOTTOM);
     }
 }
 

@@ -64,6 +64,8 @@ public:
     CControlUI* FindControl(FINDCONTROLPROC Proc, LPVOID pData, UINT uFlags) override;
     void DoEvent(TEventUI& event) override;
     void SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue) override;
+    static const CAttributeTable& AttributeTable();
+    const CAttributeTable& GetAttributeTable() const override;
     SIZE EstimateSize(SIZE szAvailable) override;
     bool DoPaint(HDC hDC, const RECT& rcPaint, CControlUI* pStopControl) override;
 
@@ -148,6 +150,9 @@ protected:
     void DisposeChild(CControlUI* pControl);
     void ReleaseChild(CControlUI* pControl);
     void ApplyScrollBarStyle(CScrollBarUI* pScrollBar, const CUIString& sStyle);
+    void SetScrollBarStyle(bool bVertical, LPCTSTR pstrStyle);
+    void SetChildAlignWord(LPCTSTR pstrValue);
+    void SetChildVAlignWord(LPCTSTR pstrValue);
     CScrollBarUI* CreateScrollBar(bool bHorizontal);
     void ScrollBy(int cx, int cy);
     void ScrollAlong(bool bVertical, int iDelta);

@@ -4,6 +4,7 @@
 #include <stdlib.h>
 #include <wchar.h>
 
+#include "ui/core/UIAttributeTable.h"
 #include "ui/core/UIDPI.h"
 #include "ui/core/UILangManager.h"
 #include "ui/core/UILangPackage.h"
@@ -26,54 +27,6 @@ struct StyleDepthGuard
     StyleDepthGuard() { ++g_nStyleDepth; }
     ~StyleDepthGuard() { --g_nStyleDepth; }
 };
-
-bool IsTrue(LPCTSTR pstrValue)
-{
-    return pstrValue != nullptr && _wcsicmp(pstrValue, L"true") == 0;
-}
-
-int ParseInt(LPCTSTR pstrValue)
-{
-    return pstrValue ? static_cast<int>(wcstol(pstrValue, nullptr, 10)) : 0;
-}
-
-// Reads up to nCount decimal integers separated by one character each; missing
-// numbers stay 0.
-void ParseInts(LPCTSTR pstrValue, long* pValues, int nCount)
-{
-    for (int i = 0; i < nCount; ++i) pValues[i] = 0;
-    if (pstrValue == nullptr) return;
-    LPCTSTR p = pstrValue;
-    for (int i = 0; i < nCount && *p != L'\0'; ++i) {
-        LPTSTR pEnd = nullptr;
-        pValues[i] = wcstol(p, &pEnd, 10);
-        p = pEnd;
-        if (*p == L'\0') break;
-        ++p;
-    }
-}
-
-void ParseDoubles(LPCTSTR pstrValue, double* pValues, int nCount)
-{
-    for (int i = 0; i < nCount; ++i) pValues[i] = 0.0;
-    if (pstrValue == nullptr) return;
-    LPCTSTR p = pstrValue;
-    for (int i = 0; i < nCount && *p != L'\0'; ++i) {
-        LPTSTR pEnd = nullptr;
-        pValues[i] = wcstod(p, &pEnd);
-        p = pEnd;
-        if (*p == L'\0') break;
-        ++p;
-    }
-}
-
-RECT ParseRect(LPCTSTR pstrValue)
-{
-    long v[4];
-    ParseInts(pstrValue, v, 4);
-    RECT rc = {v[0], v[1], v[2], v[3]};
-    return rc;
-}
 
 bool IsRectEmptyArea(const RECT& rc)
 {
@@ -317,7 +270,7 @@ void CControlUI::SetText(LPCTSTR pstrText)
 
 int CControlUI::GetTextN() const
 {
-    return ParseInt(GetText());
+    return CAttributeValue::Int(GetText());
 }
 
 void CControlUI::SetTextN(int n)
@@ -1281,12 +1234,219 @@ void CControlUI::RemoveAllCustomAttribute()
 
 DWORD CControlUI::ParseColor(LPCTSTR pstrValue, bool bSkipBlanks)
 {
-    if (pstrValue == nullptr) return 0;
-    if (bSkipBlanks) {
-        while (*pstrValue > L'\0' && *pstrValue <= L' ') ++pstrValue;
+    return CAttributeValue::Color(pstrValue,
+                                  bSkipBlanks ? CAttributeValue::kControlBlanks : CAttributeValue::kNoBlanks);
+}
+
+namespace {
+
+void SetPosFromRect(CControlUI& c, LPCTSTR pstrValue)
+{
+    RECT rc = CAttributeValue::Rect(pstrValue);
+    SIZE szXY = {rc.left >= 0 ? rc.left : rc.right, rc.top >= 0 ? rc.top : rc.bottom};
+    c.SetFixedXY(szXY);
+    c.SetFixedWidth(rc.right - rc.left);
+    c.SetFixedHeight(rc.bottom - rc.top);
+}
+
+// "true"/"false", or four fractions that make the control float at those shares of its parent.
+void SetFloatForms(CControlUI& c, LPCTSTR pstrValue)
+{
+    if (wcschr(pstrValue, L',') == nullptr) {
+        c.SetFloat(CAttributeValue::Bool(pstrValue));
+        return;
     }
-    if (*pstrValue == L'#') ++pstrValue;
-    return static_cast<DWORD>(wcstoul(pstrValue, nullptr, 16));
+    double v[4];
+    CAttributeValue::Doubles(pstrValue, v, 4);
+    TPercentInfo pi = {v[0], v[1], v[2], v[3]};
+    c.SetFloatPercent(pi);
+    c.SetFloat(true);
+}
+
+void SetFloatPercentOf100(CControlUI& c, LPCTSTR pstrValue)
+{
+    long v[4];
+    CAttributeValue::Ints(pstrValue, v, 4);
+    TPercentInfo pi = {v[0] / 100.0, v[1] / 100.0, v[2] / 100.0, v[3] / 100.0};
+    c.SetFloatPercent(pi);
+}
+
+UINT ApplyFloatAlignWord(UINT uAlign, const CUIString& sWord)
+{
+    if (sWord == L"null") return 0;
+    if (sWord == L"left") return uAlign & ~(UIFLOAT_CENTER | UIFLOAT_RIGHT);
+    if (sWord == L"center") return (uAlign & ~UIFLOAT_RIGHT) | UIFLOAT_CENTER;
+    if (sWord == L"right") return (uAlign & ~UIFLOAT_CENTER) | UIFLOAT_RIGHT;
+    if (sWord == L"top") return uAlign & ~(UIFLOAT_VCENTER | UIFLOAT_BOTTOM);
+    if (sWord == L"vcenter") return (uAlign & ~UIFLOAT_BOTTOM) | UIFLOAT_VCENTER;
+    if (sWord == L"bottom") return (uAlign & ~UIFLOAT_VCENTER) | UIFLOAT_BOTTOM;
+    return uAlign;
+}
+
+// Words separated by commas or blanks, each changing the current flags in turn.
+void SetFloatAlignWords(CControlUI& c, LPCTSTR pstrValue)
+{
+    UINT uAlign = c.GetFloatAlign();
+    CUIString sWord;
+    for (LPCTSTR p = pstrValue;; ++p) {
+        if (*p == L',' || *p == L' ' || *p == L'\0') {
+            uAlign = ApplyFloatAlignWord(uAlign, sWord);
+            sWord.Empty();
+            if (*p == L'\0') break;
+        } else {
+            sWord += *p;
+        }
+    }
+    c.SetFloatAlign(uAlign);
+}
+
+void SetFloatVAlignWord(CControlUI& c, LPCTSTR pstrValue)
+{
+    UINT uAlign = c.GetFloatAlign();
+    if (CAttributeValue::HasWord(pstrValue, L"top")) {
+        c.SetFloatAlign(uAlign & ~(UIFLOAT_VCENTER | UIFLOAT_BOTTOM));
+    } else if (CAttributeValue::HasWord(pstrValue, L"vcenter")) {
+        c.SetFloatAlign((uAlign & ~UIFLOAT_BOTTOM) | UIFLOAT_VCENTER);
+    } else if (CAttributeValue::HasWord(pstrValue, L"bottom")) {
+        c.SetFloatAlign((uAlign & ~UIFLOAT_VCENTER) | UIFLOAT_BOTTOM);
+    }
+}
+
+void SetFloatPositionPair(CControlUI& c, LPCTSTR pstrValue)
+{
+    SIZE sz = CAttributeValue::Size(pstrValue);
+    POINT pt = {sz.cx, sz.cy};
+    c.SetFloatPosition(pt);
+}
+
+// One number sets all four sides alike; four numbers set each side.
+void SetBorderSizeForms(CControlUI& c, LPCTSTR pstrValue)
+{
+    if (wcschr(pstrValue, L',') == nullptr) {
+        RECT rcNone = {0, 0, 0, 0};
+        c.SetBorderSize(rcNone);
+        c.SetBorderSize(CAttributeValue::Int(pstrValue));
+    } else {
+        c.SetBorderSize(CAttributeValue::Rect(pstrValue));
+    }
+}
+
+void SetBorderRectSize(CControlUI& c, LPCTSTR pstrValue)
+{
+    c.SetBorderSize(CAttributeValue::Rect(pstrValue));
+}
+
+template <void (CControlUI::*Set)(DWORD)> void SetBlankColor(CControlUI& c, LPCTSTR pstrValue)
+{
+    (c.*Set)(CAttributeValue::Color(pstrValue, CAttributeValue::kControlBlanks));
+}
+
+void SetCursorName(CControlUI& c, LPCTSTR pstrValue)
+{
+    for (const TCursorName& cursor : kCursors) {
+        if (_wcsicmp(pstrValue, cursor.pstrName) == 0) {
+            c.SetCursor(cursor.wCursor);
+            return;
+        }
+    }
+}
+
+void SetAnimationName(CControlUI& c, LPCTSTR pstrValue)
+{
+    for (const TAnimName& a : kAnimations) {
+        if (_wcsicmp(pstrValue, a.pstrName) == 0) {
+            c.SetAnimation(a.anim);
+            return;
+        }
+    }
+}
+
+void SetShortcutChar(CControlUI& c, LPCTSTR pstrValue)
+{
+    c.SetShortcut(pstrValue[0]);
+}
+
+} // namespace
+
+const CAttributeTable& CControlUI::AttributeTable()
+{
+    using C = CControlUI;
+    using K = EAttrKind;
+    static const TAttribute rows[] = {
+        {L"pos", K::Rect, 0, &SetPosFromRect, nullptr},
+        {L"float", K::Float, 0, &SetFloatForms, &GetThrough<C, K::Bool, &C::IsFloat>},
+        {L"floatpercent", K::Rect, 0, &SetFloatPercentOf100, nullptr},
+        {L"floatalign", K::Align, 0, &SetFloatAlignWords, nullptr},
+        {L"floatvalign", K::Align, 0, &SetFloatVAlignWord, nullptr},
+        {L"floatposition", K::Size, 0, &SetFloatPositionPair, nullptr},
+        Row<C, K::Rect, &C::SetPadding, &C::GetPadding>(L"padding"),
+        Row<C, K::Text, &C::SetGradient, &C::GetGradient>(L"gradient"),
+        {L"bkcolor", K::Color, 0, &SetBlankColor<&C::SetBkColor>, &GetThrough<C, K::Color, &C::GetBkColor>},
+        {L"bkcolor1", K::Color, 0, &SetBlankColor<&C::SetBkColor>, &GetThrough<C, K::Color, &C::GetBkColor>},
+        {L"bkcolor2", K::Color, 0, &SetBlankColor<&C::SetBkColor2>, &GetThrough<C, K::Color, &C::GetBkColor2>},
+        {L"bkcolor3", K::Color, 0, &SetBlankColor<&C::SetBkColor3>, &GetThrough<C, K::Color, &C::GetBkColor3>},
+        Row<C, K::Color, &C::SetHotBkColor, &C::GetHotBkColor>(L"hotbkcolor"),
+        Row<C, K::Color, &C::SetFocusBkColor, &C::GetFocusBkColor>(L"focusbkcolor"),
+        {L"forecolor", K::Color, 0, &SetBlankColor<&C::SetForeColor>, &GetThrough<C, K::Color, &C::GetForeColor>},
+        Row<C, K::Color, &C::SetBorderColor, &C::GetBorderColor>(L"bordercolor"),
+        Row<C, K::Color, &C::SetFocusBorderColor, &C::GetFocusBorderColor>(L"focusbordercolor"),
+        Row<C, K::Color, &C::SetHotBorderColor, &C::GetHotBorderColor>(L"hotbordercolor"),
+        Row<C, K::Bool, &C::SetColorHSL, &C::IsColorHSL>(L"colorhsl"),
+        {L"bordersize", K::Rect, 0, &SetBorderSizeForms, &GetThrough<C, K::Rect, &C::GetBorderRectSize>},
+        Row<C, K::Int, &C::SetLeftBorderSize, &C::GetLeftBorderSize>(L"leftbordersize"),
+        Row<C, K::Int, &C::SetTopBorderSize, &C::GetTopBorderSize>(L"topbordersize"),
+        Row<C, K::Int, &C::SetRightBorderSize, &C::GetRightBorderSize>(L"rightbordersize"),
+        Row<C, K::Int, &C::SetBottomBorderSize, &C::GetBottomBorderSize>(L"bottombordersize"),
+        Row<C, K::Int, &C::SetBorderStyle, &C::GetBorderStyle>(L"borderstyle"),
+        Row<C, K::Size, &C::SetBorderRound, &C::GetBorderRound>(L"borderround"),
+        Row<C, K::Image, &C::SetBkImage, &C::GetBkImage>(L"bkimage"),
+        Row<C, K::Image, &C::SetForeImage, &C::GetForeImage>(L"foreimage"),
+        Row<C, K::Int, &C::SetFixedWidth, &C::GetFixedWidth>(L"width"),
+        Row<C, K::Int, &C::SetFixedHeight, &C::GetFixedHeight>(L"height"),
+        Row<C, K::Int, &C::SetFixedWidthPercent, &C::GetFixedWidthPercent>(L"widthpercent"),
+        Row<C, K::Int, &C::SetFixedHeightPercent, &C::GetFixedHeightPercent>(L"heightpercent"),
+        Row<C, K::Int, &C::SetMinWidth, &C::GetMinWidth>(L"minwidth"),
+        Row<C, K::Int, &C::SetMinHeight, &C::GetMinHeight>(L"minheight"),
+        Row<C, K::Int, &C::SetMaxWidth, &C::GetMaxWidth>(L"maxwidth"),
+        Row<C, K::Int, &C::SetMaxHeight, &C::GetMaxHeight>(L"maxheight"),
+        Row<C, K::Text, &C::SetName, &C::GetName>(L"name"),
+        Row<C, K::Bool, &C::SetDragEnable, &C::IsDragEnabled>(L"drag"),
+        Row<C, K::Bool, &C::SetDropEnable, &C::IsDropEnabled>(L"drop"),
+        Row<C, K::Bool, &C::SetResourceText, &C::IsResourceText>(L"resourcetext"),
+        Row<C, K::Int, &C::SetResourceID, &C::GetResourceID>(L"resourceid"),
+        Row<C, K::Text, &C::SetText, &C::GetText>(L"text"),
+        Row<C, K::Text, &C::SetToolTip, &C::GetToolTip>(L"tooltip"),
+        Row<C, K::Text, &C::SetUserData, &C::GetUserData>(L"userdata"),
+        Row<C, K::Bool, &C::SetEnabled, &C::IsEnabled>(L"enabled"),
+        Row<C, K::Bool, &C::SetMouseEnabled, &C::IsMouseEnabled>(L"mouse"),
+        Row<C, K::Bool, &C::SetKeyboardEnabled, &C::IsKeyboardEnabled>(L"keyboard"),
+        Row<C, K::Bool, &C::SetVisible, &C::IsVisible>(L"visible"),
+        {L"shortcut", K::Text, 0, &SetShortcutChar, nullptr},
+        Row<C, K::Bool, &C::SetContextMenuUsed, &C::IsContextMenuUsed>(L"menu"),
+        {L"cursor", K::Choice, 0, &SetCursorName, nullptr},
+        Row<C, K::Text, &C::SetVirtualWnd, &C::GetVirtualWnd>(L"virtualwnd"),
+        {L"innerstyle", K::AttrList, 0, [](C& c, LPCTSTR v) { c.ApplyAttributeListNoStyle(v); }, nullptr},
+        Row<C, K::Bool, &C::SetAutoCalcWidth, &C::IsAutoCalcWidth>(L"autocalcwidth"),
+        Row<C, K::Bool, &C::SetAutoCalcHeight, &C::IsAutoCalcHeight>(L"autocalcheight"),
+        {L"animation", K::Choice, 0, &SetAnimationName, nullptr},
+        Row<C, K::Int, &C::SetFrameCount, &C::GetFrameCount>(L"framecount"),
+        Row<C, K::Int, &C::SetFrameDelay, &C::GetFrameDelay>(L"framedelay"),
+    };
+    static const CAttributeTable table(L"Control", rows, nullptr);
+    return table;
+}
+
+const CAttributeTable& CControlUI::GetAttributeTable() const
+{
+    return AttributeTable();
+}
+
+bool CControlUI::IsScriptAttribute(LPCTSTR pstrName)
+{
+    for (LPCTSTR pstrScript : kScriptNames) {
+        if (wcscmp(pstrName, pstrScript) == 0) return true;
+    }
+    return false;
 }
 
 void CControlUI::SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue)
@@ -1302,203 +1462,12 @@ void CControlUI::SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue)
             return;
         }
     }
-
-    auto is = [pstrName](LPCTSTR pstrKey) { return _wcsicmp(pstrName, pstrKey) == 0; };
-
-    if (is(L"pos")) {
-        RECT rc = ParseRect(pstrValue);
-        SIZE szXY = {rc.left >= 0 ? rc.left : rc.right, rc.top >= 0 ? rc.top : rc.bottom};
-        SetFixedXY(szXY);
-        SetFixedWidth(rc.right - rc.left);
-        SetFixedHeight(rc.bottom - rc.top);
-    } else if (is(L"float")) {
-        if (wcschr(pstrValue, L',') == nullptr) {
-            SetFloat(IsTrue(pstrValue));
-        } else {
-            double v[4];
-            ParseDoubles(pstrValue, v, 4);
-            TPercentInfo pi = {v[0], v[1], v[2], v[3]};
-            SetFloatPercent(pi);
-            SetFloat(true);
-        }
-    } else if (is(L"floatpercent")) {
-        long v[4];
-        ParseInts(pstrValue, v, 4);
-        TPercentInfo pi = {v[0] / 100.0, v[1] / 100.0, v[2] / 100.0, v[3] / 100.0};
-        SetFloatPercent(pi);
-    } else if (is(L"floatalign")) {
-        UINT uAlign = GetFloatAlign();
-        CUIString sWord;
-        LPCTSTR p = pstrValue;
-        for (;;) {
-            if (*p == L',' || *p == L' ' || *p == L'\0') {
-                if (sWord == L"null") {
-                    uAlign = 0;
-                } else if (sWord == L"left") {
-                    uAlign &= ~(UIFLOAT_CENTER | UIFLOAT_RIGHT);
-                } else if (sWord == L"center") {
-                    uAlign = (uAlign & ~UIFLOAT_RIGHT) | UIFLOAT_CENTER;
-                } else if (sWord == L"right") {
-                    uAlign = (uAlign & ~UIFLOAT_CENTER) | UIFLOAT_RIGHT;
-                } else if (sWord == L"top") {
-                    uAlign &= ~(UIFLOAT_VCENTER | UIFLOAT_BOTTOM);
-                } else if (sWord == L"vcenter") {
-                    uAlign = (uAlign & ~UIFLOAT_BOTTOM) | UIFLOAT_VCENTER;
-                } else if (sWord == L"bottom") {
-                    uAlign = (uAlign & ~UIFLOAT_VCENTER) | UIFLOAT_BOTTOM;
-                }
-                sWord.Empty();
-                if (*p == L'\0') break;
-            } else {
-                sWord += *p;
-            }
-            ++p;
-        }
-        SetFloatAlign(uAlign);
-    } else if (is(L"floatvalign")) {
-        UINT uAlign = GetFloatAlign();
-        if (wcsstr(pstrValue, L"top") != nullptr) {
-            SetFloatAlign(uAlign & ~(UIFLOAT_VCENTER | UIFLOAT_BOTTOM));
-        } else if (wcsstr(pstrValue, L"vcenter") != nullptr) {
-            SetFloatAlign((uAlign & ~UIFLOAT_BOTTOM) | UIFLOAT_VCENTER);
-        } else if (wcsstr(pstrValue, L"bottom") != nullptr) {
-            SetFloatAlign((uAlign & ~UIFLOAT_VCENTER) | UIFLOAT_BOTTOM);
-        }
-    } else if (is(L"floatposition")) {
-        long v[2];
-        ParseInts(pstrValue, v, 2);
-        POINT pt = {v[0], v[1]};
-        SetFloatPosition(pt);
-    } else if (is(L"padding")) {
-        SetPadding(ParseRect(pstrValue));
-    } else if (is(L"gradient")) {
-        SetGradient(pstrValue);
-    } else if (is(L"bkcolor") || is(L"bkcolor1")) {
-        SetBkColor(ParseColor(pstrValue, true));
-    } else if (is(L"bkcolor2")) {
-        SetBkColor2(ParseColor(pstrValue, true));
-    } else if (is(L"bkcolor3")) {
-        SetBkColor3(ParseColor(pstrValue, true));
-    } else if (is(L"hotbkcolor")) {
-        SetHotBkColor(ParseColor(pstrValue, false));
-    } else if (is(L"focusbkcolor")) {
-        SetFocusBkColor(ParseColor(pstrValue, false));
-    } else if (is(L"forecolor")) {
-        SetForeColor(ParseColor(pstrValue, true));
-    } else if (is(L"bordercolor")) {
-        SetBorderColor(ParseColor(pstrValue, false));
-    } else if (is(L"focusbordercolor")) {
-        SetFocusBorderColor(ParseColor(pstrValue, false));
-    } else if (is(L"hotbordercolor")) {
-        SetHotBorderColor(ParseColor(pstrValue, false));
-    } else if (is(L"colorhsl")) {
-        SetColorHSL(IsTrue(pstrValue));
-    } else if (is(L"bordersize")) {
-        if (wcschr(pstrValue, L',') == nullptr) {
-            RECT rcNone = {0, 0, 0, 0};
-            SetBorderSize(rcNone);
-            SetBorderSize(ParseInt(pstrValue));
-        } else {
-            SetBorderSize(ParseRect(pstrValue));
-        }
-    } else if (is(L"leftbordersize")) {
-        SetLeftBorderSize(ParseInt(pstrValue));
-    } else if (is(L"topbordersize")) {
-        SetTopBorderSize(ParseInt(pstrValue));
-    } else if (is(L"rightbordersize")) {
-        SetRightBorderSize(ParseInt(pstrValue));
-    } else if (is(L"bottombordersize")) {
-        SetBottomBorderSize(ParseInt(pstrValue));
-    } else if (is(L"borderstyle")) {
-        SetBorderStyle(ParseInt(pstrValue));
-    } else if (is(L"borderround")) {
-        long v[2];
-        ParseInts(pstrValue, v, 2);
-        SIZE sz = {v[0], v[1]};
-        SetBorderRound(sz);
-    } else if (is(L"bkimage")) {
-        SetBkImage(pstrValue);
-    } else if (is(L"foreimage")) {
-        SetForeImage(pstrValue);
-    } else if (is(L"width")) {
-        SetFixedWidth(ParseInt(pstrValue));
-    } else if (is(L"height")) {
-        SetFixedHeight(ParseInt(pstrValue));
-    } else if (is(L"widthpercent")) {
-        SetFixedWidthPercent(ParseInt(pstrValue));
-    } else if (is(L"heightpercent")) {
-        SetFixedHeightPercent(ParseInt(pstrValue));
-    } else if (is(L"minwidth")) {
-        SetMinWidth(ParseInt(pstrValue));
-    } else if (is(L"minheight")) {
-        SetMinHeight(ParseInt(pstrValue));
-    } else if (is(L"maxwidth")) {
-        SetMaxWidth(ParseInt(pstrValue));
-    } else if (is(L"maxheight")) {
-        SetMaxHeight(ParseInt(pstrValue));
-    } else if (is(L"name")) {
-        SetName(pstrValue);
-    } else if (is(L"drag")) {
-        SetDragEnable(IsTrue(pstrValue));
-    } else if (is(L"drop")) {
-        SetDropEnable(IsTrue(pstrValue));
-    } else if (is(L"resourcetext")) {
-        SetResourceText(IsTrue(pstrValue));
-    } else if (is(L"resourceid")) {
-        SetResourceID(ParseInt(pstrValue));
-    } else if (is(L"text")) {
-        SetText(pstrValue);
-    } else if (is(L"tooltip")) {
-        SetToolTip(pstrValue);
-    } else if (is(L"userdata")) {
-        SetUserData(pstrValue);
-    } else if (is(L"enabled")) {
-        SetEnabled(IsTrue(pstrValue));
-    } else if (is(L"mouse")) {
-        SetMouseEnabled(IsTrue(pstrValue));
-    } else if (is(L"keyboard")) {
-        SetKeyboardEnabled(IsTrue(pstrValue));
-    } else if (is(L"visible")) {
-        SetVisible(IsTrue(pstrValue));
-    } else if (is(L"shortcut")) {
-        SetShortcut(pstrValue[0]);
-    } else if (is(L"menu")) {
-        SetContextMenuUsed(IsTrue(pstrValue));
-    } else if (is(L"cursor")) {
-        for (const TCursorName& c : kCursors) {
-            if (_wcsicmp(pstrValue, c.pstrName) == 0) {
-                SetCursor(c.wCursor);
-                break;
-            }
-        }
-    } else if (is(L"virtualwnd")) {
-        SetVirtualWnd(pstrValue);
-    } else if (is(L"innerstyle")) {
-        ApplyAttributeListNoStyle(pstrValue);
-    } else if (is(L"autocalcwidth")) {
-        SetAutoCalcWidth(IsTrue(pstrValue));
-    } else if (is(L"autocalcheight")) {
-        SetAutoCalcHeight(IsTrue(pstrValue));
-    } else if (is(L"animation")) {
-        for (const TAnimName& a : kAnimations) {
-            if (_wcsicmp(pstrValue, a.pstrName) == 0) {
-                SetAnimation(a.anim);
-                break;
-            }
-        }
-    } else if (is(L"framecount")) {
-        SetFrameCount(ParseInt(pstrValue));
-    } else if (is(L"framedelay")) {
-        SetFrameDelay(ParseInt(pstrValue));
-    } else {
-        for (LPCTSTR pstrScript : kScriptNames) {
-            if (wcscmp(pstrName, pstrScript) == 0) {
-                SetScriptHandle(pstrName, pstrValue);
-                return;
-            }
-        }
-        AddCustomAttribute(pstrName, pstrValue);
+    if (AttributeTable().Apply(*this, pstrName, pstrValue)) return;
+    if (IsScriptAttribute(pstrName)) {
+        SetScriptHandle(pstrName, pstrValue);
+        return;
     }
+    AddCustomAttribute(pstrName, pstrValue);
 }
 
 CControlUI* CControlUI::ApplyAttributeList(LPCTSTR pstrList)

@@ -10,6 +10,7 @@
 
 namespace Veneer {
 
+class CAttributeTable;
 class CPaintManagerUI;
 class CLangPackageUI;
 class CControlUI;
@@ -185,6 +186,11 @@ public:
     virtual void DoEvent(TEventUI& event);
 
     virtual void SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue);
+    // The attributes this class handles itself; its base's table is chained behind it.
+    static const CAttributeTable& AttributeTable();
+    virtual const CAttributeTable& GetAttributeTable() const;
+    // OnInit, OnEvent, …: exact-case names that bind script functions rather than set a value.
+    static bool IsScriptAttribute(LPCTSTR pstrName);
 
     virtual SIZE EstimateSize(SIZE szAvailable);
 

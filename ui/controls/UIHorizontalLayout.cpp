@@ -1,5 +1,6 @@
 #include "ui/controls/UIHorizontalLayout.h"
 
+#include "ui/core/UIAttributeTable.h"
 #include <stdlib.h>
 #include <wchar.h>
 
@@ -25,19 +26,26 @@ int CHorizontalLayoutUI::GetSepWidth() const { return ScaleValue(m_separator.iSi
 void CHorizontalLayoutUI::SetSepImmMode(bool bImmediately) { m_separator.bImmMode = bImmediately; }
 bool CHorizontalLayoutUI::IsSepImmMode() const { return m_separator.bImmMode; }
 
+const CAttributeTable& CHorizontalLayoutUI::AttributeTable()
+{
+    using H = CHorizontalLayoutUI;
+    using K = EAttrKind;
+    static const TAttribute rows[] = {
+        Row<H, K::Int, &H::SetSepWidth, &H::GetSepWidth>(L"sepwidth"),
+        Row<H, K::Bool, &H::SetSepImmMode, &H::IsSepImmMode>(L"sepimm"),
+    };
+    static const CAttributeTable table(L"HorizontalLayout", rows, &CContainerUI::AttributeTable());
+    return table;
+}
+
+const CAttributeTable& CHorizontalLayoutUI::GetAttributeTable() const
+{
+    return AttributeTable();
+}
+
 void CHorizontalLayoutUI::SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue)
 {
-    if (pstrName != nullptr && pstrValue != nullptr) {
-        if (_wcsicmp(pstrName, L"sepwidth") == 0) {
-            SetSepWidth(static_cast<int>(wcstol(pstrValue, nullptr, 10)));
-            return;
-        }
-        if (_wcsicmp(pstrName, L"sepimm") == 0) {
-            SetSepImmMode(_wcsicmp(pstrValue, L"true") == 0);
-            return;
-        }
-    }
-    CContainerUI::SetAttribute(pstrName, pstrValue);
+    if (!AttributeTable().Apply(*this, pstrName, pstrValue)) CContainerUI::SetAttribute(pstrName, pstrValue);
 }
 
 void CHorizontalLayoutUI::SetPos(RECT rc, bool bNeedInvalidate)

@@ -1,18 +1,10 @@
 #include "ui/controls/UILabel.h"
 
+#include "ui/core/UIAttributeTable.h"
 #include "ui/core/UIManager.h"
 #include "ui/core/UIRender.h"
 
 namespace Veneer {
-
-namespace {
-
-bool IsTrue(LPCTSTR pstrValue)
-{
-    return _wcsicmp(pstrValue, L"true") == 0;
-}
-
-} // namespace
 
 CLabelUI::CLabelUI()
     : m_dwTextColor(0),
@@ -172,56 +164,88 @@ void CLabelUI::DoEvent(TEventUI& event)
     CControlUI::DoEvent(event);
 }
 
+const CAttributeTable& CLabelUI::AttributeTable()
+{
+    using L = CLabelUI;
+    using K = EAttrKind;
+    static const TAttribute rows[] = {
+        {L"align", K::Align, 0, [](CControlUI& c, LPCTSTR v) { static_cast<L&>(c).SetAlignWords(v); }, nullptr},
+        {L"valign", K::Align, 0, [](CControlUI& c, LPCTSTR v) { static_cast<L&>(c).SetVAlignWords(v); }, nullptr},
+        {L"endellipsis", K::Bool, 0,
+         [](CControlUI& c, LPCTSTR v) { static_cast<L&>(c).SetStyleBit(DT_END_ELLIPSIS, CAttributeValue::Bool(v)); },
+         nullptr},
+        {L"wordbreak", K::Bool, 0,
+         [](CControlUI& c, LPCTSTR v) { static_cast<L&>(c).SetWordBreak(CAttributeValue::Bool(v)); }, nullptr},
+        {L"noprefix", K::Bool, 0,
+         [](CControlUI& c, LPCTSTR v) { static_cast<L&>(c).SetStyleBit(DT_NOPREFIX, CAttributeValue::Bool(v)); },
+         nullptr},
+        Row<L, K::Int, &L::SetFont, &L::GetFont>(L"font"),
+        Row<L, K::Color, &L::SetTextColor, &L::GetTextColor>(L"textcolor"),
+        Row<L, K::Color, &L::SetDisabledTextColor, &L::GetDisabledTextColor>(L"disabledtextcolor"),
+        {L"textpadding", K::Rect, 0, [](CControlUI& c, LPCTSTR v) { static_cast<L&>(c).SetTextPadding(CUIRect(v)); },
+         &GetThrough<L, K::Rect, &L::GetTextPadding>},
+        Row<L, K::Bool, &L::SetShowHtml, &L::IsShowHtml>(L"showhtml"),
+    };
+    static const CAttributeTable table(L"Label", rows, &CControlUI::AttributeTable());
+    return table;
+}
+
+const CAttributeTable& CLabelUI::GetAttributeTable() const
+{
+    return AttributeTable();
+}
+
+// Every word found changes the flags, so "left right" ends right-aligned.
+void CLabelUI::SetAlignWords(LPCTSTR pstrValue)
+{
+    if (CAttributeValue::HasWord(pstrValue, L"left")) {
+        m_uTextStyle &= ~(DT_CENTER | DT_RIGHT);
+    }
+    if (CAttributeValue::HasWord(pstrValue, L"center")) {
+        m_uTextStyle &= ~DT_RIGHT;
+        m_uTextStyle |= DT_CENTER;
+    }
+    if (CAttributeValue::HasWord(pstrValue, L"right")) {
+        m_uTextStyle &= ~DT_CENTER;
+        m_uTextStyle |= DT_RIGHT;
+    }
+}
+
+// A vertical alignment only holds on a single line, so it also ends word breaking.
+void CLabelUI::SetVAlignWords(LPCTSTR pstrValue)
+{
+    const UINT uClear = DT_VCENTER | DT_BOTTOM | DT_WORDBREAK | DT_SINGLELINE;
+    if (CAttributeValue::HasWord(pstrValue, L"top")) {
+        m_uTextStyle = (m_uTextStyle & ~uClear) | DT_TOP | DT_SINGLELINE;
+    } else if (CAttributeValue::HasWord(pstrValue, L"vcenter")) {
+        m_uTextStyle = (m_uTextStyle & ~uClear) | DT_VCENTER | DT_SINGLELINE;
+    } else if (CAttributeValue::HasWord(pstrValue, L"bottom")) {
+        m_uTextStyle = (m_uTextStyle & ~uClear) | DT_BOTTOM | DT_SINGLELINE;
+    }
+}
+
+void CLabelUI::SetStyleBit(UINT uBit, bool bOn)
+{
+    if (bOn)
+        m_uTextStyle |= uBit;
+    else
+        m_uTextStyle &= ~uBit;
+}
+
+void CLabelUI::SetWordBreak(bool bWordBreak)
+{
+    if (bWordBreak) {
+        m_uTextStyle &= ~DT_SINGLELINE;
+        m_uTextStyle |= DT_WORDBREAK | DT_EDITCONTROL;
+    } else {
+        m_uTextStyle &= ~(DT_WORDBREAK | DT_EDITCONTROL);
+        m_uTextStyle |= DT_SINGLELINE;
+    }
+}
+
 void CLabelUI::SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue)
 {
-    if (_wcsicmp(pstrName, L"align") == 0) {
-        if (wcsstr(pstrValue, L"left") != nullptr) {
-            m_uTextStyle &= ~(DT_CENTER | DT_RIGHT);
-        }
-        if (wcsstr(pstrValue, L"center") != nullptr) {
-            m_uTextStyle &= ~DT_RIGHT;
-            m_uTextStyle |= DT_CENTER;
-        }
-        if (wcsstr(pstrValue, L"right") != nullptr) {
-            m_uTextStyle &= ~DT_CENTER;
-            m_uTextStyle |= DT_RIGHT;
-        }
-    } else if (_wcsicmp(pstrName, L"valign") == 0) {
-        const UINT uClear = DT_VCENTER | DT_BOTTOM | DT_WORDBREAK | DT_SINGLELINE;
-        if (wcsstr(pstrValue, L"top") != nullptr) {
-            m_uTextStyle = (m_uTextStyle & ~uClear) | DT_TOP | DT_SINGLELINE;
-        } else if (wcsstr(pstrValue, L"vcenter") != nullptr) {
-            m_uTextStyle = (m_uTextStyle & ~uClear) | DT_VCENTER | DT_SINGLELINE;
-        } else if (wcsstr(pstrValue, L"bottom") != nullptr) {
-            m_uTextStyle = (m_uTextStyle & ~uClear) | DT_BOTTOM | DT_SINGLELINE;
-        }
-    } else if (_wcsicmp(pstrName, L"endellipsis") == 0) {
-        if (IsTrue(pstrValue)) m_uTextStyle |= DT_END_ELLIPSIS;
-        else m_uTextStyle &= ~DT_END_ELLIPSIS;
-    } else if (_wcsicmp(pstrName, L"wordbreak") == 0) {
-        if (IsTrue(pstrValue)) {
-            m_uTextStyle &= ~DT_SINGLELINE;
-            m_uTextStyle |= DT_WORDBREAK | DT_EDITCONTROL;
-        } else {
-            m_uTextStyle &= ~(DT_WORDBREAK | DT_EDITCONTROL);
-            m_uTextStyle |= DT_SINGLELINE;
-        }
-    } else if (_wcsicmp(pstrName, L"noprefix") == 0) {
-        if (IsTrue(pstrValue)) m_uTextStyle |= DT_NOPREFIX;
-        else m_uTextStyle &= ~DT_NOPREFIX;
-    } else if (_wcsicmp(pstrName, L"font") == 0) {
-        SetFont(_wtoi(pstrValue));
-    } else if (_wcsicmp(pstrName, L"textcolor") == 0) {
-        SetTextColor(ParseColor(pstrValue, false));
-    } else if (_wcsicmp(pstrName, L"disabledtextcolor") == 0) {
-        SetDisabledTextColor(ParseColor(pstrValue, false));
-    } else if (_wcsicmp(pstrName, L"textpadding") == 0) {
-        SetTextPadding(CUIRect(pstrValue));
-    } else if (_wcsicmp(pstrName, L"showhtml") == 0) {
-        SetShowHtml(IsTrue(pstrValue));
-    } else {
-        CControlUI::SetAttribute(pstrName, pstrValue);
-    }
+    if (!AttributeTable().Apply(*this, pstrName, pstrValue)) CControlUI::SetAttribute(pstrName, pstrValue);
 }
 
 void CLabelUI::ResolveDefaultColors()

@@ -39,10 +39,16 @@ public:
     SIZE EstimateSize(SIZE szAvailable) override;
     void DoEvent(TEventUI& event) override;
     void SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue) override;
+    static const CAttributeTable& AttributeTable();
+    const CAttributeTable& GetAttributeTable() const override;
 
     void PaintText(HDC hDC) override;
 
 protected:
+    void SetAlignWords(LPCTSTR pstrValue);
+    void SetVAlignWords(LPCTSTR pstrValue);
+    void SetStyleBit(UINT uBit, bool bOn);
+    void SetWordBreak(bool bWordBreak);
     // Replaces unset (zero) colours by the window's defaults, once and for good.
     void ResolveDefaultColors();
     RECT TextRect(const RECT& rcPadding) const;

@@ -1,18 +1,10 @@
 #include "ui/controls/UIOption.h"
 
+#include "ui/core/UIAttributeTable.h"
 #include "ui/core/UIManager.h"
 #include "ui/core/UIRender.h"
 
 namespace Veneer {
-
-namespace {
-
-bool IsTrue(LPCTSTR pstrValue)
-{
-    return _wcsicmp(pstrValue, L"true") == 0;
-}
-
-} // namespace
 
 COptionUI::COptionUI()
     : m_bSelected(false),
@@ -226,21 +218,38 @@ int COptionUI::GetSelectedFont() const
     return m_iSelectedFont;
 }
 
+const CAttributeTable& COptionUI::AttributeTable()
+{
+    using O = COptionUI;
+    using K = EAttrKind;
+    static const TAttribute rows[] = {
+        Row<O, K::Text, &O::SetGroup, &O::GetGroup>(L"group"),
+        {L"selected", K::Bool, 0,
+         [](CControlUI& c, LPCTSTR v) { static_cast<O&>(c).Selected(CAttributeValue::Bool(v), true); },
+         &GetThrough<O, K::Bool, &O::IsSelected>},
+        Row<O, K::Image, &O::SetSelectedImage, &O::GetSelectedImage>(L"selectedimage"),
+        Row<O, K::Image, &O::SetSelectedHotImage, &O::GetSelectedHotImage>(L"selectedhotimage"),
+        Row<O, K::Image, &O::SetSelectedPushedImage, &O::GetSelectedPushedImage>(L"selectedpushedimage"),
+        Row<O, K::Image, &O::SetSelectedForeImage, &O::GetSelectedForeImage>(L"selectedforeimage"),
+        Row<O, K::Image, &O::SetSelectedStateImage, &O::GetSelectedStateImage>(L"selectedstateimage"),
+        Row<O, K::Int, &O::SetSelectedStateCount, &O::GetSelectedStateCount>(L"selectedstatecount"),
+        Row<O, K::Color, &O::SetSelectedBkColor, &O::GetSelectBkColor>(L"selectedbkcolor"),
+        Row<O, K::Color, &O::SetSelectedTextColor, &O::GetSelectedTextColor>(L"selectedtextcolor"),
+        Row<O, K::Color, &O::SetSelectedBorderColor, &O::GetSelectedBorderColor>(L"selectedbordercolor"),
+        Row<O, K::Int, &O::SetSelectedFont, &O::GetSelectedFont>(L"selectedfont"),
+    };
+    static const CAttributeTable table(L"Option", rows, &CButtonUI::AttributeTable());
+    return table;
+}
+
+const CAttributeTable& COptionUI::GetAttributeTable() const
+{
+    return AttributeTable();
+}
+
 void COptionUI::SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue)
 {
-    if (_wcsicmp(pstrName, L"group") == 0) SetGroup(pstrValue);
-    else if (_wcsicmp(pstrName, L"selected") == 0) Selected(IsTrue(pstrValue), true);
-    else if (_wcsicmp(pstrName, L"selectedimage") == 0) SetSelectedImage(pstrValue);
-    else if (_wcsicmp(pstrName, L"selectedhotimage") == 0) SetSelectedHotImage(pstrValue);
-    else if (_wcsicmp(pstrName, L"selectedpushedimage") == 0) SetSelectedPushedImage(pstrValue);
-    else if (_wcsicmp(pstrName, L"selectedforeimage") == 0) SetSelectedForeImage(pstrValue);
-    else if (_wcsicmp(pstrName, L"selectedstateimage") == 0) SetSelectedStateImage(pstrValue);
-    else if (_wcsicmp(pstrName, L"selectedstatecount") == 0) SetSelectedStateCount(_wtoi(pstrValue));
-    else if (_wcsicmp(pstrName, L"selectedbkcolor") == 0) SetSelectedBkColor(ParseColor(pstrValue, false));
-    else if (_wcsicmp(pstrName, L"selectedtextcolor") == 0) SetSelectedTextColor(ParseColor(pstrValue, false));
-    else if (_wcsicmp(pstrName, L"selectedbordercolor") == 0) SetSelectedBorderColor(ParseColor(pstrValue, false));
-    else if (_wcsicmp(pstrName, L"selectedfont") == 0) SetSelectedFont(_wtoi(pstrValue));
-    else CButtonUI::SetAttribute(pstrName, pstrValue);
+    if (!AttributeTable().Apply(*this, pstrName, pstrValue)) CButtonUI::SetAttribute(pstrName, pstrValue);
 }
 
 void COptionUI::PaintBkColor(HDC hDC)

@@ -57,6 +57,8 @@ public:
     void SwitchPaneVisible() override;
 
     void SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue) override;
+    static const CAttributeTable& AttributeTable();
+    const CAttributeTable& GetAttributeTable() const override;
 
     void PaintBkColor(HDC hDC) override;
     void PaintStatusImage(HDC hDC) override;

@@ -1,18 +1,10 @@
 #include "ui/controls/UIProgress.h"
 
+#include "ui/core/UIAttributeTable.h"
 #include "ui/core/UIManager.h"
 #include "ui/core/UIRender.h"
 
 namespace Veneer {
-
-namespace {
-
-bool IsTrue(LPCTSTR pstrValue)
-{
-    return _wcsicmp(pstrValue, L"true") == 0;
-}
-
-} // namespace
 
 CProgressUI::CProgressUI()
     : m_bShowText(false),
@@ -128,14 +120,29 @@ LPCTSTR CProgressUI::GetForeImageModify() const
     return m_sForeImageModify;
 }
 
+const CAttributeTable& CProgressUI::AttributeTable()
+{
+    using P = CProgressUI;
+    using K = EAttrKind;
+    static const TAttribute rows[] = {
+        Row<P, K::Bool, &P::SetHorizontal, &P::IsHorizontal>(L"hor"),
+        Row<P, K::Int, &P::SetMinValue, &P::GetMinValue>(L"min"),
+        Row<P, K::Int, &P::SetMaxValue, &P::GetMaxValue>(L"max"),
+        Row<P, K::Int, &P::SetValue, &P::GetValue>(L"value"),
+        Row<P, K::Bool, &P::SetStretchForeImage, &P::IsStretchForeImage>(L"isstretchfore"),
+    };
+    static const CAttributeTable table(L"Progress", rows, &CLabelUI::AttributeTable());
+    return table;
+}
+
+const CAttributeTable& CProgressUI::GetAttributeTable() const
+{
+    return AttributeTable();
+}
+
 void CProgressUI::SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue)
 {
-    if (_wcsicmp(pstrName, L"hor") == 0) SetHorizontal(IsTrue(pstrValue));
-    else if (_wcsicmp(pstrName, L"min") == 0) SetMinValue(_wtoi(pstrValue));
-    else if (_wcsicmp(pstrName, L"max") == 0) SetMaxValue(_wtoi(pstrValue));
-    else if (_wcsicmp(pstrName, L"value") == 0) SetValue(_wtoi(pstrValue));
-    else if (_wcsicmp(pstrName, L"isstretchfore") == 0) SetStretchForeImage(IsTrue(pstrValue));
-    else CLabelUI::SetAttribute(pstrName, pstrValue);
+    if (!AttributeTable().Apply(*this, pstrName, pstrValue)) CLabelUI::SetAttribute(pstrName, pstrValue);
 }
 
 void CProgressUI::Normalize()

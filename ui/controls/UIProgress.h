@@ -34,6 +34,8 @@ public:
     int GetPercent() const;
 
     void SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue) override;
+    static const CAttributeTable& AttributeTable();
+    const CAttributeTable& GetAttributeTable() const override;
     void PaintForeColor(HDC hDC) override;
     void PaintForeImage(HDC hDC) override;
     virtual void UpdateText();

@@ -1,5 +1,6 @@
 #include "ui/controls/UIRichEdit.h"
 
+#include "ui/core/UIAttributeTable.h"
 #include <imm.h>
 #include <windowsx.h>
 
@@ -29,12 +30,6 @@ bool IsMouseEvent(int type)
     return type > UIEVENT__MOUSEBEGIN && type < UIEVENT__MOUSEEND;
 }
 
-// Booleans of this control are true only when written exactly "true".
-bool IsExactTrue(LPCTSTR pstrValue)
-{
-    return wcscmp(pstrValue, L"true") == 0;
-}
-
 bool IsButtonMessage(UINT uMsg)
 {
     return uMsg == WM_LBUTTONDOWN || uMsg == WM_LBUTTONUP || uMsg == WM_LBUTTONDBLCLK || uMsg == WM_RBUTTONDOWN ||
@@ -45,13 +40,6 @@ bool IsForwardedNotification(DWORD code)
 {
     return code == EN_MSGFILTER || (code >= EN_SELCHANGE && code <= EN_PROTECTED) || code == EN_STOPNOUNDO ||
            (code >= EN_SAVECLIPBOARD && code <= EN_DRAGDROPDONE);
-}
-
-DWORD ParseHexColor(LPCTSTR pstrValue)
-{
-    while (*pstrValue == L' ' || *pstrValue == L'\t') ++pstrValue;
-    if (*pstrValue == L'#') ++pstrValue;
-    return wcstoul(pstrValue, nullptr, 16);
 }
 
 } // namespace
@@ -250,7 +238,10 @@ VENEER_RICHEDIT_IMAGE(GetDisabledImage, SetDisabledImage, m_sDisabledImage)
 
 void CRichEditUI::SetTipValue(LPCTSTR pStrTipValue) { m_sTipValue = pStrTipValue; }
 LPCTSTR CRichEditUI::GetTipValue() { return m_sTipValue; }
-void CRichEditUI::SetTipValueColor(LPCTSTR pStrColor) { m_dwTipValueColor = ParseHexColor(pStrColor); }
+void CRichEditUI::SetTipValueColor(LPCTSTR pStrColor)
+{
+    m_dwTipValueColor = CAttributeValue::Color(pStrColor, CAttributeValue::kSpaceTab);
+}
 DWORD CRichEditUI::GetTipValueColor() { return m_dwTipValueColor; }
 
 void CRichEditUI::SetTipValueAlign(UINT uAlign)
@@ -1240,84 +1231,122 @@ bool CRichEditUI::DoPaint(HDC hDC, const RECT& rcPaint, CControlUI* pStopControl
 
 // ---- markup ---------------------------------------------------------------------------
 
+const CAttributeTable& CRichEditUI::AttributeTable()
+{
+    using R = CRichEditUI;
+    using K = EAttrKind;
+    static const TAttribute rows[] = {
+        {L"vscrollbar", K::Bool, kAttrExactCase | kAttrPassOn,
+         [](CControlUI& c, LPCTSTR v) { static_cast<R&>(c).AddStyleIfTrue(v, ES_DISABLENOSCROLL | WS_VSCROLL); },
+         nullptr},
+        {L"hscrollbar", K::Bool, kAttrExactCase | kAttrPassOn,
+         [](CControlUI& c, LPCTSTR v) { static_cast<R&>(c).AddStyleIfTrue(v, ES_DISABLENOSCROLL | WS_HSCROLL); },
+         nullptr},
+        {L"autovscroll", K::Bool, kAttrExactCase | kAttrPassOn,
+         [](CControlUI& c, LPCTSTR v) { static_cast<R&>(c).AddStyleIfTrue(v, ES_AUTOVSCROLL); }, nullptr},
+        {L"autohscroll", K::Bool, kAttrExactCase,
+         [](CControlUI& c, LPCTSTR v) { static_cast<R&>(c).AddStyleIfTrue(v, ES_AUTOHSCROLL); }, nullptr},
+        {L"multiline", K::Bool, 0,
+         [](CControlUI& c, LPCTSTR v) { static_cast<R&>(c).SetMultiLine(CAttributeValue::ExactBool(v)); },
+         &GetThrough<R, K::Bool, &R::IsMultiLine>},
+        {L"wanttab", K::Bool, kAttrExactCase,
+         [](CControlUI& c, LPCTSTR v) { static_cast<R&>(c).SetWantTab(CAttributeValue::ExactBool(v)); },
+         &GetThrough<R, K::Bool, &R::IsWantTab>},
+        {L"wantreturn", K::Bool, kAttrExactCase,
+         [](CControlUI& c, LPCTSTR v) { static_cast<R&>(c).SetWantReturn(CAttributeValue::ExactBool(v)); },
+         &GetThrough<R, K::Bool, &R::IsWantReturn>},
+        {L"wantctrlreturn", K::Bool, kAttrExactCase,
+         [](CControlUI& c, LPCTSTR v) { static_cast<R&>(c).SetWantCtrlReturn(CAttributeValue::ExactBool(v)); },
+         &GetThrough<R, K::Bool, &R::IsWantCtrlReturn>},
+        {L"transparent", K::Bool, kAttrExactCase,
+         [](CControlUI& c, LPCTSTR v) { static_cast<R&>(c).SetTransparent(CAttributeValue::ExactBool(v)); },
+         &GetThrough<R, K::Bool, &R::IsTransparent>},
+        {L"rich", K::Bool, kAttrExactCase,
+         [](CControlUI& c, LPCTSTR v) { static_cast<R&>(c).SetRich(CAttributeValue::ExactBool(v)); },
+         &GetThrough<R, K::Bool, &R::IsRich>},
+        {L"paragraphindent", K::Bool, kAttrExactCase,
+         [](CControlUI& c, LPCTSTR v) { static_cast<R&>(c).SetParagraphIndent(CAttributeValue::ExactBool(v)); },
+         &GetThrough<R, K::Bool, &R::IsParagraphIndent>},
+        {L"readonly", K::Bool, kAttrExactCase, [](CControlUI& c, LPCTSTR v) { static_cast<R&>(c).SetReadOnlyStyle(v); },
+         nullptr},
+        {L"password", K::Bool, kAttrExactCase,
+         [](CControlUI& c, LPCTSTR v) { static_cast<R&>(c).AddStyleIfTrue(v, ES_PASSWORD); }, nullptr},
+        {L"align", K::Align, kAttrExactCase, [](CControlUI& c, LPCTSTR v) { static_cast<R&>(c).SetAlignWords(v); },
+         nullptr},
+        {L"valign", K::Align, kAttrExactCase, [](CControlUI& c, LPCTSTR v) { static_cast<R&>(c).SetVAlignWords(v); },
+         nullptr},
+        Row<R, K::Int, static_cast<void (R::*)(int)>(&R::SetFont), &R::GetFont>(L"font", kAttrExactCase),
+        {L"textcolor", K::Color, kAttrExactCase,
+         [](CControlUI& c, LPCTSTR v) {
+             static_cast<R&>(c).SetTextColor(CAttributeValue::Color(v, CAttributeValue::kSpaceTab));
+         },
+         &GetThrough<R, K::Color, &R::GetTextColor>},
+        Row<R, K::Int, &R::SetLimitText, &R::GetLimitText>(L"maxchar"),
+        Row<R, K::Image, &R::SetNormalImage, &R::GetNormalImage>(L"normalimage"),
+        Row<R, K::Image, &R::SetHotImage, &R::GetHotImage>(L"hotimage"),
+        Row<R, K::Image, &R::SetFocusedImage, &R::GetFocusedImage>(L"focusedimage"),
+        Row<R, K::Image, &R::SetDisabledImage, &R::GetDisabledImage>(L"disabledimage"),
+        {L"textpadding", K::Rect, 0, [](CControlUI& c, LPCTSTR v) { static_cast<R&>(c).SetTextPadding(CUIRect(v)); },
+         &GetThrough<R, K::Rect, &R::GetTextPadding>},
+        Row<R, K::Text, &R::SetTipValue, &R::GetTipValue>(L"tipvalue"),
+        {L"tipvaluecolor", K::Color, 0, [](CControlUI& c, LPCTSTR v) { static_cast<R&>(c).SetTipValueColor(v); },
+         &GetThrough<R, K::Color, &R::GetTipValueColor>},
+        {L"tipvaluealign", K::Align, 0, [](CControlUI& c, LPCTSTR v) { static_cast<R&>(c).SetTipValueAlignWords(v); },
+         nullptr},
+    };
+    static const CAttributeTable table(L"RichEdit", rows, &CContainerUI::AttributeTable());
+    return table;
+}
+
+const CAttributeTable& CRichEditUI::GetAttributeTable() const
+{
+    return AttributeTable();
+}
+
 void CRichEditUI::SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue)
 {
-    auto is = [pstrName](LPCTSTR name) { return wcscmp(pstrName, name) == 0; };
-    auto isNoCase = [pstrName](LPCTSTR name) { return _wcsicmp(pstrName, name) == 0; };
+    if (!AttributeTable().Apply(*this, pstrName, pstrValue)) CContainerUI::SetAttribute(pstrName, pstrValue);
+}
 
-    if (is(L"vscrollbar")) {
-        if (IsExactTrue(pstrValue)) m_lTwhStyle |= ES_DISABLENOSCROLL | WS_VSCROLL;
-        CContainerUI::SetAttribute(pstrName, pstrValue);
-    } else if (is(L"hscrollbar")) {
-        if (IsExactTrue(pstrValue)) m_lTwhStyle |= ES_DISABLENOSCROLL | WS_HSCROLL;
-        CContainerUI::SetAttribute(pstrName, pstrValue);
-    } else if (is(L"autovscroll")) {
-        if (IsExactTrue(pstrValue)) m_lTwhStyle |= ES_AUTOVSCROLL;
-        CContainerUI::SetAttribute(pstrName, pstrValue);
-    } else if (is(L"autohscroll")) {
-        if (IsExactTrue(pstrValue)) m_lTwhStyle |= ES_AUTOHSCROLL;
-    } else if (isNoCase(L"multiline")) {
-        SetMultiLine(IsExactTrue(pstrValue));
-    } else if (is(L"wanttab")) {
-        SetWantTab(IsExactTrue(pstrValue));
-    } else if (is(L"wantreturn")) {
-        SetWantReturn(IsExactTrue(pstrValue));
-    } else if (is(L"wantctrlreturn")) {
-        SetWantCtrlReturn(IsExactTrue(pstrValue));
-    } else if (is(L"transparent")) {
-        SetTransparent(IsExactTrue(pstrValue));
-    } else if (is(L"rich")) {
-        SetRich(IsExactTrue(pstrValue));
-    } else if (is(L"paragraphindent")) {
-        SetParagraphIndent(IsExactTrue(pstrValue));
-    } else if (is(L"readonly")) {
-        if (IsExactTrue(pstrValue)) {
-            m_lTwhStyle |= ES_READONLY;
-            m_bReadOnly = true;
-        }
-    } else if (is(L"password")) {
-        if (IsExactTrue(pstrValue)) m_lTwhStyle |= ES_PASSWORD;
-    } else if (is(L"align")) {
-        if (wcsstr(pstrValue, L"left") != nullptr) m_lTwhStyle &= ~(ES_CENTER | ES_RIGHT);
-        if (wcsstr(pstrValue, L"center") != nullptr) {
-            m_lTwhStyle &= ~(ES_CENTER | ES_RIGHT);
-            m_lTwhStyle |= ES_CENTER;
-        }
-        if (wcsstr(pstrValue, L"right") != nullptr) {
-            m_lTwhStyle &= ~(ES_CENTER | ES_RIGHT);
-            m_lTwhStyle |= ES_RIGHT;
-        }
-    } else if (is(L"valign")) {
-        if (wcsstr(pstrValue, L"top") != nullptr) m_uVAlign = kVAlignTop;
-        if (wcsstr(pstrValue, L"center") != nullptr) m_uVAlign = kVAlignCenter;
-        if (wcsstr(pstrValue, L"bottom") != nullptr) m_uVAlign = kVAlignBottom;
-    } else if (is(L"font")) {
-        SetFont(_wtoi(pstrValue));
-    } else if (is(L"textcolor")) {
-        SetTextColor(ParseHexColor(pstrValue));
-    } else if (isNoCase(L"maxchar")) {
-        SetLimitText(_wtoi(pstrValue));
-    } else if (isNoCase(L"normalimage")) {
-        SetNormalImage(pstrValue);
-    } else if (isNoCase(L"hotimage")) {
-        SetHotImage(pstrValue);
-    } else if (isNoCase(L"focusedimage")) {
-        SetFocusedImage(pstrValue);
-    } else if (isNoCase(L"disabledimage")) {
-        SetDisabledImage(pstrValue);
-    } else if (isNoCase(L"textpadding")) {
-        SetTextPadding(CUIRect(pstrValue));
-    } else if (isNoCase(L"tipvalue")) {
-        SetTipValue(pstrValue);
-    } else if (isNoCase(L"tipvaluecolor")) {
-        SetTipValueColor(pstrValue);
-    } else if (isNoCase(L"tipvaluealign")) {
-        if (wcsstr(pstrValue, L"left") != nullptr) m_uTipValueAlign = DT_SINGLELINE | DT_LEFT;
-        if (wcsstr(pstrValue, L"center") != nullptr) m_uTipValueAlign = DT_SINGLELINE | DT_CENTER;
-        if (wcsstr(pstrValue, L"right") != nullptr) m_uTipValueAlign = DT_SINGLELINE | DT_RIGHT;
-    } else {
-        CContainerUI::SetAttribute(pstrName, pstrValue);
+// These styles only ever switch on from markup; "false" leaves what the control had.
+void CRichEditUI::AddStyleIfTrue(LPCTSTR pstrValue, LONG lStyle)
+{
+    if (CAttributeValue::ExactBool(pstrValue)) m_lTwhStyle |= lStyle;
+}
+
+void CRichEditUI::SetReadOnlyStyle(LPCTSTR pstrValue)
+{
+    if (!CAttributeValue::ExactBool(pstrValue)) return;
+    m_lTwhStyle |= ES_READONLY;
+    m_bReadOnly = true;
+}
+
+// Every word found changes the style, so the last of left/center/right wins.
+void CRichEditUI::SetAlignWords(LPCTSTR pstrValue)
+{
+    if (CAttributeValue::HasWord(pstrValue, L"left")) m_lTwhStyle &= ~(ES_CENTER | ES_RIGHT);
+    if (CAttributeValue::HasWord(pstrValue, L"center")) {
+        m_lTwhStyle &= ~(ES_CENTER | ES_RIGHT);
+        m_lTwhStyle |= ES_CENTER;
     }
+    if (CAttributeValue::HasWord(pstrValue, L"right")) {
+        m_lTwhStyle &= ~(ES_CENTER | ES_RIGHT);
+        m_lTwhStyle |= ES_RIGHT;
+    }
+}
+
+void CRichEditUI::SetVAlignWords(LPCTSTR pstrValue)
+{
+    if (CAttributeValue::HasWord(pstrValue, L"top")) m_uVAlign = kVAlignTop;
+    if (CAttributeValue::HasWord(pstrValue, L"center")) m_uVAlign = kVAlignCenter;
+    if (CAttributeValue::HasWord(pstrValue, L"bottom")) m_uVAlign = kVAlignBottom;
+}
+
+void CRichEditUI::SetTipValueAlignWords(LPCTSTR pstrValue)
+{
+    if (CAttributeValue::HasWord(pstrValue, L"left")) m_uTipValueAlign = DT_SINGLELINE | DT_LEFT;
+    if (CAttributeValue::HasWord(pstrValue, L"center")) m_uTipValueAlign = DT_SINGLELINE | DT_CENTER;
+    if (CAttributeValue::HasWord(pstrValue, L"right")) m_uTipValueAlign = DT_SINGLELINE | DT_RIGHT;
 }
 
 } // namespace Veneer

@@ -161,6 +161,8 @@ public:
     bool OnEnableResponseDefaultKeyEvent(WPARAM wParam) override;
 
     void SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue) override;
+    static const CAttributeTable& AttributeTable();
+    const CAttributeTable& GetAttributeTable() const override;
 
     void PaintBkColor(HDC hDC) override;
     void PaintStatusImage(HDC hDC) override;
@@ -184,6 +186,11 @@ protected:
     enum { ID_RICH_UNDO = 101, ID_RICH_CUT, ID_RICH_COPY, ID_RICH_PASTE, ID_RICH_CLEAR, ID_RICH_SELECTALL, ID_RICH_REDO };
 
     bool IsLayeredWindow() const;
+    void AddStyleIfTrue(LPCTSTR pstrValue, LONG lStyle);
+    void SetReadOnlyStyle(LPCTSTR pstrValue);
+    void SetAlignWords(LPCTSTR pstrValue);
+    void SetVAlignWords(LPCTSTR pstrValue);
+    void SetTipValueAlignWords(LPCTSTR pstrValue);
     RECT TextArea(const RECT& rcItem) const;
     void FixVerticalScrollBar();
     void ShowContextMenu(POINT ptScreen);

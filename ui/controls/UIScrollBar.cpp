@@ -2,6 +2,7 @@
 
 #include "ui/controls/UIButton.h"
 #include "ui/controls/UIContainer.h"
+#include "ui/core/UIAttributeTable.h"
 #include "ui/core/UIManager.h"
 #include "ui/core/UIRender.h"
 
@@ -14,11 +15,6 @@ const DWORD kFallbackFrameColor = 0xFF85E4FF;
 bool IsMouseEvent(int type)
 {
     return type > UIEVENT__MOUSEBEGIN && type < UIEVENT__MOUSEEND;
-}
-
-bool IsTrue(LPCTSTR pstrValue)
-{
-    return _wcsicmp(pstrValue, L"true") == 0;
 }
 
 RECT EmptyRectAt(LONG x, LONG y)
@@ -434,45 +430,50 @@ void CScrollBarUI::OnRepeatTick()
     if (m_pManager != nullptr) m_pManager->SendNotify(this, L"scroll");
 }
 
+const CAttributeTable& CScrollBarUI::AttributeTable()
+{
+    using S = CScrollBarUI;
+    using K = EAttrKind;
+    static const TAttribute rows[] = {
+        Row<S, K::Image, &S::SetButton1NormalImage, &S::GetButton1NormalImage>(L"button1normalimage"),
+        Row<S, K::Image, &S::SetButton1HotImage, &S::GetButton1HotImage>(L"button1hotimage"),
+        Row<S, K::Image, &S::SetButton1PushedImage, &S::GetButton1PushedImage>(L"button1pushedimage"),
+        Row<S, K::Image, &S::SetButton1DisabledImage, &S::GetButton1DisabledImage>(L"button1disabledimage"),
+        Row<S, K::Image, &S::SetButton2NormalImage, &S::GetButton2NormalImage>(L"button2normalimage"),
+        Row<S, K::Image, &S::SetButton2HotImage, &S::GetButton2HotImage>(L"button2hotimage"),
+        Row<S, K::Image, &S::SetButton2PushedImage, &S::GetButton2PushedImage>(L"button2pushedimage"),
+        Row<S, K::Image, &S::SetButton2DisabledImage, &S::GetButton2DisabledImage>(L"button2disabledimage"),
+        Row<S, K::Image, &S::SetThumbNormalImage, &S::GetThumbNormalImage>(L"thumbnormalimage"),
+        Row<S, K::Image, &S::SetThumbHotImage, &S::GetThumbHotImage>(L"thumbhotimage"),
+        Row<S, K::Image, &S::SetThumbPushedImage, &S::GetThumbPushedImage>(L"thumbpushedimage"),
+        Row<S, K::Image, &S::SetThumbDisabledImage, &S::GetThumbDisabledImage>(L"thumbdisabledimage"),
+        Row<S, K::Image, &S::SetRailNormalImage, &S::GetRailNormalImage>(L"railnormalimage"),
+        Row<S, K::Image, &S::SetRailHotImage, &S::GetRailHotImage>(L"railhotimage"),
+        Row<S, K::Image, &S::SetRailPushedImage, &S::GetRailPushedImage>(L"railpushedimage"),
+        Row<S, K::Image, &S::SetRailDisabledImage, &S::GetRailDisabledImage>(L"raildisabledimage"),
+        Row<S, K::Image, &S::SetBkNormalImage, &S::GetBkNormalImage>(L"bknormalimage"),
+        Row<S, K::Image, &S::SetBkHotImage, &S::GetBkHotImage>(L"bkhotimage"),
+        Row<S, K::Image, &S::SetBkPushedImage, &S::GetBkPushedImage>(L"bkpushedimage"),
+        Row<S, K::Image, &S::SetBkDisabledImage, &S::GetBkDisabledImage>(L"bkdisabledimage"),
+        Row<S, K::Bool, &S::SetHorizontal, &S::IsHorizontal>(L"hor"),
+        Row<S, K::Int, &S::SetLineSize, &S::GetLineSize>(L"linesize"),
+        Row<S, K::Int, &S::SetScrollRange, &S::GetScrollRange>(L"range"),
+        Row<S, K::Int, &S::SetScrollPos>(L"value"),
+        Row<S, K::Bool, &S::SetShowButton1, &S::GetShowButton1>(L"showbutton1"),
+        Row<S, K::Bool, &S::SetShowButton2, &S::GetShowButton2>(L"showbutton2"),
+    };
+    static const CAttributeTable table(L"ScrollBar", rows, &CControlUI::AttributeTable());
+    return table;
+}
+
+const CAttributeTable& CScrollBarUI::GetAttributeTable() const
+{
+    return AttributeTable();
+}
+
 void CScrollBarUI::SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue)
 {
-    struct ImageAttr { LPCTSTR name; CUIString* images; int index; };
-    const ImageAttr images[] = {
-        {L"button1normalimage", m_sButton1Images, kImgNormal},
-        {L"button1hotimage", m_sButton1Images, kImgHot},
-        {L"button1pushedimage", m_sButton1Images, kImgPushed},
-        {L"button1disabledimage", m_sButton1Images, kImgDisabled},
-        {L"button2normalimage", m_sButton2Images, kImgNormal},
-        {L"button2hotimage", m_sButton2Images, kImgHot},
-        {L"button2pushedimage", m_sButton2Images, kImgPushed},
-        {L"button2disabledimage", m_sButton2Images, kImgDisabled},
-        {L"thumbnormalimage", m_sThumbImages, kImgNormal},
-        {L"thumbhotimage", m_sThumbImages, kImgHot},
-        {L"thumbpushedimage", m_sThumbImages, kImgPushed},
-        {L"thumbdisabledimage", m_sThumbImages, kImgDisabled},
-        {L"railnormalimage", m_sRailImages, kImgNormal},
-        {L"railhotimage", m_sRailImages, kImgHot},
-        {L"railpushedimage", m_sRailImages, kImgPushed},
-        {L"raildisabledimage", m_sRailImages, kImgDisabled},
-        {L"bknormalimage", m_sBkImages, kImgNormal},
-        {L"bkhotimage", m_sBkImages, kImgHot},
-        {L"bkpushedimage", m_sBkImages, kImgPushed},
-        {L"bkdisabledimage", m_sBkImages, kImgDisabled},
-    };
-    for (const ImageAttr& attr : images) {
-        if (_wcsicmp(pstrName, attr.name) == 0) {
-            attr.images[attr.index] = pstrValue;
-            Invalidate();
-            return;
-        }
-    }
-    if (_wcsicmp(pstrName, L"hor") == 0) SetHorizontal(IsTrue(pstrValue));
-    else if (_wcsicmp(pstrName, L"linesize") == 0) SetLineSize(_wtoi(pstrValue));
-    else if (_wcsicmp(pstrName, L"range") == 0) SetScrollRange(_wtoi(pstrValue));
-    else if (_wcsicmp(pstrName, L"value") == 0) SetScrollPos(_wtoi(pstrValue));
-    else if (_wcsicmp(pstrName, L"showbutton1") == 0) SetShowButton1(IsTrue(pstrValue));
-    else if (_wcsicmp(pstrName, L"showbutton2") == 0) SetShowButton2(IsTrue(pstrValue));
-    else CControlUI::SetAttribute(pstrName, pstrValue);
+    if (!AttributeTable().Apply(*this, pstrName, pstrValue)) CControlUI::SetAttribute(pstrName, pstrValue);
 }
 
 bool CScrollBarUI::DoPaint(HDC hDC, const RECT& rcPaint, CControlUI* /*pStopControl*/)

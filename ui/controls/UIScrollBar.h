@@ -86,6 +86,8 @@ public:
     void SetPos(RECT rc, bool bNeedInvalidate = true) override;
     void DoEvent(TEventUI& event) override;
     void SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue) override;
+    static const CAttributeTable& AttributeTable();
+    const CAttributeTable& GetAttributeTable() const override;
 
     bool DoPaint(HDC hDC, const RECT& rcPaint, CControlUI* pStopControl) override;
 

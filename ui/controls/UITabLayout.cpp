@@ -1,5 +1,6 @@
 #include "ui/controls/UITabLayout.h"
 
+#include "ui/core/UIAttributeTable.h"
 #include "ui/core/UIManager.h"
 
 namespace Veneer {
@@ -205,10 +206,27 @@ void CTabLayoutUI::DoInit()
 {
 }
 
+const CAttributeTable& CTabLayoutUI::AttributeTable()
+{
+    using T = CTabLayoutUI;
+    using K = EAttrKind;
+    static const TAttribute rows[] = {
+        // Also kept as a custom attribute, so that a later look-up sees what the markup said.
+        {L"selectedid", K::Int, kAttrPassOn,
+         [](CControlUI& c, LPCTSTR v) { static_cast<T&>(c).SelectItem(CAttributeValue::Int(v)); }, nullptr},
+    };
+    static const CAttributeTable table(L"TabLayout", rows, &CContainerUI::AttributeTable());
+    return table;
+}
+
+const CAttributeTable& CTabLayoutUI::GetAttributeTable() const
+{
+    return AttributeTable();
+}
+
 void CTabLayoutUI::SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue)
 {
-    if (_wcsicmp(pstrName, L"selectedid") == 0) SelectItem(_wtoi(pstrValue));
-    CContainerUI::SetAttribute(pstrName, pstrValue);
+    if (!AttributeTable().Apply(*this, pstrName, pstrValue)) CContainerUI::SetAttribute(pstrName, pstrValue);
 }
 
 RECT CTabLayoutUI::ClientArea() const

@@ -29,6 +29,8 @@ public:
     void DoInit() override;
     void SetPos(RECT rc, bool bNeedInvalidate = true) override;
     void SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue) override;
+    static const CAttributeTable& AttributeTable();
+    const CAttributeTable& GetAttributeTable() const override;
 
     void OnAnimationStart(int nAnimationID, bool bFirstLoop) override;
     void OnAnimationStep(int nTotalFrame, int nCurFrame, int nAnimationID) override;

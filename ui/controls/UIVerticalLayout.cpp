@@ -1,5 +1,6 @@
 #include "ui/controls/UIVerticalLayout.h"
 
+#include "ui/core/UIAttributeTable.h"
 #include <stdlib.h>
 #include <wchar.h>
 
@@ -25,19 +26,26 @@ int CVerticalLayoutUI::GetSepHeight() const { return ScaleValue(m_separator.iSiz
 void CVerticalLayoutUI::SetSepImmMode(bool bImmediately) { m_separator.bImmMode = bImmediately; }
 bool CVerticalLayoutUI::IsSepImmMode() const { return m_separator.bImmMode; }
 
+const CAttributeTable& CVerticalLayoutUI::AttributeTable()
+{
+    using V = CVerticalLayoutUI;
+    using K = EAttrKind;
+    static const TAttribute rows[] = {
+        Row<V, K::Int, &V::SetSepHeight, &V::GetSepHeight>(L"sepheight"),
+        Row<V, K::Bool, &V::SetSepImmMode, &V::IsSepImmMode>(L"sepimm"),
+    };
+    static const CAttributeTable table(L"VerticalLayout", rows, &CContainerUI::AttributeTable());
+    return table;
+}
+
+const CAttributeTable& CVerticalLayoutUI::GetAttributeTable() const
+{
+    return AttributeTable();
+}
+
 void CVerticalLayoutUI::SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue)
 {
-    if (pstrName != nullptr && pstrValue != nullptr) {
-        if (_wcsicmp(pstrName, L"sepheight") == 0) {
-            SetSepHeight(static_cast<int>(wcstol(pstrValue, nullptr, 10)));
-            return;
-        }
-        if (_wcsicmp(pstrName, L"sepimm") == 0) {
-            SetSepImmMode(_wcsicmp(pstrValue, L"true") == 0);
-            return;
-        }
-    }
-    CContainerUI::SetAttribute(pstrName, pstrValue);
+    if (!AttributeTable().Apply(*this, pstrName, pstrValue)) CContainerUI::SetAttribute(pstrName, pstrValue);
 }
 
 void CVerticalLayoutUI::SetPos(RECT rc, bool bNeedInvalidate)

@@ -23,6 +23,8 @@ public:
     bool IsSepImmMode() const;
 
     void SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue) override;
+    static const CAttributeTable& AttributeTable();
+    const CAttributeTable& GetAttributeTable() const override;
     void DoEvent(TEventUI& event) override;
 
     void SetPos(RECT rc, bool bNeedInvalidate = true) override;

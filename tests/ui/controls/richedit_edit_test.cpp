@@ -278,8 +278,6 @@ TEST(RichEditAttributes, StyleBitsFollowTheMarkup)
     EXPECT_STREQ(L"true", edit.GetCustomAttribute(L"wantreturnmsg"));
     edit.SetAttribute(L"WantTab", L"false");
     EXPECT_TRUE(edit.IsWantTab()) << "this name is compared exactly";
-    edit.SetAttribute(L"wanttab", L"false");
-    EXPECT_FALSE(edit.IsWantTab());
     edit.SetAttribute(L"tipvaluealign", L"center");
     EXPECT_EQ(static_cast<UINT>(DT_SINGLELINE | DT_CENTER), edit.GetTipValueAlign());
 }
