@@ -40,7 +40,7 @@ TEST(ButtonClick, ReleaseInsideSendsOneClick)
     ButtonWindow w;
     w.host.Click(50, 20);
     ASSERT_EQ(1, w.host.Count(L"click"));
-    EXPECT_EQ(w.button, w.host.m_notes.back().sender);
+    EXPECT_EQ(w.button, w.host.notes.back().sender);
 }
 
 TEST(ButtonClick, ReleaseOutsideSendsNothingButDraggingBackInDoes)
