@@ -24,23 +24,17 @@ inline void Pump()
     }
 }
 
-// Runs pump() and waits for more messages until pred() holds or the time is up; the last answer of pred().
-template <typename Pred, typename PumpFn>
-bool PumpUntil(Pred pred, PumpFn pump, DWORD dwTimeoutMs = 3000)
+// Pumps and waits for more messages until pred() holds or the time is up; the last answer of pred().
+template <typename Pred>
+bool PumpUntil(Pred pred, DWORD dwTimeoutMs = 3000)
 {
     const DWORD dwStart = ::GetTickCount();
     while (!pred()) {
         if (::GetTickCount() - dwStart > dwTimeoutMs) return pred();
-        pump();
+        Pump();
         ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
     }
     return true;
-}
-
-template <typename Pred>
-bool PumpUntil(Pred pred, DWORD dwTimeoutMs = 3000)
-{
-    return PumpUntil(pred, &Pump, dwTimeoutMs);
 }
 
 // Runs the loop for about the given time (timers fire meanwhile).
