@@ -18,6 +18,9 @@ inline double NowMs()
 }
 
 // Seconds on the same clock.
-inline double Now() { return NowMs() / 1000.0; }
+inline double Now()
+{
+    return NowMs() / 1000.0;
+}
 
 } // namespace bench

@@ -12,7 +12,9 @@ namespace test_support {
 class Canvas
 {
 public:
-    Canvas(int cx, int cy, DWORD dwArgb = 0xFFFFFFFF) : m_cx(cx), m_cy(cy)
+    Canvas(int cx, int cy, DWORD dwArgb = 0xFFFFFFFF)
+        : m_cx(cx),
+          m_cy(cy)
     {
         m_hDC = ::CreateCompatibleDC(nullptr);
         m_hBitmap = Veneer::CRenderEngine::CreateARGB32Bitmap(m_hDC, cx, cy, &m_pBits);
@@ -92,6 +94,9 @@ private:
     BYTE* m_pBits = nullptr;
 };
 
-inline int Channel(DWORD dwArgb, int shift) { return static_cast<int>((dwArgb >> shift) & 0xFF); }
+inline int Channel(DWORD dwArgb, int shift)
+{
+    return static_cast<int>((dwArgb >> shift) & 0xFF);
+}
 
 } // namespace test_support

@@ -25,8 +25,7 @@ inline void Pump()
 }
 
 // Pumps and waits for more messages until pred() holds or the time is up; the last answer of pred().
-template <typename Pred>
-bool PumpUntil(Pred pred, DWORD dwTimeoutMs = 3000)
+template <typename Pred> bool PumpUntil(Pred pred, DWORD dwTimeoutMs = 3000)
 {
     const DWORD dwStart = ::GetTickCount();
     while (!pred()) {

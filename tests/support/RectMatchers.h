@@ -11,7 +11,10 @@ inline bool operator==(const RECT& a, const RECT& b)
 {
     return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
 }
-inline bool operator!=(const RECT& a, const RECT& b) { return !(a == b); }
+inline bool operator!=(const RECT& a, const RECT& b)
+{
+    return !(a == b);
+}
 
 // Found by gtest through argument-dependent look-up of RECT (a global type).
 inline void PrintTo(const RECT& rc, std::ostream* os)
@@ -21,10 +24,14 @@ inline void PrintTo(const RECT& rc, std::ostream* os)
 
 namespace test_support {
 
-inline RECT Rc(int l, int t, int r, int b) { return RECT{l, t, r, b}; }
+inline RECT Rc(int l, int t, int r, int b)
+{
+    return RECT{l, t, r, b};
+}
 
-MATCHER_P4(RectIs, l, t, r, b, "is (" + ::testing::PrintToString(l) + "," + ::testing::PrintToString(t) + "," +
-                                   ::testing::PrintToString(r) + "," + ::testing::PrintToString(b) + ")")
+MATCHER_P4(RectIs, l, t, r, b,
+           "is (" + ::testing::PrintToString(l) + "," + ::testing::PrintToString(t) + "," +
+               ::testing::PrintToString(r) + "," + ::testing::PrintToString(b) + ")")
 {
     return arg.left == l && arg.top == t && arg.right == r && arg.bottom == b;
 }

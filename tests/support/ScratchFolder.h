@@ -37,7 +37,8 @@ public:
         for (size_t i = m_path.size(); i < full.size(); ++i) {
             if (full[i] == L'\\') ::CreateDirectoryW(full.substr(0, i).c_str(), nullptr);
         }
-        HANDLE h = ::CreateFileW(full.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        HANDLE h =
+            ::CreateFileW(full.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (h == INVALID_HANDLE_VALUE) return full;
         DWORD done = 0;
         if (!data.empty()) ::WriteFile(h, data.data(), static_cast<DWORD>(data.size()), &done, nullptr);
@@ -91,8 +92,10 @@ private:
             do {
                 const std::wstring n = fd.cFileName;
                 if (n == L"." || n == L"..") continue;
-                if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(dir + n + L"\\");
-                else ::DeleteFileW((dir + n).c_str());
+                if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                    RemoveTree(dir + n + L"\\");
+                else
+                    ::DeleteFileW((dir + n).c_str());
             } while (::FindNextFileW(h, &fd));
             ::FindClose(h);
         }

@@ -8,9 +8,9 @@
 #include <utility>
 #include <vector>
 
+#include "tests/support/MessagePump.h"
 #include "ui/controls/UIControl.h"
 #include "ui/core/UIManager.h"
-#include "tests/support/MessagePump.h"
 
 namespace test_support {
 
@@ -30,9 +30,9 @@ public:
     explicit WindowHost(RECT rcAt = {0, 0, 400, 300}, DWORD dwStyle = WS_POPUP | WS_VISIBLE, DWORD dwExStyle = 0)
     {
         RegisterOnce();
-        m_hWnd = ::CreateWindowExW(dwExStyle, kClass, L"veneer test", dwStyle, rcAt.left, rcAt.top,
-                                   rcAt.right - rcAt.left, rcAt.bottom - rcAt.top, nullptr, nullptr,
-                                   ::GetModuleHandleW(nullptr), this);
+        m_hWnd =
+            ::CreateWindowExW(dwExStyle, kClass, L"veneer test", dwStyle, rcAt.left, rcAt.top, rcAt.right - rcAt.left,
+                              rcAt.bottom - rcAt.top, nullptr, nullptr, ::GetModuleHandleW(nullptr), this);
         m_pm.Init(m_hWnd, L"veneer-test");
         m_pm.AddNotifier(this);
     }
@@ -92,7 +92,10 @@ public:
     void Clear() { notes.clear(); }
 
     // ---- input as window messages ----
-    LRESULT Send(UINT uMsg, WPARAM wParam = 0, LPARAM lParam = 0) { return ::SendMessageW(m_hWnd, uMsg, wParam, lParam); }
+    LRESULT Send(UINT uMsg, WPARAM wParam = 0, LPARAM lParam = 0)
+    {
+        return ::SendMessageW(m_hWnd, uMsg, wParam, lParam);
+    }
     void Move(int x, int y, WPARAM wKeys = 0) { Send(WM_MOUSEMOVE, wKeys, MAKELPARAM(x, y)); }
     void Down(int x, int y)
     {
@@ -137,8 +140,7 @@ public:
     }
 
     static void Pump() { test_support::Pump(); }
-    template <typename Pred>
-    static bool PumpUntil(Pred pred, DWORD dwTimeoutMs = 3000)
+    template <typename Pred> static bool PumpUntil(Pred pred, DWORD dwTimeoutMs = 3000)
     {
         return test_support::PumpUntil(pred, dwTimeoutMs);
     }

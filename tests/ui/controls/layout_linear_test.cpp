@@ -29,7 +29,10 @@ protected:
         return *m_pLayout;
     }
     // 0 means "stretch" in that dimension.
-    CControlUI* Add(int main, int cross) { return Vertical() ? Child(Layout(), cross, main) : Child(Layout(), main, cross); }
+    CControlUI* Add(int main, int cross)
+    {
+        return Vertical() ? Child(Layout(), cross, main) : Child(Layout(), main, cross);
+    }
     RECT R(int main0, int cross0, int main1, int cross1) const
     {
         return Vertical() ? Rc(cross0, main0, cross1, main1) : Rc(main0, cross0, main1, cross1);
@@ -49,8 +52,10 @@ protected:
     // The alignment along the axis, in the words of that axis.
     void AlignMain(bool bEnd)
     {
-        if (Vertical()) Layout().SetAttribute(L"childvalign", bEnd ? L"bottom" : L"vcenter");
-        else Layout().SetAttribute(L"childalign", bEnd ? L"right" : L"center");
+        if (Vertical())
+            Layout().SetAttribute(L"childvalign", bEnd ? L"bottom" : L"vcenter");
+        else
+            Layout().SetAttribute(L"childalign", bEnd ? L"right" : L"center");
     }
 
 private:
@@ -198,11 +203,11 @@ TEST_P(LinearLayout, CalcPosReportsTheTargetRectangleWithoutMovingAnything)
     CControlUI* a = Add(20, 0);
     CControlUI* b = Add(0, 0);
     Place(100, 50);
-    b->SetVisible(false);  // pane-visible children still count for CalcPos
+    b->SetVisible(false); // pane-visible children still count for CalcPos
     RECT rc;
     ASSERT_TRUE(Layout().CalcPos(b, rc));
     EXPECT_EQ(R(20, 0, 100, 50), rc);
-    EXPECT_EQ(80, Main(b));  // untouched
+    EXPECT_EQ(80, Main(b)); // untouched
 
     CControlUI stranger;
     EXPECT_FALSE(Layout().CalcPos(&stranger, rc));
