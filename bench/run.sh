@@ -86,7 +86,7 @@ emit download-throughput "$(field "$out" '^download profile *: *([0-9.]+) MB\/s.
     "$(field "$out" '^bare libcurl loop *: *([0-9.]+) MB\/s.*')" MB/s '>=' 0.95
 
 # ---- repaint: the full window through the paint manager against one BitBlt of the same frame ----
-out=$(wine "$build/tests/ui/core/bench_render.exe")
+out=$(wine "$build/bench/bench_render.exe")
 emit repaint-full-window "$(field "$out" '^ *repaint \(WM_PAINT\), average *([0-9.]+) ms')" ms \
     "$(field "$out" '^ *BitBlt of 690x460 to the window, average *([0-9.]+) ms')" ms '<=' 5
 emit repaint-render-engine "$(field "$out" '^ *repaint, average *([0-9.]+) ms')" ms \
@@ -133,7 +133,7 @@ extra=
 emit startup-own-work "$extra" ms 100 ms '<=' 1 "$note"
 
 # ---- no growth with work: per-control cost at the largest tree against the smallest ----
-out=$(wine "$build/tests/ui/controls/bench_layout.exe" "$layout_scale")
+out=$(wine "$build/bench/bench_layout.exe" "$layout_scale")
 per_control() { # <kind> <first|last> <column>
     grep "^$1 " <<<"$out" | awk -v which="$2" -v col="$3" '
         { match($0, /([0-9]+) controls/); n = substr($0, RSTART, RLENGTH) + 0
@@ -158,12 +158,12 @@ own=
 emit mouse-move-largest-tree-beyond-key-state "$own" us 5 us '<=' 1
 
 # ---- routing allocations: heap allocations per routed message once warm (floor: none) ----
-out=$(wine "$build/tests/ui/core/bench_manager_routing.exe")
+out=$(wine "$build/bench/bench_manager_routing.exe")
 emit routing-allocations "$(awk '/allocations\/msg/ { v = $(NF - 1); if (v > m) m = v } END { if (NR) printf "%.4f", m + 0 }' <<<"$out")" \
     allocs/msg 0 allocs/msg '<=' 0
 
 # ---- name map: a look-up among 1,000 names against the same look-up of one hot name ----
-out=$(wine "$build/tests/ui/support/bench_support.exe")
+out=$(wine "$build/bench/bench_support.exe")
 emit name-map-1000-keys "$(field "$out" '^CStdStringPtrMap Find, 1000 keys.* ([0-9.]+) ns\/op')" ns \
     "$(field "$out" '^CStdStringPtrMap Find, one hot key.* ([0-9.]+) ns\/op')" ns '<=' 2
 
@@ -172,7 +172,7 @@ emit name-map-visit-20000 "$(field "$out" '^CStdStringPtrMap visit of every entr
     "$(field "$out" '^CStdStringPtrMap Find of every entry.* ([0-9.]+) ns\/op')" ns '<=' 2
 
 # ---- resource reads: an image read from the cached skin archive against opening the archive per read ----
-out=$(wine "$build/tests/ui/core/bench_resource.exe")
+out=$(wine "$build/bench/bench_resource.exe")
 emit resource-image-read "$(field "$out" '^image read, cached archive: *([0-9.]+) us.*')" us \
     "$(field "$out" '^image read, archive per read: *([0-9.]+) us.*')" us '<=' 1
 

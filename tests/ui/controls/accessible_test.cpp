@@ -53,7 +53,7 @@ const wchar_t kMarkup[] =
 class AccessibleWindow
 {
 public:
-    AccessibleWindow() : m_host(400, 420)
+    AccessibleWindow() : m_host({0, 0, 400, 420})
     {
         CDialogBuilder builder;
         CControlUI* root = builder.Create(kMarkup, nullptr, nullptr, &m_host.Manager());
@@ -260,7 +260,7 @@ TEST(AccessibleTree, DefaultActionsActAsClicksFromTheMessageLoop)
     Host::Pump();
     EXPECT_EQ(1, w.HostWindow().Count(L"link"));
     ASSERT_EQ(1, w.HostWindow().Count(L"click"));
-    for (const controls_test::Note& note : w.HostWindow().m_notes) {
+    for (const test_support::Note& note : w.HostWindow().notes) {
         if (note.type == L"click") {
             EXPECT_EQ(w.Find(L"close"), note.sender);
         }
@@ -400,7 +400,7 @@ TEST(HighContrast, TextTakesTheSystemColoursInsteadOfTheSkins)
         ::ReleaseDC(host.Handle(), hDC);
         return red;
     };
-    Host host(200, 60);
+    Host host({0, 0, 200, 60});
     CDialogBuilder builder;
     host.Attach(builder.Create(L"<Window><Font id=\"0\" name=\"Arial\" size=\"30\" bold=\"true\" default=\"true\"/>"
                                L"<VerticalLayout bkcolor=\"#FF00FF00\"><Label name=\"l\" text=\"HHHH\" "

@@ -212,8 +212,8 @@ TEST(ControlEventDispatch, ContextMenuNotifiesOnlyWhenEnabled)
     ev.wParam = 5;
     a->Event(ev);
     ASSERT_EQ(1, host.Count(L"menu"));
-    EXPECT_EQ(a, host.m_notes.back().sender);
-    EXPECT_EQ(5u, host.m_notes.back().wParam);
+    EXPECT_EQ(a, host.notes.back().sender);
+    EXPECT_EQ(5u, host.notes.back().wParam);
 }
 
 TEST(ControlLifecycle, InitAndDestroyDelegatesRun)
@@ -258,8 +258,8 @@ TEST(ControlTimers, TimerEventsArriveAsNotifications)
     EXPECT_FALSE(orphan.SetTimer(1, 10));
     ASSERT_TRUE(a->SetTimer(3, 10));
     EXPECT_TRUE(Host::PumpUntil([&] { return host.Count(L"timer") >= 2; }));
-    EXPECT_EQ(a, host.m_notes.back().sender);
-    EXPECT_EQ(3u, host.m_notes.back().wParam);
+    EXPECT_EQ(a, host.notes.back().sender);
+    EXPECT_EQ(3u, host.notes.back().wParam);
     a->KillTimer(3);
     Host::Pump();
     int n = host.Count(L"timer");
@@ -312,7 +312,7 @@ TEST(ControlAnimation, StopAnimationEndsItAtOnce)
 
 TEST(ControlAnimation, PaneHideShrinksThenHidesAndShowGrowsBack)
 {
-    Host host(100, 130);  // the window lays the root out to its client size
+    Host host({0, 0, 100, 130});  // the window lays the root out to its client size
     CVerticalLayoutUI* root = new CVerticalLayoutUI();
     CControlUI* pane = Child(*root, 0, 0);
     pane->SetAttribute(L"animation", L"scalevertical");

@@ -12,7 +12,6 @@ using controls_test::Child;
 using controls_test::Host;
 using controls_test::ProbeControl;
 using controls_test::Rc;
-using controls_test::RectText;
 
 namespace {
 
@@ -142,16 +141,16 @@ TEST(ControlGeometry, SetPosNormalisesAndRelativePosUsesTheParent)
     CControlUI* c = Child(parent, 0, 0);
     parent.SetPos(Rc(10, 20, 110, 220), false);
     c->SetPos(Rc(50, 60, 40, 30), false);
-    EXPECT_TRUE(controls_test::SameRect(c->GetPos(), Rc(50, 60, 50, 60))) << RectText(c->GetPos());
+    EXPECT_EQ(Rc(50, 60, 50, 60), c->GetPos());
     c->SetPos(Rc(15, 30, 35, 70), false);
-    EXPECT_TRUE(controls_test::SameRect(c->GetRelativePos(), Rc(5, 10, 25, 50)));
+    EXPECT_EQ(Rc(5, 10, 25, 50), c->GetRelativePos());
     EXPECT_EQ(20, c->GetWidth());
     EXPECT_EQ(40, c->GetHeight());
     EXPECT_EQ(15, c->GetX());
     EXPECT_EQ(30, c->GetY());
     CControlUI orphan;
     orphan.SetPos(Rc(1, 2, 3, 4), false);
-    EXPECT_TRUE(controls_test::SameRect(orphan.GetRelativePos(), Rc(0, 0, 0, 0)));
+    EXPECT_EQ(Rc(0, 0, 0, 0), orphan.GetRelativePos());
 }
 
 TEST(ControlGeometry, MoveShiftsTheFixedOffset)
@@ -209,7 +208,7 @@ TEST(ControlUpdate, HiddenControlsNeverMarkThemselves)
 
 TEST(ControlInvalidate, RepaintAreaIsClippedByTheAncestors)
 {
-    Host host(200, 200);
+    Host host({0, 0, 200, 200});
     CVerticalLayoutUI* root = new CVerticalLayoutUI();
     CContainerUI* clip = new CContainerUI();
     clip->SetFixedHeight(50);
@@ -225,7 +224,7 @@ TEST(ControlInvalidate, RepaintAreaIsClippedByTheAncestors)
     inside->Invalidate();
     RECT rcUpdate;
     ASSERT_TRUE(::GetUpdateRect(host.Handle(), &rcUpdate, FALSE));
-    EXPECT_TRUE(controls_test::SameRect(rcUpdate, Rc(10, 30, 60, 50))) << RectText(rcUpdate);
+    EXPECT_EQ(Rc(10, 30, 60, 50), rcUpdate);
 
     // Scrolled completely outside its parent: nothing at all.
     inside->SetPos(Rc(10, 120, 60, 170), false);

@@ -1,5 +1,6 @@
 // Plain container: child ownership and order, stacking, float placement,
 // propagation of visibility and enabled state, scroll bars on demand.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "controls_test_host.h"
@@ -9,15 +10,9 @@ using namespace Veneer;
 using controls_test::Child;
 using controls_test::ProbeControl;
 using controls_test::Rc;
-using controls_test::RectText;
+using test_support::RectIs;
 
 namespace {
-
-void ExpectRect(const RECT& got, int l, int t, int r, int b)
-{
-    RECT want = Rc(l, t, r, b);
-    EXPECT_TRUE(controls_test::SameRect(got, want)) << "got " << RectText(got) << " want " << RectText(want);
-}
 
 CControlUI* FloatChild(CContainerUI& parent, LPCTSTR pstrAttributes)
 {
@@ -159,10 +154,10 @@ TEST(ContainerStacking, EveryChildCoversTheClientAreaWithinItsLimits)
     CControlUI* hidden = Child(box, 0, 0);
     hidden->SetVisible(false);
     box.SetPos(Rc(0, 0, 200, 100), false);
-    ExpectRect(a->GetPos(), 10, 10, 190, 90);
-    ExpectRect(b->GetPos(), 10, 10, 40, 510);
-    ExpectRect(hidden->GetPos(), 0, 0, 0, 0);
-    ExpectRect(box.GetClientPos(), 10, 10, 190, 90);
+    EXPECT_THAT(a->GetPos(), RectIs(10, 10, 190, 90));
+    EXPECT_THAT(b->GetPos(), RectIs(10, 10, 40, 510));
+    EXPECT_THAT(hidden->GetPos(), RectIs(0, 0, 0, 0));
+    EXPECT_THAT(box.GetClientPos(), RectIs(10, 10, 190, 90));
 }
 
 TEST(ContainerFloat, AlignFlagsPlaceTheChildInTheParent)
@@ -172,9 +167,9 @@ TEST(ContainerFloat, AlignFlagsPlaceTheChildInTheParent)
     CControlUI* corner = FloatChild(box, L"width=\"40\" height=\"20\" floatalign=\"right bottom\"");
     CControlUI* mixed = FloatChild(box, L"pos=\"7,9,47,29\" floatalign=\"right\"");
     box.SetPos(Rc(100, 100, 300, 200), false);
-    ExpectRect(centred->GetPos(), 180, 140, 220, 160);
-    ExpectRect(corner->GetPos(), 260, 180, 300, 200);
-    ExpectRect(mixed->GetPos(), 260, 109, 300, 129);
+    EXPECT_THAT(centred->GetPos(), RectIs(180, 140, 220, 160));
+    EXPECT_THAT(corner->GetPos(), RectIs(260, 180, 300, 200));
+    EXPECT_THAT(mixed->GetPos(), RectIs(260, 109, 300, 129));
 }
 
 TEST(ContainerFloat, PercentPlacementScalesWithTheParent)
@@ -182,9 +177,9 @@ TEST(ContainerFloat, PercentPlacementScalesWithTheParent)
     CContainerUI box;
     CControlUI* p = FloatChild(box, L"float=\"0.5,0.25,0.5,0.25\" width=\"20\" height=\"10\"");
     box.SetPos(Rc(0, 0, 200, 100), false);
-    ExpectRect(p->GetPos(), 100, 25, 120, 35);
+    EXPECT_THAT(p->GetPos(), RectIs(100, 25, 120, 35));
     box.SetPos(Rc(0, 0, 400, 200), false);
-    ExpectRect(p->GetPos(), 200, 50, 220, 60);
+    EXPECT_THAT(p->GetPos(), RectIs(200, 50, 220, 60));
 }
 
 TEST(ContainerFloat, PositionAndPercentSizeWithoutFixedValues)
@@ -193,9 +188,9 @@ TEST(ContainerFloat, PositionAndPercentSizeWithoutFixedValues)
     CControlUI* p = FloatChild(box, L"floatposition=\"50,10\" widthpercent=\"25\" height=\"10\"");
     CControlUI* q = FloatChild(box, L"pos=\"5,0,25,0\" floatposition=\"50,50\" heightpercent=\"50\"");
     box.SetPos(Rc(0, 0, 200, 100), false);
-    ExpectRect(p->GetPos(), 100, 10, 150, 20);
+    EXPECT_THAT(p->GetPos(), RectIs(100, 10, 150, 20));
     // q has a fixed x: only the vertical position applies.
-    ExpectRect(q->GetPos(), 5, 50, 25, 100);
+    EXPECT_THAT(q->GetPos(), RectIs(5, 50, 25, 100));
 }
 
 TEST(ContainerFloat, HiddenFloatChildIsNotPlaced)
@@ -204,7 +199,7 @@ TEST(ContainerFloat, HiddenFloatChildIsNotPlaced)
     CControlUI* p = FloatChild(box, L"pos=\"1,2,11,12\"");
     p->SetVisible(false);
     box.SetPos(Rc(0, 0, 50, 50), false);
-    ExpectRect(p->GetPos(), 0, 0, 0, 0);
+    EXPECT_THAT(p->GetPos(), RectIs(0, 0, 0, 0));
     box.SetFloatPos(5);  // out of range: ignored
 }
 
@@ -278,7 +273,7 @@ TEST(ContainerScrollBar, VerticalBarAppearsOnlyWhenContentOverflows)
     EXPECT_EQ(70, root->GetScrollRange().cy);
     int cxBar = bar->GetFixedWidth();
     EXPECT_EQ(100 - cxBar, b->GetWidth());
-    ExpectRect(bar->GetPos(), 100 - cxBar, 0, 100, 200);
+    EXPECT_THAT(bar->GetPos(), RectIs(100 - cxBar, 0, 100, 200));
 
     // Scrolling moves the content up by the scroll position.
     root->SetScrollPos(SIZE{0, 30});
@@ -385,7 +380,7 @@ TEST(LayoutSeparator, DraggingTheStripChangesTheFixedHeight)
     pane->SetMinHeight(50);
     root.Add(pane);
     root.SetPos(Rc(0, 0, 200, 300), false);
-    ExpectRect(pane->GetThumbRect(), 0, 96, 200, 100);
+    EXPECT_THAT(pane->GetThumbRect(), RectIs(0, 96, 200, 100));
 
     TEventUI down = MouseEvent(UIEVENT_BUTTONDOWN, 10, 98);
     pane->DoEvent(down);
@@ -419,7 +414,7 @@ TEST(LayoutSeparator, ImmediateModeOnALeftStripResizesWhileDragging)
     pane->SetFixedWidth(80);
     root.Add(pane);
     root.SetPos(Rc(0, 0, 300, 50), false);
-    ExpectRect(pane->GetThumbRect(), 0, 0, 5, 50);
+    EXPECT_THAT(pane->GetThumbRect(), RectIs(0, 0, 5, 50));
 
     TEventUI down = MouseEvent(UIEVENT_BUTTONDOWN, 2, 10);
     pane->DoEvent(down);

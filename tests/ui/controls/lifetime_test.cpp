@@ -61,7 +61,7 @@ const wchar_t kSkin[] = LR"(<Window><VerticalLayout>
 
 class World : public controls_test::Host, public IDialogBuilderCallback {
 public:
-    World() : Host(400, 300)
+    World() : controls_test::Host()
     {
         CDialogBuilder builder;
         Attach(builder.Create(kSkin, nullptr, this, &Manager()));
@@ -74,7 +74,7 @@ public:
     }
     void Notify(TNotifyUI& msg) override
     {
-        Host::Notify(msg);
+        controls_test::Host::Notify(msg);
         if (onNote) onNote(msg);
     }
     CControlUI* operator[](LPCWSTR name) { return Manager().FindControl(name); }

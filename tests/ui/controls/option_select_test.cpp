@@ -50,7 +50,7 @@ TEST(OptionGroup, SelectingOneDeselectsTheOtherWithOneNotification)
     ASSERT_EQ(2u, types.size());
     EXPECT_EQ(L"selectchanged", types[0]);
     EXPECT_EQ(L"click", types[1]);
-    for (const controls_test::Note& note : w.host.m_notes) {
+    for (const test_support::Note& note : w.host.notes) {
         if (note.type != L"killfocus") {
             EXPECT_NE(w.first, note.sender) << "the deselected option reports nothing";
         }
@@ -133,7 +133,7 @@ TEST(OptionUngrouped, EachClickTogglesAndReportsBeforeClick)
     EXPECT_EQ(L"click", types[1]);
     EXPECT_EQ(L"selectchanged", types[2]);
     EXPECT_EQ(L"click", types[3]);
-    for (const controls_test::Note& note : host.m_notes) {
+    for (const test_support::Note& note : host.notes) {
         if (note.type == L"selectchanged") {
             EXPECT_EQ(0u, note.wParam);
         }
@@ -170,7 +170,7 @@ TEST(CheckBox, UntickAndRetickCarryTheNewState)
     host.Click(50, 20);
     EXPECT_TRUE(box->GetCheck());
     std::vector<WPARAM> states;
-    for (const controls_test::Note& note : host.m_notes) {
+    for (const test_support::Note& note : host.notes) {
         if (note.type == L"selectchanged") states.push_back(note.wParam);
     }
     ASSERT_EQ(2u, states.size());

@@ -352,7 +352,7 @@ TEST(RichEditTab, TabIsTypedOnlyWhenWanted)
 
 TEST(RichEditLayered, CaretIsDrawnByTheControlAndBlinksOnItsTimer)
 {
-    Host host(400, 300, WS_EX_LAYERED);
+    Host host({0, 0, 400, 300}, WS_POPUP | WS_VISIBLE, WS_EX_LAYERED);
     host.Manager().SetLayered(true);
     ASSERT_TRUE(host.Manager().IsLayered());
     CContainerUI* root = new CContainerUI();

@@ -125,7 +125,7 @@ TEST(ScrollBarInput, TrackClickPagesTowardsThePoint)
 
 TEST(ScrollBarLook, PartsWithoutImagesShowFrames)
 {
-    Host host(100, 200);
+    Host host({0, 0, 100, 200});
     CContainerUI* root = new CContainerUI();
     CScrollBarUI* bar = new CScrollBarUI();
     bar->SetAttribute(L"float", L"true");

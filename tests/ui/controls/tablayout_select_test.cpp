@@ -52,7 +52,7 @@ TEST(TabLayoutPages, SelectingByIndexSwitchesPagesAndNotifies)
     EXPECT_FALSE(w.pages[0]->IsVisible());
     EXPECT_FALSE(w.pages[1]->IsVisible());
     ASSERT_EQ(1, w.host.Count(L"tabselect"));
-    for (const controls_test::Note& note : w.host.m_notes) {
+    for (const test_support::Note& note : w.host.notes) {
         if (note.type == L"tabselect") {
             EXPECT_EQ(w.tabs, note.sender);
             EXPECT_EQ(2u, note.wParam);

@@ -54,7 +54,7 @@ TEST(TextLinks, ClickingALinkSendsItsIndex)
     const POINT pt = Centre(w.text->GetLinkRect(1));
     w.host.Click(pt.x, pt.y);
     ASSERT_EQ(1, w.host.Count(L"link"));
-    for (const controls_test::Note& note : w.host.m_notes) {
+    for (const test_support::Note& note : w.host.notes) {
         if (note.type == L"link") {
             EXPECT_EQ(1u, note.wParam);
         }

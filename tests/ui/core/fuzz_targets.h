@@ -13,8 +13,9 @@
 #include <string>
 #include <vector>
 
-#include "tests/ui/core/render_png.h"
-#include "tests/ui/core/resource_test_zip.h"
+#include "tests/support/PngWriter.h"
+#include "tests/support/ScratchFolder.h"
+#include "tests/support/ZipWriter.h"
 #include "installer/install/DownloadUrlLookup.h"
 #include "installer/net/UsageReporter.h"
 #include "ui/controls/UIContainer.h"
@@ -30,7 +31,7 @@
 namespace fuzz {
 
 using namespace Veneer;
-using RenderTest::MakePng;
+using test_support::MakePng;
 typedef std::vector<unsigned char> Bytes;
 
 // Small deterministic generator (xorshift).
@@ -224,7 +225,7 @@ private:
     }
     static void IgnoreReport(LPCTSTR, LPCTSTR) {}
 
-    restest::TempDir m_dir;
+    test_support::ScratchFolder m_dir;
     HWND m_hWnd = nullptr;
     HDC m_hDC = nullptr;
     HBITMAP m_hBitmap = nullptr;
@@ -245,16 +246,16 @@ public:
 
 inline Bytes BaseArchive()
 {
-    restest::ZipWriter w;
-    w.Add("Lang/", Bytes(), restest::ZipWriter::Stored);
+    test_support::ZipWriter w;
+    w.Add("Lang/", Bytes(), test_support::ZipWriter::Stored);
     w.Add("MainFrame.xml", "<Window size=\"600,400\"><VerticalLayout><Label text=\"a\"/></VerticalLayout></Window>");
-    w.Add("Lang/English/MainFrame.lng", "<Language><Text id=\"1\" text=\"Lumbra\"/></Language>", restest::ZipWriter::Stored);
-    w.Add("noise.bin", restest::NoiseBytes(20000, 9), restest::ZipWriter::Deflated);
+    w.Add("Lang/English/MainFrame.lng", "<Language><Text id=\"1\" text=\"Lumbra\"/></Language>", test_support::ZipWriter::Stored);
+    w.Add("noise.bin", test_support::NoiseBytes(20000, 9), test_support::ZipWriter::Deflated);
     std::string text;
     for (int i = 0; i < 400; ++i) text += "<Label name=\"n" + std::to_string(i) + "\"/>";
-    w.Add("big.xml", text, restest::ZipWriter::Deflated);
-    w.Add("secret.xml", "<Window/>", restest::ZipWriter::Deflated, "pw");
-    w.Add("../../evil.txt", "evil", restest::ZipWriter::Stored);
+    w.Add("big.xml", text, test_support::ZipWriter::Deflated);
+    w.Add("secret.xml", "<Window/>", test_support::ZipWriter::Deflated, "pw");
+    w.Add("../../evil.txt", "evil", test_support::ZipWriter::Stored);
     return w.Build();
 }
 

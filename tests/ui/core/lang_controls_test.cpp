@@ -4,7 +4,8 @@
 
 #include <string>
 
-#include "tests/ui/core/resource_test_zip.h"
+#include "tests/support/ScratchFolder.h"
+#include "tests/support/ZipWriter.h"
 #include "ui/controls/UIContainer.h"
 #include "ui/controls/UIControl.h"
 #include "ui/core/UIDlgBuilder.h"
@@ -13,8 +14,8 @@
 #include "ui/core/UIManager.h"
 
 using namespace Veneer;
-using restest::Utf8;
-using restest::ZipWriter;
+using test_support::Utf8;
+using test_support::ZipWriter;
 
 namespace {
 
@@ -75,16 +76,16 @@ protected:
     static void SetUpTestSuite()
     {
         ZipWriter w;
-        w.Add("Lang/", restest::Bytes(), ZipWriter::Stored);
-        w.Add("Lang/English/", restest::Bytes(), ZipWriter::Stored);
-        w.Add("Lang/ChineseSimplified/", restest::Bytes(), ZipWriter::Stored);
+        w.Add("Lang/", test_support::Bytes(), ZipWriter::Stored);
+        w.Add("Lang/English/", test_support::Bytes(), ZipWriter::Stored);
+        w.Add("Lang/ChineseSimplified/", test_support::Bytes(), ZipWriter::Stored);
         w.Add("MainFrame.xml", Utf8(kMainFrame));
         w.Add("Lang/English/MainFrame.lng", Utf8(kEnglish));
         w.Add("Lang/ChineseSimplified/MainFrame.lng", Utf8(kChinese), ZipWriter::Stored);
         w.Add("Lang/English/StringTable.lng",
               "<Language><String id=\"1\" text1=\"Select the folder directory from below:\" text2=\"0002\" "
               "text3=\"0003\"/></Language>");
-        s_archive = new restest::Bytes(w.Build());
+        s_archive = new test_support::Bytes(w.Build());
         CPaintManagerUI::SetResourcePath(L"");
         CPaintManagerUI::SetResourceZip(s_archive->data(), static_cast<unsigned>(s_archive->size()));
     }
@@ -109,12 +110,12 @@ protected:
 
     CControlUI* Find(const wchar_t* name) { return pm.FindControl(name); }
 
-    static restest::Bytes* s_archive;
+    static test_support::Bytes* s_archive;
     WindowHolder window;
     CPaintManagerUI pm;
     CControlUI* root = nullptr;
 };
-restest::Bytes* SkinArchive::s_archive = nullptr;
+test_support::Bytes* SkinArchive::s_archive = nullptr;
 
 } // namespace
 

@@ -1,13 +1,14 @@
 // Language packages and the string table, read from a resource folder.
 #include <gtest/gtest.h>
 
-#include "tests/ui/core/resource_test_zip.h"
+#include "tests/support/ScratchFolder.h"
+#include "tests/support/ZipWriter.h"
 #include "ui/core/UILangManager.h"
 #include "ui/core/UILangPackage.h"
 #include "ui/core/UIManager.h"
 
 using namespace Veneer;
-using restest::TempDir;
+using test_support::ScratchFolder;
 
 namespace {
 
@@ -31,9 +32,9 @@ protected:
                   "<Language><String id=\"1\" text1=\"Select the folder directory from below:\" text2=\"0002\" "
                   "text3=\"0003\"/><String id=\"1\" text1=\"dup\"/><String id=\"7\" text1=\"seven\"/></Language>");
         std::wstring zh = L"<Language><Text id=\"2\" text=\"\x7ACB\x5373\x5B89\x88C5\"/></Language>";
-        dir.Write(L"Lang\\ChineseSimplified\\MainFrame.lng", restest::Utf8(zh));
+        dir.Write(L"Lang\\ChineseSimplified\\MainFrame.lng", test_support::Utf8(zh));
         dir.Write(L"Lang\\ChineseSimplified\\StringTable.lng",
-                  restest::Utf8(L"<Language><String id=\"1\" text1=\"\x4ECE\"/></Language>"));
+                  test_support::Utf8(L"<Language><String id=\"1\" text1=\"\x4ECE\"/></Language>"));
         CPaintManagerUI::SetResourceZip(L"", true);
         CPaintManagerUI::SetResourcePath(dir.Path().c_str());
         CLangManagerUI::SetLanguage(L"Lang\\English", L"en");
@@ -43,7 +44,7 @@ protected:
         CLangManagerUI::SetLanguage(L"", L"");
         CPaintManagerUI::SetResourcePath(L"");
     }
-    TempDir dir;
+    ScratchFolder dir;
 };
 
 } // namespace

@@ -40,14 +40,14 @@ class DropTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        wnd = new ManagedWindow(100, 100, 300, 200);
+        wnd = new WindowHost({100, 100, 400, 300}, WS_POPUP);
         root = new CHorizontalLayoutUI;
         target = new RecordingControl(L"target", nullptr);
         target->SetFixedWidth(150);
         other = new RecordingControl(L"other", nullptr);
         root->Add(target);
         root->Add(other);
-        wnd->AttachAndShow(root);
+        wnd->Attach(root);
     }
     void TearDown() override { delete wnd; }
 
@@ -63,7 +63,7 @@ protected:
     }
 
     OleScope ole;
-    ManagedWindow* wnd = nullptr;
+    WindowHost* wnd = nullptr;
     CHorizontalLayoutUI* root = nullptr;
     RecordingControl* target = nullptr;
     RecordingControl* other = nullptr;
@@ -72,10 +72,10 @@ protected:
 TEST_F(DropTest, FilesDroppedOnADropEnabledControlReachItAsADropNotification)
 {
     target->SetDropEnable(true);
-    auto* pTarget = new CDropTargetUI(&wnd->m_pm);
+    auto* pTarget = new CDropTargetUI(&wnd->Manager());
     IDataObject* pData = MakeFileData();
     POINT pt = {50, 50};
-    ::ClientToScreen(wnd->m_hWnd, &pt);
+    ::ClientToScreen(wnd->Handle(), &pt);
     ::SetCursorPos(pt.x, pt.y);
     DWORD dwEffect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
     POINTL ptl = {pt.x, pt.y};
@@ -84,8 +84,8 @@ TEST_F(DropTest, FilesDroppedOnADropEnabledControlReachItAsADropNotification)
     dwEffect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
     EXPECT_EQ(S_OK, pTarget->Drop(pData, 0, ptl, &dwEffect));
     EXPECT_EQ(static_cast<DWORD>(DROPEFFECT_COPY), dwEffect);
-    ASSERT_EQ(1, wnd->CountNotes(L"drop"));
-    const NotifyRecord& note = wnd->notes.back();
+    ASSERT_EQ(1, wnd->Count(L"drop"));
+    const Note& note = wnd->notes.back();
     EXPECT_EQ(target, note.sender);
     pData->Release();
     pTarget->Release();
@@ -93,23 +93,23 @@ TEST_F(DropTest, FilesDroppedOnADropEnabledControlReachItAsADropNotification)
 
 TEST_F(DropTest, DropsOnControlsThatDoNotAcceptThemAreRefused)
 {
-    auto* pTarget = new CDropTargetUI(&wnd->m_pm);
+    auto* pTarget = new CDropTargetUI(&wnd->Manager());
     IDataObject* pData = MakeFileData();
     POINT pt = {250, 50};  // "other", not drop-enabled
-    ::ClientToScreen(wnd->m_hWnd, &pt);
+    ::ClientToScreen(wnd->Handle(), &pt);
     ::SetCursorPos(pt.x, pt.y);
     DWORD dwEffect = DROPEFFECT_COPY;
     POINTL ptl = {pt.x, pt.y};
     pTarget->Drop(pData, 0, ptl, &dwEffect);
     EXPECT_EQ(static_cast<DWORD>(DROPEFFECT_NONE), dwEffect);
-    EXPECT_EQ(0, wnd->CountNotes(L"drop"));
+    EXPECT_EQ(0, wnd->Count(L"drop"));
     pData->Release();
     pTarget->Release();
 }
 
 TEST_F(DropTest, DataWithoutAnAcceptedFormatIsNotAllowed)
 {
-    auto* pTarget = new CDropTargetUI(&wnd->m_pm);
+    auto* pTarget = new CDropTargetUI(&wnd->Manager());
     auto* pData = new CDataObjectUI;
     FORMATETC fmt = {CF_UNICODETEXT, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
     STGMEDIUM medium = {};
@@ -130,31 +130,31 @@ TEST_F(DropTest, DraggingAControlOutEndsItsPressWhenTheDragLoopReturns)
     auto* dragged = new RecordingControl(L"dragged", &log);
     dragged->SetDragEnable(true);
     root->Add(dragged);
-    wnd->m_pm.NeedUpdate();
-    ::UpdateWindow(wnd->m_hWnd);
-    ManagedWindow::Pump();
+    wnd->Manager().NeedUpdate();
+    ::UpdateWindow(wnd->Handle());
+    WindowHost::Pump();
     const RECT rc = dragged->GetPos();
     const int x = rc.left + 5, y = rc.top + 5;
-    ::SendMessageW(wnd->m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
-    ASSERT_TRUE(wnd->m_pm.IsCaptured());
+    ::SendMessageW(wnd->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+    ASSERT_TRUE(wnd->Manager().IsCaptured());
     // Starts the system drag loop; no button is really down, so the loop ends at once and
     // the button-up it swallowed never arrives.
-    ::SendMessageW(wnd->m_hWnd, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(x + 20, y + 10));
-    EXPECT_FALSE(wnd->m_pm.IsCaptured());
+    ::SendMessageW(wnd->Handle(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(x + 20, y + 10));
+    EXPECT_FALSE(wnd->Manager().IsCaptured());
     int ups = 0;
     for (const EventRecord& r : log) ups += r.type == UIEVENT_BUTTONUP ? 1 : 0;
     EXPECT_EQ(1, ups) << "the press is ended";
     log.clear();
-    ::SendMessageW(wnd->m_hWnd, WM_MOUSEMOVE, 0, MAKELPARAM(10, 10));
+    ::SendMessageW(wnd->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(10, 10));
     for (const EventRecord& r : log) EXPECT_NE(UIEVENT_MOUSEMOVE, r.type) << "moves elsewhere no longer reach it";
 }
 
 // Revoked on WM_DESTROY, while the window still exists: OLE keeps no target (and no manager) for it.
 TEST_F(DropTest, TheDropTargetIsRevokedAsTheWindowIsDestroyed)
 {
-    ASSERT_NE(nullptr, ::GetPropW(wnd->m_hWnd, L"OleDropTargetInterface"));
-    ::SendMessageW(wnd->m_hWnd, WM_DESTROY, 0, 0);
-    EXPECT_EQ(nullptr, ::GetPropW(wnd->m_hWnd, L"OleDropTargetInterface"));
+    ASSERT_NE(nullptr, ::GetPropW(wnd->Handle(), L"OleDropTargetInterface"));
+    ::SendMessageW(wnd->Handle(), WM_DESTROY, 0, 0);
+    EXPECT_EQ(nullptr, ::GetPropW(wnd->Handle(), L"OleDropTargetInterface"));
 }
 
 TEST(DataObject, HandsOutCopiesOfABitmapAndEnumeratesItsFormats)

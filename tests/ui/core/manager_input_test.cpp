@@ -16,7 +16,7 @@ class InputTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        wnd = new ManagedWindow(100, 100, 300, 200);
+        wnd = new WindowHost({100, 100, 400, 300}, WS_POPUP);
         root = new CHorizontalLayoutUI;
         a = Add(L"a", UIFLAG_TABSTOP);
         b = Add(L"b", UIFLAG_TABSTOP);
@@ -33,7 +33,7 @@ protected:
         return p;
     }
 
-    void Show() { wnd->AttachAndShow(root); }
+    void Show() { wnd->Attach(root); }
 
     void Tab(bool bShift = false)
     {
@@ -47,7 +47,7 @@ protected:
         ::SetKeyboardState(keys);
     }
 
-    ManagedWindow* wnd = nullptr;
+    WindowHost* wnd = nullptr;
     CHorizontalLayoutUI* root = nullptr;
     RecordingControl* a = nullptr;
     RecordingControl* b = nullptr;
@@ -61,7 +61,7 @@ protected:
 TEST_F(InputTest, FirstPaintAfterAttachFocusesTheFirstTabStop)
 {
     Show();
-    EXPECT_EQ(a, wnd->m_pm.GetFocus());
+    EXPECT_EQ(a, wnd->Manager().GetFocus());
     EXPECT_EQ(1u, EventsOf(log, L"a", UIEVENT_SETFOCUS).size());
 }
 
@@ -71,25 +71,25 @@ TEST_F(InputTest, TabWalksTheTabStopsInOrderAndWrapsForward)
     plain->SetFixedWidth(10);
     root->AddAt(plain, 1);
     Show();
-    ASSERT_EQ(a, wnd->m_pm.GetFocus());
+    ASSERT_EQ(a, wnd->Manager().GetFocus());
     Tab();
-    EXPECT_EQ(b, wnd->m_pm.GetFocus());
+    EXPECT_EQ(b, wnd->Manager().GetFocus());
     Tab();
-    EXPECT_EQ(c, wnd->m_pm.GetFocus());
+    EXPECT_EQ(c, wnd->Manager().GetFocus());
     Tab();
-    EXPECT_EQ(a, wnd->m_pm.GetFocus());
+    EXPECT_EQ(a, wnd->Manager().GetFocus());
 }
 
 TEST_F(InputTest, ShiftTabGoesBackAndWrapsFromTheFirstToTheLast)
 {
     Show();
-    ASSERT_EQ(a, wnd->m_pm.GetFocus());
+    ASSERT_EQ(a, wnd->Manager().GetFocus());
     Tab(true);
-    EXPECT_EQ(c, wnd->m_pm.GetFocus());
+    EXPECT_EQ(c, wnd->Manager().GetFocus());
     Tab(true);
-    EXPECT_EQ(b, wnd->m_pm.GetFocus());
+    EXPECT_EQ(b, wnd->Manager().GetFocus());
     Tab(true);
-    EXPECT_EQ(a, wnd->m_pm.GetFocus());
+    EXPECT_EQ(a, wnd->Manager().GetFocus());
 }
 
 TEST_F(InputTest, TabSkipsDisabledAndHiddenControls)
@@ -97,12 +97,12 @@ TEST_F(InputTest, TabSkipsDisabledAndHiddenControls)
     Show();
     b->SetEnabled(false);
     Tab();
-    EXPECT_EQ(c, wnd->m_pm.GetFocus());
+    EXPECT_EQ(c, wnd->Manager().GetFocus());
     b->SetEnabled(true);
     a->SetVisible(false);
     wnd->Pump();
     Tab();
-    EXPECT_EQ(b, wnd->m_pm.GetFocus());
+    EXPECT_EQ(b, wnd->Manager().GetFocus());
 }
 
 TEST_F(InputTest, AltLetterOnALabelFocusesAndActivatesTheNextControl)
@@ -114,7 +114,7 @@ TEST_F(InputTest, AltLetterOnALabelFocusesAndActivatesTheNextControl)
     label->SetShortcut(L'n');
     Show();
     EXPECT_TRUE(wnd->Translate(WM_SYSCHAR, L'N'));
-    EXPECT_EQ(after, wnd->m_pm.GetFocus());
+    EXPECT_EQ(after, wnd->Manager().GetFocus());
     EXPECT_EQ(1, after->m_nActivations);
     EXPECT_EQ(0, before->m_nActivations);
     EXPECT_EQ(0, label->m_nActivations);
@@ -125,10 +125,10 @@ TEST_F(InputTest, AltLetterOnAControlPicksTheControlItselfAndUnknownLettersPassT
     c->SetShortcut(L'Q');
     Show();
     EXPECT_TRUE(wnd->Translate(WM_SYSCHAR, L'q'));
-    EXPECT_EQ(c, wnd->m_pm.GetFocus());
+    EXPECT_EQ(c, wnd->Manager().GetFocus());
     EXPECT_EQ(1, c->m_nActivations);
     EXPECT_FALSE(wnd->Translate(WM_SYSCHAR, L'z'));
-    EXPECT_EQ(c, wnd->m_pm.GetFocus());
+    EXPECT_EQ(c, wnd->Manager().GetFocus());
 }
 
 // ---------------------------------------------------------------------------
@@ -138,7 +138,7 @@ TEST_F(InputTest, SetFocusSendsKillFocusThenSetFocusAndRemembersTheLastFocus)
 {
     Show();
     wnd->notes.clear();
-    wnd->m_pm.SetFocus(b);
+    wnd->Manager().SetFocus(b);
     ASSERT_EQ(2u, wnd->notes.size());
     EXPECT_EQ(L"killfocus", wnd->notes[0].type);
     EXPECT_EQ(a, wnd->notes[0].sender);
@@ -147,7 +147,7 @@ TEST_F(InputTest, SetFocusSendsKillFocusThenSetFocusAndRemembersTheLastFocus)
     auto kills = EventsOf(log, L"a", UIEVENT_KILLFOCUS);
     ASSERT_EQ(1u, kills.size());
     EXPECT_EQ(b, kills[0].sender);  // the kill-focus event names the new focus
-    EXPECT_EQ(a, wnd->m_pm.GetLastFocus());
+    EXPECT_EQ(a, wnd->Manager().GetLastFocus());
     EXPECT_TRUE(b->IsFocused());
     EXPECT_FALSE(a->IsFocused());
 }
@@ -156,11 +156,11 @@ TEST_F(InputTest, DisabledOrForeignControlsNeverGetTheFocus)
 {
     Show();
     c->SetEnabled(false);
-    wnd->m_pm.SetFocus(c);
-    EXPECT_EQ(nullptr, wnd->m_pm.GetFocus());
+    wnd->Manager().SetFocus(c);
+    EXPECT_EQ(nullptr, wnd->Manager().GetFocus());
     RecordingControl stray(L"stray", &log, UIFLAG_TABSTOP);  // not in this window's tree
-    wnd->m_pm.SetFocus(&stray);
-    EXPECT_EQ(nullptr, wnd->m_pm.GetFocus());
+    wnd->Manager().SetFocus(&stray);
+    EXPECT_EQ(nullptr, wnd->Manager().GetFocus());
 }
 
 // ---------------------------------------------------------------------------
@@ -185,22 +185,22 @@ TEST_F(InputTest, MouseMoveSendsEnterAndLeaveWhenTheHotControlChanges)
         if (log[i].control == L"b" && log[i].type == UIEVENT_MOUSEENTER) iEnter = i;
     }
     EXPECT_LT(iLeave, iEnter);
-    EXPECT_EQ(150, wnd->m_pm.GetMousePos().x);
+    EXPECT_EQ(150, wnd->Manager().GetMousePos().x);
 }
 
 TEST_F(InputTest, ControlsOnTheMouseLeaveListHearEveryLeaveOfTheHotControl)
 {
     Show();
-    wnd->m_pm.AddMouseLeaveNeeded(c);
-    EXPECT_FALSE(wnd->m_pm.AddMouseLeaveNeeded(c)) << "no duplicates";
+    wnd->Manager().AddMouseLeaveNeeded(c);
+    EXPECT_FALSE(wnd->Manager().AddMouseLeaveNeeded(c)) << "no duplicates";
     wnd->Send(WM_MOUSEMOVE, 0, ClientPoint(50, 50));
     log.clear();
     wnd->Send(WM_MOUSEMOVE, 0, ClientPoint(150, 50));
     auto leaves = EventsOf(log, L"c", UIEVENT_MOUSELEAVE);
     ASSERT_EQ(1u, leaves.size());
     EXPECT_EQ(a, leaves[0].sender);
-    EXPECT_TRUE(wnd->m_pm.RemoveMouseLeaveNeeded(c));
-    EXPECT_FALSE(wnd->m_pm.RemoveMouseLeaveNeeded(c));
+    EXPECT_TRUE(wnd->Manager().RemoveMouseLeaveNeeded(c));
+    EXPECT_FALSE(wnd->Manager().RemoveMouseLeaveNeeded(c));
 }
 
 TEST_F(InputTest, HoverReachesTheHotControlAndShowsItsToolTip)
@@ -211,12 +211,12 @@ TEST_F(InputTest, HoverReachesTheHotControlAndShowsItsToolTip)
     log.clear();
     EXPECT_EQ(0, wnd->Send(WM_MOUSEHOVER, 0, ClientPoint(150, 50)));
     EXPECT_EQ(1u, EventsOf(log, L"b", UIEVENT_MOUSEHOVER).size());
-    HWND hTip = wnd->m_pm.GetTooltipWindow();
+    HWND hTip = wnd->Manager().GetTooltipWindow();
     ASSERT_NE(nullptr, hTip);
     wchar_t szClass[64] = {};
     ::GetClassNameW(hTip, szClass, 64);
     EXPECT_STREQ(L"tooltips_class32", szClass);
-    EXPECT_EQ(wnd->m_hWnd, ::GetWindow(hTip, GW_OWNER));
+    EXPECT_EQ(wnd->Handle(), ::GetWindow(hTip, GW_OWNER));
 }
 
 TEST_F(InputTest, LeavingTheClientAreaEndsWithALeaveOfTheHotControl)
@@ -227,31 +227,31 @@ TEST_F(InputTest, LeavingTheClientAreaEndsWithALeaveOfTheHotControl)
     ::SetCursorPos(2, 2);  // far outside the window at (100,100)
     wnd->Send(WM_MOUSELEAVE, 0, 0);
     EXPECT_EQ(1u, EventsOf(log, L"b", UIEVENT_MOUSELEAVE).size());
-    EXPECT_EQ(-1, wnd->m_pm.GetMousePos().x);
-    EXPECT_EQ(-1, wnd->m_pm.GetMousePos().y);
+    EXPECT_EQ(-1, wnd->Manager().GetMousePos().x);
+    EXPECT_EQ(-1, wnd->Manager().GetMousePos().y);
 }
 
 TEST_F(InputTest, ALeaveWhileTheCursorIsStillOverTheClientAreaBecomesAMoveToIt)
 {
     Show();
-    ::SetForegroundWindow(wnd->m_hWnd);
-    ::SetActiveWindow(wnd->m_hWnd);
+    ::SetForegroundWindow(wnd->Handle());
+    ::SetActiveWindow(wnd->Handle());
     wnd->Send(WM_MOUSEMOVE, 0, ClientPoint(50, 50));
     POINT pt = {250, 50};
-    ::ClientToScreen(wnd->m_hWnd, &pt);
+    ::ClientToScreen(wnd->Handle(), &pt);
     ::SetCursorPos(pt.x, pt.y);
     POINT ptNow = {};
     ::GetCursorPos(&ptNow);
-    const bool bInside = ::GetActiveWindow() == wnd->m_hWnd && ptNow.x == pt.x && ptNow.y == pt.y;
+    const bool bInside = ::GetActiveWindow() == wnd->Handle() && ptNow.x == pt.x && ptNow.y == pt.y;
     wnd->Send(WM_MOUSELEAVE, 0, 0);
     EXPECT_EQ(1u, EventsOf(log, L"a", UIEVENT_MOUSELEAVE).size());
     if (bInside) {
         // The synthetic move lands where the cursor really is.
         EXPECT_EQ(1u, EventsOf(log, L"c", UIEVENT_MOUSEENTER).size());
-        EXPECT_EQ(250, wnd->m_pm.GetMousePos().x);
+        EXPECT_EQ(250, wnd->Manager().GetMousePos().x);
     } else {
         EXPECT_TRUE(EventsOf(log, L"c", UIEVENT_MOUSEENTER).empty());
-        EXPECT_EQ(-1, wnd->m_pm.GetMousePos().x);
+        EXPECT_EQ(-1, wnd->Manager().GetMousePos().x);
     }
 }
 
@@ -261,8 +261,8 @@ TEST_F(InputTest, ButtonGestureStaysWithThePressedControl)
     log.clear();
     wnd->Send(WM_LBUTTONDOWN, MK_LBUTTON, ClientPoint(150, 20));
     EXPECT_EQ(1u, EventsOf(log, L"b", UIEVENT_BUTTONDOWN).size());
-    EXPECT_EQ(b, wnd->m_pm.GetFocus());
-    EXPECT_TRUE(wnd->m_pm.IsCaptured());
+    EXPECT_EQ(b, wnd->Manager().GetFocus());
+    EXPECT_TRUE(wnd->Manager().IsCaptured());
     wnd->Send(WM_MOUSEMOVE, MK_LBUTTON, ClientPoint(250, 20));
     EXPECT_EQ(1u, EventsOf(log, L"b", UIEVENT_MOUSEMOVE).size()) << "moves go to the pressed control";
     EXPECT_EQ(0u, EventsOf(log, L"c", UIEVENT_MOUSEENTER).size()) << "no hot change while captured";
@@ -271,7 +271,7 @@ TEST_F(InputTest, ButtonGestureStaysWithThePressedControl)
     ASSERT_EQ(1u, ups.size());
     EXPECT_EQ(250, ups[0].pt.x);
     EXPECT_EQ(0u, EventsOf(log, L"c", UIEVENT_BUTTONUP).size());
-    EXPECT_FALSE(wnd->m_pm.IsCaptured());
+    EXPECT_FALSE(wnd->Manager().IsCaptured());
 }
 
 TEST_F(InputTest, RightButtonUpOverAnotherControlGoesThereAndSoDoesTheContextMenu)
@@ -283,7 +283,7 @@ TEST_F(InputTest, RightButtonUpOverAnotherControlGoesThereAndSoDoesTheContextMen
     wnd->Send(WM_RBUTTONUP, 0, ClientPoint(250, 20));
     EXPECT_EQ(0u, EventsOf(log, L"a", UIEVENT_RBUTTONUP).size());
     EXPECT_EQ(1u, EventsOf(log, L"c", UIEVENT_RBUTTONUP).size());
-    wnd->Send(WM_CONTEXTMENU, reinterpret_cast<WPARAM>(wnd->m_hWnd), ScreenPoint(wnd->m_hWnd, 250, 20));
+    wnd->Send(WM_CONTEXTMENU, reinterpret_cast<WPARAM>(wnd->Handle()), wnd->ScreenPoint(250, 20));
     auto menus = EventsOf(log, L"c", UIEVENT_CONTEXTMENU);
     ASSERT_EQ(1u, menus.size());
     EXPECT_EQ(reinterpret_cast<LPARAM>(c), menus[0].lParam);
@@ -295,15 +295,15 @@ TEST_F(InputTest, WheelEventCarriesTheDeltaAndADirectionInTheLowWord)
 {
     Show();
     log.clear();
-    wnd->Send(WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-120)), ScreenPoint(wnd->m_hWnd, 50, 20));
-    wnd->Send(WM_MOUSEWHEEL, MAKEWPARAM(0, 240), ScreenPoint(wnd->m_hWnd, 50, 20));
+    wnd->Send(WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-120)), wnd->ScreenPoint(50, 20));
+    wnd->Send(WM_MOUSEWHEEL, MAKEWPARAM(0, 240), wnd->ScreenPoint(50, 20));
     auto wheels = EventsOf(log, L"a", UIEVENT_SCROLLWHEEL);
     ASSERT_EQ(2u, wheels.size());
     EXPECT_EQ(1, LOWORD(wheels[0].wParam));
     EXPECT_EQ(-120, static_cast<short>(HIWORD(wheels[0].wParam)));
     EXPECT_EQ(0, LOWORD(wheels[1].wParam));
     EXPECT_EQ(240, static_cast<short>(HIWORD(wheels[1].wParam)));
-    EXPECT_EQ(50, wnd->m_pm.GetMousePos().x) << "screen point converted to client";
+    EXPECT_EQ(50, wnd->Manager().GetMousePos().x) << "screen point converted to client";
 }
 
 // Records the key-state word of the mouse events it receives.
@@ -351,11 +351,11 @@ TEST_F(InputTest, MouseEventsCarryTheSameKeyStateWordAsTheThreadsKeyState)
 TEST_F(InputTest, KeysGoToTheFocusAndKeyUpToTheControlThatSawTheKeyDown)
 {
     Show();
-    ASSERT_EQ(a, wnd->m_pm.GetFocus());
+    ASSERT_EQ(a, wnd->Manager().GetFocus());
     log.clear();
     wnd->Send(WM_KEYDOWN, 'X', 0);
     wnd->Send(WM_CHAR, 'x', 0);
-    wnd->m_pm.SetFocus(b);
+    wnd->Manager().SetFocus(b);
     wnd->Send(WM_KEYUP, 'X', 0);
     auto downs = EventsOf(log, L"a", UIEVENT_KEYDOWN);
     ASSERT_EQ(1u, downs.size());
@@ -386,12 +386,12 @@ TEST_F(InputTest, AMessageFilterThatHandlesAMessageKeepsItFromTheControls)
 {
     Show();
     ConsumingFilter filter(WM_LBUTTONDOWN);
-    wnd->m_pm.AddMessageFilter(&filter);
+    wnd->Manager().AddMessageFilter(&filter);
     log.clear();
     EXPECT_EQ(77, wnd->Send(WM_LBUTTONDOWN, MK_LBUTTON, ClientPoint(150, 20)));
     EXPECT_TRUE(EventsOf(log, L"b", UIEVENT_BUTTONDOWN).empty());
-    EXPECT_EQ(150, wnd->m_pm.GetMousePos().x) << "the point is still recorded";
-    EXPECT_TRUE(wnd->m_pm.RemoveMessageFilter(&filter));
+    EXPECT_EQ(150, wnd->Manager().GetMousePos().x) << "the point is still recorded";
+    EXPECT_TRUE(wnd->Manager().RemoveMessageFilter(&filter));
     wnd->Send(WM_LBUTTONDOWN, MK_LBUTTON, ClientPoint(150, 20));
     EXPECT_EQ(1u, EventsOf(log, L"b", UIEVENT_BUTTONDOWN).size());
     wnd->Send(WM_LBUTTONUP, 0, ClientPoint(150, 20));
@@ -403,8 +403,8 @@ TEST_F(InputTest, AMessageFilterThatHandlesAMessageKeepsItFromTheControls)
 TEST_F(InputTest, TimerNativeIdsStartAt17AndMapBackToTheControlAndLocalId)
 {
     Show();
-    ASSERT_TRUE(wnd->m_pm.SetTimer(a, 5, 100000));
-    ASSERT_TRUE(wnd->m_pm.SetTimer(b, 5, 100000));
+    ASSERT_TRUE(wnd->Manager().SetTimer(a, 5, 100000));
+    ASSERT_TRUE(wnd->Manager().SetTimer(b, 5, 100000));
     log.clear();
     wnd->Send(WM_TIMER, 17, 0);
     wnd->Send(WM_TIMER, 18, 0);
@@ -414,21 +414,21 @@ TEST_F(InputTest, TimerNativeIdsStartAt17AndMapBackToTheControlAndLocalId)
     ASSERT_EQ(1u, tb.size());
     EXPECT_EQ(5u, ta[0].wParam);
     EXPECT_EQ(5u, tb[0].wParam);
-    EXPECT_EQ(2, wnd->CountNotes(L"timer")) << "the base control answers each timer event with \"timer\"";
+    EXPECT_EQ(2, wnd->Count(L"timer")) << "the base control answers each timer event with \"timer\"";
 }
 
 TEST_F(InputTest, ALiveTimerRefusesSetTimerAndAKilledOneReusesItsNativeId)
 {
     Show();
-    ASSERT_TRUE(wnd->m_pm.SetTimer(a, 1, 100000));   // 17
-    EXPECT_FALSE(wnd->m_pm.SetTimer(a, 1, 100000));  // live
-    EXPECT_TRUE(wnd->m_pm.KillTimer(a, 1));
-    EXPECT_FALSE(wnd->m_pm.KillTimer(a, 1));         // already killed
-    ASSERT_TRUE(wnd->m_pm.SetTimer(b, 1, 100000));   // 18, not the killed 17
+    ASSERT_TRUE(wnd->Manager().SetTimer(a, 1, 100000));   // 17
+    EXPECT_FALSE(wnd->Manager().SetTimer(a, 1, 100000));  // live
+    EXPECT_TRUE(wnd->Manager().KillTimer(a, 1));
+    EXPECT_FALSE(wnd->Manager().KillTimer(a, 1));         // already killed
+    ASSERT_TRUE(wnd->Manager().SetTimer(b, 1, 100000));   // 18, not the killed 17
     log.clear();
     wnd->Send(WM_TIMER, 17, 0);
     EXPECT_TRUE(log.empty()) << "a killed timer delivers nothing";
-    ASSERT_TRUE(wnd->m_pm.SetTimer(a, 1, 100000));   // restarted with 17
+    ASSERT_TRUE(wnd->Manager().SetTimer(a, 1, 100000));   // restarted with 17
     wnd->Send(WM_TIMER, 17, 0);
     wnd->Send(WM_TIMER, 18, 0);
     EXPECT_EQ(1u, EventsOf(log, L"a", UIEVENT_TIMER).size());
@@ -439,9 +439,9 @@ TEST_F(InputTest, NativeTimerIdsWrapAt240)
 {
     Show();
     // 17..239 are 223 ids; the 224th timer gets 0, the next one 1.
-    for (UINT i = 0; i < 223; ++i) ASSERT_TRUE(wnd->m_pm.SetTimer(a, 1000 + i, 100000)) << i;
-    ASSERT_TRUE(wnd->m_pm.SetTimer(b, 7, 100000));
-    ASSERT_TRUE(wnd->m_pm.SetTimer(c, 8, 100000));
+    for (UINT i = 0; i < 223; ++i) ASSERT_TRUE(wnd->Manager().SetTimer(a, 1000 + i, 100000)) << i;
+    ASSERT_TRUE(wnd->Manager().SetTimer(b, 7, 100000));
+    ASSERT_TRUE(wnd->Manager().SetTimer(c, 8, 100000));
     log.clear();
     wnd->Send(WM_TIMER, 0, 0);
     wnd->Send(WM_TIMER, 1, 0);
@@ -455,28 +455,28 @@ TEST_F(InputTest, NativeTimerIdsWrapAt240)
     EXPECT_EQ(8u, tc[0].wParam);
     ASSERT_EQ(1u, ta.size());
     EXPECT_EQ(1222u, ta[0].wParam);
-    wnd->m_pm.RemoveAllTimers();
+    wnd->Manager().RemoveAllTimers();
 }
 
 TEST_F(InputTest, WrappedIdsSkipIdsStillHeldByOtherTimers)
 {
     Show();
-    for (UINT i = 0; i < 240; ++i) ASSERT_TRUE(wnd->m_pm.SetTimer(a, i, 100000)) << i;
-    EXPECT_FALSE(wnd->m_pm.SetTimer(b, 1, 100000)) << "every native id is in use";
-    wnd->m_pm.KillTimer(a);
-    EXPECT_TRUE(wnd->m_pm.SetTimer(b, 1, 100000));
+    for (UINT i = 0; i < 240; ++i) ASSERT_TRUE(wnd->Manager().SetTimer(a, i, 100000)) << i;
+    EXPECT_FALSE(wnd->Manager().SetTimer(b, 1, 100000)) << "every native id is in use";
+    wnd->Manager().KillTimer(a);
+    EXPECT_TRUE(wnd->Manager().SetTimer(b, 1, 100000));
 }
 
 TEST_F(InputTest, ARealTimerFiresThroughTheMessageLoopUntilKilled)
 {
     Show();
-    ASSERT_TRUE(wnd->m_pm.SetTimer(c, 42, 20));
-    EXPECT_TRUE(ManagedWindow::PumpUntil([&] { return EventsOf(log, L"c", UIEVENT_TIMER).size() >= 2; }));
+    ASSERT_TRUE(wnd->Manager().SetTimer(c, 42, 20));
+    EXPECT_TRUE(WindowHost::PumpUntil([&] { return EventsOf(log, L"c", UIEVENT_TIMER).size() >= 2; }));
     EXPECT_EQ(42u, EventsOf(log, L"c", UIEVENT_TIMER)[0].wParam);
-    wnd->m_pm.KillTimer(c);
+    wnd->Manager().KillTimer(c);
     log.clear();
     ::Sleep(60);
-    ManagedWindow::Pump();
+    WindowHost::Pump();
     EXPECT_TRUE(EventsOf(log, L"c", UIEVENT_TIMER).empty());
 }
 
@@ -510,14 +510,14 @@ public:
 TEST_F(InputTest, AsyncNotificationsFromAWorkerCauseOneWakeUpAndArriveInOrderOnTheUiThread)
 {
     Show();
-    ManagedWindow::Pump();
+    WindowHost::Pump();
     WakeCounter counter;
-    wnd->m_pm.AddMessageFilter(&counter);
+    wnd->Manager().AddMessageFilter(&counter);
     OrderNotifier notifier(&counter.order);
-    wnd->m_pm.AddNotifier(&notifier);
+    wnd->Manager().AddNotifier(&notifier);
 
-    ::PostMessageW(wnd->m_hWnd, WM_USER + 50, 0, 0);
-    CPaintManagerUI* pm = &wnd->m_pm;
+    ::PostMessageW(wnd->Handle(), WM_USER + 50, 0, 0);
+    CPaintManagerUI* pm = &wnd->Manager();
     CControlUI* sender = b;
     std::thread worker([pm, sender] {
         pm->SendNotify(sender, L"first", 1, 0, true);
@@ -525,8 +525,8 @@ TEST_F(InputTest, AsyncNotificationsFromAWorkerCauseOneWakeUpAndArriveInOrderOnT
     });
     worker.join();
     EXPECT_TRUE(counter.order.empty()) << "nothing is delivered on the worker thread";
-    ManagedWindow::PumpUntil([&] { return counter.order.size() >= 3; });
-    ManagedWindow::Pump();
+    WindowHost::PumpUntil([&] { return counter.order.size() >= 3; });
+    WindowHost::Pump();
 
     ASSERT_EQ(3u, counter.order.size());
     EXPECT_EQ(L"queued-before", counter.order[0]);
@@ -534,8 +534,8 @@ TEST_F(InputTest, AsyncNotificationsFromAWorkerCauseOneWakeUpAndArriveInOrderOnT
     EXPECT_EQ(L"second", counter.order[2]);
     EXPECT_EQ(1, counter.wakeups);
     EXPECT_EQ(::GetCurrentThreadId(), notifier.threadId);
-    wnd->m_pm.RemoveNotifier(&notifier);
-    wnd->m_pm.RemoveMessageFilter(&counter);
+    wnd->Manager().RemoveNotifier(&notifier);
+    wnd->Manager().RemoveMessageFilter(&counter);
 }
 
 class ChainingNotifier : public INotifyUI {
@@ -554,15 +554,15 @@ TEST_F(InputTest, AListenerMayQueueFurtherAsyncNotificationsDuringDelivery)
 {
     Show();
     std::vector<std::wstring> order;
-    ChainingNotifier notifier(&wnd->m_pm, &order);
-    wnd->m_pm.AddNotifier(&notifier);
-    wnd->m_pm.SendNotify(a, L"outer", 0, 0, true);
+    ChainingNotifier notifier(&wnd->Manager(), &order);
+    wnd->Manager().AddNotifier(&notifier);
+    wnd->Manager().SendNotify(a, L"outer", 0, 0, true);
     EXPECT_TRUE(order.empty());
-    ManagedWindow::PumpUntil([&] { return order.size() >= 2; });
+    WindowHost::PumpUntil([&] { return order.size() >= 2; });
     ASSERT_EQ(2u, order.size());
     EXPECT_EQ(L"outer", order[0]);
     EXPECT_EQ(L"inner", order[1]);
-    wnd->m_pm.RemoveNotifier(&notifier);
+    wnd->Manager().RemoveNotifier(&notifier);
 }
 
 TEST_F(InputTest, SynchronousNotifyRunsTheSendersDelegatesThenEveryNotifier)
@@ -576,35 +576,35 @@ TEST_F(InputTest, SynchronousNotifyRunsTheSendersDelegatesThenEveryNotifier)
         return false;  // a refusing delegate does not stop the notifiers
     };
     OrderNotifier n1(&order);
-    wnd->m_pm.AddNotifier(&n1);
-    wnd->m_pm.SendNotify(b, L"ping", 3, 4);
+    wnd->Manager().AddNotifier(&n1);
+    wnd->Manager().SendNotify(b, L"ping", 3, 4);
     ASSERT_EQ(2u, order.size());
     EXPECT_EQ(L"delegate:ping", order[0]);
     EXPECT_EQ(L"ping", order[1]);
-    const NotifyRecord& last = wnd->notes.back();
+    const Note& last = wnd->notes.back();
     EXPECT_EQ(L"ping", last.type);
     EXPECT_EQ(3u, last.wParam);
     EXPECT_EQ(4, last.lParam);
-    wnd->m_pm.RemoveNotifier(&n1);
+    wnd->Manager().RemoveNotifier(&n1);
     s_pOrder = nullptr;
 }
 
 TEST_F(InputTest, ReapObjectsClearsTheControlFromQueuedNotificationsAndEverySlot)
 {
     Show();
-    wnd->m_pm.SetFocus(b);
+    wnd->Manager().SetFocus(b);
     wnd->Send(WM_MOUSEMOVE, 0, ClientPoint(150, 50));
-    ASSERT_EQ(b, wnd->m_pm.FindControl(L"b"));
-    ASSERT_TRUE(wnd->m_pm.SetTimer(b, 3, 100000));
-    wnd->m_pm.SendNotify(b, L"late", 0, 0, true);
-    wnd->m_pm.ReapObjects(b);
-    EXPECT_EQ(nullptr, wnd->m_pm.GetFocus());
-    EXPECT_EQ(nullptr, wnd->m_pm.FindControl(L"b"));
-    EXPECT_TRUE(wnd->m_pm.SetTimer(b, 3, 100000)) << "its timers were dropped";
-    wnd->m_pm.KillTimer(b);
-    ManagedWindow::PumpUntil([&] { return wnd->CountNotes(L"late") == 1; });
-    ASSERT_EQ(1, wnd->CountNotes(L"late"));
-    for (const NotifyRecord& r : wnd->notes) {
+    ASSERT_EQ(b, wnd->Manager().FindControl(L"b"));
+    ASSERT_TRUE(wnd->Manager().SetTimer(b, 3, 100000));
+    wnd->Manager().SendNotify(b, L"late", 0, 0, true);
+    wnd->Manager().ReapObjects(b);
+    EXPECT_EQ(nullptr, wnd->Manager().GetFocus());
+    EXPECT_EQ(nullptr, wnd->Manager().FindControl(L"b"));
+    EXPECT_TRUE(wnd->Manager().SetTimer(b, 3, 100000)) << "its timers were dropped";
+    wnd->Manager().KillTimer(b);
+    WindowHost::PumpUntil([&] { return wnd->Count(L"late") == 1; });
+    ASSERT_EQ(1, wnd->Count(L"late"));
+    for (const Note& r : wnd->notes) {
         if (r.type == L"late") {
             EXPECT_EQ(nullptr, r.sender);
         }
@@ -623,25 +623,25 @@ TEST_F(InputTest, ReattachingHandsTheOldTreeToDelayedCleanup)
     auto* newRoot = new CVerticalLayoutUI;
     auto* d = new RecordingControl(L"d", &log, UIFLAG_TABSTOP);
     newRoot->Add(d);
-    ASSERT_TRUE(wnd->m_pm.AttachDialog(newRoot));
+    ASSERT_TRUE(wnd->Manager().AttachDialog(newRoot));
     root = nullptr;
     EXPECT_EQ(0, s_destroyed) << "deleted later, not inside AttachDialog";
-    EXPECT_EQ(d, wnd->m_pm.FindControl(L"d"));
-    ManagedWindow::PumpUntil([&] { return s_destroyed == 1; });
+    EXPECT_EQ(d, wnd->Manager().FindControl(L"d"));
+    WindowHost::PumpUntil([&] { return s_destroyed == 1; });
     EXPECT_EQ(1, s_destroyed);
-    EXPECT_EQ(nullptr, wnd->m_pm.FindControl(L"a"));
+    EXPECT_EQ(nullptr, wnd->Manager().FindControl(L"a"));
 }
 
 TEST_F(InputTest, NameLookupFindsTheLatestControlOfADuplicatedName)
 {
     RecordingControl* twin = Add(L"a", 0, L"RecordingUI", 10);
     Show();
-    EXPECT_EQ(twin, wnd->m_pm.FindControl(L"a"));
-    EXPECT_EQ(c, wnd->m_pm.FindSubControlByName(root, L"c"));
-    EXPECT_EQ(b, wnd->m_pm.FindSubControlByClass(root, L"RecordingUI", 1));
-    EXPECT_EQ(4, wnd->m_pm.FindSubControlsByClass(root, L"RecordingUI")->GetSize());
-    EXPECT_EQ(c, wnd->m_pm.FindControl(POINT{250, 10}));
-    EXPECT_EQ(&wnd->m_pm, CPaintManagerUI::GetPaintManager(L"manager-test"));
+    EXPECT_EQ(twin, wnd->Manager().FindControl(L"a"));
+    EXPECT_EQ(c, wnd->Manager().FindSubControlByName(root, L"c"));
+    EXPECT_EQ(b, wnd->Manager().FindSubControlByClass(root, L"RecordingUI", 1));
+    EXPECT_EQ(4, wnd->Manager().FindSubControlsByClass(root, L"RecordingUI")->GetSize());
+    EXPECT_EQ(c, wnd->Manager().FindControl(POINT{250, 10}));
+    EXPECT_EQ(&wnd->Manager(), CPaintManagerUI::GetPaintManager(L"veneer-test"));
     EXPECT_EQ(nullptr, CPaintManagerUI::GetPaintManager(L""));
 }
 
@@ -665,20 +665,20 @@ TEST_F(InputTest, AcceleratorsAndPreMessageFiltersSeeMessagesBeforeTheWindow)
 {
     Show();
     CountingAccelerator accel(WM_KEYDOWN);
-    wnd->m_pm.AddTranslateAccelerator(&accel);
-    CControlUI* pFocus = wnd->m_pm.GetFocus();
+    wnd->Manager().AddTranslateAccelerator(&accel);
+    CControlUI* pFocus = wnd->Manager().GetFocus();
     EXPECT_TRUE(wnd->Translate(WM_KEYDOWN, VK_TAB)) << "consumed by the accelerator";
-    EXPECT_EQ(pFocus, wnd->m_pm.GetFocus()) << "so the tab key did not move the focus";
+    EXPECT_EQ(pFocus, wnd->Manager().GetFocus()) << "so the tab key did not move the focus";
     EXPECT_EQ(1, accel.m_nSeen);
-    EXPECT_TRUE(wnd->m_pm.RemoveTranslateAccelerator(&accel));
+    EXPECT_TRUE(wnd->Manager().RemoveTranslateAccelerator(&accel));
 
     ConsumingFilter pre(WM_KEYDOWN);
-    wnd->m_pm.AddPreMessageFilter(&pre);
+    wnd->Manager().AddPreMessageFilter(&pre);
     EXPECT_TRUE(wnd->Translate(WM_KEYDOWN, 'K'));
     EXPECT_FALSE(wnd->Translate(WM_KEYUP, 'K'));
     EXPECT_EQ(2, pre.m_nSeen);
-    EXPECT_TRUE(wnd->m_pm.RemovePreMessageFilter(&pre));
-    EXPECT_FALSE(wnd->m_pm.RemovePreMessageFilter(&pre));
+    EXPECT_TRUE(wnd->Manager().RemovePreMessageFilter(&pre));
+    EXPECT_FALSE(wnd->Manager().RemovePreMessageFilter(&pre));
     EXPECT_FALSE(wnd->Translate(WM_KEYDOWN, 'K')) << "a plain key is left to the window";
 }
 
@@ -692,28 +692,28 @@ LRESULT CALLBACK ReflectingChildProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM
 TEST_F(InputTest, CommandsAndNotificationsOfNativeChildrenAreReflectedToThem)
 {
     Show();
-    HWND hChild = ::CreateWindowExW(0, L"STATIC", L"", WS_CHILD, 0, 0, 10, 10, wnd->m_hWnd, nullptr, nullptr, nullptr);
+    HWND hChild = ::CreateWindowExW(0, L"STATIC", L"", WS_CHILD, 0, 0, 10, 10, wnd->Handle(), nullptr, nullptr, nullptr);
     ASSERT_NE(nullptr, hChild);
     ::SetWindowLongPtrW(hChild, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ReflectingChildProc));
     LRESULT lRes = 0;
-    EXPECT_TRUE(wnd->m_pm.MessageHandler(WM_COMMAND, 1, reinterpret_cast<LPARAM>(hChild), lRes));
+    EXPECT_TRUE(wnd->Manager().MessageHandler(WM_COMMAND, 1, reinterpret_cast<LPARAM>(hChild), lRes));
     EXPECT_EQ(0x55, lRes);
     NMHDR hdr = {hChild, 1, 0};
-    EXPECT_TRUE(wnd->m_pm.MessageHandler(WM_NOTIFY, 1, reinterpret_cast<LPARAM>(&hdr), lRes));
+    EXPECT_TRUE(wnd->Manager().MessageHandler(WM_NOTIFY, 1, reinterpret_cast<LPARAM>(&hdr), lRes));
     EXPECT_EQ(0x66, lRes);
-    EXPECT_FALSE(wnd->m_pm.MessageHandler(WM_COMMAND, 1, 0, lRes)) << "menu commands are not reflected";
+    EXPECT_FALSE(wnd->Manager().MessageHandler(WM_COMMAND, 1, 0, lRes)) << "menu commands are not reflected";
     ::DestroyWindow(hChild);
 }
 
 TEST_F(InputTest, MinMaxInfoTakesTheConfiguredLimits)
 {
     Show();
-    wnd->m_pm.SetMinInfo(120, 80);
-    wnd->m_pm.SetMaxInfo(640, 0);
+    wnd->Manager().SetMinInfo(120, 80);
+    wnd->Manager().SetMaxInfo(640, 0);
     MINMAXINFO mmi = {};
     mmi.ptMaxTrackSize.y = 999;
     LRESULT lRes = 0;
-    EXPECT_FALSE(wnd->m_pm.MessageHandler(WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&mmi), lRes));
+    EXPECT_FALSE(wnd->Manager().MessageHandler(WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&mmi), lRes));
     EXPECT_EQ(120, mmi.ptMinTrackSize.x);
     EXPECT_EQ(80, mmi.ptMinTrackSize.y);
     EXPECT_EQ(640, mmi.ptMaxTrackSize.x);

@@ -61,7 +61,7 @@ class PaintTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        wnd = new ManagedWindow(100, 100, 300, 200);
+        wnd = new WindowHost({100, 100, 400, 300}, WS_POPUP);
         root = new CHorizontalLayoutUI;
         a = Add(L"a");
         b = Add(L"b");
@@ -81,12 +81,12 @@ protected:
 
     void Repaint()
     {
-        wnd->m_pm.Invalidate();
-        ::UpdateWindow(wnd->m_hWnd);
-        ManagedWindow::Pump();
+        wnd->Manager().Invalidate();
+        ::UpdateWindow(wnd->Handle());
+        WindowHost::Pump();
     }
 
-    ManagedWindow* wnd = nullptr;
+    WindowHost* wnd = nullptr;
     CHorizontalLayoutUI* root = nullptr;
     RecordingControl* a = nullptr;
     RecordingControl* b = nullptr;
@@ -100,9 +100,9 @@ protected:
 TEST_F(PaintTest, FirstLayoutSendsWindowInitOnceBeforePaintingAndQueuesWindowSize)
 {
     OrderLog log(&order);
-    wnd->m_pm.AddNotifier(&log);
-    wnd->AttachAndShow(root);
-    ManagedWindow::PumpUntil([&] { return IndexOf(order, L"note:windowsize") >= 0; });
+    wnd->Manager().AddNotifier(&log);
+    wnd->Attach(root);
+    WindowHost::PumpUntil([&] { return IndexOf(order, L"note:windowsize") >= 0; });
 
     int iInit = IndexOf(order, L"note:windowinit");
     int iPaint = IndexOf(order, L"paint:a");
@@ -117,16 +117,16 @@ TEST_F(PaintTest, FirstLayoutSendsWindowInitOnceBeforePaintingAndQueuesWindowSiz
     // Later paints without layout send nothing; a later layout sends only windowsize.
     int nSizes = CountOf(order, L"note:windowsize");
     Repaint();
-    ManagedWindow::Pump();
+    WindowHost::Pump();
     EXPECT_EQ(nSizes, CountOf(order, L"note:windowsize"));
     root->NeedUpdate();
     Repaint();
-    ManagedWindow::PumpUntil([&] { return CountOf(order, L"note:windowsize") > nSizes; });
+    WindowHost::PumpUntil([&] { return CountOf(order, L"note:windowsize") > nSizes; });
     EXPECT_EQ(nSizes + 1, CountOf(order, L"note:windowsize"));
     EXPECT_EQ(1, CountOf(order, L"note:windowinit"));
     EXPECT_EQ(100, a->GetPos().right - a->GetPos().left);
     EXPECT_EQ(200, a->GetPos().bottom - a->GetPos().top);
-    wnd->m_pm.RemoveNotifier(&log);
+    wnd->Manager().RemoveNotifier(&log);
 }
 
 // "windowinit" comes first; the first tab stop would take the focus in that same paint, but a handler of
@@ -153,47 +153,47 @@ TEST_F(PaintTest, AFocusChosenAtWindowInitStandsAndIsDrawnByTheFirstPaint)
         CPaintManagerUI* m_pManager = nullptr;
         CControlUI* m_pTarget = nullptr;
     } log(&order);
-    log.m_pManager = &wnd->m_pm;
+    log.m_pManager = &wnd->Manager();
     log.m_pTarget = second;
-    wnd->m_pm.AddNotifier(&log);
-    wnd->AttachAndShow(root);
-    ManagedWindow::PumpUntil([&] { return IndexOf(order, L"note:windowsize") >= 0; });
+    wnd->Manager().AddNotifier(&log);
+    wnd->Attach(root);
+    WindowHost::PumpUntil([&] { return IndexOf(order, L"note:windowsize") >= 0; });
 
     const int iInit = IndexOf(order, L"note:windowinit");
     ASSERT_GE(iInit, 0);
     EXPECT_EQ(L"focus:", order[static_cast<size_t>(iInit) + 1]) << "nothing is focused before windowinit";
-    EXPECT_EQ(second, wnd->m_pm.GetFocus());
+    EXPECT_EQ(second, wnd->Manager().GetFocus());
     EXPECT_LT(iInit, IndexOf(order, L"paint:second"));
     for (RecordingControl* p : {a, first, second}) EXPECT_EQ(1, p->m_nPaints) << p->GetName().GetData();
     RECT rcPending = {0, 0, 0, 0};
-    EXPECT_FALSE(::GetUpdateRect(wnd->m_hWnd, &rcPending, FALSE)) << "nothing is left for a second paint";
+    EXPECT_FALSE(::GetUpdateRect(wnd->Handle(), &rcPending, FALSE)) << "nothing is left for a second paint";
     // A tab move waiting for a layout (one that takes more than one pass) gives way to a focus set outright.
     root->NeedUpdate();
-    wnd->m_pm.SetNextTabControl(true);
+    wnd->Manager().SetNextTabControl(true);
     first->SetFocus();
     Repaint();
-    EXPECT_EQ(first, wnd->m_pm.GetFocus());
-    wnd->m_pm.RemoveNotifier(&log);
+    EXPECT_EQ(first, wnd->Manager().GetFocus());
+    wnd->Manager().RemoveNotifier(&log);
 }
 
 TEST_F(PaintTest, APaintWhileUpdatesAreLockedPaintsWithoutLayout)
 {
-    wnd->AttachAndShow(root);
-    ManagedWindow::Pump();
+    wnd->Attach(root);
+    WindowHost::Pump();
     int nSetPos = a->m_nSetPos;
     int nPaints = a->m_nPaints;
-    wnd->m_pm.LockUpdate(true);
+    wnd->Manager().LockUpdate(true);
     a->SetFixedWidth(50);
     Repaint();
     EXPECT_GT(a->m_nPaints, nPaints);
     EXPECT_EQ(nSetPos, a->m_nSetPos);
     EXPECT_EQ(100, a->GetPos().right - a->GetPos().left);
-    EXPECT_TRUE(wnd->m_pm.IsUpdateNeeded());
+    EXPECT_TRUE(wnd->Manager().IsUpdateNeeded());
 
-    wnd->m_pm.LockUpdate(false);
+    wnd->Manager().LockUpdate(false);
     Repaint();
     EXPECT_EQ(50, a->GetPos().right - a->GetPos().left);
-    EXPECT_FALSE(wnd->m_pm.IsUpdateNeeded());
+    EXPECT_FALSE(wnd->Manager().IsUpdateNeeded());
 }
 
 TEST_F(PaintTest, AnUncoveredWindowComesFromTheFrameAndAChangePaintsOnlyWhatChanged)
@@ -201,30 +201,30 @@ TEST_F(PaintTest, AnUncoveredWindowComesFromTheFrameAndAChangePaintsOnlyWhatChan
     a->m_crFill = RGB(200, 0, 0);
     b->m_crFill = RGB(0, 200, 0);
     c->m_crFill = RGB(0, 0, 200);
-    wnd->AttachAndShow(root);
-    ManagedWindow::Pump();
+    wnd->Attach(root);
+    WindowHost::Pump();
     const int paints[3] = {a->m_nPaints, b->m_nPaints, c->m_nPaints};
     ASSERT_GT(paints[0], 0);
 
     // The system asks for the whole window again (as when it is uncovered): nothing changed, nothing is painted.
-    ::InvalidateRect(wnd->m_hWnd, nullptr, FALSE);
-    ::UpdateWindow(wnd->m_hWnd);
-    ManagedWindow::Pump();
+    ::InvalidateRect(wnd->Handle(), nullptr, FALSE);
+    ::UpdateWindow(wnd->Handle());
+    WindowHost::Pump();
     EXPECT_EQ(paints[0], a->m_nPaints);
     EXPECT_EQ(paints[1], b->m_nPaints);
     EXPECT_EQ(paints[2], c->m_nPaints);
     RECT rcUpdate = {};
-    EXPECT_FALSE(::GetUpdateRect(wnd->m_hWnd, &rcUpdate, FALSE)) << "the request is answered from the frame";
+    EXPECT_FALSE(::GetUpdateRect(wnd->Handle(), &rcUpdate, FALSE)) << "the request is answered from the frame";
 
     // One control changes: it alone is painted, and the frame shows it beside the others as they were.
     b->m_crFill = RGB(200, 200, 0);
     b->Invalidate();
-    ::UpdateWindow(wnd->m_hWnd);
-    ManagedWindow::Pump();
+    ::UpdateWindow(wnd->Handle());
+    WindowHost::Pump();
     EXPECT_EQ(paints[0], a->m_nPaints);
     EXPECT_EQ(paints[1] + 1, b->m_nPaints);
     EXPECT_EQ(paints[2], c->m_nPaints);
-    const std::vector<DWORD> pixels = ReadPixels(wnd->m_pm.GetPaintOffscreenBitmap(), 300, 200);
+    const std::vector<DWORD> pixels = ReadPixels(wnd->Manager().GetPaintOffscreenBitmap(), 300, 200);
     EXPECT_EQ(0xC80000u, pixels[100 * 300 + 50] & 0xFFFFFFu);
     EXPECT_EQ(0xC8C800u, pixels[100 * 300 + 150] & 0xFFFFFFu);
     EXPECT_EQ(0x0000C8u, pixels[100 * 300 + 250] & 0xFFFFFFu);
@@ -232,50 +232,50 @@ TEST_F(PaintTest, AnUncoveredWindowComesFromTheFrameAndAChangePaintsOnlyWhatChan
     // A layout change paints the whole window again; so does a language reload (new texts, new widths),
     // even when the system alone is then asked to repaint.
     root->NeedUpdate();
-    ::UpdateWindow(wnd->m_hWnd);
-    ManagedWindow::Pump();
+    ::UpdateWindow(wnd->Handle());
+    WindowHost::Pump();
     EXPECT_EQ(paints[0] + 1, a->m_nPaints);
     EXPECT_EQ(paints[2] + 1, c->m_nPaints);
-    wnd->m_pm.GetLangManager()->ReloadLanguage();
-    ::InvalidateRect(wnd->m_hWnd, nullptr, TRUE);
-    ::UpdateWindow(wnd->m_hWnd);
+    wnd->Manager().GetLangManager()->ReloadLanguage();
+    ::InvalidateRect(wnd->Handle(), nullptr, TRUE);
+    ::UpdateWindow(wnd->Handle());
     EXPECT_EQ(paints[2] + 2, c->m_nPaints);
 }
 
 TEST_F(PaintTest, InvalidationRectanglesAreClampedToTheClientOrigin)
 {
-    wnd->AttachAndShow(root);
-    ManagedWindow::Pump();
-    ::ValidateRect(wnd->m_hWnd, nullptr);
+    wnd->Attach(root);
+    WindowHost::Pump();
+    ::ValidateRect(wnd->Handle(), nullptr);
     RECT rc = {-10, -20, 30, 40};
-    wnd->m_pm.Invalidate(rc);
+    wnd->Manager().Invalidate(rc);
     RECT rcUpdate = {};
-    ASSERT_TRUE(::GetUpdateRect(wnd->m_hWnd, &rcUpdate, FALSE));
+    ASSERT_TRUE(::GetUpdateRect(wnd->Handle(), &rcUpdate, FALSE));
     EXPECT_EQ(0, rcUpdate.left);
     EXPECT_EQ(0, rcUpdate.top);
     EXPECT_EQ(30, rcUpdate.right);
     EXPECT_EQ(40, rcUpdate.bottom);
 
-    ::ValidateRect(wnd->m_hWnd, nullptr);
+    ::ValidateRect(wnd->Handle(), nullptr);
     RECT rcInverted = {50, 50, 10, 10};
-    wnd->m_pm.Invalidate(rcInverted);
-    EXPECT_FALSE(::GetUpdateRect(wnd->m_hWnd, &rcUpdate, FALSE)) << "an inverted rectangle becomes empty";
+    wnd->Manager().Invalidate(rcInverted);
+    EXPECT_FALSE(::GetUpdateRect(wnd->Handle(), &rcUpdate, FALSE)) << "an inverted rectangle becomes empty";
 }
 
 TEST_F(PaintTest, WithoutARootThePaintFillsBlackAndIsConsumed)
 {
-    ::ShowWindow(wnd->m_hWnd, SW_SHOWNORMAL);
-    ::InvalidateRect(wnd->m_hWnd, nullptr, FALSE);
+    ::ShowWindow(wnd->Handle(), SW_SHOWNORMAL);
+    ::InvalidateRect(wnd->Handle(), nullptr, FALSE);
     LRESULT lRes = 1;
-    EXPECT_TRUE(wnd->m_pm.MessageHandler(WM_PAINT, 0, 0, lRes));
+    EXPECT_TRUE(wnd->Manager().MessageHandler(WM_PAINT, 0, 0, lRes));
     RECT rcUpdate = {};
-    EXPECT_FALSE(::GetUpdateRect(wnd->m_hWnd, &rcUpdate, FALSE)) << "the paint validated the window";
+    EXPECT_FALSE(::GetUpdateRect(wnd->Handle(), &rcUpdate, FALSE)) << "the paint validated the window";
 }
 
 TEST_F(PaintTest, PrintClientPaintsTheTreeIntoTheGivenDeviceAndIsNotConsumed)
 {
     b->m_crFill = RGB(0, 128, 0);
-    wnd->AttachAndShow(root);
+    wnd->Attach(root);
     HDC hScreen = ::GetDC(nullptr);
     HDC hMem = ::CreateCompatibleDC(hScreen);
     HBITMAP hBmp = ::CreateCompatibleBitmap(hScreen, 300, 200);
@@ -284,7 +284,7 @@ TEST_F(PaintTest, PrintClientPaintsTheTreeIntoTheGivenDeviceAndIsNotConsumed)
     RECT rcAll = {0, 0, 300, 200};
     ::FillRect(hMem, &rcAll, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
     LRESULT lRes = 0;
-    EXPECT_FALSE(wnd->m_pm.MessageHandler(WM_PRINTCLIENT, reinterpret_cast<WPARAM>(hMem), PRF_CLIENT, lRes));
+    EXPECT_FALSE(wnd->Manager().MessageHandler(WM_PRINTCLIENT, reinterpret_cast<WPARAM>(hMem), PRF_CLIENT, lRes));
     EXPECT_EQ(RGB(0, 128, 0), ::GetPixel(hMem, 150, 100));
     EXPECT_EQ(RGB(255, 255, 255), ::GetPixel(hMem, 50, 100));
     ::SelectObject(hMem, hOld);
@@ -299,14 +299,14 @@ TEST_F(PaintTest, LayeredWindowMakesGdiContentOpaqueAndLeavesTheRestTransparent)
 {
     a->m_crFill = RGB(255, 0, 0);
     b->m_crFill = RGB(0, 0, 0);  // black drawn by GDI cannot be told from "nothing"
-    wnd->m_pm.AttachDialog(root);
-    wnd->m_pm.SetLayered(true);
-    ASSERT_TRUE(wnd->m_pm.IsLayered());
-    ::ShowWindow(wnd->m_hWnd, SW_SHOWNORMAL);
+    wnd->Manager().AttachDialog(root);
+    wnd->Manager().SetLayered(true);
+    ASSERT_TRUE(wnd->Manager().IsLayered());
+    ::ShowWindow(wnd->Handle(), SW_SHOWNORMAL);
     Repaint();
     Repaint();
-    EXPECT_NE(0, ::GetWindowLongPtrW(wnd->m_hWnd, GWL_EXSTYLE) & WS_EX_LAYERED);
-    HBITMAP hOff = wnd->m_pm.GetPaintOffscreenBitmap();
+    EXPECT_NE(0, ::GetWindowLongPtrW(wnd->Handle(), GWL_EXSTYLE) & WS_EX_LAYERED);
+    HBITMAP hOff = wnd->Manager().GetPaintOffscreenBitmap();
     ASSERT_NE(nullptr, hOff);
     std::vector<DWORD> px = ReadPixels(hOff, 300, 200);
     EXPECT_EQ(0xFFFF0000u, px[50 * 300 + 50]);
@@ -317,33 +317,33 @@ TEST_F(PaintTest, LayeredWindowMakesGdiContentOpaqueAndLeavesTheRestTransparent)
 TEST_F(PaintTest, LayeredWindowGrownWithoutALayoutPaintsIntoAnImageOfTheNewSize)
 {
     a->m_crFill = RGB(255, 0, 0);
-    wnd->m_pm.AttachDialog(root);
-    wnd->m_pm.SetLayered(true);
-    ::ShowWindow(wnd->m_hWnd, SW_SHOWNORMAL);
+    wnd->Manager().AttachDialog(root);
+    wnd->Manager().SetLayered(true);
+    ::ShowWindow(wnd->Handle(), SW_SHOWNORMAL);
     Repaint();
     Repaint();
     // Updates locked: the paint runs without a layout after the client grew a lot.
-    wnd->m_pm.LockUpdate(true);
-    ::SetWindowPos(wnd->m_hWnd, nullptr, 0, 0, 1200, 900, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    wnd->Manager().LockUpdate(true);
+    ::SetWindowPos(wnd->Handle(), nullptr, 0, 0, 1200, 900, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     Repaint();
     RECT rc;
-    ::GetClientRect(wnd->m_hWnd, &rc);
+    ::GetClientRect(wnd->Handle(), &rc);
     BITMAP bm = {};
-    ASSERT_EQ(static_cast<int>(sizeof(bm)), ::GetObjectW(wnd->m_pm.GetPaintOffscreenBitmap(), sizeof(bm), &bm));
+    ASSERT_EQ(static_cast<int>(sizeof(bm)), ::GetObjectW(wnd->Manager().GetPaintOffscreenBitmap(), sizeof(bm), &bm));
     EXPECT_EQ(rc.right, bm.bmWidth);
     EXPECT_EQ(rc.bottom, std::abs(bm.bmHeight));
-    std::vector<DWORD> px = ReadPixels(wnd->m_pm.GetPaintOffscreenBitmap(), rc.right, rc.bottom);
+    std::vector<DWORD> px = ReadPixels(wnd->Manager().GetPaintOffscreenBitmap(), rc.right, rc.bottom);
     EXPECT_EQ(0xFFFF0000u, px[50 * rc.right + 50]) << "the tree is still painted at its old place";
     EXPECT_EQ(0u, px[static_cast<size_t>(rc.bottom - 1) * rc.right + rc.right - 1]);
-    wnd->m_pm.LockUpdate(false);
+    wnd->Manager().LockUpdate(false);
 }
 
 TEST_F(PaintTest, AnOrdinaryWindowCopiesGdiContentWithoutAlphaFixUp)
 {
     a->m_crFill = RGB(0, 0, 255);
-    wnd->AttachAndShow(root);
+    wnd->Attach(root);
     Repaint();
-    HBITMAP hOff = wnd->m_pm.GetPaintOffscreenBitmap();
+    HBITMAP hOff = wnd->Manager().GetPaintOffscreenBitmap();
     ASSERT_NE(nullptr, hOff);
     std::vector<DWORD> px = ReadPixels(hOff, 300, 200);
     EXPECT_EQ(0x000000FFu, px[10 * 300 + 10]);
@@ -370,15 +370,15 @@ TEST_F(PaintTest, LayeredImageIsTheAlphaMaskOfTheWindow)
             pPixels[y * 300 + x] = x < 100 ? 0xFFFFFFFF : (x < 200 ? 0x80808080 : 0);
         }
     }
-    ASSERT_NE(nullptr, wnd->m_pm.AddImage(L"layer-mask", hMask, 300, 200, true));
-    wnd->m_pm.AttachDialog(root);
-    wnd->m_pm.SetLayered(true);
-    wnd->m_pm.SetLayeredImage(L"layer-mask");
-    EXPECT_STREQ(L"layer-mask", wnd->m_pm.GetLayeredImage());
-    ::ShowWindow(wnd->m_hWnd, SW_SHOWNORMAL);
+    ASSERT_NE(nullptr, wnd->Manager().AddImage(L"layer-mask", hMask, 300, 200, true));
+    wnd->Manager().AttachDialog(root);
+    wnd->Manager().SetLayered(true);
+    wnd->Manager().SetLayeredImage(L"layer-mask");
+    EXPECT_STREQ(L"layer-mask", wnd->Manager().GetLayeredImage());
+    ::ShowWindow(wnd->Handle(), SW_SHOWNORMAL);
     Repaint();
     Repaint();
-    std::vector<DWORD> px = ReadPixels(wnd->m_pm.GetPaintOffscreenBitmap(), 300, 200);
+    std::vector<DWORD> px = ReadPixels(wnd->Manager().GetPaintOffscreenBitmap(), 300, 200);
     EXPECT_EQ(0xFFC86432u, px[50 * 300 + 50]);
     DWORD half = px[50 * 300 + 150];
     EXPECT_EQ(0x80u, half >> 24);
@@ -395,28 +395,28 @@ TEST_F(PaintTest, LayeredImageIsTheAlphaMaskOfTheWindow)
 
 TEST_F(PaintTest, NativeChildWindowsArePrintedOpaqueIntoTheLayeredImage)
 {
-    wnd->m_pm.AttachDialog(root);
-    wnd->m_pm.SetLayered(true);
+    wnd->Manager().AttachDialog(root);
+    wnd->Manager().SetLayered(true);
     HWND hChild = ::CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_WHITERECT, 120, 20, 40, 30,
-                                    wnd->m_hWnd, nullptr, nullptr, nullptr);
+                                    wnd->Handle(), nullptr, nullptr, nullptr);
     ASSERT_NE(nullptr, hChild);
-    EXPECT_TRUE(wnd->m_pm.AddNativeWindow(b, hChild));
-    EXPECT_FALSE(wnd->m_pm.AddNativeWindow(b, hChild)) << "listed once";
-    EXPECT_FALSE(wnd->m_pm.AddNativeWindow(nullptr, hChild));
-    RECT rcChild = wnd->m_pm.GetNativeWindowRect(hChild);
+    EXPECT_TRUE(wnd->Manager().AddNativeWindow(b, hChild));
+    EXPECT_FALSE(wnd->Manager().AddNativeWindow(b, hChild)) << "listed once";
+    EXPECT_FALSE(wnd->Manager().AddNativeWindow(nullptr, hChild));
+    RECT rcChild = wnd->Manager().GetNativeWindowRect(hChild);
     EXPECT_EQ(120, rcChild.left);
     EXPECT_EQ(20, rcChild.top);
-    ::ShowWindow(wnd->m_hWnd, SW_SHOWNORMAL);
+    ::ShowWindow(wnd->Handle(), SW_SHOWNORMAL);
     Repaint();
     Repaint();
-    std::vector<DWORD> px = ReadPixels(wnd->m_pm.GetPaintOffscreenBitmap(), 300, 200);
+    std::vector<DWORD> px = ReadPixels(wnd->Manager().GetPaintOffscreenBitmap(), 300, 200);
     EXPECT_EQ(0xFF000000u, px[35 * 300 + 140] & 0xFF000000u) << "printed child content is opaque";
     EXPECT_NE(0u, px[35 * 300 + 140] & 0x00FFFFFFu);
     EXPECT_EQ(0u, px[100 * 300 + 140]) << "outside the child nothing was drawn";
 
     ::DestroyWindow(hChild);
     Repaint();
-    EXPECT_EQ(0, wnd->m_pm.GetNativeWindowCount()) << "a destroyed child leaves the list at the next paint";
+    EXPECT_EQ(0, wnd->Manager().GetNativeWindowCount()) << "a destroyed child leaves the list at the next paint";
 }
 
 TEST(LayeredSettings, ChildWindowsAndWindowlessManagersNeverBecomeLayered)
@@ -425,8 +425,8 @@ TEST(LayeredSettings, ChildWindowsAndWindowlessManagersNeverBecomeLayered)
     pm.SetLayered(true);
     EXPECT_FALSE(pm.IsLayered());
 
-    ManagedWindow parent;
-    HWND hChild = ::CreateWindowExW(0, L"STATIC", L"", WS_CHILD, 0, 0, 10, 10, parent.m_hWnd, nullptr, nullptr, nullptr);
+    WindowHost parent({100, 100, 400, 300}, WS_POPUP);
+    HWND hChild = ::CreateWindowExW(0, L"STATIC", L"", WS_CHILD, 0, 0, 10, 10, parent.Handle(), nullptr, nullptr, nullptr);
     ASSERT_NE(nullptr, hChild);
     CPaintManagerUI childPm;
     childPm.Init(hChild);
@@ -488,29 +488,29 @@ TEST(DpiScale, SystemAwareKeepsTheFirstFactorAndUnawareNeverScales)
 
 TEST_F(PaintTest, SetDpiResizesTheWindowInProportionAndRescalesFontsAndControls)
 {
-    wnd->AttachAndShow(root);
-    ManagedWindow::Pump();
-    ASSERT_NE(nullptr, wnd->m_pm.AddFont(1, L"Arial", 14, false, false, false));
-    wnd->m_pm.SetDPI(144);
+    wnd->Attach(root);
+    WindowHost::Pump();
+    ASSERT_NE(nullptr, wnd->Manager().AddFont(1, L"Arial", 14, false, false, false));
+    wnd->Manager().SetDPI(144);
     MSG msg;
-    EXPECT_TRUE(::PeekMessageW(&msg, wnd->m_hWnd, WM_USER + 3, WM_USER + 3, PM_NOREMOVE));
+    EXPECT_TRUE(::PeekMessageW(&msg, wnd->Handle(), WM_USER + 3, WM_USER + 3, PM_NOREMOVE));
     RECT rcWnd = {};
-    ::GetWindowRect(wnd->m_hWnd, &rcWnd);
+    ::GetWindowRect(wnd->Handle(), &rcWnd);
     EXPECT_EQ(450, rcWnd.right - rcWnd.left);
     EXPECT_EQ(300, rcWnd.bottom - rcWnd.top);
     EXPECT_EQ(100, rcWnd.left) << "the top-left corner stays";
     LOGFONTW lf = {};
-    ::GetObjectW(wnd->m_pm.GetFont(1), sizeof(lf), &lf);
+    ::GetObjectW(wnd->Manager().GetFont(1), sizeof(lf), &lf);
     EXPECT_EQ(-21, lf.lfHeight);
     Repaint();
     EXPECT_EQ(150, a->GetPos().right - a->GetPos().left);
 
-    wnd->m_pm.SetDPI(110);  // 115 %
-    ::GetWindowRect(wnd->m_hWnd, &rcWnd);
+    wnd->Manager().SetDPI(110);  // 115 %
+    ::GetWindowRect(wnd->Handle(), &rcWnd);
     EXPECT_EQ(345, rcWnd.right - rcWnd.left);
-    ::GetObjectW(wnd->m_pm.GetFont(1), sizeof(lf), &lf);
+    ::GetObjectW(wnd->Manager().GetFont(1), sizeof(lf), &lf);
     EXPECT_EQ(-16, lf.lfHeight);
-    ManagedWindow::Pump();
+    WindowHost::Pump();
 }
 
 // ---------------------------------------------------------------------------
@@ -709,18 +709,18 @@ TEST_F(TablesTest, ImageStringsNameTheImageByFileOrRes)
 
 TEST(InitSize, ResizesTheWindowOnlyWhileNoTreeIsAttached)
 {
-    ManagedWindow wnd(50, 60, 300, 200);
-    wnd.m_pm.SetInitSize(222, 111);
+    WindowHost wnd({50, 60, 350, 260}, WS_POPUP);
+    wnd.Manager().SetInitSize(222, 111);
     RECT rc = {};
-    ::GetWindowRect(wnd.m_hWnd, &rc);
+    ::GetWindowRect(wnd.Handle(), &rc);
     EXPECT_EQ(222, rc.right - rc.left);
     EXPECT_EQ(111, rc.bottom - rc.top);
     EXPECT_EQ(50, rc.left);
-    wnd.m_pm.AttachDialog(new CHorizontalLayoutUI);
-    wnd.m_pm.SetInitSize(333, 100);
-    ::GetWindowRect(wnd.m_hWnd, &rc);
+    wnd.Manager().AttachDialog(new CHorizontalLayoutUI);
+    wnd.Manager().SetInitSize(333, 100);
+    ::GetWindowRect(wnd.Handle(), &rc);
     EXPECT_EQ(222, rc.right - rc.left);
-    EXPECT_EQ(333, wnd.m_pm.GetInitSize().cx);
+    EXPECT_EQ(333, wnd.Manager().GetInitSize().cx);
 }
 
 // ---------------------------------------------------------------------------

@@ -5,7 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "tests/ui/core/resource_test_zip.h"
+#include "tests/support/ScratchFolder.h"
+#include "tests/support/ZipWriter.h"
 #include "ui/controls/UIButton.h"
 #include "ui/controls/UIContainer.h"
 #include "ui/controls/UIControl.h"
@@ -70,7 +71,7 @@ protected:
         return builder.Create(markup, nullptr, cb, pm, parent);
     }
 
-    restest::TempDir dir;
+    test_support::ScratchFolder dir;
     WindowHolder window;
     CPaintManagerUI manager;
     CPaintManagerUI* pm = &manager;

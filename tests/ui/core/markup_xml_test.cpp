@@ -5,7 +5,8 @@
 #include <cstdio>
 #include <string>
 
-#include "tests/ui/core/resource_test_zip.h"
+#include "tests/support/ScratchFolder.h"
+#include "tests/support/ZipWriter.h"
 #include "ui/core/UIXmlDocument.h"
 
 using namespace Veneer;
@@ -108,7 +109,7 @@ TEST(MarkupParse, BuffersInOtherEncodingsAndErrors)
     ASSERT_TRUE(doc.load_buffer(wide.data(), wide.size() * sizeof(wchar_t))) << doc.GetError();
     EXPECT_STREQ(doc.child(L"Window").attribute(L"title").value(), L"\x5B89\x88C5");
     // UTF-8 without declaration.
-    std::string utf8 = restest::Utf8(L"<Window title=\"\x5B89\x88C5\"/>");
+    std::string utf8 = test_support::Utf8(L"<Window title=\"\x5B89\x88C5\"/>");
     ASSERT_TRUE(doc.load_buffer(utf8.data(), utf8.size()));
     EXPECT_STREQ(doc.child(L"Window").attribute(L"title").value(), L"\x5B89\x88C5");
 
@@ -165,7 +166,7 @@ TEST(MarkupEdit, BuildingAndRemovingNodesAndAttributes)
 
 TEST(MarkupSave, SavedDocumentReadsBackIdentically)
 {
-    restest::TempDir dir;
+    test_support::ScratchFolder dir;
     std::wstring path = dir.Path() + L"saved.xml";
     CXmlDocumentUI doc;
     ASSERT_TRUE(doc.load_string(L"<Window size=\"600,400\"><Label text=\"\x7ACB\x5373\"/></Window>"));
@@ -177,7 +178,7 @@ TEST(MarkupSave, SavedDocumentReadsBackIdentically)
     size_t n = fread(buf, 1, sizeof(buf) - 1, f);
     fclose(f);
     std::string raw(buf, n);
-    EXPECT_NE(raw.find(restest::Utf8(L"\x7ACB\x5373")), std::string::npos);
+    EXPECT_NE(raw.find(test_support::Utf8(L"\x7ACB\x5373")), std::string::npos);
     EXPECT_NE(raw.find("\n<Label") , std::string::npos);   // indented with an empty indent
 
     CXmlDocumentUI back;

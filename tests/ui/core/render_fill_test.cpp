@@ -43,14 +43,14 @@ public:
 TEST(RenderColorFill, ColourWithoutAlphaDrawsNothing)
 {
     Canvas canvas(20, 20, 0xFF000000);
-    CRenderEngine::DrawColor(canvas.dc(), RECT{0, 0, 20, 20}, 0x00FFFFFF);
+    CRenderEngine::DrawColor(canvas.DC(), RECT{0, 0, 20, 20}, 0x00FFFFFF);
     EXPECT_EQ(0, canvas.CountNot(0x000000));
 }
 
 TEST(RenderColorFill, OpaqueColourFillsExactlyTheRectangle)
 {
     Canvas canvas(20, 20, 0xFFFFFFFF);
-    CRenderEngine::DrawColor(canvas.dc(), RECT{5, 6, 15, 16}, 0xFF00FF00);
+    CRenderEngine::DrawColor(canvas.DC(), RECT{5, 6, 15, 16}, 0xFF00FF00);
     EXPECT_EQ(0x00FF00u, canvas.Rgb(5, 6));
     EXPECT_EQ(0x00FF00u, canvas.Rgb(14, 15));
     EXPECT_EQ(0xFFFFFFu, canvas.Rgb(4, 6));
@@ -63,9 +63,9 @@ TEST(RenderColorFill, OpaqueFillIsOpaqueAndFollowsTheDeviceOrigin)
 {
     Canvas canvas(20, 20, 0x00000000);
     POINT old;
-    ::SetViewportOrgEx(canvas.dc(), 10, 10, &old);
-    CRenderEngine::DrawColor(canvas.dc(), RECT{0, 0, 5, 5}, 0xFF123456);
-    ::SetViewportOrgEx(canvas.dc(), old.x, old.y, nullptr);
+    ::SetViewportOrgEx(canvas.DC(), 10, 10, &old);
+    CRenderEngine::DrawColor(canvas.DC(), RECT{0, 0, 5, 5}, 0xFF123456);
+    ::SetViewportOrgEx(canvas.DC(), old.x, old.y, nullptr);
     EXPECT_EQ(0xFF123456u, canvas.At(10, 10));
     EXPECT_EQ(0xFF123456u, canvas.At(14, 14));
     EXPECT_EQ(0u, canvas.At(9, 10));
@@ -108,21 +108,21 @@ TEST(RenderColorFill, OpaqueFillOnBottomUpAndDeviceBitmaps)
 TEST(RenderColorFill, HalfTransparentRedBlendsOverWhite)
 {
     Canvas canvas(10, 10, 0xFFFFFFFF);
-    CRenderEngine::DrawColor(canvas.dc(), RECT{0, 0, 10, 10}, 0x80FF0000);
+    CRenderEngine::DrawColor(canvas.DC(), RECT{0, 0, 10, 10}, 0x80FF0000);
     ExpectNear(canvas.At(5, 5), 255, 127, 127, 2);
 }
 
 TEST(RenderGradient, BothColoursTransparentDrawsNothing)
 {
     Canvas canvas(16, 16, 0xFFFFFFFF);
-    CRenderEngine::DrawGradient(canvas.dc(), RECT{0, 0, 16, 16}, 0x00FF0000, 0x000000FF, true, 64);
+    CRenderEngine::DrawGradient(canvas.DC(), RECT{0, 0, 16, 16}, 0x00FF0000, 0x000000FF, true, 64);
     EXPECT_EQ(0, canvas.CountNot(0xFFFFFF));
 }
 
 TEST(RenderGradient, OpaqueVerticalRunsFromFirstAtTopToSecondAtBottom)
 {
     Canvas canvas(8, 256, 0xFFFFFFFF);
-    CRenderEngine::DrawGradient(canvas.dc(), RECT{0, 0, 8, 256}, 0xFFFF0000, 0xFF0000FF, true, 64);
+    CRenderEngine::DrawGradient(canvas.DC(), RECT{0, 0, 8, 256}, 0xFFFF0000, 0xFF0000FF, true, 64);
     ExpectNear(canvas.At(4, 0), 255, 0, 0, 4);
     ExpectNear(canvas.At(4, 255), 0, 0, 255, 4);
     ExpectNear(canvas.At(4, 128), 127, 0, 128, 8);
@@ -133,7 +133,7 @@ TEST(RenderGradient, OpaqueVerticalRunsFromFirstAtTopToSecondAtBottom)
 TEST(RenderGradient, OpaqueHorizontalRunsFromLeftToRight)
 {
     Canvas canvas(256, 4, 0xFFFFFFFF);
-    CRenderEngine::DrawGradient(canvas.dc(), RECT{0, 0, 256, 4}, 0xFF000000, 0xFFFFFFFF, false, 64);
+    CRenderEngine::DrawGradient(canvas.DC(), RECT{0, 0, 256, 4}, 0xFF000000, 0xFFFFFFFF, false, 64);
     EXPECT_LT(Channel(canvas.At(0, 2), 8), 8);
     EXPECT_GT(Channel(canvas.At(255, 2), 8), 247);
     EXPECT_EQ(canvas.Rgb(100, 0), canvas.Rgb(100, 3));
@@ -143,7 +143,7 @@ TEST(RenderGradient, MeanAlphaOf255And0BlendsAt127)
 {
     Canvas canvas(8, 64, 0xFFFFFFFF);
     // Red fully opaque, blue fully transparent: the whole gradient is laid at alpha 127.
-    CRenderEngine::DrawGradient(canvas.dc(), RECT{0, 0, 8, 64}, 0xFFFF0000, 0x000000FF, true, 64);
+    CRenderEngine::DrawGradient(canvas.DC(), RECT{0, 0, 8, 64}, 0xFFFF0000, 0x000000FF, true, 64);
     // Top: red at 127/255 over white.
     ExpectNear(canvas.At(4, 0), 255, 128, 128, 4);
     // Bottom: blue at 127/255 over white.
@@ -154,7 +154,7 @@ TEST(RenderGradient, WithoutGradientFillTwoStepsGiveTwoBands)
 {
     SoftwareBlendScope software;
     Canvas canvas(4, 40, 0xFFFFFFFF);
-    CRenderEngine::DrawGradient(canvas.dc(), RECT{0, 0, 4, 40}, 0xFF000000, 0xFFC8C8C8, true, 2);
+    CRenderEngine::DrawGradient(canvas.DC(), RECT{0, 0, 4, 40}, 0xFF000000, 0xFFC8C8C8, true, 2);
     // Band 0 (bottom half) is the second colour, band 1 (top half) the mean of both.
     EXPECT_EQ(0xC8C8C8u, canvas.Rgb(1, 39));
     EXPECT_EQ(0xC8C8C8u, canvas.Rgb(1, 20));
@@ -171,7 +171,7 @@ TEST(RenderGradient, WithoutGradientFillStepCountChoosesBandCount)
     } cases[] = {{64, 64}, {100, 64}, {40, 32}, {16, 16}, {9, 8}, {4, 4}, {3, 2}};
     for (const Case& c : cases) {
         Canvas canvas(2, 128, 0xFFFFFFFF);
-        CRenderEngine::DrawGradient(canvas.dc(), RECT{0, 0, 2, 128}, 0xFFFF0000, 0xFF0000FF, true, c.steps);
+        CRenderEngine::DrawGradient(canvas.DC(), RECT{0, 0, 2, 128}, 0xFFFF0000, 0xFF0000FF, true, c.steps);
         std::set<DWORD> colours;
         for (int y = 0; y < 128; ++y) colours.insert(canvas.Rgb(0, y));
         EXPECT_EQ(c.bands, colours.size()) << "steps " << c.steps;
@@ -182,10 +182,10 @@ TEST(RenderGradient, WithoutGradientFillStepCountChoosesBandCount)
 TEST(RenderGradient, WithoutAlphaBlendTranslucentGradientMatchesBlendedResult)
 {
     Canvas hardware(8, 32, 0xFFFFFFFF);
-    CRenderEngine::DrawGradient(hardware.dc(), RECT{0, 0, 8, 32}, 0x80FF0000, 0x80FF0000, true, 64);
+    CRenderEngine::DrawGradient(hardware.DC(), RECT{0, 0, 8, 32}, 0x80FF0000, 0x80FF0000, true, 64);
     SoftwareBlendScope software;
     Canvas soft(8, 32, 0xFFFFFFFF);
-    CRenderEngine::DrawGradient(soft.dc(), RECT{0, 0, 8, 32}, 0x80FF0000, 0x80FF0000, true, 64);
+    CRenderEngine::DrawGradient(soft.DC(), RECT{0, 0, 8, 32}, 0x80FF0000, 0x80FF0000, true, 64);
     ExpectNear(soft.At(3, 16), Channel(hardware.At(3, 16), 16), Channel(hardware.At(3, 16), 8),
                Channel(hardware.At(3, 16), 0), 2);
     ExpectNear(soft.At(3, 16), 255, 127, 127, 2);
@@ -194,7 +194,7 @@ TEST(RenderGradient, WithoutAlphaBlendTranslucentGradientMatchesBlendedResult)
 TEST(RenderLines, LineIgnoresAlphaAndRunsBetweenCorners)
 {
     Canvas canvas(20, 10, 0xFFFFFFFF);
-    CRenderEngine::DrawLine(canvas.dc(), RECT{2, 5, 18, 5}, 1, 0x00FF0000);
+    CRenderEngine::DrawLine(canvas.DC(), RECT{2, 5, 18, 5}, 1, 0x00FF0000);
     EXPECT_EQ(0xFF0000u, canvas.Rgb(2, 5));
     EXPECT_EQ(0xFF0000u, canvas.Rgb(17, 5));
     EXPECT_EQ(0xFFFFFFu, canvas.Rgb(10, 4));
@@ -204,7 +204,7 @@ TEST(RenderLines, LineIgnoresAlphaAndRunsBetweenCorners)
 TEST(RenderLines, RectangleFrameIsInsetAndHonoursAlpha)
 {
     Canvas canvas(20, 20, 0xFFFFFFFF);
-    CRenderEngine::DrawRect(canvas.dc(), RECT{2, 2, 12, 12}, 1, 0xFF0000FF);
+    CRenderEngine::DrawRect(canvas.DC(), RECT{2, 2, 12, 12}, 1, 0xFF0000FF);
     EXPECT_EQ(0x0000FFu, canvas.Rgb(2, 2));
     EXPECT_EQ(0x0000FFu, canvas.Rgb(11, 11));
     EXPECT_EQ(0x0000FFu, canvas.Rgb(7, 2));
@@ -213,14 +213,14 @@ TEST(RenderLines, RectangleFrameIsInsetAndHonoursAlpha)
     EXPECT_EQ(0xFFFFFFu, canvas.Rgb(7, 12));
 
     Canvas clear(20, 20, 0xFFFFFFFF);
-    CRenderEngine::DrawRect(clear.dc(), RECT{2, 2, 12, 12}, 1, 0x000000FF);
+    CRenderEngine::DrawRect(clear.DC(), RECT{2, 2, 12, 12}, 1, 0x000000FF);
     EXPECT_EQ(0, clear.CountNot(0xFFFFFF));
 }
 
 TEST(RenderLines, RoundRectangleLeavesInteriorAndCornersUntouched)
 {
     Canvas canvas(40, 40, 0xFFFFFFFF);
-    CRenderEngine::DrawRoundRect(canvas.dc(), RECT{0, 0, 40, 40}, 1, 16, 16, 0x00000000);
+    CRenderEngine::DrawRoundRect(canvas.DC(), RECT{0, 0, 40, 40}, 1, 16, 16, 0x00000000);
     EXPECT_EQ(0xFFFFFFu, canvas.Rgb(20, 20));
     EXPECT_EQ(0xFFFFFFu, canvas.Rgb(0, 0));
     EXPECT_EQ(0x000000u, canvas.Rgb(20, 0));
@@ -232,13 +232,13 @@ TEST(RenderClip, GeneratedClipLimitsDrawingUntilDestroyed)
     Canvas canvas(20, 20, 0xFFFFFFFF);
     {
         CRenderClip clip;
-        CRenderClip::GenerateClip(canvas.dc(), RECT{5, 5, 10, 10}, clip);
-        CRenderEngine::DrawColor(canvas.dc(), RECT{0, 0, 20, 20}, 0xFF000000);
+        CRenderClip::GenerateClip(canvas.DC(), RECT{5, 5, 10, 10}, clip);
+        CRenderEngine::DrawColor(canvas.DC(), RECT{0, 0, 20, 20}, 0xFF000000);
         EXPECT_EQ(25, canvas.CountNot(0xFFFFFF));
         EXPECT_EQ(0u, canvas.Rgb(5, 5));
         EXPECT_EQ(0xFFFFFFu, canvas.Rgb(10, 10));
     }
-    CRenderEngine::DrawColor(canvas.dc(), RECT{0, 0, 20, 20}, 0xFF000000);
+    CRenderEngine::DrawColor(canvas.DC(), RECT{0, 0, 20, 20}, 0xFF000000);
     EXPECT_EQ(0, canvas.CountNot(0x000000));
 }
 
@@ -246,11 +246,11 @@ TEST(RenderClip, OldClipCanBeUsedTemporarily)
 {
     Canvas canvas(20, 20, 0xFFFFFFFF);
     CRenderClip clip;
-    CRenderClip::GenerateClip(canvas.dc(), RECT{0, 0, 5, 5}, clip);
-    CRenderClip::UseOldClipBegin(canvas.dc(), clip);
-    CRenderEngine::DrawColor(canvas.dc(), RECT{15, 15, 20, 20}, 0xFF000000);
-    CRenderClip::UseOldClipEnd(canvas.dc(), clip);
-    CRenderEngine::DrawColor(canvas.dc(), RECT{10, 0, 15, 5}, 0xFF000000);
+    CRenderClip::GenerateClip(canvas.DC(), RECT{0, 0, 5, 5}, clip);
+    CRenderClip::UseOldClipBegin(canvas.DC(), clip);
+    CRenderEngine::DrawColor(canvas.DC(), RECT{15, 15, 20, 20}, 0xFF000000);
+    CRenderClip::UseOldClipEnd(canvas.DC(), clip);
+    CRenderEngine::DrawColor(canvas.DC(), RECT{10, 0, 15, 5}, 0xFF000000);
     EXPECT_EQ(0u, canvas.Rgb(17, 17));
     EXPECT_EQ(0xFFFFFFu, canvas.Rgb(12, 2));
 }
@@ -259,11 +259,11 @@ TEST(RenderClip, NestedClipStaysInsideTheOuterOne)
 {
     Canvas canvas(20, 20, 0xFFFFFFFF);
     CRenderClip outer;
-    CRenderClip::GenerateClip(canvas.dc(), RECT{0, 0, 10, 10}, outer);
+    CRenderClip::GenerateClip(canvas.DC(), RECT{0, 0, 10, 10}, outer);
     {
         CRenderClip inner;
-        CRenderClip::GenerateClip(canvas.dc(), RECT{5, 5, 20, 20}, inner);
-        CRenderEngine::DrawColor(canvas.dc(), RECT{0, 0, 20, 20}, 0xFF000000);
+        CRenderClip::GenerateClip(canvas.DC(), RECT{5, 5, 20, 20}, inner);
+        CRenderEngine::DrawColor(canvas.DC(), RECT{0, 0, 20, 20}, 0xFF000000);
     }
     EXPECT_EQ(25, canvas.CountNot(0xFFFFFF));
 }
@@ -272,8 +272,8 @@ TEST(RenderClip, RoundClipCutsTheCorners)
 {
     Canvas canvas(40, 40, 0xFFFFFFFF);
     CRenderClip clip;
-    CRenderClip::GenerateRoundClip(canvas.dc(), RECT{0, 0, 40, 40}, RECT{0, 0, 39, 39}, 20, 20, clip);
-    CRenderEngine::DrawColor(canvas.dc(), RECT{0, 0, 40, 40}, 0xFF000000);
+    CRenderClip::GenerateRoundClip(canvas.DC(), RECT{0, 0, 40, 40}, RECT{0, 0, 39, 39}, 20, 20, clip);
+    CRenderEngine::DrawColor(canvas.DC(), RECT{0, 0, 40, 40}, 0xFF000000);
     EXPECT_EQ(0xFFFFFFu, canvas.Rgb(0, 0));
     EXPECT_EQ(0xFFFFFFu, canvas.Rgb(39, 39));
     EXPECT_EQ(0u, canvas.Rgb(20, 20));

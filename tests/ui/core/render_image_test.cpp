@@ -1,5 +1,6 @@
 // Image descriptors, image decoding and the nine-grid blit.
 #include "render_test_support.h"
+#include "tests/support/RectMatchers.h"
 
 #include "ui/core/UIScaledImageCache.h"
 
@@ -254,7 +255,7 @@ TEST_F(RenderImage, ScaledPictureIsUsedOnlyWhenPresent)
 TEST_F(RenderImage, PicturesPlantedOutsideTheSkinAreNeverRead)
 {
     m_folder.Write(L"btn.png", SolidPng(10, 10, 0xFFFF0000));
-    const std::wstring planted = m_folder.path() + L"..\\render_planted\\"; // the downloads folder, say
+    const std::wstring planted = m_folder.Path() + L"..\\render_planted\\"; // the downloads folder, say
     ::CreateDirectoryW(planted.c_str(), nullptr);
     const std::vector<BYTE> png = SolidPng(12, 12, 0xFF00FF00);
     for (const wchar_t* name : {L"btn@115.png", L"planted.png"}) {
@@ -448,7 +449,7 @@ TEST_F(RenderImage, LoadingByNameReadsTheResourceFolder)
     EXPECT_EQ(5, image->nY);
     EXPECT_FALSE(CRenderEngine::LoadImage(STRINGorID(L"absent.png")));
     // A plain path outside the resource folder still loads.
-    ImagePtr absolute(CRenderEngine::LoadImage(STRINGorID((m_folder.path() + L"pic.png").c_str())));
+    ImagePtr absolute(CRenderEngine::LoadImage(STRINGorID((m_folder.Path() + L"pic.png").c_str())));
     EXPECT_TRUE(absolute);
 }
 
@@ -506,7 +507,7 @@ TEST(RenderNineGrid, CornersKeepTheirSizeWhenStretchedOpaque)
     ImagePtr image = FromBytes(NineCellPng());
     ASSERT_TRUE(image);
     Canvas canvas(320, 80);
-    CRenderEngine::DrawImage(canvas.dc(), image->hBitmap, RECT{10, 10, 310, 70}, RECT{0, 0, 320, 80},
+    CRenderEngine::DrawImage(canvas.DC(), image->hBitmap, RECT{10, 10, 310, 70}, RECT{0, 0, 320, 80},
                              RECT{0, 0, 160, 40}, RECT{5, 5, 5, 5}, false);
     ExpectNineCells(canvas, 10, 10);
     EXPECT_EQ(0xFFFFFFu, canvas.Rgb(9, 9));
@@ -517,7 +518,7 @@ TEST(RenderNineGrid, CornersKeepTheirSizeWhenBlended)
 {
     ImagePtr image = FromBytes(NineCellPng());
     Canvas canvas(300, 60);
-    CRenderEngine::DrawImage(canvas.dc(), image->hBitmap, RECT{0, 0, 300, 60}, RECT{0, 0, 300, 60},
+    CRenderEngine::DrawImage(canvas.DC(), image->hBitmap, RECT{0, 0, 300, 60}, RECT{0, 0, 300, 60},
                              RECT{0, 0, 160, 40}, RECT{5, 5, 5, 5}, true);
     ExpectNineCells(canvas, 0, 0);
 }
@@ -526,7 +527,7 @@ TEST(RenderNineGrid, HoleLeavesTheMiddleUntouched)
 {
     ImagePtr image = FromBytes(NineCellPng());
     Canvas canvas(300, 60);
-    CRenderEngine::DrawImage(canvas.dc(), image->hBitmap, RECT{0, 0, 300, 60}, RECT{0, 0, 300, 60},
+    CRenderEngine::DrawImage(canvas.DC(), image->hBitmap, RECT{0, 0, 300, 60}, RECT{0, 0, 300, 60},
                              RECT{0, 0, 160, 40}, RECT{5, 5, 5, 5}, false, 255, true);
     EXPECT_EQ(0xFFFFFFu, canvas.Rgb(150, 30));
     EXPECT_EQ(0xFFFFFFu, canvas.Rgb(5, 5));
@@ -539,7 +540,7 @@ TEST(RenderNineGrid, HoleAppliesToTheOneToOneCopyToo)
     // Without corners the middle cell is the whole picture: a hole draws nothing at all.
     ImagePtr image = FromBytes(SolidPng(20, 20, 0xFF0000FF));
     Canvas canvas(20, 20);
-    CRenderEngine::DrawImage(canvas.dc(), image->hBitmap, RECT{0, 0, 20, 20}, RECT{0, 0, 20, 20},
+    CRenderEngine::DrawImage(canvas.DC(), image->hBitmap, RECT{0, 0, 20, 20}, RECT{0, 0, 20, 20},
                              RECT{0, 0, 20, 20}, RECT{0, 0, 0, 0}, false, 255, true);
     EXPECT_EQ(0, canvas.CountNot(0xFFFFFF));
 }
@@ -548,7 +549,7 @@ TEST(RenderNineGrid, CellsOutsideThePaintRectangleAreSkipped)
 {
     ImagePtr image = FromBytes(NineCellPng());
     Canvas canvas(300, 60);
-    CRenderEngine::DrawImage(canvas.dc(), image->hBitmap, RECT{0, 0, 300, 60}, RECT{0, 0, 5, 5},
+    CRenderEngine::DrawImage(canvas.DC(), image->hBitmap, RECT{0, 0, 300, 60}, RECT{0, 0, 5, 5},
                              RECT{0, 0, 160, 40}, RECT{5, 5, 5, 5}, false);
     EXPECT_EQ(kTL & 0xFFFFFF, canvas.Rgb(2, 2));
     EXPECT_EQ(25, canvas.CountNot(0xFFFFFF));
@@ -558,7 +559,7 @@ TEST(RenderNineGrid, OneToOneCopyIsLimitedToThePaintRectangle)
 {
     ImagePtr image = FromBytes(SolidPng(20, 20, 0xFF0000FF));
     Canvas canvas(20, 20);
-    CRenderEngine::DrawImage(canvas.dc(), image->hBitmap, RECT{0, 0, 20, 20}, RECT{5, 5, 10, 10},
+    CRenderEngine::DrawImage(canvas.DC(), image->hBitmap, RECT{0, 0, 20, 20}, RECT{5, 5, 10, 10},
                              RECT{0, 0, 20, 20}, RECT{0, 0, 0, 0}, false);
     EXPECT_EQ(25, canvas.CountNot(0xFFFFFF));
     EXPECT_EQ(0x0000FFu, canvas.Rgb(5, 5));
@@ -583,10 +584,10 @@ TEST_F(RenderImage, StretchedImageDrawsTheSameFromItsKeptPictureAndFollowsColour
     for (const wchar_t* descriptor : descriptors) {
         SCOPED_TRACE(testing::Message() << descriptor);
         Canvas first(320, 80, 0xFF336699), again(320, 80, 0xFF336699);
-        ASSERT_TRUE(CRenderEngine::DrawImageString(first.dc(), &m_pm, rcItem, rcPaint, descriptor));
+        ASSERT_TRUE(CRenderEngine::DrawImageString(first.DC(), &m_pm, rcItem, rcPaint, descriptor));
         for (int i = 0; i < 3; ++i) {
             again.Fill(0xFF336699);
-            CRenderEngine::DrawImageString(again.dc(), &m_pm, rcItem, rcPaint, descriptor);
+            CRenderEngine::DrawImageString(again.DC(), &m_pm, rcItem, rcPaint, descriptor);
         }
         EXPECT_GT(first.CountNot(0x336699), 0);
         int differing = 0;
@@ -599,13 +600,13 @@ TEST_F(RenderImage, StretchedImageDrawsTheSameFromItsKeptPictureAndFollowsColour
     ASSERT_NE(nullptr, m_pm.AddImage(L"tinted.png", nullptr, 0, 0, 0, 0, true));
     const wchar_t* recoloured = L"file='tinted.png' corner='5,5,5,5'";
     Canvas canvas(320, 80);
-    for (int i = 0; i < 2; ++i) CRenderEngine::DrawImageString(canvas.dc(), &m_pm, rcItem, rcPaint, recoloured);
+    for (int i = 0; i < 2; ++i) CRenderEngine::DrawImageString(canvas.DC(), &m_pm, rcItem, rcPaint, recoloured);
     EXPECT_EQ(kMid & 0xFFFFFF, canvas.Rgb(150, 40));
     CPaintManagerUI::SetHSL(true, 300, 100, 100);
-    CRenderEngine::DrawImageString(canvas.dc(), &m_pm, rcItem, rcPaint, recoloured);
+    CRenderEngine::DrawImageString(canvas.DC(), &m_pm, rcItem, rcPaint, recoloured);
     EXPECT_NE(kMid & 0xFFFFFF, canvas.Rgb(150, 40));
     CPaintManagerUI::SetHSL(false, 300, 100, 100);
-    CRenderEngine::DrawImageString(canvas.dc(), &m_pm, rcItem, rcPaint, recoloured);
+    CRenderEngine::DrawImageString(canvas.DC(), &m_pm, rcItem, rcPaint, recoloured);
     EXPECT_EQ(kMid & 0xFFFFFF, canvas.Rgb(150, 40)) << "turning the change off must restore the colours";
 }
 
@@ -649,7 +650,7 @@ TEST(RenderNineGrid, HorizontalTilesAreCutNotSqueezed)
     for (int y = 0; y < 4; ++y) tile[static_cast<size_t>(y * 10)] = 0xFFFF0000;
     ImagePtr image = FromBytes(MakePng(10, 4, tile));
     Canvas canvas(40, 8);
-    CRenderEngine::DrawImage(canvas.dc(), image->hBitmap, RECT{0, 0, 25, 8}, RECT{0, 0, 40, 8}, RECT{0, 0, 10, 4},
+    CRenderEngine::DrawImage(canvas.DC(), image->hBitmap, RECT{0, 0, 25, 8}, RECT{0, 0, 40, 8}, RECT{0, 0, 10, 4},
                              RECT{0, 0, 0, 0}, false, 255, false, true, false);
     for (int x : {0, 10, 20}) EXPECT_EQ(0xFF0000u, canvas.Rgb(x, 6)) << x;
     for (int x : {1, 9, 11, 21, 24}) EXPECT_EQ(0x00FF00u, canvas.Rgb(x, 6)) << x;
@@ -662,7 +663,7 @@ TEST(RenderNineGrid, TilingBothWaysLaysOneToOneTiles)
     tile[0] = 0xFFFF0000;
     ImagePtr image = FromBytes(MakePng(4, 4, tile));
     Canvas canvas(20, 20);
-    CRenderEngine::DrawImage(canvas.dc(), image->hBitmap, RECT{0, 0, 10, 10}, RECT{0, 0, 20, 20}, RECT{0, 0, 4, 4},
+    CRenderEngine::DrawImage(canvas.DC(), image->hBitmap, RECT{0, 0, 10, 10}, RECT{0, 0, 20, 20}, RECT{0, 0, 4, 4},
                              RECT{0, 0, 0, 0}, true, 255, false, true, true);
     for (int y : {0, 4, 8})
         for (int x : {0, 4, 8}) EXPECT_EQ(0xFF0000u, canvas.Rgb(x, y)) << x << "," << y;
@@ -677,7 +678,7 @@ TEST(RenderNineGrid, VerticalTilesAreStretchedAcross)
     tile[0] = tile[1] = 0xFFFF0000;
     ImagePtr image = FromBytes(MakePng(2, 5, tile));
     Canvas canvas(10, 20);
-    CRenderEngine::DrawImage(canvas.dc(), image->hBitmap, RECT{0, 0, 8, 12}, RECT{0, 0, 10, 20}, RECT{0, 0, 2, 5},
+    CRenderEngine::DrawImage(canvas.DC(), image->hBitmap, RECT{0, 0, 8, 12}, RECT{0, 0, 10, 20}, RECT{0, 0, 2, 5},
                              RECT{0, 0, 0, 0}, false, 255, false, false, true);
     for (int y : {0, 5, 10}) EXPECT_EQ(0xFF0000u, canvas.Rgb(7, y)) << y;
     EXPECT_EQ(0x00FF00u, canvas.Rgb(7, 11));
@@ -688,7 +689,7 @@ TEST(RenderNineGrid, FadeBlendsAnOpaqueImage)
 {
     ImagePtr image = FromBytes(SolidPng(4, 4, 0xFFFF0000));
     Canvas canvas(4, 4);
-    CRenderEngine::DrawImage(canvas.dc(), image->hBitmap, RECT{0, 0, 4, 4}, RECT{0, 0, 4, 4}, RECT{0, 0, 4, 4},
+    CRenderEngine::DrawImage(canvas.DC(), image->hBitmap, RECT{0, 0, 4, 4}, RECT{0, 0, 4, 4}, RECT{0, 0, 4, 4},
                              RECT{0, 0, 0, 0}, false, 128);
     ExpectNear(canvas.At(2, 2), 255, 127, 127, 2);
 }
@@ -697,11 +698,11 @@ TEST(RenderNineGrid, SoftwareBlendMatchesAlphaBlend)
 {
     ImagePtr image = FromBytes(SolidPng(4, 4, 0x80FF0000));
     Canvas hardware(8, 8);
-    CRenderEngine::DrawImage(hardware.dc(), image->hBitmap, RECT{0, 0, 8, 8}, RECT{0, 0, 8, 8}, RECT{0, 0, 4, 4},
+    CRenderEngine::DrawImage(hardware.DC(), image->hBitmap, RECT{0, 0, 8, 8}, RECT{0, 0, 8, 8}, RECT{0, 0, 4, 4},
                              RECT{0, 0, 0, 0}, true, 255);
     SoftwareBlendScope software;
     Canvas soft(8, 8);
-    CRenderEngine::DrawImage(soft.dc(), image->hBitmap, RECT{0, 0, 8, 8}, RECT{0, 0, 8, 8}, RECT{0, 0, 4, 4},
+    CRenderEngine::DrawImage(soft.DC(), image->hBitmap, RECT{0, 0, 8, 8}, RECT{0, 0, 8, 8}, RECT{0, 0, 4, 4},
                              RECT{0, 0, 0, 0}, true, 255);
     // Half-transparent red over white.
     ExpectNear(hardware.At(4, 4), 255, 127, 127, 2);
@@ -709,7 +710,7 @@ TEST(RenderNineGrid, SoftwareBlendMatchesAlphaBlend)
 
     ImagePtr opaque = FromBytes(SolidPng(4, 4, 0xFF0000FF));
     Canvas faded(4, 4);
-    CRenderEngine::DrawImage(faded.dc(), opaque->hBitmap, RECT{0, 0, 4, 4}, RECT{0, 0, 4, 4}, RECT{0, 0, 4, 4},
+    CRenderEngine::DrawImage(faded.DC(), opaque->hBitmap, RECT{0, 0, 4, 4}, RECT{0, 0, 4, 4}, RECT{0, 0, 4, 4},
                              RECT{0, 0, 0, 0}, false, 64);
     ExpectNear(faded.At(1, 1), 191, 191, 255, 2);
 }
@@ -723,7 +724,7 @@ TEST_F(RenderImage, SourcePartIsStretchedOverTheItem)
         for (int x = 0; x < 14; ++x) px[static_cast<size_t>(y * 28 + x)] = 0xFFFF0000;
     m_folder.Write(L"btn_close.png", MakePng(28, 28, px));
     Canvas canvas(50, 50);
-    EXPECT_TRUE(CRenderEngine::DrawImageString(canvas.dc(), &m_pm, RECT{5, 5, 45, 45}, RECT{0, 0, 50, 50},
+    EXPECT_TRUE(CRenderEngine::DrawImageString(canvas.DC(), &m_pm, RECT{5, 5, 45, 45}, RECT{0, 0, 50, 50},
                                                L"file='btn_close.png' source='0,0,14,14'"));
     EXPECT_EQ(0xFF0000u, canvas.Rgb(5, 5));
     EXPECT_EQ(0xFF0000u, canvas.Rgb(44, 44));
@@ -734,53 +735,36 @@ TEST_F(RenderImage, SourcePartIsStretchedOverTheItem)
 TEST_F(RenderImage, MissingImageDrawsNothingAndReportsFalse)
 {
     Canvas canvas(20, 20);
-    EXPECT_FALSE(CRenderEngine::DrawImageString(canvas.dc(), &m_pm, RECT{0, 0, 20, 20}, RECT{0, 0, 20, 20},
+    EXPECT_FALSE(CRenderEngine::DrawImageString(canvas.DC(), &m_pm, RECT{0, 0, 20, 20}, RECT{0, 0, 20, 20},
                                                 L"file='nowhere.png'"));
-    EXPECT_FALSE(CRenderEngine::DrawImageString(canvas.dc(), &m_pm, RECT{0, 0, 20, 20}, RECT{0, 0, 20, 20}, L""));
-    EXPECT_FALSE(CRenderEngine::DrawImageString(canvas.dc(), nullptr, RECT{0, 0, 20, 20}, RECT{0, 0, 20, 20},
+    EXPECT_FALSE(CRenderEngine::DrawImageString(canvas.DC(), &m_pm, RECT{0, 0, 20, 20}, RECT{0, 0, 20, 20}, L""));
+    EXPECT_FALSE(CRenderEngine::DrawImageString(canvas.DC(), nullptr, RECT{0, 0, 20, 20}, RECT{0, 0, 20, 20},
                                                 L"a.png"));
     EXPECT_EQ(0, canvas.CountNot(0xFFFFFF));
 }
 
-TEST_F(RenderImage, RightAlignedDestinationEndsAtTheItemsRight)
+TEST_F(RenderImage, DestinationIsPlacedByAlignmentAndPaddingInsideTheItem)
 {
     m_folder.Write(L"dot.png", SolidPng(4, 4, 0xFF00FF00));
-    Canvas canvas(120, 40);
-    EXPECT_TRUE(CRenderEngine::DrawImageString(canvas.dc(), &m_pm, RECT{0, 0, 100, 40}, RECT{0, 0, 120, 40},
-                                               L"file='dot.png' dest='10,10,20,20' align='right'"));
-    RECT ink = canvas.InkBox(0xFFFFFF);
-    EXPECT_EQ(90, ink.left);
-    EXPECT_EQ(100, ink.right);
-    EXPECT_EQ(10, ink.top);
-    EXPECT_EQ(20, ink.bottom);
-}
-
-TEST_F(RenderImage, CentredAndPaddedDestinations)
-{
-    m_folder.Write(L"dot.png", SolidPng(4, 4, 0xFF00FF00));
-    Canvas centred(120, 60);
-    CRenderEngine::DrawImageString(centred.dc(), &m_pm, RECT{0, 0, 100, 60}, RECT{0, 0, 120, 60},
-                                   L"file='dot.png' dest='0,0,10,10' align='center' valign='vcenter'");
-    RECT ink = centred.InkBox(0xFFFFFF);
-    EXPECT_EQ(45, ink.left);
-    EXPECT_EQ(25, ink.top);
-
-    Canvas padded(120, 60);
-    CRenderEngine::DrawImageString(padded.dc(), &m_pm, RECT{0, 0, 100, 60}, RECT{0, 0, 120, 60},
-                                   L"file='dot.png' dest='0,0,10,10' padding='5,6,2,3'");
-    ink = padded.InkBox(0xFFFFFF);
-    EXPECT_EQ(3, ink.left);
-    EXPECT_EQ(3, ink.top);
-    EXPECT_EQ(13, ink.right);
-}
-
-TEST_F(RenderImage, DestinationOutsideTheItemDrawsNothingButSucceeds)
-{
-    m_folder.Write(L"dot.png", SolidPng(4, 4, 0xFF00FF00));
-    Canvas canvas(120, 60);
-    EXPECT_TRUE(CRenderEngine::DrawImageString(canvas.dc(), &m_pm, RECT{0, 0, 50, 50}, RECT{0, 0, 120, 60},
-                                               L"file='dot.png' dest='60,0,70,10'"));
-    EXPECT_EQ(0, canvas.CountNot(0xFFFFFF));
+    const RECT kNoInk = {120, 60, -1, -1};
+    const struct {
+        RECT rcItem;
+        const wchar_t* descriptor;
+        RECT ink;
+    } rows[] = {
+        {{0, 0, 100, 40}, L"file='dot.png' dest='10,10,20,20' align='right'", {90, 10, 100, 20}},
+        {{0, 0, 100, 60}, L"file='dot.png' dest='0,0,10,10' align='center' valign='vcenter'", {45, 25, 55, 35}},
+        {{0, 0, 100, 60}, L"file='dot.png' dest='0,0,10,10' padding='5,6,2,3'", {3, 3, 13, 13}},
+        // Outside the item: nothing drawn, yet the descriptor was good.
+        {{0, 0, 50, 50}, L"file='dot.png' dest='60,0,70,10'", kNoInk},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(::testing::PrintToString(std::wstring(row.descriptor)));
+        Canvas canvas(120, 60);
+        EXPECT_TRUE(CRenderEngine::DrawImageString(canvas.DC(), &m_pm, row.rcItem, RECT{0, 0, 120, 60},
+                                                   row.descriptor));
+        EXPECT_EQ(row.ink, canvas.InkBox(0xFFFFFF));
+    }
 }
 
 TEST_F(RenderImage, FadeAndMaskFromTheDescriptor)
@@ -788,7 +772,7 @@ TEST_F(RenderImage, FadeAndMaskFromTheDescriptor)
     std::vector<DWORD> px = {0xFFFF00FF, 0xFFFF0000, 0xFFFF0000, 0xFFFF00FF};
     m_folder.Write(L"checks.png", MakePng(2, 2, px));
     Canvas canvas(2, 2);
-    CRenderEngine::DrawImageString(canvas.dc(), &m_pm, RECT{0, 0, 2, 2}, RECT{0, 0, 2, 2},
+    CRenderEngine::DrawImageString(canvas.DC(), &m_pm, RECT{0, 0, 2, 2}, RECT{0, 0, 2, 2},
                                    L"file='checks.png' mask='#FFFF00FF' fade='128'");
     EXPECT_EQ(0xFFFFFFu, canvas.Rgb(0, 0));
     ExpectNear(canvas.At(1, 0), 255, 127, 127, 2);
@@ -799,18 +783,18 @@ TEST_F(RenderImage, RepaintNeitherParsesNorDecodes)
     m_folder.Write(L"dot.png", SolidPng(4, 4, 0xFF00FF00));
     Canvas canvas(20, 20);
     const wchar_t* descriptor = L"file='dot.png' corner='1,1,1,1'";
-    ASSERT_TRUE(CRenderEngine::DrawImageString(canvas.dc(), &m_pm, RECT{0, 0, 20, 20}, RECT{0, 0, 20, 20},
+    ASSERT_TRUE(CRenderEngine::DrawImageString(canvas.DC(), &m_pm, RECT{0, 0, 20, 20}, RECT{0, 0, 20, 20},
                                                descriptor, L"dest='0,0,10,10'"));
     const LONG decoded = CRenderEngine::GetDecodeCount();
     const LONG parsed = CRenderEngine::GetParseCount();
     for (int i = 0; i < 5; ++i) {
-        CRenderEngine::DrawImageString(canvas.dc(), &m_pm, RECT{0, 0, 20, 20}, RECT{0, 0, 20, 20}, descriptor,
+        CRenderEngine::DrawImageString(canvas.DC(), &m_pm, RECT{0, 0, 20, 20}, RECT{0, 0, 20, 20}, descriptor,
                                        L"dest='0,0,10,10'");
     }
     EXPECT_EQ(decoded, CRenderEngine::GetDecodeCount());
     EXPECT_EQ(parsed, CRenderEngine::GetParseCount());
     // A new modifier is a new descriptor, but the picture is not decoded again.
-    CRenderEngine::DrawImageString(canvas.dc(), &m_pm, RECT{0, 0, 20, 20}, RECT{0, 0, 20, 20}, descriptor,
+    CRenderEngine::DrawImageString(canvas.DC(), &m_pm, RECT{0, 0, 20, 20}, RECT{0, 0, 20, 20}, descriptor,
                                    L"dest='5,5,10,10'");
     EXPECT_EQ(parsed + 1, CRenderEngine::GetParseCount());
     EXPECT_EQ(decoded, CRenderEngine::GetDecodeCount());
@@ -820,7 +804,7 @@ TEST_F(RenderImage, IconIsPlacedBySizeAndAlignment)
 {
     m_folder.Write(L"icon.png", SolidPng(8, 8, 0xFF0000FF));
     Canvas centred(60, 60);
-    EXPECT_TRUE(CRenderEngine::DrawIconImageString(centred.dc(), &m_pm, RECT{0, 0, 40, 40}, RECT{0, 0, 60, 60},
+    EXPECT_TRUE(CRenderEngine::DrawIconImageString(centred.DC(), &m_pm, RECT{0, 0, 40, 40}, RECT{0, 0, 60, 60},
                                                    L"file='icon.png' iconsize='10,10' iconalign='center'"));
     RECT ink = centred.InkBox(0xFFFFFF);
     EXPECT_EQ(15, ink.left);

@@ -2,15 +2,16 @@
 // markup documents and image loading: folder, zip file and in-memory archive.
 #include <gtest/gtest.h>
 
-#include "tests/ui/core/resource_test_zip.h"
+#include "tests/support/ScratchFolder.h"
+#include "tests/support/ZipWriter.h"
 #include "ui/core/UIManager.h"
 #include "ui/core/UIRender.h"
 #include "ui/core/UIXmlDocument.h"
 
 using namespace Veneer;
-using restest::Bytes;
-using restest::TempDir;
-using restest::ZipWriter;
+using test_support::Bytes;
+using test_support::ScratchFolder;
+using test_support::ZipWriter;
 
 namespace {
 
@@ -71,7 +72,7 @@ TEST(ResourcePath, ResourceModuleFallsBackToTheInstance)
 
 TEST(FolderReads, ErrorTextsAndTheSizeLimit)
 {
-    TempDir dir;
+    ScratchFolder dir;
     UseFolder(dir.Path());
     dir.Write(L"empty.xml", Bytes());
     dir.Write(L"exact.xml", MarkupOfSize(kFourMiB));
@@ -92,7 +93,7 @@ TEST(FolderReads, ErrorTextsAndTheSizeLimit)
 
 TEST(FolderReads, ParseErrorsKeepTheParserDescription)
 {
-    TempDir dir;
+    ScratchFolder dir;
     UseFolder(dir.Path());
     dir.Write(L"broken.xml", "<Window><Label></Window>");
     CXmlDocumentUI doc;
@@ -116,7 +117,7 @@ protected:
         w.Add("empty.xml", Bytes(), ZipWriter::Stored);
         w.Add("exact.xml", MarkupOfSize(kFourMiB));
         w.Add("over.xml", MarkupOfSize(kFourMiB + 1));
-        w.Add("image.png", restest::NoiseBytes(3000, 1), ZipWriter::Stored);
+        w.Add("image.png", test_support::NoiseBytes(3000, 1), ZipWriter::Stored);
         w.Add("../../evil.txt", "evil");
         w.Add("C:\\evil2.txt", "evil2");
         s_image = new Bytes(w.Build());
@@ -164,7 +165,7 @@ TEST_F(MemoryArchive, ErrorTextsAndTheSizeLimit)
 
 TEST_F(MemoryArchive, NoFallBackToTheFolderForMarkup)
 {
-    TempDir dir;
+    ScratchFolder dir;
     dir.Write(L"onlyondisk.xml", "<Window/>");
     CPaintManagerUI::SetResourcePath(dir.Path().c_str());
     CXmlDocumentUI doc;
@@ -194,9 +195,9 @@ TEST_F(MemoryArchive, EntriesOutsideTheBaseAreReadByTheirCleanName)
 
 TEST_F(MemoryArchive, ImagesComeFromTheArchiveOrAnAbsolutePath)
 {
-    Bytes expected = restest::NoiseBytes(3000, 1);
+    Bytes expected = test_support::NoiseBytes(3000, 1);
     EXPECT_EQ(ReadBack(L"image.png"), std::string(expected.begin(), expected.end()));
-    TempDir dir;
+    ScratchFolder dir;
     std::wstring outside = dir.Write(L"outside.png", "PNGDATA");
     EXPECT_EQ(ReadBack(outside.c_str()), "PNGDATA");
     LPBYTE data = reinterpret_cast<LPBYTE>(1);
@@ -206,7 +207,7 @@ TEST_F(MemoryArchive, ImagesComeFromTheArchiveOrAnAbsolutePath)
 
 TEST(ZipFileArchive, CachedAndPerReadHandles)
 {
-    TempDir dir;
+    ScratchFolder dir;
     ZipWriter w;
     w.Add("MainFrame.xml", "<Window size=\"1,2\"/>");
     w.Add("secret.xml", "<Window/>", ZipWriter::Deflated, "pw");
@@ -242,8 +243,8 @@ TEST(ZipFileArchive, CachedAndPerReadHandles)
 
 TEST(ZipFileArchive, AbsoluteArchiveNameIsNotJoinedToTheFolder)
 {
-    TempDir dir;
-    TempDir elsewhere;
+    ScratchFolder dir;
+    ScratchFolder elsewhere;
     ZipWriter w;
     w.Add("MainFrame.xml", "<Window/>");
     std::wstring absolute = dir.Write(L"skin.zip", w.Build());
@@ -259,7 +260,7 @@ TEST(ZipFileArchive, AbsoluteArchiveNameIsNotJoinedToTheFolder)
 
 TEST(ZipFileArchive, DamagedEntryGivesUnzipError)
 {
-    TempDir dir;
+    ScratchFolder dir;
     ZipWriter w;
     w.Add("MainFrame.xml", std::string(2000, ' ') + "<Window/>");
     Bytes image = w.Build();

@@ -24,7 +24,8 @@
 #include <vector>
 
 #include "tests/ui/core/fuzz_targets.h"
-#include "tests/ui/core/resource_test_zip.h"
+#include "tests/support/ScratchFolder.h"
+#include "tests/support/ZipWriter.h"
 #include "ui/controls/UIContainer.h"
 #include "ui/controls/UIControl.h"
 #include "ui/core/UIControlFactory.h"
@@ -40,8 +41,8 @@ using namespace Veneer;
 using fuzz::BaseArchive;
 using fuzz::MutateArchive;
 using fuzz::Rng;
-using restest::Bytes;
-using restest::ZipWriter;
+using test_support::Bytes;
+using test_support::ZipWriter;
 
 namespace {
 
@@ -164,7 +165,7 @@ protected:
         CPaintManagerUI::SetResourceZip(L"", true);
         CPaintManagerUI::SetResourcePath(L"");
     }
-    restest::TempDir dir;
+    test_support::ScratchFolder dir;
     PFN_DIALOGBUILDER_ERROR previous = nullptr;
 };
 

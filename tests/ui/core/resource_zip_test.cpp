@@ -2,14 +2,15 @@
 // result codes.
 #include <gtest/gtest.h>
 
-#include "tests/ui/core/resource_test_zip.h"
+#include "tests/support/ScratchFolder.h"
+#include "tests/support/ZipWriter.h"
 #include "ui/core/UIZip.h"
 
 #include <winioctl.h>
 
 using namespace Veneer;
-using restest::Bytes;
-using restest::ZipWriter;
+using test_support::Bytes;
+using test_support::ZipWriter;
 
 namespace {
 
@@ -50,7 +51,7 @@ private:
 
 TEST(ZipEntries, StoredAndDeflatedEntriesExtractToTheirOriginalBytes)
 {
-    Bytes noise = restest::NoiseBytes(150000, 7);
+    Bytes noise = test_support::NoiseBytes(150000, 7);
     std::string text;
     for (int i = 0; i < 5000; ++i) text += "<Label text=\"line " + std::to_string(i) + "\"/>\n";
     ZipWriter w;
@@ -64,14 +65,14 @@ TEST(ZipEntries, StoredAndDeflatedEntriesExtractToTheirOriginalBytes)
     EXPECT_EQ(zip.Read(L"noise.bin", out), ZR_OK);
     EXPECT_EQ(out, noise);
     EXPECT_EQ(zip.Read(L"text.xml", out), ZR_OK);
-    EXPECT_EQ(out, restest::ToBytes(text));
+    EXPECT_EQ(out, test_support::ToBytes(text));
     EXPECT_EQ(zip.Read(L"empty.txt", out), ZR_OK);
     EXPECT_TRUE(out.empty());
 }
 
 TEST(ZipEntries, ExtractionIntoSmallBuffersContinuesWithMore)
 {
-    Bytes noise = restest::NoiseBytes(70000, 3);
+    Bytes noise = test_support::NoiseBytes(70000, 3);
     for (ZipWriter::Method method : {ZipWriter::Stored, ZipWriter::Deflated}) {
         ZipWriter w;
         w.Add("a.bin", noise, method);
@@ -119,7 +120,7 @@ TEST(ZipLookup, IgnoreCaseFoldsAsciiLettersOnly)
 {
     ZipWriter w;
     w.Add("Lang/English/MainFrame.lng", "x");
-    w.Add(restest::Utf8(L"\u00C4pfel.txt"), "y");   // upper-case A with diaeresis
+    w.Add(test_support::Utf8(L"\u00C4pfel.txt"), "y");   // upper-case A with diaeresis
     OpenArchive zip(w);
     int index = -1;
     EXPECT_EQ(CUIZip::FindZipItem(zip.Get(), L"lang/english/mainframe.lng", true, &index, nullptr), ZR_OK);
@@ -177,9 +178,9 @@ TEST(ZipNames, EntriesCannotLeaveTheirBaseFolder)
     }
     Bytes out;
     EXPECT_EQ(zip.Read(L"evil.txt", out), ZR_OK);
-    EXPECT_EQ(out, restest::ToBytes("1"));
+    EXPECT_EQ(out, test_support::ToBytes("1"));
     EXPECT_EQ(zip.Read(L"evil2.txt", out), ZR_OK);
-    EXPECT_EQ(out, restest::ToBytes("2"));
+    EXPECT_EQ(out, test_support::ToBytes("2"));
 }
 
 TEST(ZipNames, CleanEntryNameHandlesEdgeForms)
@@ -193,7 +194,7 @@ TEST(ZipNames, CleanEntryNameHandlesEdgeForms)
 
 TEST(ZipPassword, EncryptedEntriesNeedTheRightPassword)
 {
-    Bytes secret = restest::ToBytes("<Window><Label text=\"secret\"/></Window>");
+    Bytes secret = test_support::ToBytes("<Window><Label text=\"secret\"/></Window>");
     for (ZipWriter::Method method : {ZipWriter::Stored, ZipWriter::Deflated}) {
         ZipWriter w;
         w.Add("secret.xml", secret, method, "s3cret");
@@ -244,8 +245,8 @@ TEST(ZipResultCodes, BadHandlesAndArguments)
 
 TEST(ZipFile, ArchiveOnDiskReadsLikeMemory)
 {
-    restest::TempDir dir;
-    Bytes noise = restest::NoiseBytes(100000, 11);
+    test_support::ScratchFolder dir;
+    Bytes noise = test_support::NoiseBytes(100000, 11);
     ZipWriter w;
     w.Add("big.bin", noise, ZipWriter::Deflated);
     std::wstring path = dir.Write(L"skin.zip", w.Build());
@@ -312,7 +313,7 @@ TEST(ZipDamage, SizesBeyondTheLargestSupportedAreRefused)
 {
     // About 2 MB of incompressible data passes the deflate ratio check for a claim of 2 GiB.
     ZipWriter w;
-    w.Add("big.bin", restest::NoiseBytes(2100 * 1000, 7), ZipWriter::Deflated);
+    w.Add("big.bin", test_support::NoiseBytes(2100 * 1000, 7), ZipWriter::Deflated);
     Bytes image = w.Build();
     const size_t dir = image.size() - 22 - 46 - 7;
     image[dir + 24] = 0x00;
@@ -381,7 +382,7 @@ TEST(ZipDamage, LeadingStubShiftsOffsets)
     // A self-extractor style stub in front of the archive.
     ZipWriter w;
     w.Add("a.txt", "payload", ZipWriter::Stored);
-    Bytes image = restest::NoiseBytes(777, 5);
+    Bytes image = test_support::NoiseBytes(777, 5);
     Bytes zipped = w.Build();
     image.insert(image.end(), zipped.begin(), zipped.end());
     HZIP hz = CUIZip::OpenZip(image.data(), static_cast<unsigned>(image.size()), nullptr);

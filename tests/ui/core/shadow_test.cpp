@@ -1,6 +1,7 @@
 // The window shadow: settings, the computed shadow's pixels and the companion window's
 // behaviour around its owner.
 #include "render_test_support.h"
+#include "tests/support/MessagePump.h"
 
 #include "ui/core/UIShadow.h"
 
@@ -229,14 +230,7 @@ protected:
     {
         if (::IsWindow(m_owner)) ::DestroyWindow(m_owner);
     }
-    static void Pump()
-    {
-        MSG msg;
-        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageW(&msg);
-        }
-    }
+    static void Pump() { test_support::Pump(); }
     RECT ShadowRect() const
     {
         RECT rc = {0, 0, 0, 0};
@@ -400,7 +394,7 @@ TEST_F(ShadowWindow, ImageModeCoversTheOwnerGrownBySize)
 {
     ScratchFolder folder;
     folder.Write(L"shadow.png", SolidPng(20, 20, 0x40000000));
-    CPaintManagerUI::SetResourcePath(folder.path().c_str());
+    CPaintManagerUI::SetResourcePath(folder.Path().c_str());
     m_shadow->SetImage(L"shadow.png");
     m_shadow->SetShadowCorner(RECT{6, 6, 6, 6});
     m_shadow->SetSize(6);

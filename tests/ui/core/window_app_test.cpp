@@ -13,7 +13,7 @@
 
 using namespace Veneer;
 using window_test::MarkupFrame;
-using window_test::PumpPending;
+using window_test::Pump;
 using window_test::PumpUntil;
 
 namespace {

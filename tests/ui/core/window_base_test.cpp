@@ -8,7 +8,7 @@
 #include "ui/core/UIWindowWnd.h"
 
 using namespace Veneer;
-using window_test::PumpPending;
+using window_test::Pump;
 
 namespace {
 

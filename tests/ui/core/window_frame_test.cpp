@@ -15,7 +15,7 @@
 using namespace Veneer;
 using window_test::HitTestAt;
 using window_test::MarkupFrame;
-using window_test::PumpPending;
+using window_test::Pump;
 
 namespace {
 
@@ -85,7 +85,7 @@ TEST_F(CaptionHitTest, SizeBoxGivesEdgesAndCorners)
 TEST_F(CaptionHitTest, MaximisedWindowHasNoSizeBox)
 {
     ::ShowWindow(m_hWnd, SW_MAXIMIZE);
-    PumpPending();
+    Pump();
     ASSERT_TRUE(::IsZoomed(m_hWnd));
     EXPECT_EQ(HitTestAt(m_hWnd, 2, 2), HTCLIENT);
     EXPECT_EQ(HitTestAt(m_hWnd, 50, 20), HTCAPTION);
@@ -204,7 +204,7 @@ protected:
         CControlUI* pControl = m_frame.Find(pstrName);
         ASSERT_NE(pControl, nullptr);
         m_frame.Manager().SendNotify(pControl, L"click");
-        PumpPending();
+        Pump();
     }
 
     MarkupFrame m_frame{kButtonsSkin};
@@ -289,7 +289,7 @@ TEST(PlainSkinWindow, MaximiseSwapsTheShortNames)
     HWND hWnd = wnd.Create(nullptr, L"plain", WS_POPUP | WS_VISIBLE, 0, 80, 80, 300, 200);
     ASSERT_NE(hWnd, nullptr);
     ::UpdateWindow(hWnd);
-    PumpPending();
+    Pump();
     CControlUI* pMax = wnd.Find(L"maxbtn");
     CControlUI* pRestore = wnd.Find(L"restorebtn");
     ASSERT_NE(pMax, nullptr);
@@ -310,7 +310,7 @@ TEST(PlainSkinWindow, ReturnAndEscapeHookConsumesOnlyWhenAskedTo)
     wnd.keyAnswer = 0;
     HWND hWnd = wnd.Create(nullptr, L"plain", WS_POPUP | WS_VISIBLE, 0, 80, 80, 300, 200);
     ASSERT_NE(hWnd, nullptr);
-    PumpPending();
+    Pump();
 
     MSG msg = {};
     msg.hwnd = hWnd;
@@ -375,7 +375,7 @@ TEST(WindowRegion, SquareCornersStillGetARegionOnePixelLarger)
     HWND hWnd = frame.CreateAt(60, 60, 240, 160);
     ASSERT_NE(hWnd, nullptr);
     ::SetWindowPos(hWnd, nullptr, 0, 0, 250, 170, SWP_NOMOVE | SWP_NOZORDER);
-    PumpPending();
+    Pump();
     int kind = ERROR;
     RECT rc = RegionBox(hWnd, &kind);
     ASSERT_NE(kind, ERROR);
@@ -397,7 +397,7 @@ TEST(WindowRegion, RoundCornersCutTheCornerPixels)
     HWND hWnd = frame.CreateAt(60, 60, 240, 160);
     ASSERT_NE(hWnd, nullptr);
     ::SetWindowPos(hWnd, nullptr, 0, 0, 240, 160, SWP_NOMOVE | SWP_NOZORDER | SWP_FRAMECHANGED);
-    PumpPending();
+    Pump();
     EXPECT_FALSE(RegionContains(hWnd, 0, 0));
     EXPECT_FALSE(RegionContains(hWnd, 239, 159));
     EXPECT_TRUE(RegionContains(hWnd, 120, 80));

@@ -1,5 +1,4 @@
-// Small helpers shared by the window tests: message pumping and a frame
-// whose skin is given as markup text.
+// Helpers of the window tests beside the shared message pump: a frame whose skin is given as markup text.
 #pragma once
 
 #include <windows.h>
@@ -11,28 +10,8 @@
 
 namespace window_test {
 
-// Dispatches everything queued for this thread (paint included).
-inline void PumpPending()
-{
-    MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (msg.message == WM_QUIT) {
-            ::PostQuitMessage(static_cast<int>(msg.wParam));
-            return;
-        }
-        if (!Veneer::CPaintManagerUI::TranslateMessage(&msg)) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageW(&msg);
-        }
-    }
-}
-
-// Pumps until the predicate holds or the time runs out; returns the predicate.
-template <typename Pred>
-bool PumpUntil(Pred pred, DWORD dwTimeoutMs = 3000)
-{
-    return test_support::PumpUntil(pred, &PumpPending, dwTimeoutMs);
-}
+using test_support::Pump;
+using test_support::PumpUntil;
 
 // A frame built from literal markup.
 class MarkupFrame : public Veneer::CUIFrameWnd
@@ -50,7 +29,7 @@ public:
         HWND hWnd = Create(hOwner, L"window test", WS_POPUP | WS_VISIBLE, 0, x, y, cx, cy);
         if (hWnd != nullptr) {
             ::UpdateWindow(hWnd);
-            PumpPending();
+            Pump();
         }
         return hWnd;
     }
@@ -58,7 +37,7 @@ public:
     void DestroyIfAlive()
     {
         if (::IsWindow(m_hWnd)) ::DestroyWindow(m_hWnd);
-        PumpPending();
+        Pump();
     }
 
 private:

@@ -2,8 +2,8 @@
 set(_win_dir ${CMAKE_CURRENT_LIST_DIR})
 
 pavonel_add_test(window_pump_test SOURCES ${_win_dir}/window_pump_test.cpp LIBS veneer)
-pavonel_add_test(window_base_test SOURCES ${_win_dir}/window_base_test.cpp ${_win_dir}/window_test.rc LIBS veneer GUI TIMEOUT 120)
-pavonel_add_test(window_frame_test SOURCES ${_win_dir}/window_frame_test.cpp LIBS veneer GUI TIMEOUT 180)
+pavonel_add_test(window_test SOURCES ${_win_dir}/window_base_test.cpp ${_win_dir}/window_frame_test.cpp
+                 ${_win_dir}/window_test.rc LIBS veneer GUI TIMEOUT 300)
 pavonel_add_test(window_app_test SOURCES ${_win_dir}/window_app_test.cpp ${_win_dir}/window_app_test.rc LIBS veneer GUI TIMEOUT 240)
 
 # Second process of the single-instance tests; found next to the test .exe.

@@ -1,11 +1,13 @@
 // Figures for the resource readers and the builder (run by hand:
-// tools/wine-run build-<you>/tests/ui/core/bench_resource.exe).
+// bash bench/run.sh prints them, or tools/wine-run <build>/bench/bench_resource.exe).
 #include <windows.h>
 
 #include <cstdio>
 #include <string>
 
-#include "tests/ui/core/resource_test_zip.h"
+#include "bench/BenchClock.h"
+#include "tests/support/ScratchFolder.h"
+#include "tests/support/ZipWriter.h"
 #include "ui/controls/UIControl.h"
 #include "ui/core/UIDlgBuilder.h"
 #include "ui/core/UIManager.h"
@@ -13,17 +15,11 @@
 #include "ui/core/UIZip.h"
 
 using namespace Veneer;
-using restest::ZipWriter;
+using test_support::ZipWriter;
 
 namespace {
 
-double Now()
-{
-    LARGE_INTEGER f, c;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&c);
-    return static_cast<double>(c.QuadPart) / static_cast<double>(f.QuadPart);
-}
+using bench::Now;
 
 std::string SkinMarkup(int labels)
 {
@@ -42,10 +38,10 @@ std::string SkinMarkup(int labels)
 int main()
 {
     ZipWriter w;
-    for (int i = 0; i < 60; ++i) w.Add("img" + std::to_string(i) + ".png", restest::NoiseBytes(8000, i), ZipWriter::Stored);
+    for (int i = 0; i < 60; ++i) w.Add("img" + std::to_string(i) + ".png", test_support::NoiseBytes(8000, i), ZipWriter::Stored);
     w.Add("MainFrame.xml", SkinMarkup(40));
     w.Add("Big.xml", SkinMarkup(2000));
-    restest::Bytes archive = w.Build();
+    test_support::Bytes archive = w.Build();
 
     const int reads = 2000;
     HZIP cached = CUIZip::OpenZip(archive.data(), static_cast<unsigned>(archive.size()), nullptr);

@@ -10,6 +10,7 @@
 #include "ui/controls/UIControl.h"
 #include "ui/controls/UIHorizontalLayout.h"
 #include "ui/core/UIManager.h"
+#include "tests/support/MessagePump.h"
 
 namespace {
 
@@ -74,17 +75,6 @@ LRESULT CALLBACK BenchProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
     return ::DefWindowProcW(hWnd, uMsg, wParam, lParam);
 }
 
-void PumpAll()
-{
-    MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (!CPaintManagerUI::TranslateMessage(&msg)) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageW(&msg);
-        }
-    }
-}
-
 template <class Fn>
 void Measure(const char* pstrName, int nMessagesPerRound, Fn fn)
 {
@@ -132,9 +122,9 @@ int main()
         NullNotifier notifier;
         pm.AddNotifier(&notifier);
         ::UpdateWindow(hWnd);
-        PumpAll();
+        test_support::Pump();
         ::UpdateWindow(hWnd);
-        PumpAll();
+        test_support::Pump();
         pm.SetTimer(controls[2], 1, 1000000);
 
         std::printf("Per-message routing of the paint manager (3 controls, %d rounds each)\n", 10000);
@@ -178,7 +168,7 @@ int main()
         pm.RemoveAllTimers();
         pm.RemoveNotifier(&notifier);
         ::DestroyWindow(hWnd);
-        PumpAll();
+        test_support::Pump();
         g_pm = nullptr;
     }
     return 0;

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/BenchClock.h"
 #include "ui/support/StdPtrArray.h"
 #include "ui/support/StdStringPtrMap.h"
 #include "ui/support/UIString.h"
@@ -14,13 +15,7 @@ using namespace Veneer;
 
 namespace {
 
-double NowMs()
-{
-    LARGE_INTEGER f, c;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&c);
-    return static_cast<double>(c.QuadPart) * 1000.0 / static_cast<double>(f.QuadPart);
-}
+using bench::NowMs;
 
 template <typename F>
 void Measure(const char* name, int iterations, F body)

@@ -1,5 +1,4 @@
-// Test fixtures: a small zip writer (stored, deflated, traditional encryption)
-// and helpers for temporary folders, so no binary archive is committed.
+// A small zip writer (stored, deflated, traditional encryption) for fixtures, so no binary archive is committed.
 #pragma once
 
 #include <windows.h>
@@ -9,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace restest {
+namespace test_support {
 
 typedef std::vector<unsigned char> Bytes;
 
@@ -196,57 +195,4 @@ private:
     std::vector<Entry> m_entries;
 };
 
-// A fresh folder under %TEMP%, removed with its files at the end of the test.
-class TempDir
-{
-public:
-    TempDir()
-    {
-        wchar_t base[MAX_PATH];
-        GetTempPathW(MAX_PATH, base);
-        static unsigned counter = 0;
-        wchar_t name[MAX_PATH];
-        swprintf(name, MAX_PATH, L"%lsveneer_res_%lu_%u\\", base, GetCurrentProcessId(), ++counter);
-        m_path = name;
-        CreateDirectoryW(m_path.c_str(), nullptr);
-    }
-    ~TempDir() { RemoveTree(m_path); }
-    const std::wstring& Path() const { return m_path; }
-
-    std::wstring Write(const std::wstring& relative, const Bytes& data) const
-    {
-        std::wstring full = m_path + relative;
-        for (size_t i = m_path.size(); i < full.size(); ++i) {
-            if (full[i] == L'\\') CreateDirectoryW(full.substr(0, i).c_str(), nullptr);
-        }
-        HANDLE h = CreateFileW(full.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-        DWORD done = 0;
-        if (!data.empty()) WriteFile(h, data.data(), static_cast<DWORD>(data.size()), &done, nullptr);
-        CloseHandle(h);
-        return full;
-    }
-    std::wstring Write(const std::wstring& relative, const std::string& text) const
-    {
-        return Write(relative, ToBytes(text));
-    }
-
-private:
-    static void RemoveTree(const std::wstring& dir)
-    {
-        WIN32_FIND_DATAW fd;
-        HANDLE h = FindFirstFileW((dir + L"*").c_str(), &fd);
-        if (h != INVALID_HANDLE_VALUE) {
-            do {
-                std::wstring n = fd.cFileName;
-                if (n == L"." || n == L"..") continue;
-                if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(dir + n + L"\\");
-                else DeleteFileW((dir + n).c_str());
-            } while (FindNextFileW(h, &fd));
-            FindClose(h);
-        }
-        RemoveDirectoryW(dir.c_str());
-    }
-    std::wstring m_path;
-};
-
-} // namespace restest
+} // namespace test_support

@@ -12,8 +12,12 @@
 #include <new>
 #include <vector>
 
-#include "controls_test_host.h"
+#include "bench/BenchClock.h"
+#include "tests/support/Canvas.h"
+#include "tests/support/WindowHost.h"
 #include "ui/controls/UILabel.h"
+#include "ui/controls/UIVerticalLayout.h"
+#include "ui/controls/UIHorizontalLayout.h"
 
 using namespace Veneer;
 
@@ -21,17 +25,7 @@ namespace {
 
 std::atomic<long> g_allocations(0);
 
-double Now()
-{
-    static LARGE_INTEGER freq = [] {
-        LARGE_INTEGER f;
-        ::QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    ::QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) / static_cast<double>(freq.QuadPart);
-}
+using bench::Now;
 
 const int kLabelWidth = 12;
 const int kLabelHeight = 6;
@@ -98,14 +92,14 @@ struct Figures
 
 Figures Measure(int nLabels, bool bLookups, bool bDecorated)
 {
-    controls_test::Host host(640, 480);
+    test_support::WindowHost host({0, 0, 640, 480});
     GeneratedTree t = BuildTree(nLabels, bDecorated);
     double t0 = Now();
     host.Manager().AttachDialog(t.root);
     double tAttach = Now() - t0;
 
     RECT rc = {0, 0, t.size.cx, t.size.cy};
-    controls_test::Canvas canvas(t.size.cx, t.size.cy);
+    test_support::Canvas canvas(t.size.cx, t.size.cy);
 
     // First layout and paint separately (caches warm up), then the best of a few rounds.
     t.root->SetPos(rc, true);

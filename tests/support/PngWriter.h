@@ -1,5 +1,5 @@
 #pragma once
-// A minimal PNG writer (8-bit RGBA, one IDAT) for the render tests' and benchmark's fixtures.
+// A minimal PNG writer (8-bit RGBA, one IDAT) for image fixtures of the tests and benchmarks.
 
 #include <windows.h>
 
@@ -7,7 +7,7 @@
 
 #include <vector>
 
-namespace RenderTest {
+namespace test_support {
 
 // RGBA pixels given as 0xAARRGGBB (straight alpha).
 inline std::vector<BYTE> MakePng(int w, int h, const std::vector<DWORD>& argb)
@@ -52,4 +52,4 @@ inline std::vector<BYTE> MakePng(int w, int h, const std::vector<DWORD>& argb)
     return png;
 }
 
-} // namespace RenderTest
+} // namespace test_support

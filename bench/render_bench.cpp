@@ -14,13 +14,16 @@
 #include <string>
 #include <vector>
 
+#include "bench/BenchClock.h"
 #include "ui/controls/UIControl.h"
 #include "ui/controls/UIProgress.h"
 #include "ui/core/UIDlgBuilder.h"
 #include "ui/core/UIManager.h"
 #include "ui/core/UIRender.h"
 
-#include "render_png.h"
+#include "tests/support/Canvas.h"
+#include "tests/support/PngWriter.h"
+#include "tests/support/ScratchFolder.h"
 
 using namespace Veneer;
 
@@ -35,28 +38,10 @@ std::vector<BYTE> Png(int w, int h, DWORD (*pixel)(int, int))
     std::vector<DWORD> argb;
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) argb.push_back(pixel(x, y));
-    return RenderTest::MakePng(w, h, argb);
+    return test_support::MakePng(w, h, argb);
 }
 
-void WriteFile(const std::wstring& path, const std::vector<BYTE>& bytes)
-{
-    HANDLE h = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD written = 0;
-    ::WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    ::CloseHandle(h);
-}
-
-double Now()
-{
-    static LARGE_INTEGER freq = [] {
-        LARGE_INTEGER f;
-        ::QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    ::QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) * 1000.0 / static_cast<double>(freq.QuadPart);
-}
+using bench::NowMs;
 
 const wchar_t* kText =
     L"Lumbra is installed into the folder below. The installer downloads the current package, runs it "
@@ -68,15 +53,15 @@ const wchar_t* kHtml =
 
 class Scene {
 public:
-    explicit Scene(const std::wstring& folder) : m_folder(folder) {}
+    explicit Scene(const test_support::ScratchFolder& folder) : m_folder(folder) {}
 
     void WriteImages()
     {
-        WriteFile(m_folder + L"bg.png", Png(100, 100, [](int x, int y) -> DWORD {
+        m_folder.Write(L"bg.png", Png(100, 100, [](int x, int y) -> DWORD {
                       const bool border = x < 10 || y < 10 || x >= 90 || y >= 90;
                       return border ? 0xFF3C6E9Bu : 0xFFF4F6F8u - static_cast<DWORD>((y / 10) * 0x010101);
                   }));
-        WriteFile(m_folder + L"btn.png", Png(192, 48, [](int x, int y) -> DWORD {
+        m_folder.Write(L"btn.png", Png(192, 48, [](int x, int y) -> DWORD {
                       const DWORD a = (x % 48 < 4 || y < 4) ? 0x80u : 0xFFu;
                       return (a << 24) | ((x < 96 ? 0x2080C0u : 0x40A0E0u) + static_cast<DWORD>(y));
                   }));
@@ -117,31 +102,7 @@ public:
     }
 
 private:
-    std::wstring m_folder;
-};
-
-class Surface {
-public:
-    Surface()
-    {
-        m_hDC = ::CreateCompatibleDC(nullptr);
-        m_hBitmap = CRenderEngine::CreateARGB32Bitmap(m_hDC, kWidth, kHeight, nullptr);
-        m_hOld = ::SelectObject(m_hDC, m_hBitmap);
-    }
-    ~Surface()
-    {
-        ::SelectObject(m_hDC, m_hOld);
-        ::DeleteObject(m_hBitmap);
-        ::DeleteDC(m_hDC);
-    }
-    Surface(const Surface&) = delete;
-    Surface& operator=(const Surface&) = delete;
-    HDC dc() const { return m_hDC; }
-
-private:
-    HDC m_hDC = nullptr;
-    HBITMAP m_hBitmap = nullptr;
-    HGDIOBJ m_hOld = nullptr;
+    const test_support::ScratchFolder& m_folder;
 };
 
 void PrintLine(const char* what, double ms)
@@ -149,50 +110,50 @@ void PrintLine(const char* what, double ms)
     printf("  %-44s %9.3f ms\n", what, ms);
 }
 
-void DirectPaint(const std::wstring& folder)
+void DirectPaint(const test_support::ScratchFolder& folder)
 {
     HWND hWnd = ::CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, kWidth, kHeight, nullptr, nullptr,
                                   ::GetModuleHandleW(nullptr), nullptr);
     CPaintManagerUI pm;
     pm.Init(hWnd);
     Scene scene(folder);
-    Surface offscreen, target;
+    test_support::Canvas offscreen(kWidth, kHeight), target(kWidth, kHeight);
 
     const LONG decode0 = CRenderEngine::GetDecodeCount();
     const LONG parse0 = CRenderEngine::GetParseCount();
-    double t = Now();
-    scene.Paint(offscreen.dc(), &pm);
-    const double first = Now() - t;
+    double t = NowMs();
+    scene.Paint(offscreen.DC(), &pm);
+    const double first = NowMs() - t;
     const LONG decode1 = CRenderEngine::GetDecodeCount();
     const LONG parse1 = CRenderEngine::GetParseCount();
 
-    t = Now();
-    for (int i = 0; i < kRounds; ++i) scene.Paint(offscreen.dc(), &pm);
+    t = NowMs();
+    for (int i = 0; i < kRounds; ++i) scene.Paint(offscreen.DC(), &pm);
     ::GdiFlush();
-    const double repaint = (Now() - t) / kRounds;
+    const double repaint = (NowMs() - t) / kRounds;
     const LONG decode2 = CRenderEngine::GetDecodeCount();
     const LONG parse2 = CRenderEngine::GetParseCount();
 
     double parts[3] = {0, 0, 0};
     for (int i = 0; i < kRounds / 4; ++i) {
-        t = Now();
-        scene.PaintBackground(offscreen.dc(), &pm);
+        t = NowMs();
+        scene.PaintBackground(offscreen.DC(), &pm);
         ::GdiFlush();
-        parts[0] += Now() - t;
-        t = Now();
-        scene.PaintStates(offscreen.dc(), &pm);
+        parts[0] += NowMs() - t;
+        t = NowMs();
+        scene.PaintStates(offscreen.DC(), &pm);
         ::GdiFlush();
-        parts[1] += Now() - t;
-        t = Now();
-        scene.PaintText(offscreen.dc(), &pm);
+        parts[1] += NowMs() - t;
+        t = NowMs();
+        scene.PaintText(offscreen.DC(), &pm);
         ::GdiFlush();
-        parts[2] += Now() - t;
+        parts[2] += NowMs() - t;
     }
 
-    t = Now();
-    for (int i = 0; i < kRounds; ++i) ::BitBlt(target.dc(), 0, 0, kWidth, kHeight, offscreen.dc(), 0, 0, SRCCOPY);
+    t = NowMs();
+    for (int i = 0; i < kRounds; ++i) ::BitBlt(target.DC(), 0, 0, kWidth, kHeight, offscreen.DC(), 0, 0, SRCCOPY);
     ::GdiFlush();
-    const double blit = (Now() - t) / kRounds;
+    const double blit = (NowMs() - t) / kRounds;
 
     printf("Direct paint through the render engine (%dx%d, %d rounds)\n", kWidth, kHeight, kRounds);
     PrintLine("first paint (decodes and parses)", first);
@@ -207,14 +168,14 @@ void DirectPaint(const std::wstring& folder)
 
     // Small fills, as a label's background: the opaque ones skip GDI+.
     const int fills = 2000;
-    t = Now();
-    for (int i = 0; i < fills; ++i) CRenderEngine::DrawColor(offscreen.dc(), RECT{i % 600, 5, i % 600 + 12, 11}, 0xFF336699);
+    t = NowMs();
+    for (int i = 0; i < fills; ++i) CRenderEngine::DrawColor(offscreen.DC(), RECT{i % 600, 5, i % 600 + 12, 11}, 0xFF336699);
     ::GdiFlush();
-    PrintLine("opaque 12x6 fill, average", (Now() - t) / fills);
-    t = Now();
-    for (int i = 0; i < fills; ++i) CRenderEngine::DrawColor(offscreen.dc(), RECT{i % 600, 5, i % 600 + 12, 11}, 0x80336699);
+    PrintLine("opaque 12x6 fill, average", (NowMs() - t) / fills);
+    t = NowMs();
+    for (int i = 0; i < fills; ++i) CRenderEngine::DrawColor(offscreen.DC(), RECT{i % 600, 5, i % 600 + 12, 11}, 0x80336699);
     ::GdiFlush();
-    PrintLine("translucent 12x6 fill (GDI+), average", (Now() - t) / fills);
+    PrintLine("translucent 12x6 fill (GDI+), average", (NowMs() - t) / fills);
     ::DestroyWindow(hWnd);
 }
 
@@ -242,13 +203,13 @@ LRESULT CALLBACK WindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
 // Average time of invalidating the area (the whole window when null) and letting the window paint it.
 double AverageRepaint(HWND hWnd, const RECT* area)
 {
-    const double t = Now();
+    const double t = NowMs();
     for (int i = 0; i < kRounds; ++i) {
         ::InvalidateRect(hWnd, area, FALSE);
         ::UpdateWindow(hWnd);
     }
     ::GdiFlush();
-    return (Now() - t) / kRounds;
+    return (NowMs() - t) / kRounds;
 }
 
 // The same, with a window procedure that only blits the finished frame.
@@ -317,10 +278,10 @@ void ManagerPaint()
         return;
     }
     ::ShowWindow(hWnd, SW_SHOWNOACTIVATE);
-    double t = Now();
+    double t = NowMs();
     ::InvalidateRect(hWnd, nullptr, FALSE);
     ::UpdateWindow(hWnd);
-    const double first = Now() - t;
+    const double first = NowMs() - t;
     const LONG decode1 = CRenderEngine::GetDecodeCount();
     const LONG parse1 = CRenderEngine::GetParseCount();
 
@@ -328,16 +289,16 @@ void ManagerPaint()
     const LONG decode2 = CRenderEngine::GetDecodeCount();
     const LONG parse2 = CRenderEngine::GetParseCount();
 
-    Surface finished;
+    test_support::Canvas finished(kWidth, kHeight);
     HDC hWindowDC = ::GetDC(hWnd);
-    t = Now();
-    for (int i = 0; i < kRounds; ++i) ::BitBlt(hWindowDC, 0, 0, kWidth, kHeight, finished.dc(), 0, 0, SRCCOPY);
+    t = NowMs();
+    for (int i = 0; i < kRounds; ++i) ::BitBlt(hWindowDC, 0, 0, kWidth, kHeight, finished.DC(), 0, 0, SRCCOPY);
     ::GdiFlush();
-    const double blit = (Now() - t) / kRounds;
+    const double blit = (NowMs() - t) / kRounds;
     ::ReleaseDC(hWnd, hWindowDC);
     // The same full repaint when the window procedure does nothing but that BitBlt: what the window system's
     // own round of invalidation, BeginPaint, EndPaint and presentation costs.
-    const double barePaint = AverageBareRepaint(hWnd, nullptr, finished.dc());
+    const double barePaint = AverageBareRepaint(hWnd, nullptr, finished.DC());
 
     // A progress step during a download: the bar's value and its label's text change, then the window paints.
     auto* progress = static_cast<CProgressUI*>(pm.FindControl(L"progress"));
@@ -347,7 +308,7 @@ void ManagerPaint()
     double areaBarePaint = 0;
     if (progress != nullptr && percent != nullptr) {
         ::UpdateWindow(hWnd);
-        t = Now();
+        t = NowMs();
         for (int i = 0; i < kRounds; ++i) {
             progress->SetValue(i % 100);
             wchar_t text[8];
@@ -356,18 +317,18 @@ void ManagerPaint()
             ::UpdateWindow(hWnd);
         }
         ::GdiFlush();
-        step = (Now() - t) / kRounds;
+        step = (NowMs() - t) / kRounds;
         RECT area;
         ::UnionRect(&area, &progress->GetPos(), &percent->GetPos());
         hWindowDC = ::GetDC(hWnd);
-        t = Now();
+        t = NowMs();
         for (int i = 0; i < kRounds; ++i)
-            ::BitBlt(hWindowDC, area.left, area.top, area.right - area.left, area.bottom - area.top, finished.dc(),
+            ::BitBlt(hWindowDC, area.left, area.top, area.right - area.left, area.bottom - area.top, finished.DC(),
                      area.left, area.top, SRCCOPY);
         ::GdiFlush();
-        areaBlit = (Now() - t) / kRounds;
+        areaBlit = (NowMs() - t) / kRounds;
         ::ReleaseDC(hWnd, hWindowDC);
-        areaBarePaint = AverageBareRepaint(hWnd, &area, finished.dc());
+        areaBarePaint = AverageBareRepaint(hWnd, &area, finished.DC());
     }
 
     PrintLine("first paint (layout, decodes, parses)", first);
@@ -390,19 +351,13 @@ void ManagerPaint()
 
 int main()
 {
-    wchar_t temp[MAX_PATH];
-    ::GetTempPathW(MAX_PATH, temp);
-    const std::wstring folder = std::wstring(temp) + L"bench_render\\";
-    ::CreateDirectoryW(folder.c_str(), nullptr);
+    const test_support::ScratchFolder folder;
     Scene(folder).WriteImages();
-    CPaintManagerUI::SetResourcePath(folder.c_str());
+    CPaintManagerUI::SetResourcePath(folder.Path().c_str());
 
     DirectPaint(folder);
     printf("\n");
     ManagerPaint();
-
-    ::DeleteFileW((folder + L"bg.png").c_str());
-    ::DeleteFileW((folder + L"btn.png").c_str());
-    ::RemoveDirectoryW(folder.c_str());
+    CPaintManagerUI::SetResourcePath(L"");
     return 0;
 }
