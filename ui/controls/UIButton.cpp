@@ -296,15 +296,7 @@ const CAttributeTable& CButtonUI::AttributeTable()
     return table;
 }
 
-const CAttributeTable& CButtonUI::GetAttributeTable() const
-{
-    return AttributeTable();
-}
-
-void CButtonUI::SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue)
-{
-    if (!AttributeTable().Apply(*this, pstrName, pstrValue)) CLabelUI::SetAttribute(pstrName, pstrValue);
-}
+VENEER_ATTRIBUTE_MEMBERS(CButtonUI, CLabelUI)
 
 void CButtonUI::RefreshStateBits()
 {

@@ -110,14 +110,6 @@ const CAttributeTable& CCheckBoxUI::AttributeTable()
     return table;
 }
 
-const CAttributeTable& CCheckBoxUI::GetAttributeTable() const
-{
-    return AttributeTable();
-}
-
-void CCheckBoxUI::SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue)
-{
-    if (!AttributeTable().Apply(*this, pstrName, pstrValue)) COptionUI::SetAttribute(pstrName, pstrValue);
-}
+VENEER_ATTRIBUTE_MEMBERS(CCheckBoxUI, COptionUI)
 
 } // namespace Veneer

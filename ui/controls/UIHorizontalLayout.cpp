@@ -38,15 +38,7 @@ const CAttributeTable& CHorizontalLayoutUI::AttributeTable()
     return table;
 }
 
-const CAttributeTable& CHorizontalLayoutUI::GetAttributeTable() const
-{
-    return AttributeTable();
-}
-
-void CHorizontalLayoutUI::SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue)
-{
-    if (!AttributeTable().Apply(*this, pstrName, pstrValue)) CContainerUI::SetAttribute(pstrName, pstrValue);
-}
+VENEER_ATTRIBUTE_MEMBERS(CHorizontalLayoutUI, CContainerUI)
 
 void CHorizontalLayoutUI::SetPos(RECT rc, bool bNeedInvalidate)
 {

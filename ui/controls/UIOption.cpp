@@ -242,15 +242,7 @@ const CAttributeTable& COptionUI::AttributeTable()
     return table;
 }
 
-const CAttributeTable& COptionUI::GetAttributeTable() const
-{
-    return AttributeTable();
-}
-
-void COptionUI::SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue)
-{
-    if (!AttributeTable().Apply(*this, pstrName, pstrValue)) CButtonUI::SetAttribute(pstrName, pstrValue);
-}
+VENEER_ATTRIBUTE_MEMBERS(COptionUI, CButtonUI)
 
 void COptionUI::PaintBkColor(HDC hDC)
 {

@@ -135,15 +135,7 @@ const CAttributeTable& CProgressUI::AttributeTable()
     return table;
 }
 
-const CAttributeTable& CProgressUI::GetAttributeTable() const
-{
-    return AttributeTable();
-}
-
-void CProgressUI::SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue)
-{
-    if (!AttributeTable().Apply(*this, pstrName, pstrValue)) CLabelUI::SetAttribute(pstrName, pstrValue);
-}
+VENEER_ATTRIBUTE_MEMBERS(CProgressUI, CLabelUI)
 
 void CProgressUI::Normalize()
 {

@@ -1298,15 +1298,7 @@ const CAttributeTable& CRichEditUI::AttributeTable()
     return table;
 }
 
-const CAttributeTable& CRichEditUI::GetAttributeTable() const
-{
-    return AttributeTable();
-}
-
-void CRichEditUI::SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue)
-{
-    if (!AttributeTable().Apply(*this, pstrName, pstrValue)) CContainerUI::SetAttribute(pstrName, pstrValue);
-}
+VENEER_ATTRIBUTE_MEMBERS(CRichEditUI, CContainerUI)
 
 // These styles only ever switch on from markup; "false" leaves what the control had.
 void CRichEditUI::AddStyleIfTrue(LPCTSTR pstrValue, LONG lStyle)

@@ -466,15 +466,7 @@ const CAttributeTable& CScrollBarUI::AttributeTable()
     return table;
 }
 
-const CAttributeTable& CScrollBarUI::GetAttributeTable() const
-{
-    return AttributeTable();
-}
-
-void CScrollBarUI::SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue)
-{
-    if (!AttributeTable().Apply(*this, pstrName, pstrValue)) CControlUI::SetAttribute(pstrName, pstrValue);
-}
+VENEER_ATTRIBUTE_MEMBERS(CScrollBarUI, CControlUI)
 
 bool CScrollBarUI::DoPaint(HDC hDC, const RECT& rcPaint, CControlUI* /*pStopControl*/)
 {

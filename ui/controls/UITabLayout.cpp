@@ -219,15 +219,7 @@ const CAttributeTable& CTabLayoutUI::AttributeTable()
     return table;
 }
 
-const CAttributeTable& CTabLayoutUI::GetAttributeTable() const
-{
-    return AttributeTable();
-}
-
-void CTabLayoutUI::SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue)
-{
-    if (!AttributeTable().Apply(*this, pstrName, pstrValue)) CContainerUI::SetAttribute(pstrName, pstrValue);
-}
+VENEER_ATTRIBUTE_MEMBERS(CTabLayoutUI, CContainerUI)
 
 RECT CTabLayoutUI::ClientArea() const
 {

@@ -38,15 +38,7 @@ const CAttributeTable& CVerticalLayoutUI::AttributeTable()
     return table;
 }
 
-const CAttributeTable& CVerticalLayoutUI::GetAttributeTable() const
-{
-    return AttributeTable();
-}
-
-void CVerticalLayoutUI::SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue)
-{
-    if (!AttributeTable().Apply(*this, pstrName, pstrValue)) CContainerUI::SetAttribute(pstrName, pstrValue);
-}
+VENEER_ATTRIBUTE_MEMBERS(CVerticalLayoutUI, CContainerUI)
 
 void CVerticalLayoutUI::SetPos(RECT rc, bool bNeedInvalidate)
 {

@@ -34,31 +34,11 @@ bool CAttributeTable::Apply(CControlUI& control, LPCTSTR pstrName, LPCTSTR pstrV
 
 LPCTSTR CAttributeTable::KindName(EAttrKind kind)
 {
-    switch (kind) {
-    case EAttrKind::Bool:
-        return L"bool";
-    case EAttrKind::Int:
-        return L"int";
-    case EAttrKind::Size:
-        return L"size";
-    case EAttrKind::Rect:
-        return L"rect";
-    case EAttrKind::Color:
-        return L"colour";
-    case EAttrKind::Align:
-        return L"align words";
-    case EAttrKind::Image:
-        return L"image descriptor";
-    case EAttrKind::Text:
-        return L"text";
-    case EAttrKind::Choice:
-        return L"word";
-    case EAttrKind::Float:
-        return L"bool or percents";
-    case EAttrKind::AttrList:
-        return L"attribute list";
-    }
-    return L"";
+    // In the order of EAttrKind.
+    static const LPCTSTR names[] = {L"bool", L"int",  L"size", L"rect", L"colour", L"align words", L"image descriptor",
+                                    L"text", L"word", L"bool or percents", L"attribute list"};
+    const auto index = static_cast<size_t>(kind);
+    return index < sizeof(names) / sizeof(names[0]) ? names[index] : L"";
 }
 
 } // namespace Veneer

@@ -148,3 +148,12 @@ template <class T, EAttrKind K, auto Set, auto Get = nullptr> TAttribute Row(LPC
 }
 
 } // namespace Veneer
+
+// The two members every control class with a table of its own has: the table answers first, the base class
+// takes what it does not name. Used in the class's .cpp file, after its AttributeTable().
+#define VENEER_ATTRIBUTE_MEMBERS(Class, Base)                                                                       \
+    const ::Veneer::CAttributeTable& Class::GetAttributeTable() const { return AttributeTable(); }                 \
+    void Class::SetAttribute(LPCTSTR pstrName, LPCTSTR pstrValue)                                                  \
+    {                                                                                                              \
+        if (!AttributeTable().Apply(*this, pstrName, pstrValue)) Base::SetAttribute(pstrName, pstrValue);          \
+    }

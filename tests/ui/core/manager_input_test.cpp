@@ -342,7 +342,7 @@ TEST_F(InputTest, MouseEventsCarryTheSameKeyStateWordAsTheThreadsKeyState)
         k->states.clear();
         wnd->Send(WM_MOUSEMOVE, row.flags, ClientPoint(50, 50));
         // The wheel, and the move it is followed by (made up by the manager, without flags of its own).
-        wnd->Send(WM_MOUSEWHEEL, MAKEWPARAM(row.flags, 120), ScreenPoint(wnd->m_hWnd, 50, 50));
+        wnd->Send(WM_MOUSEWHEEL, MAKEWPARAM(row.flags, 120), wnd->ScreenPoint(50, 50));
         EXPECT_EQ(std::vector<WORD>(3, row.word), k->states) << "flags " << row.flags;
     }
     ::SetKeyboardState(saved);

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "manager_test_support.h"
+#include "tests/support/ScratchFolder.h"
 #include "ui/core/UIDPI.h"
 #include "ui/core/UIDrawInfo.h"
 #include "ui/core/UILangManager.h"
@@ -385,8 +386,8 @@ TEST_F(PaintTest, LayeredImageIsTheAlphaMaskOfTheWindow)
     EXPECT_EQ(200u * 0x80 / 255, (half >> 16) & 0xFF);
     EXPECT_EQ(0u, px[50 * 300 + 250]);
     // The manager's off-screen image and DC go with it.
-    HGDIOBJ hFrame = wnd->m_pm.GetPaintOffscreenBitmap();
-    HGDIOBJ hFrameDC = wnd->m_pm.GetPaintOffscreenDC();
+    HGDIOBJ hFrame = wnd->Manager().GetPaintOffscreenBitmap();
+    HGDIOBJ hFrameDC = wnd->Manager().GetPaintOffscreenDC();
     delete wnd;
     wnd = nullptr;
     EXPECT_EQ(0u, ::GetObjectType(hFrame));
@@ -604,31 +605,12 @@ TEST_F(TablesTest, SharedFontsAreSeenByEveryManagerButOwnFontsWin)
 // ---------------------------------------------------------------------------
 // images
 
+// A grey bitmap file in the program's scratch folder; written again under the same name, it replaces the first.
 std::wstring WriteBitmapFile(LPCWSTR pstrName, int cx, int cy)
 {
-    wchar_t szDir[MAX_PATH] = {};
-    ::GetTempPathW(MAX_PATH, szDir);
-    std::wstring path = std::wstring(szDir) + pstrName;
-    BITMAPFILEHEADER bf = {};
-    BITMAPINFOHEADER bi = {};
-    bi.biSize = sizeof(bi);
-    bi.biWidth = cx;
-    bi.biHeight = cy;
-    bi.biPlanes = 1;
-    bi.biBitCount = 24;
-    int stride = (cx * 3 + 3) & ~3;
-    bi.biSizeImage = static_cast<DWORD>(stride * cy);
-    bf.bfType = 0x4D42;
-    bf.bfOffBits = sizeof(bf) + sizeof(bi);
-    bf.bfSize = bf.bfOffBits + bi.biSizeImage;
-    std::vector<BYTE> data(bi.biSizeImage, 0x40);
-    FILE* f = _wfopen(path.c_str(), L"wb");
-    if (f == nullptr) return std::wstring();
-    fwrite(&bf, sizeof(bf), 1, f);
-    fwrite(&bi, sizeof(bi), 1, f);
-    fwrite(data.data(), 1, data.size(), f);
-    fclose(f);
-    return path;
+    static test_support::ScratchFolder s_folder;
+    s_folder.Solid(pstrName, cx, cy, 0x404040);
+    return s_folder.Path() + pstrName;
 }
 
 TEST_F(TablesTest, ImagesWithASizeOrFillColourAreCachedUnderTheirOwnKey)
