@@ -1331,11 +1331,6 @@ void SetBorderSizeForms(CControlUI& c, LPCTSTR pstrValue)
     }
 }
 
-void SetBorderRectSize(CControlUI& c, LPCTSTR pstrValue)
-{
-    c.SetBorderSize(CAttributeValue::Rect(pstrValue));
-}
-
 template <void (CControlUI::*Set)(DWORD)> void SetBlankColor(CControlUI& c, LPCTSTR pstrValue)
 {
     (c.*Set)(CAttributeValue::Color(pstrValue, CAttributeValue::kControlBlanks));
