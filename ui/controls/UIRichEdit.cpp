@@ -42,6 +42,12 @@ bool IsForwardedNotification(DWORD code)
            (code >= EN_SAVECLIPBOARD && code <= EN_DRAGDROPDONE);
 }
 
+// The edit's own switches take the exact words "true" and "false" only.
+template <class T, void (T::*Set)(bool)> void SetExactBool(CControlUI& control, LPCTSTR pstrValue)
+{
+    (static_cast<T&>(control).*Set)(CAttributeValue::ExactBool(pstrValue));
+}
+
 } // namespace
 
 CRichEditUI::CRichEditUI()
@@ -1246,26 +1252,16 @@ const CAttributeTable& CRichEditUI::AttributeTable()
          [](CControlUI& c, LPCTSTR v) { static_cast<R&>(c).AddStyleIfTrue(v, ES_AUTOVSCROLL); }, nullptr},
         {L"autohscroll", K::Bool, kAttrExactCase,
          [](CControlUI& c, LPCTSTR v) { static_cast<R&>(c).AddStyleIfTrue(v, ES_AUTOHSCROLL); }, nullptr},
-        {L"multiline", K::Bool, 0,
-         [](CControlUI& c, LPCTSTR v) { static_cast<R&>(c).SetMultiLine(CAttributeValue::ExactBool(v)); },
-         &GetThrough<R, K::Bool, &R::IsMultiLine>},
-        {L"wanttab", K::Bool, kAttrExactCase,
-         [](CControlUI& c, LPCTSTR v) { static_cast<R&>(c).SetWantTab(CAttributeValue::ExactBool(v)); },
-         &GetThrough<R, K::Bool, &R::IsWantTab>},
-        {L"wantreturn", K::Bool, kAttrExactCase,
-         [](CControlUI& c, LPCTSTR v) { static_cast<R&>(c).SetWantReturn(CAttributeValue::ExactBool(v)); },
+        {L"multiline", K::Bool, 0, &SetExactBool<R, &R::SetMultiLine>, &GetThrough<R, K::Bool, &R::IsMultiLine>},
+        {L"wanttab", K::Bool, kAttrExactCase, &SetExactBool<R, &R::SetWantTab>, &GetThrough<R, K::Bool, &R::IsWantTab>},
+        {L"wantreturn", K::Bool, kAttrExactCase, &SetExactBool<R, &R::SetWantReturn>,
          &GetThrough<R, K::Bool, &R::IsWantReturn>},
-        {L"wantctrlreturn", K::Bool, kAttrExactCase,
-         [](CControlUI& c, LPCTSTR v) { static_cast<R&>(c).SetWantCtrlReturn(CAttributeValue::ExactBool(v)); },
+        {L"wantctrlreturn", K::Bool, kAttrExactCase, &SetExactBool<R, &R::SetWantCtrlReturn>,
          &GetThrough<R, K::Bool, &R::IsWantCtrlReturn>},
-        {L"transparent", K::Bool, kAttrExactCase,
-         [](CControlUI& c, LPCTSTR v) { static_cast<R&>(c).SetTransparent(CAttributeValue::ExactBool(v)); },
+        {L"transparent", K::Bool, kAttrExactCase, &SetExactBool<R, &R::SetTransparent>,
          &GetThrough<R, K::Bool, &R::IsTransparent>},
-        {L"rich", K::Bool, kAttrExactCase,
-         [](CControlUI& c, LPCTSTR v) { static_cast<R&>(c).SetRich(CAttributeValue::ExactBool(v)); },
-         &GetThrough<R, K::Bool, &R::IsRich>},
-        {L"paragraphindent", K::Bool, kAttrExactCase,
-         [](CControlUI& c, LPCTSTR v) { static_cast<R&>(c).SetParagraphIndent(CAttributeValue::ExactBool(v)); },
+        {L"rich", K::Bool, kAttrExactCase, &SetExactBool<R, &R::SetRich>, &GetThrough<R, K::Bool, &R::IsRich>},
+        {L"paragraphindent", K::Bool, kAttrExactCase, &SetExactBool<R, &R::SetParagraphIndent>,
          &GetThrough<R, K::Bool, &R::IsParagraphIndent>},
         {L"readonly", K::Bool, kAttrExactCase, [](CControlUI& c, LPCTSTR v) { static_cast<R&>(c).SetReadOnlyStyle(v); },
          nullptr},
