@@ -35,8 +35,9 @@ public:
 
     // Fills the online and offline addresses (synchronous; a few seconds at most with a dead network).
     void LookupDownloadUrl();
-    // Lets the lookup's preparation (its proxy) run while the caller goes on with its start-up.
-    void PrepareLookup();
+    // Starts what the lookup needs first (the system's proxy settings; a proxy script is fetched and run on a
+    // worker of its own) and returns. Fit to run on any thread, before a lookup.
+    static void PrepareLookup();
     // The same lookup on a worker thread, after `before` (run on that thread first: what the lookup needs
     // and the caller's own start-up does not, such as libcurl's start). Without a thread to spare, both run
     // here. EndLookup waits for it; true when it has ended (or never began).

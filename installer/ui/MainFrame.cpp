@@ -8,6 +8,7 @@
 #include "installer/ui/MsgWnd.h"
 #include "ui/controls/UIOption.h"
 #include "ui/controls/UIProgress.h"
+#include "ui/controls/UIRichEdit.h"
 #include "ui/core/UILangManager.h"
 
 #include <curl/curl.h>
@@ -61,11 +62,14 @@ CMainFrame::CMainFrame() : m_engine(this)
 {
     g_pMainFrame = this;
     m_engine.SetInstallState(Start);
-    // The lookup's proxy is found on a worker while libcurl starts, and libcurl's start, the platform setting
-    // and the lookup run, in that order, on another while the window builds itself. The window still appears
-    // only once the addresses are known (InitWindow waits; the lookup's time-outs bound the wait).
-    m_engine.PrepareLookup();
+    // Everything the lookup needs runs on a worker while the window builds itself: the system's proxy settings
+    // (a proxy script is then found on a worker of its own while libcurl starts), libcurl's start, the platform
+    // setting and the lookup, in that order. The window still appears only once the addresses are known
+    // (InitWindow waits; the lookup's time-outs bound the wait). The same worker first loads the engine of the
+    // home page's folder box, a rich edit, which the window would otherwise wait for while it attaches.
     m_engine.BeginLookup([]() {
+        CRichEditUI::PreloadEngine();
+        CInstallEngine::PrepareLookup();
         curl_global_init(CURL_GLOBAL_ALL);
         CSettingsStore::WritePlatformSetting();
     });

@@ -77,6 +77,11 @@ CRichEditUI::CRichEditUI()
     ::SetRectEmpty(&m_rcTextPadding);
 }
 
+void CRichEditUI::PreloadEngine()
+{
+    CTxtWinHost::PreloadLibrary();
+}
+
 CRichEditUI::~CRichEditUI()
 {
     // The engine goes first: it may still call back into the control while it ends.

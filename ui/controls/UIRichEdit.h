@@ -23,6 +23,10 @@ public:
     CRichEditUI();
     ~CRichEditUI() override;
 
+    // Loading the text-services library and setting it up is most of a first rich edit's start. A program
+    // whose first window has one can have that done on another thread meanwhile (safe from any thread).
+    static void PreloadEngine();
+
     LPCTSTR GetClass() const override;
     LPVOID GetInterface(LPCTSTR pstrName) override;
     UINT GetControlFlags() const override;

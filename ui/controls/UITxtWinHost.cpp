@@ -101,6 +101,12 @@ CTxtWinHost::~CTxtWinHost()
     if (m_hLib != nullptr) ::FreeLibrary(m_hLib);
 }
 
+void CTxtWinHost::PreloadLibrary()
+{
+    static const HMODULE kept = ::LoadLibraryExW(TextServicesLibraryName(), nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    (void)kept;
+}
+
 bool CTxtWinHost::Init(CRichEditUI* re, DWORD dwStyle, LPCWSTR pstrText)
 {
     m_re = re;

@@ -30,6 +30,8 @@ public:
     // Creates the text services for the control. Style: ES_* and WS_* bits;
     // pstrText: initial content. False when the engine is unavailable.
     bool Init(CRichEditUI* re, DWORD dwStyle, LPCWSTR pstrText);
+    // Loads the text-services library now, on any thread, and keeps it for the process.
+    static void PreloadLibrary();
     ITextServices* GetTextServices() const { return m_pServ; }
 
     // IUnknown

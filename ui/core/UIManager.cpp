@@ -1273,6 +1273,10 @@ void CPaintManagerUI::ShowToolTip(CControlUI* pHover)
     m_ToolTip.lpszText = const_cast<LPWSTR>(m_sToolTipText.GetData());
     m_ToolTip.rect = pHover->GetPos();
     if (m_hwndTooltip == nullptr) {
+        // The tooltip is the one common control of the framework, so the common controls are set up when the
+        // first one is made: a window that shows none never pays for them (classes, theming) at its start.
+        // A native common control hosted by a program comes through the program's manifest, as in any program.
+        ::InitCommonControls();
         m_hwndTooltip = ::CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
                                           CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, m_hWndPaint,
                                           nullptr, m_hInstance, nullptr);

@@ -2,7 +2,6 @@
 // layered windows, window geometry settings, DPI and process-wide set-up.
 #include "ui/core/UIManager.h"
 
-#include <commctrl.h>
 #include <gdiplus.h>
 #include <shlwapi.h>
 
@@ -99,7 +98,6 @@ void CPaintManagerUI::InitProcessResources()
     TProcessResources& res = ProcessResources();
     if (res.bInitialized) return;
     res.bInitialized = true;
-    ::InitCommonControls();
     res.hMsimg32 = ::LoadLibraryExW(L"msimg32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
     res.hUpdateRectPen.Reset(::CreatePen(PS_SOLID, 1, RGB(220, 0, 0)));
 
