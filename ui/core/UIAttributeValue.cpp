@@ -13,12 +13,6 @@ LPCTSTR const kDescriptorKeys[] = {
     L"xtiled", L"ytiled", L"hsl",     L"padding", L"align",  L"valign", L"width", L"height", L"fillcolor",
 };
 
-LPCTSTR SkipBlanks(LPCTSTR p)
-{
-    while (*p > L'\0' && *p <= L' ') ++p;
-    return p;
-}
-
 bool IsDescriptorKey(const CUIString& key)
 {
     for (LPCTSTR pstrKey : kDescriptorKeys) {
@@ -27,28 +21,18 @@ bool IsDescriptorKey(const CUIString& key)
     return false;
 }
 
-// Walks the name='value' pairs the way the paint manager reads them; false where it would stop
-// before the end, or at a key it does not know. pFile receives the file's value.
-bool WalkDescriptor(LPCTSTR pstrValue, CUIString* pFile)
+// Up to nCount numbers, each read by parse and followed by one separator character; the rest stay 0.
+template <typename T, typename Parse>
+void ReadNumbers(LPCTSTR pstrValue, T* pValues, int nCount, Parse parse)
 {
+    for (int i = 0; i < nCount; ++i) pValues[i] = T();
+    if (pstrValue == nullptr) return;
     LPCTSTR p = pstrValue;
-    for (;;) {
-        p = SkipBlanks(p);
-        if (*p == L'\0') return true;
-        LPCTSTR pKey = p;
-        while (*p != L'\0' && *p != L'=' && *p > L' ') ++p;
-        CUIString key(pKey, static_cast<int>(p - pKey));
-        p = SkipBlanks(p);
-        if (*p != L'=') return false;
-        p = SkipBlanks(p + 1);
-        if (*p != L'\'') return false;
-        LPCTSTR pValue = ++p;
-        while (*p != L'\0' && *p != L'\'') ++p;
-        if (*p != L'\'' || !IsDescriptorKey(key)) return false;
-        if (pFile != nullptr && (key == L"file" || key == L"res")) pFile->Assign(pValue, static_cast<int>(p - pValue));
-        ++p;
-        if (*p == L'\0') return true;
-        if (*p != L' ') return false;
+    for (int i = 0; i < nCount && *p != L'\0'; ++i) {
+        LPTSTR pEnd = nullptr;
+        pValues[i] = parse(p, &pEnd);
+        p = pEnd;
+        if (*p == L'\0') break;
         ++p;
     }
 }
@@ -72,30 +56,12 @@ int CAttributeValue::Int(LPCTSTR pstrValue)
 
 void CAttributeValue::Ints(LPCTSTR pstrValue, long* pValues, int nCount)
 {
-    for (int i = 0; i < nCount; ++i) pValues[i] = 0;
-    if (pstrValue == nullptr) return;
-    LPCTSTR p = pstrValue;
-    for (int i = 0; i < nCount && *p != L'\0'; ++i) {
-        LPTSTR pEnd = nullptr;
-        pValues[i] = wcstol(p, &pEnd, 10);
-        p = pEnd;
-        if (*p == L'\0') break;
-        ++p;
-    }
+    ReadNumbers(pstrValue, pValues, nCount, [](LPCTSTR p, LPTSTR* pEnd) { return wcstol(p, pEnd, 10); });
 }
 
 void CAttributeValue::Doubles(LPCTSTR pstrValue, double* pValues, int nCount)
 {
-    for (int i = 0; i < nCount; ++i) pValues[i] = 0.0;
-    if (pstrValue == nullptr) return;
-    LPCTSTR p = pstrValue;
-    for (int i = 0; i < nCount && *p != L'\0'; ++i) {
-        LPTSTR pEnd = nullptr;
-        pValues[i] = wcstod(p, &pEnd);
-        p = pEnd;
-        if (*p == L'\0') break;
-        ++p;
-    }
+    ReadNumbers(pstrValue, pValues, nCount, [](LPCTSTR p, LPTSTR* pEnd) { return wcstod(p, pEnd); });
 }
 
 SIZE CAttributeValue::Size(LPCTSTR pstrValue)
@@ -131,10 +97,16 @@ bool CAttributeValue::HasWord(LPCTSTR pstrValue, LPCTSTR pstrWord)
     return pstrValue != nullptr && wcsstr(pstrValue, pstrWord) != nullptr;
 }
 
+LPCTSTR CAttributeValue::SkipBlanks(LPCTSTR p)
+{
+    while (*p > L'\0' && *p <= L' ') ++p;
+    return p;
+}
+
 bool CAttributeValue::IsImageDescriptor(LPCTSTR pstrValue)
 {
     if (pstrValue == nullptr || wcschr(pstrValue, L'=') == nullptr) return true;
-    return WalkDescriptor(pstrValue, nullptr);
+    return ReadDescriptorPairs(pstrValue, [](const CUIString& key, const CUIString&) { return IsDescriptorKey(key); });
 }
 
 CUIString CAttributeValue::ImageFile(LPCTSTR pstrValue)
@@ -142,7 +114,10 @@ CUIString CAttributeValue::ImageFile(LPCTSTR pstrValue)
     if (pstrValue == nullptr) return CUIString();
     if (wcschr(pstrValue, L'=') == nullptr) return CUIString(pstrValue);
     CUIString sFile;
-    WalkDescriptor(pstrValue, &sFile);
+    ReadDescriptorPairs(pstrValue, [&sFile](const CUIString& key, const CUIString& value) {
+        if (key == L"file" || key == L"res") sFile = value;
+        return IsDescriptorKey(key);
+    });
     return sFile;
 }
 

@@ -33,7 +33,12 @@ public:
     static DWORD Color(LPCTSTR pstrValue, EBlanks blanks);
     // Whether one of the words appears anywhere in the value (align words are found, not parsed).
     static bool HasWord(LPCTSTR pstrValue, LPCTSTR pstrWord);
-    // An image descriptor: a bare file name, or name='value' pairs with closed quotes.
+    // Reads an image descriptor's name='value' pairs the way the paint manager does, handing each to
+    // onPair(key, value) as it is read; onPair returns false to stop there. False where reading stopped
+    // before the end.
+    template <typename OnPair>
+    static bool ReadDescriptorPairs(LPCTSTR pstrValue, OnPair onPair);
+    // An image descriptor: a bare file name, or name='value' pairs with closed quotes and known names.
     static bool IsImageDescriptor(LPCTSTR pstrValue);
     // The file an image descriptor names ("" when it names none).
     static CUIString ImageFile(LPCTSTR pstrValue);
@@ -43,6 +48,33 @@ public:
     static CUIString FormatColor(DWORD dw);
     static CUIString FormatSize(SIZE sz);
     static CUIString FormatRect(const RECT& rc);
+
+private:
+    static LPCTSTR SkipBlanks(LPCTSTR p);
 };
+
+template <typename OnPair>
+bool CAttributeValue::ReadDescriptorPairs(LPCTSTR pstrValue, OnPair onPair)
+{
+    LPCTSTR p = pstrValue;
+    for (;;) {
+        p = SkipBlanks(p);
+        if (*p == L'\0') return true;
+        LPCTSTR pKey = p;
+        while (*p != L'\0' && *p != L'=' && *p > L' ') ++p;
+        const CUIString key(pKey, static_cast<int>(p - pKey));
+        p = SkipBlanks(p);
+        if (*p != L'=') return false;
+        p = SkipBlanks(p + 1);
+        if (*p != L'\'') return false;
+        LPCTSTR pValue = ++p;
+        while (*p != L'\0' && *p != L'\'') ++p;
+        if (*p != L'\'' || !onPair(key, CUIString(pValue, static_cast<int>(p - pValue)))) return false;
+        ++p;
+        if (*p == L'\0') return true;
+        if (*p != L' ') return false;
+        ++p;
+    }
+}
 
 } // namespace Veneer

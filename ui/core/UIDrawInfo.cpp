@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "ui/core/UIAttributeValue.h"
 #include "ui/core/UIDPI.h"
 #include "ui/core/UIManager.h"
 #include "ui/core/UIRender.h"
@@ -14,17 +15,6 @@
 namespace Veneer {
 
 namespace {
-
-bool IsBlank(TCHAR ch)
-{
-    return ch != 0 && ch <= 32;
-}
-
-LPCTSTR SkipBlanks(LPCTSTR p)
-{
-    while (IsBlank(*p)) ++p;
-    return p;
-}
 
 // "l,t,r,b": decimal integers with exactly one separator between them. Anything short of
 // four numbers yields an empty rectangle rather than a half-read one.
@@ -125,27 +115,11 @@ void tagTDrawInfo::Parse(LPCTSTR pStrImage, LPCTSTR pStrModify, CPaintManagerUI*
 // key='value' pairs; a bare name has no "=" and leaves the whole text as the image name.
 void tagTDrawInfo::ParseString(LPCTSTR pStr, CPaintManagerUI* pManager)
 {
-    LPCTSTR p = pStr;
-    for (;;) {
-        p = SkipBlanks(p);
-        if (*p == 0) return;
-        CUIString key;
-        LPCTSTR pKey = p;
-        while (*p != 0 && *p != _T('=') && *p > 32) ++p;
-        key.Assign(pKey, static_cast<int>(p - pKey));
-        p = SkipBlanks(p);
-        if (*p != _T('=')) return;
-        p = SkipBlanks(p + 1);
-        if (*p != _T('\'')) return;
-        LPCTSTR pValue = ++p;
-        while (*p != 0 && *p != _T('\'')) ++p;
-        if (*p != _T('\'')) return;
-        CUIString value(pValue, static_cast<int>(p - pValue));
-        ++p;
+    // Names it does not know are passed over; an empty value leaves the field as it was.
+    CAttributeValue::ReadDescriptorPairs(pStr, [this, pManager](const CUIString& key, const CUIString& value) {
         if (!value.IsEmpty()) ApplyPair(key, value, pManager);
-        if (*p != _T(' ')) return;
-        ++p;
-    }
+        return true;
+    });
 }
 
 void tagTDrawInfo::ApplyPair(const CUIString& key, const CUIString& value, CPaintManagerUI* pManager)
