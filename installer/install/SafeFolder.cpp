@@ -18,6 +18,7 @@ namespace {
 const ACCESS_MASK kLevelAccess = FILE_TRAVERSE | FILE_READ_ATTRIBUTES | READ_CONTROL;
 const ULONG kLevelShare = FILE_SHARE_READ | FILE_SHARE_WRITE;
 const ULONG kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+const NTSTATUS kSharingViolation = static_cast<NTSTATUS>(0xC0000043L); // STATUS_SHARING_VIOLATION
 
 bool Refuse(std::wstring* why, const std::wstring& reason)
 {
@@ -226,6 +227,21 @@ bool Dispose(HANDLE handle)
     return SetFileInformationByHandle(handle, FileDispositionInfo, &dispose, sizeof(dispose)) != FALSE;
 }
 
+// A program that has just ended lets go of its working folder a moment after it is signalled, and until then
+// the folder cannot be opened for deletion: a sharing refusal is tried again for a short while. One that lasts
+// (a program still running there) ends the attempts.
+Opened OpenForRemoval(HANDLE parent, const std::wstring& name, ULONG options)
+{
+    const int kAttempts = 10;
+    const DWORD kPauseMs = 50;
+    for (int attempt = 1;; ++attempt) {
+        Opened entry = OpenBelow(parent, name, DELETE | FILE_READ_ATTRIBUTES, kShareAll, FILE_OPEN, options, nullptr);
+        if (entry.status != kSharingViolation || attempt == kAttempts)
+            return entry;
+        Sleep(kPauseMs);
+    }
+}
+
 // Removes the link `name` (seen as removable a moment ago) after making sure it still is one.
 bool RemoveLink(HANDLE parent, const std::wstring& name, const std::wstring& path, const std::wstring* finalPath,
                 DWORD volumeName)
@@ -351,8 +367,7 @@ void CSafeFolder::RemoveLevel()
     m_bCreated = false;
     if (!created)
         return;
-    Opened level = OpenBelow(GetHandle(), name, DELETE | FILE_READ_ATTRIBUTES, kShareAll, FILE_OPEN,
-                             FILE_DIRECTORY_FILE, nullptr);
+    Opened level = OpenForRemoval(GetHandle(), name, FILE_DIRECTORY_FILE);
     if (level.status >= 0 && Examine(level.handle.Get(), path, nullptr, 0) == Entry::Plain)
         Dispose(level.handle.Get());
 }
